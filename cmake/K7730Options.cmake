@@ -1,0 +1,21 @@
+# Common compiler settings.
+
+set(K7730_WARNINGS -Wall -Wextra)
+
+if(K7730_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Settings for code that is linked into the module: warnings on and every
+# symbol hidden unless it is one of the published entry points.
+function(k7730_module_code target)
+  target_compile_options(${target} PRIVATE ${K7730_WARNINGS})
+  set_target_properties(${target} PROPERTIES
+    C_VISIBILITY_PRESET hidden
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  target_compile_definitions(${target} PRIVATE K7730FE_BUILDING=1)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
+endfunction()

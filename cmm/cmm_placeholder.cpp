@@ -1,0 +1,1 @@
+// The colour engine is built up in this folder.

@@ -1,0 +1,66 @@
+// Host-fed tone tables for the input and output directions.
+#include <cstring>
+
+#include "filter/filter_instance.h"
+
+using namespace k7730;
+
+namespace {
+
+std::uint32_t SetToneTables(std::uint32_t& enabledWord, ToneCurveSet& set, std::uint8_t enable,
+                            const std::uint8_t* const tables[4], std::uint16_t* err) {
+  if (enable != 1) {
+    enabledWord = 0;
+    SetError(err, K7730_OK);
+    return 1;
+  }
+  for (int c = 0; c < 4; ++c) {
+    if (tables[c] == nullptr) {
+      enabledWord = 0;
+      SetError(err, K7730_ERR_BAD_ARGUMENT);
+      return 0;
+    }
+  }
+  // Channels 0..3 become free-hand tables read in the set's polarity;
+  // channel 4, the gammas, the points and the polarity stay.
+  for (int c = 0; c < 4; ++c) {
+    set.mode[c] = kModeFreeHand;
+    set.pointCount[c] = 0;
+    std::memcpy(set.tables[c], tables[c], 256);
+  }
+  enabledWord = 1;
+  SetError(err, K7730_OK);
+  return 1;
+}
+
+}  // namespace
+
+extern "C" {
+
+K7730_API std::uint32_t K7730_CDECL plugin_filter_setInputToneCurve(
+    K7730_FilterInstance* inst, std::uint8_t enable, const std::uint8_t* table1,
+    const std::uint8_t* table2, const std::uint8_t* table3, const std::uint8_t* table4,
+    std::uint16_t* err) {
+  if (inst == nullptr) {
+    SetError(err, K7730_ERR_BAD_ARGUMENT);
+    return 0;
+  }
+  const std::uint8_t* const tables[4] = {table1, table2, table3, table4};
+  return SetToneTables(inst->settings.inputCurveEnabled, inst->settings.inputCurves, enable, tables,
+                       err);
+}
+
+K7730_API std::uint32_t K7730_CDECL plugin_filter_setOutputToneCurve(
+    K7730_FilterInstance* inst, std::uint8_t enable, const std::uint8_t* table1,
+    const std::uint8_t* table2, const std::uint8_t* table3, const std::uint8_t* table4,
+    std::uint16_t* err) {
+  if (inst == nullptr) {
+    SetError(err, K7730_ERR_BAD_ARGUMENT);
+    return 0;
+  }
+  const std::uint8_t* const tables[4] = {table1, table2, table3, table4};
+  return SetToneTables(inst->settings.outputCurveEnabled, inst->settings.outputCurves, enable,
+                       tables, err);
+}
+
+}  // extern "C"

@@ -1,0 +1,286 @@
+// The settings interface as a host sees it: the built module loaded with the
+// system loader, exports only.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/module_api.h"
+
+namespace {
+
+using k7730::test::ModuleApi;
+using Bytes = std::vector<std::uint8_t>;
+
+ModuleApi& Api() {
+  static ModuleApi api;
+  return api;
+}
+
+std::uint32_t Le32(const Bytes& b, std::size_t off) {
+  return b[off] | (b[off + 1] << 8) | (b[off + 2] << 16) | (static_cast<std::uint32_t>(b[off + 3]) << 24);
+}
+void PutLe32(Bytes& b, std::size_t off, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+struct Instance {
+  K7730_FilterInstance* inst;
+  Instance() {
+    std::uint16_t err = 0xFFFF;
+    inst = Api().open(&err);
+    EXPECT_NE(inst, nullptr);
+    EXPECT_EQ(err, 0);
+  }
+  ~Instance() {
+    Api().close(inst);
+    Api().disposPtr(inst);
+  }
+  Bytes Get() {
+    Bytes b(K7730_SETTINGS_SIZE, 0xEE);
+    std::uint32_t size = K7730_SETTINGS_SIZE;
+    std::uint16_t err = 0xFFFF;
+    EXPECT_EQ(Api().preference(inst, 2, 0, b.data(), &size, &err), 1u);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(size, K7730_SETTINGS_SIZE);
+    return b;
+  }
+  std::uint32_t Set(Bytes b, std::uint16_t* err) {
+    std::uint32_t size = K7730_SETTINGS_SIZE;
+    return Api().preference(inst, 1, 0, b.data(), &size, err);
+  }
+};
+
+std::string ModuleFolder() {
+  std::string path = K7730FE_MODULE_PATH;
+  char resolved[4096];
+  if (realpath(path.c_str(), resolved) != nullptr) path = resolved;
+  return path.substr(0, path.rfind('/'));
+}
+
+TEST(SettingsAbi, DefaultsSerialisedByteForByte) {
+  Instance i;
+  Bytes b = i.Get();
+  const std::uint8_t head[8] = {0xF4, 0x10, 0x00, 0x00, 0x17, 0x07, 0x12, 0x20};
+  EXPECT_EQ(0, std::memcmp(b.data(), head, 8));
+
+  // Build the expected block independently of the module's own record.
+  Bytes expected(K7730_SETTINGS_SIZE, 0);
+  std::memcpy(expected.data(), head, 8);
+  const std::string in = ModuleFolder() + "/A17D50.ICC";
+  const std::string out = ModuleFolder() + "/K77302.ICC";
+  ASSERT_LT(in.size(), 260u);
+  std::memcpy(&expected[14], in.c_str(), in.size() + 1);
+  std::memcpy(&expected[274], out.c_str(), out.size() + 1);
+  PutLe32(expected, 588, 100);  // centre coefficient
+  PutLe32(expected, 640, 100);  // scale
+  for (std::size_t set : {908u, 2624u}) {
+    for (int c = 0; c < 5; ++c) {
+      expected[set + 2 * c] = 1;               // mode 1
+      expected[set + 10 + 2 * c] = 100;        // gamma 1.00
+      expected[set + 20 + 2 * c] = 2;          // two points
+      std::size_t p = set + 30 + 80 * c;       // (0,0) and (255,255)
+      expected[p + 4] = 255;
+      expected[p + 6] = 255;
+      for (int x = 0; x < 256; ++x) expected[set + 430 + 256 * c + x] = static_cast<std::uint8_t>(x);
+    }
+    expected[set + 1710] = 1;  // polarity levels
+  }
+  for (std::size_t k = 0; k < K7730_SETTINGS_SIZE; ++k) ASSERT_EQ(b[k], expected[k]) << "offset " << k;
+}
+
+TEST(SettingsAbi, SizeWordRulesOfGet) {
+  Instance i;
+  std::uint16_t err = 0;
+  std::uint32_t size = 12345;
+  EXPECT_EQ(Api().preference(i.inst, 2, 0, nullptr, &size, &err), 1u);  // size query
+  EXPECT_EQ(size, K7730_SETTINGS_SIZE);
+  EXPECT_EQ(err, 0);
+
+  Bytes b(K7730_SETTINGS_SIZE);
+  size = 4339;
+  EXPECT_EQ(Api().preference(i.inst, 2, 0, b.data(), &size, &err), 0u);
+  EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(size, 0u);
+
+  err = 0;
+  EXPECT_EQ(Api().preference(i.inst, 2, 0, b.data(), nullptr, &err), 0u);
+  EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+}
+
+TEST(SettingsAbi, SetTakesAWholeBlockOrNothing) {
+  Instance i;
+  Bytes original = i.Get();
+  Bytes changed = original;
+  PutLe32(changed, 8, 1);        // iccEnabled
+  changed[12] = 7;               // intent 7 is taken unchanged
+  PutLe32(changed, 4336, 1);     // lineFilterEnabled
+  std::memset(&changed[14], 'p', 260);  // an unterminated path is taken as it stands
+  changed[534] = 0x5A;           // even the reserved bytes
+  std::uint16_t err = 0xFFFF;
+  ASSERT_EQ(i.Set(changed, &err), 1u);
+  EXPECT_EQ(err, 0);
+  EXPECT_EQ(i.Get(), changed);
+
+  // Any single wrong bit in the magic or the size field: refused, untouched.
+  for (int bit = 0; bit < 32; ++bit) {
+    Bytes bad = original;
+    PutLe32(bad, 4, K7730_SETTINGS_MAGIC ^ (1u << bit));
+    err = 0;
+    EXPECT_EQ(i.Set(bad, &err), 0u);
+    EXPECT_EQ(err, K7730_ERR_BAD_BLOCK);
+    EXPECT_EQ(i.Set(bad, nullptr), 0u);
+    bad = original;
+    PutLe32(bad, 0, K7730_SETTINGS_SIZE ^ (1u << bit));
+    EXPECT_EQ(i.Set(bad, &err), 0u);
+    EXPECT_EQ(err, K7730_ERR_BAD_BLOCK);
+  }
+  EXPECT_EQ(i.Get(), changed);
+
+  // The size word must say 4340; data and size must be given.
+  std::uint32_t size = 4341;
+  EXPECT_EQ(Api().preference(i.inst, 1, 0, original.data(), &size, &err), 0u);
+  EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(size, 4341u);
+  size = K7730_SETTINGS_SIZE;
+  EXPECT_EQ(Api().preference(i.inst, 1, 0, nullptr, &size, &err), 0u);
+  EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(Api().preference(i.inst, 1, 0, original.data(), nullptr, &err), 0u);
+  EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(i.Get(), changed);
+
+  // Get always stamps size and magic; reset brings the defaults back.
+  size = 77;
+  EXPECT_EQ(Api().preference(i.inst, 0, 0, nullptr, &size, &err), 1u);
+  EXPECT_EQ(size, 0u);
+  EXPECT_EQ(err, 0);
+  EXPECT_EQ(i.Get(), original);
+}
+
+TEST(SettingsAbi, SwitchModesAndSelectors) {
+  Instance i;
+  const std::size_t offsets[5] = {0, 904, 2620, 8, 536};  // by selector 1..4
+  for (std::uint16_t sel = 1; sel <= 4; ++sel) {
+    std::uint32_t size = 99;
+    std::uint16_t err = 0xFFFF;
+    EXPECT_EQ(Api().preference(i.inst, 4, sel, nullptr, &size, &err), 1u);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(Le32(i.Get(), offsets[sel]), 1u) << sel;
+    EXPECT_EQ(Api().preference(i.inst, 5, sel, nullptr, &size, &err), 1u);
+    EXPECT_EQ(Le32(i.Get(), offsets[sel]), 0u) << sel;
+  }
+  for (std::uint16_t mode : {4, 5}) {
+    for (std::uint16_t sel : {0, 5, 65535}) {
+      std::uint32_t size = 99;
+      std::uint16_t err = 0;
+      EXPECT_EQ(Api().preference(i.inst, mode, sel, nullptr, &size, &err), 0u);
+      EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+      EXPECT_EQ(size, 0u);
+    }
+  }
+  // Switching colour matching on needs no usable profile yet.
+  std::uint16_t err = 1;
+  EXPECT_EQ(Api().preference(i.inst, 4, 3, nullptr, nullptr, &err), 1u);
+  EXPECT_EQ(err, 0);
+}
+
+TEST(SettingsAbi, UnknownModesDialogsAndNullInstance) {
+  Instance i;
+  Bytes before = i.Get();
+  for (std::uint16_t mode : {6, 7, 100, 65535}) {
+    std::uint32_t size = 99;
+    std::uint16_t err = 0;
+    EXPECT_EQ(Api().preference(i.inst, mode, 1, nullptr, &size, &err), 0u);
+    EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(size, 0u);
+  }
+  // This build has no window system: every dialog selector is refused and
+  // nothing changes.
+  for (std::uint16_t sel = 0; sel <= 6; ++sel) {
+    std::uint32_t size = 99;
+    std::uint16_t err = 0;
+    EXPECT_EQ(Api().preference(i.inst, 3, sel, nullptr, &size, &err), 0u);
+    EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+    EXPECT_EQ(size, 0u);
+  }
+  EXPECT_EQ(i.Get(), before);
+
+  std::uint32_t size = 99;
+  std::uint16_t err = 0;
+  EXPECT_EQ(Api().preference(nullptr, 2, 0, nullptr, &size, &err), 0u);
+  EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(size, 0u);
+  EXPECT_EQ(Api().preference(nullptr, 0, 0, nullptr, nullptr, nullptr), 0u);
+}
+
+TEST(SettingsAbi, ToneCurveSettersAcceptAndReject) {
+  Instance i;
+  std::uint8_t t[4][256];
+  for (int c = 0; c < 4; ++c) {
+    for (int x = 0; x < 256; ++x) t[c][x] = static_cast<std::uint8_t>(255 - x + c);
+  }
+  using Setter = decltype(Api().setInputToneCurve);
+  struct Direction {
+    Setter set;
+    std::size_t enabled;
+    std::size_t curves;
+  };
+  for (Direction d : {Direction{Api().setInputToneCurve, 904, 908},
+                      Direction{Api().setOutputToneCurve, 2620, 2624}}) {
+    std::uint16_t err = 0xFFFF;
+    ASSERT_EQ(d.set(i.inst, 1, t[0], t[1], t[2], t[3], &err), 1u);
+    EXPECT_EQ(err, 0);
+    Bytes b = i.Get();
+    EXPECT_EQ(Le32(b, d.enabled), 1u);
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_EQ(b[d.curves + 2 * c], 2) << "mode free-hand";
+      EXPECT_EQ(b[d.curves + 20 + 2 * c], 0) << "no points";
+      EXPECT_EQ(0, std::memcmp(&b[d.curves + 430 + 256 * c], t[c], 256));
+      EXPECT_EQ(b[d.curves + 30 + 80 * c + 4], 255) << "points kept";
+    }
+    EXPECT_EQ(b[d.curves + 8], 1) << "channel 4 untouched";
+    EXPECT_EQ(b[d.curves + 430 + 256 * 4 + 7], 7);
+
+    // A null table: the stage is switched off, the stored tables stay.
+    err = 0;
+    EXPECT_EQ(d.set(i.inst, 1, t[0], t[1], nullptr, t[3], &err), 0u);
+    EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+    Bytes after = i.Get();
+    EXPECT_EQ(Le32(after, d.enabled), 0u);
+    PutLe32(after, d.enabled, 1);
+    EXPECT_EQ(after, b);
+
+    // Enable other than 1: off and success, even with null tables.
+    ASSERT_EQ(d.set(i.inst, 1, t[0], t[1], t[2], t[3], &err), 1u);
+    err = 0xFFFF;
+    EXPECT_EQ(d.set(i.inst, 2, nullptr, nullptr, nullptr, nullptr, &err), 1u);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(Le32(i.Get(), d.enabled), 0u);
+
+    err = 0;
+    EXPECT_EQ(d.set(nullptr, 1, t[0], t[1], t[2], t[3], &err), 0u);
+    EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+  }
+}
+
+TEST(SettingsAbi, CloseResetsAndKeepsTheInstanceUsable) {
+  Instance i;
+  Bytes defaults = i.Get();
+  std::uint16_t err;
+  Api().preference(i.inst, 4, 4, nullptr, nullptr, &err);
+  Api().close(i.inst);
+  Api().close(i.inst);
+  EXPECT_EQ(i.Get(), defaults);
+  Api().close(nullptr);
+  Api().disposPtr(nullptr);
+}
+
+TEST(SettingsAbi, OnlyTheInterfaceIsExported) {
+  EXPECT_EQ(dlsym(Api().handle, "_ZN5k77308platform8AllocateEm"), nullptr);
+  EXPECT_EQ(dlsym(Api().handle, "ApplyDefaults"), nullptr);
+}
+
+}  // namespace
