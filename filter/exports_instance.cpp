@@ -3,6 +3,7 @@
 #include <new>
 
 #include "filter/filter_instance.h"
+#include "filter/line_filter_attach.h"
 #include "filter/page_objects.h"
 #include "filter/settings_defaults.h"
 
@@ -20,7 +21,16 @@ K7730_API K7730_FilterInstance* K7730_CDECL plugin_filter_open(std::uint16_t* er
   inst->colorWorld = 0;
   LineFilterReset(inst->lineFilter);
   ApplyDefaults(*inst);
-  // The defaults leave the line filter off, so a new instance loads no library.
+  // The defaults leave the line filter off, so a new instance normally loads
+  // no library here; a page start loads it once a stored block switches it on.
+  if (IsOn(inst->settings.lineFilterEnabled)) {
+    const std::uint16_t code = LineFilterAttach(inst->lineFilter);
+    if (code != K7730_OK) {
+      platform::Release(inst);
+      SetError(err, code);
+      return nullptr;
+    }
+  }
   SetError(err, K7730_OK);
   return inst;
 }
@@ -28,6 +38,8 @@ K7730_API K7730_FilterInstance* K7730_CDECL plugin_filter_open(std::uint16_t* er
 K7730_API void K7730_CDECL plugin_filter_close(K7730_FilterInstance* inst) {
   if (inst == nullptr) return;
   ReleasePageObjects(*inst);
+  // Unloaded whenever it is loaded, whatever the switch says by now: a
+  // library loaded at a page start must not outlive the instance.
   LineFilterUnload(inst->lineFilter);
   std::memset(static_cast<void*>(inst), 0, sizeof *inst);
   LineFilterReset(inst->lineFilter);

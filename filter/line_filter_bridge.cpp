@@ -1,24 +1,123 @@
 #include "filter/line_filter_bridge.h"
 
+#include <cstring>
+
+#include "ui/path_utils.h"
+
 namespace k7730 {
+namespace {
+
+void ForgetEntryPoints(LineFilterBridge& bridge) {
+  bridge.init = nullptr;
+  bridge.fin = nullptr;
+  bridge.setDotsPerLine = nullptr;
+  bridge.setParameterTableNo = nullptr;
+  bridge.preFilter = nullptr;
+  bridge.filter = nullptr;
+}
+
+template <typename Fn>
+bool Find(platform::LibraryId library, const char* name, Fn& entry) {
+  entry = reinterpret_cast<Fn>(platform::LibrarySymbol(library, name));
+  return entry != nullptr;
+}
+
+bool Accepted(std::uint32_t result) { return (result & 0xFF) == 0; }
+
+// Makes the line buffer hold a line of `width` pixels. A failure keeps the
+// buffer as it was.
+bool EnsureLineCapacity(LineFilterBridge& bridge, std::uint32_t width) {
+  const std::uint64_t needed = static_cast<std::uint64_t>(width) * 3;
+  if (needed <= bridge.lineBufferBytes) return true;
+  if (needed > 0xFFFFFFFFu) return false;
+  auto* wider = static_cast<std::uint8_t*>(platform::Allocate(static_cast<std::size_t>(needed)));
+  if (wider == nullptr) return false;
+  platform::Release(bridge.lineBuffer);
+  bridge.lineBuffer = wider;
+  bridge.lineBufferBytes = static_cast<std::uint32_t>(needed);
+  return true;
+}
+
+}  // namespace
 
 void LineFilterReset(LineFilterBridge& bridge) {
   bridge = LineFilterBridge{};
   bridge.dotsPerLine = kLineFilterDefaultDots;
 }
 
+bool LineFilterLoad(LineFilterBridge& bridge) {
+  if (bridge.loaded == 1) return true;
+  bridge.loaded = 0;
+  ForgetEntryPoints(bridge);
+
+  char name[32];
+  std::strcpy(name, kLineFilterLibraryStem);
+  std::strcat(name, platform::kSharedLibraryExtension);
+  char folder[platform::kMaxPath];
+  char path[platform::kMaxPath];
+  GetModuleFolder(folder);
+  if (!JoinModuleFile(folder, name, path)) return false;
+
+  bridge.library = platform::LibraryLoad(path);
+  if (bridge.library == 0) return false;
+  const bool complete = Find(bridge.library, "VornDllInit", bridge.init) &&
+                        Find(bridge.library, "VornDllFin", bridge.fin) &&
+                        Find(bridge.library, "VornDllSetDotsPerLine", bridge.setDotsPerLine) &&
+                        Find(bridge.library, "VornDllSetParameterTableNo", bridge.setParameterTableNo) &&
+                        Find(bridge.library, "VornDllPreFilter", bridge.preFilter) &&
+                        Find(bridge.library, "VornDllFilter", bridge.filter);
+  if (!complete) {
+    ForgetEntryPoints(bridge);
+    platform::LibraryFree(bridge.library);
+    bridge.library = 0;
+    return false;
+  }
+  bridge.init();
+  bridge.loaded = 1;
+  return true;
+}
+
+bool LineFilterObtainBuffer(LineFilterBridge& bridge) {
+  if (bridge.lineBuffer != nullptr) return true;
+  bridge.lineBuffer = static_cast<std::uint8_t*>(platform::Allocate(kLineFilterBufferBytes));
+  if (bridge.lineBuffer == nullptr) return false;
+  bridge.lineBufferBytes = kLineFilterBufferBytes;
+  return true;
+}
+
+void LineFilterPageStart(LineFilterBridge& bridge, std::uint8_t tableNumber, std::uint32_t width) {
+  if (!LineFilterLoaded(bridge) || bridge.lineBuffer == nullptr) return;
+  if (tableNumber > kLineFilterMaxTable) return;
+  // A width whose line the buffer cannot hold is never offered: to the
+  // module it counts as refused.
+  if (width == 0 || !EnsureLineCapacity(bridge, width)) return;
+  if (!Accepted(bridge.setDotsPerLine(width))) return;
+  bridge.dotsPerLine = width;
+  if (!Accepted(bridge.setParameterTableNo(tableNumber))) return;
+  bridge.tableNumber = tableNumber;
+  bridge.preFilter();
+}
+
+void LineFilterBand(LineFilterBridge& bridge, std::uint8_t* buffer, std::uint64_t byteCount) {
+  if (!LineFilterLoaded(bridge) || bridge.lineBuffer == nullptr || buffer == nullptr) return;
+  const std::uint64_t lineBytes = static_cast<std::uint64_t>(bridge.dotsPerLine) * 3;
+  if (lineBytes == 0 || lineBytes > bridge.lineBufferBytes) return;
+  const std::uint64_t lines = byteCount / lineBytes;
+  std::uint8_t* line = buffer;
+  for (std::uint64_t i = 0; i < lines; ++i, line += lineBytes) {
+    bridge.filter(line, bridge.lineBuffer);
+    std::memcpy(line, bridge.lineBuffer, static_cast<std::size_t>(lineBytes));
+  }
+}
+
 void LineFilterUnload(LineFilterBridge& bridge) {
   if (bridge.fin != nullptr) bridge.fin();
   platform::Release(bridge.lineBuffer);
   bridge.lineBuffer = nullptr;
+  bridge.lineBufferBytes = 0;
   if (bridge.loaded == 1 || bridge.library != 0) {
     bridge.loaded = 0;
-    bridge.init = nullptr;
-    bridge.fin = nullptr;
-    bridge.setDotsPerLine = nullptr;
-    bridge.setParameterTableNo = nullptr;
-    bridge.preFilter = nullptr;
-    bridge.filter = nullptr;
+    ForgetEntryPoints(bridge);
     platform::LibraryFree(bridge.library);
     bridge.library = 0;
   }

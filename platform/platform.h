@@ -10,8 +10,10 @@ namespace k7730::platform {
 
 #if defined(_WIN32)
 inline constexpr char kPathSeparator = '\\';
+inline constexpr char kSharedLibraryExtension[] = ".dll";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr char kSharedLibraryExtension[] = ".so";
 #endif
 
 // Longest path, terminator included, that the module's path fields hold.
