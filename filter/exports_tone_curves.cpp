@@ -33,6 +33,17 @@ std::uint32_t SetToneTables(std::uint32_t& enabledWord, ToneCurveSet& set, std::
   return 1;
 }
 
+// Checks the instance, then sets the direction chosen by `enabledWord` and `set`.
+std::uint32_t SetDirection(FilterInstance* inst, std::uint32_t K7730_SettingsBlock::*enabledWord,
+                           ToneCurveSet K7730_SettingsBlock::*set, std::uint8_t enable,
+                           const std::uint8_t* const tables[4], std::uint16_t* err) {
+  if (inst == nullptr) {
+    SetError(err, K7730_ERR_BAD_ARGUMENT);
+    return 0;
+  }
+  return SetToneTables(inst->settings.*enabledWord, inst->settings.*set, enable, tables, err);
+}
+
 }  // namespace
 
 extern "C" {
@@ -41,26 +52,18 @@ K7730_API std::uint32_t K7730_CDECL plugin_filter_setInputToneCurve(
     K7730_FilterInstance* inst, std::uint8_t enable, const std::uint8_t* table1,
     const std::uint8_t* table2, const std::uint8_t* table3, const std::uint8_t* table4,
     std::uint16_t* err) {
-  if (inst == nullptr) {
-    SetError(err, K7730_ERR_BAD_ARGUMENT);
-    return 0;
-  }
   const std::uint8_t* const tables[4] = {table1, table2, table3, table4};
-  return SetToneTables(inst->settings.inputCurveEnabled, inst->settings.inputCurves, enable, tables,
-                       err);
+  return SetDirection(inst, &K7730_SettingsBlock::inputCurveEnabled,
+                      &K7730_SettingsBlock::inputCurves, enable, tables, err);
 }
 
 K7730_API std::uint32_t K7730_CDECL plugin_filter_setOutputToneCurve(
     K7730_FilterInstance* inst, std::uint8_t enable, const std::uint8_t* table1,
     const std::uint8_t* table2, const std::uint8_t* table3, const std::uint8_t* table4,
     std::uint16_t* err) {
-  if (inst == nullptr) {
-    SetError(err, K7730_ERR_BAD_ARGUMENT);
-    return 0;
-  }
   const std::uint8_t* const tables[4] = {table1, table2, table3, table4};
-  return SetToneTables(inst->settings.outputCurveEnabled, inst->settings.outputCurves, enable,
-                       tables, err);
+  return SetDirection(inst, &K7730_SettingsBlock::outputCurveEnabled,
+                      &K7730_SettingsBlock::outputCurves, enable, tables, err);
 }
 
 }  // extern "C"
