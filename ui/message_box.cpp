@@ -7,8 +7,4 @@ void ShowStopMessage(WindowId owner, const char* text, const char* caption) {
   CurrentUiPlatform().ShowMessageBox(owner, text, caption, kStopMessageStyle);
 }
 
-bool IsShiftDown() {
-  return (CurrentUiPlatform().AsyncKeyState(kVkShift) & 0x8000u) != 0;
-}
-
 }  // namespace k7730::ui

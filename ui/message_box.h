@@ -17,7 +17,4 @@ inline constexpr std::uint32_t kStopMessageStyle = kMbOk | kMbIconStop | kMbTask
 // Shows `text` under `caption`; owner 0 means a box without owner.
 void ShowStopMessage(WindowId owner, const char* text, const char* caption);
 
-// True while either Shift key is held down.
-bool IsShiftDown();
-
 }  // namespace k7730::ui

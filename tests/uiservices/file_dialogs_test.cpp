@@ -5,6 +5,7 @@
 
 #include "ui/file_dialogs.h"
 #include "ui/message_box.h"
+#include "ui/window_state.h"
 #include "ui/scripted_ui.h"
 
 namespace k7730::ui {
