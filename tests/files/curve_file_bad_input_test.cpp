@@ -92,11 +92,6 @@ TEST_F(CurveFileBadInput, UnknownModesAndChannelCountsAreUnsupported) {
   ExpectRejectedUnchanged(v1FourChannels, kCurveFileUnsupported);
 }
 
-TEST_F(CurveFileBadInput, ShortHeadersCannotBeRead) {
-  ExpectRejectedUnchanged(Bytes{}, kCurveFileCannotRead);
-  ExpectRejectedUnchanged(Bytes{0, 2, 0}, kCurveFileCannotRead);
-}
-
 TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity) {
   Bytes v1;
   Words(v1, {1, 1, 5, 0});
