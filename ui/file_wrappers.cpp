@@ -70,10 +70,11 @@ int FileSeekCurrent(FileHandle* file, std::int32_t offset) {
 int FileGetSize(FileHandle* file, std::uint32_t* size) {
   if (!Usable(file) || size == nullptr) return kFailed;
   std::uint64_t full = 0;
-  if (!platform::FileSize(*file, &full)) return kFailed;
-  const auto low = static_cast<std::uint32_t>(full);
-  if (low == 0xFFFFFFFFu) return kFailed;
-  *size = low;
+  // A size that does not fit below the failure value fails outright rather
+  // than passing on its low 32 bits, which would make a file of gigabytes
+  // look like a small one.
+  if (!platform::FileSize(*file, &full) || full >= 0xFFFFFFFFu) return kFailed;
+  *size = static_cast<std::uint32_t>(full);
   return kOk;
 }
 

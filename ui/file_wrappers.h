@@ -21,7 +21,7 @@ int FileWrite(FileHandle* file, const void* buffer, std::uint16_t* count);
 int FileClose(FileHandle* file);
 int FileSeekStart(FileHandle* file, std::int32_t offset);
 int FileSeekCurrent(FileHandle* file, std::int32_t offset);
-// Low 32 bits of the size; fails for a size that reads as 0xFFFFFFFF.
+// The file's size; fails for a size of 0xFFFFFFFF bytes or more.
 int FileGetSize(FileHandle* file, std::uint32_t* size);
 
 }  // namespace k7730

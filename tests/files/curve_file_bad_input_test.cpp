@@ -1,0 +1,157 @@
+// Native tone-curve files from outside: every malformed file gives a status
+// code, never a read past the 20-point array, and leaves the working set as
+// that code promises.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "temp_files.h"
+#include "tonecurve/curve_file.h"
+#include "tonecurve/curve_reset.h"
+
+namespace k7730 {
+namespace {
+
+using namespace testing_files;
+
+ToneCurveSet MarkedSet() {
+  ToneCurveSet set;
+  std::memset(&set, 0, sizeof set);
+  ResetCurveSet(set);
+  set.polarity = kPolarityInk;
+  set.mode[3] = kModeGamma;
+  set.gammaHundredths[3] = 180;
+  set.tables[3][10] = 1;
+  return set;
+}
+
+// A version 2 file whose channel 1 block is given; the others are the
+// two-point default.
+Bytes VersionTwoWith(const Bytes& channel1) {
+  Bytes b;
+  Words(b, {2, 1, 5});
+  for (int c = 0; c < 5; ++c) {
+    if (c == 1) {
+      b.insert(b.end(), channel1.begin(), channel1.end());
+    } else {
+      Words(b, {0, 2, 0, 0, 255, 255});
+    }
+  }
+  return b;
+}
+
+class CurveFileBadInput : public ::testing::Test {
+ protected:
+  std::string path_ = TempPath(".tcv");
+  Cleanup cleanup_{{path_}};
+  ToneCurveSet set_ = MarkedSet();
+  const ToneCurveSet before_ = MarkedSet();
+
+  void ExpectRejectedUnchanged(const Bytes& file, int code) {
+    WriteBytes(path_, file);
+    EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), code);
+    EXPECT_EQ(std::memcmp(&set_, &before_, sizeof set_), 0);
+  }
+};
+
+TEST_F(CurveFileBadInput, PointCountsBeyondTheArrayAreUnsupported) {
+  for (unsigned count : {21u, 0x7FFFu, 0x8000u, 0xFFFFu}) {
+    SCOPED_TRACE(count);
+    // Version 2: the count is refused even when the file holds the points.
+    Bytes channel;
+    Words(channel, {0, count});
+    if (count == 21) channel.resize(channel.size() + 21 * 4, 0);
+    ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
+
+    // Version 1: refused before anything is read into the set.
+    Bytes v1;
+    Words(v1, {1, 1, 5, count});
+    v1.resize(v1.size() + 2000, 0);
+    ExpectRejectedUnchanged(v1, kCurveFileUnsupported);
+  }
+}
+
+TEST_F(CurveFileBadInput, CountsThatDoNotFitTheFileAreUnsupported) {
+  Bytes channel;
+  Words(channel, {0, 3, 0, 0, 255, 255});  // claims three points, holds two
+  ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
+}
+
+TEST_F(CurveFileBadInput, UnknownModesAndChannelCountsAreUnsupported) {
+  Bytes channel;
+  Words(channel, {7, 0});
+  ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
+
+  Bytes fourChannels;
+  Words(fourChannels, {2, 1, 4});
+  ExpectRejectedUnchanged(fourChannels, kCurveFileUnsupported);
+  Bytes v1FourChannels;
+  Words(v1FourChannels, {1, 1, 4, 0});
+  ExpectRejectedUnchanged(v1FourChannels, kCurveFileUnsupported);
+}
+
+TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity) {
+  Bytes v1;
+  Words(v1, {1, 1, 5, 0});
+  v1.resize(v1.size() + 256, 0x40);  // channel 0 complete
+  Words(v1, {2, 0, 0});              // channel 1 ends inside its points
+  WriteBytes(path_, v1);
+  EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotRead);
+  ToneCurveSet expected = before_;
+  for (int c = 0; c < kCurveChannels; ++c) ResetCurveChannel(expected, c);
+  EXPECT_EQ(std::memcmp(&set_, &expected, sizeof set_), 0);
+  EXPECT_EQ(set_.polarity, kPolarityInk);
+}
+
+TEST_F(CurveFileBadInput, ForeignValuesAreStoredAsRead) {
+  // A polarity word of 7 and a free-hand channel with a point count of 9.
+  Bytes channel;
+  Words(channel, {1, 9});
+  channel.resize(channel.size() + 256, 0x33);
+  Bytes file = VersionTwoWith(channel);
+  file[3] = 7;
+  WriteBytes(path_, file);
+  ASSERT_EQ(ReadCurveFile(set_, path_.c_str()), 0);
+  EXPECT_EQ(set_.polarity, 7);
+  EXPECT_EQ(set_.mode[1], kModeFreeHand);
+  EXPECT_EQ(set_.pointCount[1], 9);
+  EXPECT_EQ(set_.tables[1][200], 0x33);
+}
+
+TEST_F(CurveFileBadInput, ForeignPointCountsAreClampedWhenSaving) {
+  ToneCurveSet foreign = MarkedSet();
+  foreign.pointCount[0] = 300;
+  foreign.pointCount[1] = -5;
+  ASSERT_EQ(WriteCurveFile(foreign, path_.c_str(), kNormalNumbering), 0);
+  const Bytes file = ReadBytes(path_);
+  // Channel 0 writes 20 points, channel 1 none, 2 and 4 two each, 3 a gamma word.
+  EXPECT_EQ(file.size(), 6u + (4 + 80) + 4 + (4 + 8) + (4 + 2) + (4 + 8));
+  EXPECT_EQ(file[8], 0);
+  EXPECT_EQ(file[9], 20);
+  int status = -1;
+  EXPECT_EQ(CheckCurveFile(path_.c_str(), kNormalNumbering, &status), 1);
+  EXPECT_EQ(status, 0);
+}
+
+// Files just above 4 GiB whose size modulo 2^32 would be that of a valid
+// file: refused on their size.
+TEST_F(CurveFileBadInput, FilesOfGigabytesAreRefused) {
+  const Bytes small = VersionTwoWith(Bytes{0, 0, 0, 0});  // 58 bytes, valid
+  const std::string raw = path_ + ".amp";
+  Cleanup more({raw});
+  WriteBytes(path_, small);
+  WriteBytes(raw, {});
+  std::error_code ec;
+  std::filesystem::resize_file(path_, (std::uintmax_t{1} << 32) + small.size(), ec);
+  if (!ec) std::filesystem::resize_file(raw, (std::uintmax_t{1} << 32) + 768, ec);
+  if (ec) GTEST_SKIP() << "no sparse files here: " << ec.message();
+
+  EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotRead);
+  EXPECT_EQ(std::memcmp(&set_, &before_, sizeof set_), 0);
+  EXPECT_EQ(ReadCurveFile(set_, raw.c_str()), kRawTablesUnusable);
+}
+
+}  // namespace
+}  // namespace k7730

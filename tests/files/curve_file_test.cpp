@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "temp_files.h"
+#include "tonecurve/curve_file.h"
+#include "tonecurve/curve_reset.h"
+#include "tonecurve/curve_table.h"
+#include "tonecurve/polarity.h"
+#include "ui/scripted_ui.h"
+
+namespace k7730 {
+namespace {
+
+using namespace testing_files;
+
+ToneCurveSet FreshSet() {
+  ToneCurveSet set;
+  std::memset(&set, 0xA5, sizeof set);
+  ResetCurveSet(set);
+  return set;
+}
+
+bool SameBytes(const ToneCurveSet& a, const ToneCurveSet& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+Bytes DefaultFile(unsigned modeWord) {
+  Bytes b;
+  Words(b, {2, 1, 5});
+  for (int c = 0; c < 5; ++c) Words(b, {modeWord, 2, 0, 0, 255, 255});
+  return b;
+}
+
+TEST(CurveFile, FreshSetIsTheSixtySixByteFileInBothNumberings) {
+  const std::string path = TempPath(".tcv");
+  Cleanup cleanup({path});
+  const ToneCurveSet fresh = FreshSet();
+  ui::ScopedScriptedUi ui;
+
+  ui->AnswerWithPath(path);
+  ASSERT_EQ(SaveCurveFile(fresh), 0);
+  EXPECT_EQ(ReadBytes(path), DefaultFile(0));
+  ASSERT_EQ(ui->dialogs.size(), 1u);
+  EXPECT_TRUE(ui->dialogs[0].save);
+  EXPECT_EQ(ui->dialogs[0].title, "Save");
+  EXPECT_EQ(ui->dialogs[0].owner, ui->activeWindow);
+  EXPECT_EQ(ui->dialogs[0].initialName, "");
+
+  ToneCurveSet loaded = FreshSet();
+  loaded.mode[2] = kModeGamma;  // something for the load to undo
+  ui->AnswerWithPath(path);
+  ASSERT_EQ(LoadCurveFile(loaded), 0);
+  EXPECT_TRUE(SameBytes(loaded, fresh));
+  EXPECT_EQ(ui->dialogs[1].title, "Load");
+  EXPECT_FALSE(ui->dialogs[1].initialFolder.has_value());
+
+  // Shift held while saving: the modes are stored as 1, and still load back.
+  ui->shiftDown = true;
+  ui->AnswerWithPath(path);
+  ASSERT_EQ(SaveCurveFile(fresh), 0);
+  EXPECT_EQ(ReadBytes(path), DefaultFile(1));
+  loaded.mode[2] = kModeGamma;
+  ASSERT_EQ(ReadCurveFile(loaded, path.c_str()), 0);
+  EXPECT_TRUE(SameBytes(loaded, fresh));
+}
+
+TEST(CurveFile, CancelledDialogsChangeNothing) {
+  ui::ScopedScriptedUi ui;
+  ToneCurveSet set = FreshSet();
+  set.tables[1][9] = 77;
+  const ToneCurveSet before = set;
+  ui->AnswerCancel();
+  EXPECT_EQ(LoadCurveFile(set), 0);
+  ui->AnswerCancel();
+  EXPECT_EQ(SaveCurveFile(set), 0);
+  EXPECT_TRUE(SameBytes(set, before));
+  EXPECT_TRUE(ui->messages.empty());
+}
+
+TEST(CurveFile, WrongSizeVersionOrMissingFileLeavesTheSetAlone) {
+  const std::string path = TempPath(".tcv");
+  Cleanup cleanup({path});
+  ToneCurveSet set = FreshSet();
+  set.polarity = kPolarityInk;
+  set.tables[3][0] = 99;
+  const ToneCurveSet before = set;
+
+  Bytes longer = DefaultFile(0);
+  longer.push_back(0);
+  Bytes shorter = DefaultFile(0);
+  shorter.pop_back();
+  Bytes version3 = DefaultFile(0);
+  version3[1] = 3;
+  for (const Bytes& file : {longer, shorter, version3}) {
+    WriteBytes(path, file);
+    int status = -1;
+    EXPECT_EQ(CheckCurveFile(path.c_str(), kNormalNumbering, &status), 0);
+    EXPECT_EQ(status, kCurveFileUnsupported);
+    EXPECT_EQ(ReadCurveFile(set, path.c_str()), kCurveFileUnsupported);
+    EXPECT_TRUE(SameBytes(set, before));
+  }
+  std::remove(path.c_str());
+  EXPECT_EQ(ReadCurveFile(set, path.c_str()), kCurveFileCannotOpen);
+  EXPECT_TRUE(SameBytes(set, before));
+  EXPECT_STREQ(CurveFileMessage(kCurveFileCannotOpen), "Can not open file.");
+  EXPECT_STREQ(CurveFileMessage(kCurveFileUnsupported), "Unsupported file format.");
+  EXPECT_EQ(CurveFileMessage(kRawTablesUnusable), nullptr);
+}
+
+TEST(CurveFile, VersionOneReadsFreeHandAndPointChannels) {
+  const std::string path = TempPath(".tcv");
+  Cleanup cleanup({path});
+  Bytes file;
+  Words(file, {1, 2, 5});
+  Bytes ramp(256);
+  for (int i = 0; i < 256; ++i) ramp[i] = static_cast<std::uint8_t>(255 - i);
+  for (int c = 0; c < 5; ++c) {
+    if (c == 1) {
+      Words(file, {3, 0, 0, 200, 128, 255, 255});  // three points: (out, in) pairs
+    } else {
+      Words(file, {0});
+      file.insert(file.end(), ramp.begin(), ramp.end());
+    }
+  }
+  WriteBytes(path, file);
+
+  ToneCurveSet set = FreshSet();
+  set.gammaHundredths[0] = 250;
+  ASSERT_EQ(ReadCurveFile(set, path.c_str()), 0);
+  EXPECT_EQ(set.polarity, 2);
+  EXPECT_EQ(set.mode[0], kModeFreeHand);
+  EXPECT_EQ(set.pointCount[0], 0);
+  EXPECT_EQ(Bytes(set.tables[0], set.tables[0] + 256), ramp);
+  EXPECT_EQ(set.gammaHundredths[0], 250);  // not in a version 1 file
+
+  EXPECT_EQ(set.mode[1], kModePoints);
+  EXPECT_EQ(set.pointCount[1], 3);
+  EXPECT_EQ(set.points[1][1].output, 200);
+  EXPECT_EQ(set.points[1][1].input, 128);
+  EXPECT_EQ(set.tables[1][0], 0);
+  EXPECT_EQ(set.tables[1][64], 114);
+  EXPECT_EQ(set.tables[1][128], 200);
+  EXPECT_EQ(set.tables[1][192], 241);
+}
+
+TEST(CurveFile, GammaChannelAtInkPolarityLoadsReverseInverted) {
+  const std::string path = TempPath(".tcv");
+  Cleanup cleanup({path});
+  ToneCurveSet set = FreshSet();
+  set.polarity = kPolarityInk;
+  set.mode[2] = kModeGamma;
+  set.pointCount[2] = 0;
+  set.gammaHundredths[2] = 220;
+  ASSERT_EQ(WriteCurveFile(set, path.c_str(), kNormalNumbering), 0);
+  EXPECT_EQ(ReadBytes(path).size(), 6u + 4 * 12 + 6);
+
+  ToneCurveSet loaded = FreshSet();
+  ASSERT_EQ(ReadCurveFile(loaded, path.c_str()), 0);
+  std::uint8_t expected[256];
+  ComputeGammaTable(2.2, expected);
+  ReverseInvertTable(expected);
+  EXPECT_EQ(std::memcmp(loaded.tables[2], expected, 256), 0);
+  EXPECT_EQ(loaded.gammaHundredths[2], 220);
+  EXPECT_EQ(loaded.mode[2], kModeGamma);
+  EXPECT_EQ(loaded.polarity, kPolarityInk);
+}
+
+// Random sets that keep the editor's invariants survive a save and a load in
+// either numbering: modes, valid points, tables, gamma values and polarity.
+TEST(CurveFile, RandomValidSetsRoundTrip) {
+  const std::string path = TempPath(".tcv");
+  Cleanup cleanup({path});
+  std::mt19937 rng(7730);
+  for (int round = 0; round < 200; ++round) {
+    ToneCurveSet set = FreshSet();
+    set.polarity = static_cast<std::uint16_t>(1 + rng() % 2);
+    for (int c = 0; c < 5; ++c) {
+      set.mode[c] = static_cast<std::uint16_t>(1 + rng() % 3);
+      set.gammaHundredths[c] = static_cast<std::int16_t>(1 + rng() % 999);
+      set.pointCount[c] = 0;
+      if (set.mode[c] == kModePoints) {
+        const int n = 2 + static_cast<int>(rng() % 19);
+        std::vector<int> inputs(256);
+        for (int i = 0; i < 256; ++i) inputs[i] = i;
+        std::shuffle(inputs.begin(), inputs.end(), rng);
+        std::sort(inputs.begin(), inputs.begin() + n);
+        for (int k = 0; k < n; ++k) {
+          set.points[c][k].input = static_cast<std::uint16_t>(inputs[k]);
+          set.points[c][k].output = static_cast<std::uint16_t>(rng() % 256);
+        }
+        set.pointCount[c] = static_cast<std::int16_t>(n);
+        ComputeCurveTable(set.points[c], n, set.tables[c]);
+      } else if (set.mode[c] == kModeFreeHand) {
+        for (auto& e : set.tables[c]) e = static_cast<std::uint8_t>(rng());
+      } else {
+        ComputeGammaTable(set.gammaHundredths[c] * 0.01, set.tables[c]);
+        if (set.polarity == kPolarityInk) ReverseInvertTable(set.tables[c]);
+      }
+    }
+    const int numbering = static_cast<int>(rng() % 2);
+    ASSERT_EQ(WriteCurveFile(set, path.c_str(), numbering), 0);
+    ToneCurveSet loaded = FreshSet();
+    ASSERT_EQ(ReadCurveFile(loaded, path.c_str()), 0) << "round " << round;
+    EXPECT_EQ(loaded.polarity, set.polarity);
+    for (int c = 0; c < 5; ++c) {
+      SCOPED_TRACE(::testing::Message() << "round " << round << " channel " << c);
+      ASSERT_EQ(loaded.mode[c], set.mode[c]);
+      ASSERT_EQ(loaded.pointCount[c], set.pointCount[c]);
+      ASSERT_EQ(std::memcmp(loaded.points[c], set.points[c], 4 * set.pointCount[c]), 0);
+      ASSERT_EQ(std::memcmp(loaded.tables[c], set.tables[c], 256), 0);
+      if (set.mode[c] == kModeGamma) {
+        ASSERT_EQ(loaded.gammaHundredths[c], set.gammaHundredths[c]);
+      }
+    }
+  }
+}
+
+TEST(CurveFile, CreateAndWriteFailures) {
+  const ToneCurveSet set = FreshSet();
+  const std::string nowhere = TempPath("_no_such_folder/x.tcv");
+  EXPECT_EQ(WriteCurveFile(set, nowhere.c_str(), kNormalNumbering), kCurveFileCannotCreate);
+  if (FILE* full = std::fopen("/dev/full", "wb")) {
+    std::fclose(full);
+    EXPECT_EQ(WriteCurveFile(set, "/dev/full", kNormalNumbering), kCurveFileCannotWrite);
+  }
+}
+
+TEST(CurveFile, StatusMessagesGoToABoxWithTheEditorsCaption) {
+  ui::ScopedScriptedUi ui;
+  ReportCurveFileStatus(kCurveFileCannotRead, "Output Tone Curve");
+  ReportCurveFileStatus(kRawTablesUnusable, "Output Tone Curve");
+  ReportCurveFileStatus(kCurveFileOk, "Output Tone Curve");
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "Can not read file.");
+  EXPECT_EQ(ui->messages[0].caption, "Output Tone Curve");
+  EXPECT_EQ(ui->messages[0].owner, 0u);
+}
+
+}  // namespace
+}  // namespace k7730

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "temp_files.h"
+#include "ui/decimal_text.h"
+#include "ui/mtf_file.h"
+
+namespace k7730 {
+namespace {
+
+using namespace testing_files;
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+MtfSettings Filled(std::int32_t v) {
+  MtfSettings m;
+  for (auto& c : m.coefficients) c = v;
+  m.scale = v;
+  return m;
+}
+
+class MtfFile : public ::testing::Test {
+ protected:
+  std::string path_ = TempPath(".mtf");
+  Cleanup cleanup_{{path_}};
+  MtfSettings read_ = Filled(-77);
+  std::uint16_t status_ = 0xBEEF;
+
+  int Read(const std::string& text) {
+    WriteBytes(path_, Text(text));
+    return ReadMtfFile(path_.c_str(), &read_, &status_);
+  }
+};
+
+TEST_F(MtfFile, BlankSeparatedExample) {
+  ASSERT_EQ(Read("0 0 0 0 0 0 1 2 3 0 0 4 5 6 0 0 7 8 9 0 0 0 0 0 0 100"), 1);
+  EXPECT_EQ(status_, kMtfOk);
+  const std::int32_t expected[25] = {0, 0, 0, 0, 0, 0, 1, 2, 3, 0, 0, 4, 5, 6,
+                                     0, 0, 7, 8, 9, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(read_.coefficients, expected, sizeof expected), 0);
+  EXPECT_EQ(read_.scale, 100);
+}
+
+TEST_F(MtfFile, TwentyFiveIntegersAreUnsupportedAndKeepWhatWasRead) {
+  std::string text;
+  for (int i = 1; i <= 25; ++i) text += std::to_string(i) + "\r\n";
+  EXPECT_EQ(Read(text), 0);
+  EXPECT_EQ(status_, kMtfUnsupported);
+  EXPECT_EQ(read_.coefficients[0], 1);
+  EXPECT_EQ(read_.coefficients[24], 25);
+  EXPECT_EQ(read_.scale, -77);
+  EXPECT_STREQ(MtfStatusMessage(status_), "Unsupported file format.");
+}
+
+TEST_F(MtfFile, TokensAreRunsOfDigitsAndSigns) {
+  // 5-3 is one integer (5), --5 one integer (0), text between is skipped,
+  // and anything after the 26th integer is ignored.
+  std::string text = "k=5-3; --5 x+7y";
+  for (int i = 0; i < 22; ++i) text += " 1";
+  text += " 9 junk 1.5";
+  ASSERT_EQ(Read(text), 1);
+  EXPECT_EQ(read_.coefficients[0], 5);
+  EXPECT_EQ(read_.coefficients[1], 0);
+  EXPECT_EQ(read_.coefficients[2], 7);
+  EXPECT_EQ(read_.scale, 9);
+}
+
+TEST_F(MtfFile, ByteFFEndsTheFileBetweenTokensButOnlyATokenInside) {
+  WriteBytes(path_, Text("12\xFF" "34 \xFF" "56"));
+  FileHandle f;
+  FileInit(&f);
+  ASSERT_EQ(FileOpenRead(&f, path_.c_str()), 0);
+  std::int32_t v = -1;
+  EXPECT_EQ(ReadNextInteger(&f, &v), 1);
+  EXPECT_EQ(v, 12);
+  EXPECT_EQ(ReadNextInteger(&f, &v), 1);
+  EXPECT_EQ(v, 34);
+  EXPECT_EQ(ReadNextInteger(&f, &v), 0);  // 0xFF while skipping: the end
+  EXPECT_EQ(v, 0);
+  FileClose(&f);
+
+  EXPECT_EQ(Read(std::string(30, '1') + "\xFF" + std::string(60, ' ')), 0);
+  EXPECT_EQ(status_, kMtfUnsupported);
+}
+
+TEST_F(MtfFile, LongNumbersSaturateAndLongTokensAreCut) {
+  // 2^32 + 100 must not come back as 100.
+  std::string text = "4294967396 -99999999999 99999999999 ";
+  text += std::string(300, '1') + " 7";
+  for (int i = 0; i < 21; ++i) text += " 0";
+  ASSERT_EQ(Read(text), 1);
+  EXPECT_EQ(read_.coefficients[0], INT32_MAX);
+  EXPECT_EQ(read_.coefficients[1], INT32_MIN);
+  EXPECT_EQ(read_.coefficients[2], INT32_MAX);
+  // 300 digits: a token of 255, then one of the remaining 45.
+  EXPECT_EQ(read_.coefficients[3], INT32_MAX);
+  EXPECT_EQ(read_.coefficients[4], INT32_MAX);
+  EXPECT_EQ(read_.coefficients[5], 7);
+}
+
+TEST_F(MtfFile, DefaultSettingsWriteTwentySixLinesAndReadBack) {
+  MtfSettings defaults = Filled(0);
+  defaults.coefficients[12] = 100;
+  defaults.scale = 100;
+  ASSERT_EQ(WriteMtfFile(path_.c_str(), &defaults, &status_), 1);
+  EXPECT_EQ(status_, kMtfOk);
+  std::string expected;
+  for (int i = 0; i < 12; ++i) expected += "0\n";
+  expected += "100\n";
+  for (int i = 0; i < 12; ++i) expected += "0\n";
+  expected += "100\n";
+  EXPECT_EQ(ReadBytes(path_), Text(expected));
+
+  MtfSettings extremes = Filled(INT32_MIN);
+  extremes.coefficients[3] = INT32_MAX;
+  extremes.coefficients[4] = -9999;
+  ASSERT_EQ(WriteMtfFile(path_.c_str(), &extremes, nullptr), 1);
+  ASSERT_EQ(ReadMtfFile(path_.c_str(), &read_, nullptr), 1);
+  EXPECT_EQ(std::memcmp(&read_, &extremes, sizeof read_), 0);
+}
+
+TEST_F(MtfFile, ArgumentAndFileFailures) {
+  MtfSettings m = Filled(1);
+  EXPECT_EQ(WriteMtfFile(nullptr, &m, &status_), 0);
+  EXPECT_EQ(status_, kMtfBadArgument);
+  EXPECT_EQ(WriteMtfFile(path_.c_str(), nullptr, &status_), 0);
+  EXPECT_EQ(status_, kMtfBadArgument);
+  EXPECT_EQ(ReadMtfFile(path_.c_str(), nullptr, &status_), 0);
+  EXPECT_EQ(status_, kMtfBadArgument);
+
+  EXPECT_EQ(WriteMtfFile(TempPath("_no_folder/a.mtf").c_str(), &m, &status_), 0);
+  EXPECT_EQ(status_, kMtfCannotCreate);
+  if (std::FILE* full = std::fopen("/dev/full", "wb")) {
+    std::fclose(full);
+    EXPECT_EQ(WriteMtfFile("/dev/full", &m, &status_), 0);
+    EXPECT_EQ(status_, kMtfCannotWrite);
+  }
+  std::remove(path_.c_str());
+  EXPECT_EQ(ReadMtfFile(path_.c_str(), &read_, &status_), 0);
+  EXPECT_EQ(status_, kMtfCannotOpen);
+  EXPECT_EQ(read_.scale, -77);
+}
+
+// 64 MiB of zero bytes before the integers: skipped, read in blocks.
+TEST_F(MtfFile, LongFillerIsSkipped) {
+  WriteBytes(path_, {});
+  std::error_code ec;
+  std::filesystem::resize_file(path_, std::uintmax_t{64} << 20, ec);
+  if (ec) GTEST_SKIP() << ec.message();
+  {
+    std::ofstream out(path_, std::ios::binary | std::ios::app);
+    for (int i = 0; i < 26; ++i) out << i << '\n';
+  }
+  ASSERT_EQ(ReadMtfFile(path_.c_str(), &read_, &status_), 1);
+  EXPECT_EQ(read_.coefficients[24], 24);
+  EXPECT_EQ(read_.scale, 25);
+}
+
+TEST(DecimalText, ParseDecimal) {
+  EXPECT_EQ(ParseDecimal(""), 0);
+  EXPECT_EQ(ParseDecimal("--5"), 0);
+  EXPECT_EQ(ParseDecimal("5-3"), 5);
+  EXPECT_EQ(ParseDecimal("+42x"), 42);
+  EXPECT_EQ(ParseDecimal("2147483648"), INT32_MAX);
+  EXPECT_EQ(ParseDecimal("-2147483649"), INT32_MIN);
+  EXPECT_EQ(ParseDecimal("00000000000000000000012"), 12);
+  EXPECT_EQ(ParseDecimal(nullptr), 0);
+}
+
+TEST(DecimalText, IsIntegerText) {
+  for (const char* ok : {"", "+", "-", "0", "-9999", "+12", "00012"}) {
+    EXPECT_EQ(IsIntegerText(ok), 1) << ok;
+  }
+  for (const char* bad : {"1 2", "1.5", "--1", "+-1", "1-", " 1", "a"}) {
+    EXPECT_EQ(IsIntegerText(bad), 0) << bad;
+  }
+  EXPECT_EQ(IsIntegerText(nullptr), 0);
+}
+
+}  // namespace
+}  // namespace k7730

@@ -1,0 +1,52 @@
+// Scratch files for the file-format tests, named after the running test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace k7730::testing_files {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline std::string TempPath(const std::string& suffix) {
+  return ::testing::TempDir() + "k7730_" +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name() + suffix;
+}
+
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Appends big-endian 16-bit words.
+inline void Words(Bytes& out, std::initializer_list<unsigned> words) {
+  for (unsigned w : words) {
+    out.push_back(static_cast<std::uint8_t>(w >> 8));
+    out.push_back(static_cast<std::uint8_t>(w & 0xFF));
+  }
+}
+
+// Removes the files it was given when the test ends.
+class Cleanup {
+ public:
+  explicit Cleanup(std::vector<std::string> paths) : paths_(std::move(paths)) {}
+  ~Cleanup() {
+    for (const auto& p : paths_) std::remove(p.c_str());
+  }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+}  // namespace k7730::testing_files

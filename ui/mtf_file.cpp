@@ -1,0 +1,153 @@
+#include "ui/mtf_file.h"
+
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "ui/decimal_text.h"
+
+namespace k7730 {
+namespace {
+
+constexpr int kEnd = -1;
+constexpr std::size_t kLongestToken = 255;
+
+bool IsTokenByte(int b) { return (b >= '0' && b <= '9') || b == '+' || b == '-'; }
+
+// `next()` yields the next byte (0..254) or kEnd.
+template <typename NextByte>
+int ReadInteger(NextByte&& next, std::int32_t* value) {
+  int b;
+  do {
+    b = next();
+    if (b == kEnd) {
+      *value = 0;
+      return 0;
+    }
+  } while (!IsTokenByte(b));
+
+  char token[kLongestToken + 1];
+  std::size_t length = 0;
+  token[length++] = static_cast<char>(b);
+  while (length < kLongestToken) {
+    b = next();
+    if (b == kEnd || !IsTokenByte(b)) break;  // the ending byte is dropped
+    token[length++] = static_cast<char>(b);
+  }
+  token[length] = '\0';
+  *value = ParseDecimal(token);
+  return 1;
+}
+
+// A byte 0xFF reads as the end of the file, like a failed read.
+int AsByte(std::uint8_t b) { return b == 0xFF ? kEnd : b; }
+
+// Whole-file reads go through a buffer, so that a long run of text between
+// integers costs one platform read per block instead of one per byte.
+class BufferedBytes {
+ public:
+  explicit BufferedBytes(FileHandle file) : file_(file) {}
+  int operator()() {
+    if (position_ == filled_) {
+      std::uint32_t done = 0;
+      if (!platform::FileRead(file_, buffer_, sizeof buffer_, &done) || done == 0) return kEnd;
+      filled_ = done;
+      position_ = 0;
+    }
+    return AsByte(buffer_[position_++]);
+  }
+
+ private:
+  FileHandle file_;
+  std::uint8_t buffer_[4096];
+  std::uint32_t filled_ = 0;
+  std::uint32_t position_ = 0;
+};
+
+void SetStatus(std::uint16_t* status, std::uint16_t value) {
+  if (status != nullptr) *status = value;
+}
+
+std::int32_t& Word(MtfSettings& settings, int index) {
+  return index < 25 ? settings.coefficients[index] : settings.scale;
+}
+
+}  // namespace
+
+const char* MtfStatusMessage(int status) {
+  switch (status) {
+    case kMtfCannotOpen: return "Can not open file.";
+    case kMtfCannotCreate: return "Can not create file.";
+    case kMtfCannotWrite: return "Can not write file.";
+    case kMtfUnsupported: return "Unsupported file format.";
+    case kMtfCoefficientRange: return "An integer between -9999 and 9999 is required.";
+    case kMtfScaleRange: return "An integer between 1 and 99999 is required.";
+    default: return nullptr;
+  }
+}
+
+int ReadNextInteger(FileHandle* file, std::int32_t* value) {
+  std::int32_t ignored = 0;
+  if (value == nullptr) value = &ignored;
+  auto next = [file]() -> int {
+    std::uint8_t b = 0;
+    std::uint16_t count = 1;
+    if (FileRead(file, &b, &count) != 0) return kEnd;
+    return AsByte(b);
+  };
+  return ReadInteger(next, value);
+}
+
+int WriteMtfFile(const char* path, const MtfSettings* settings, std::uint16_t* status) {
+  SetStatus(status, kMtfBadArgument);
+  if (settings == nullptr || path == nullptr) return 0;
+
+  FileHandle file;
+  FileInit(&file);
+  if (FileCreateWrite(&file, path) != 0) {
+    FileInit(&file);
+    SetStatus(status, kMtfCannotCreate);
+    return 0;
+  }
+  MtfSettings words = *settings;
+  for (int i = 0; i < kMtfWords; ++i) {
+    char line[16];
+    const int length = std::snprintf(line, sizeof line, "%ld\n", static_cast<long>(Word(words, i)));
+    auto count = static_cast<std::uint16_t>(length);
+    if (FileWrite(&file, line, &count) != 0) {
+      FileClose(&file);
+      SetStatus(status, kMtfCannotWrite);
+      return 0;
+    }
+  }
+  FileClose(&file);
+  SetStatus(status, kMtfOk);
+  return 1;
+}
+
+int ReadMtfFile(const char* path, MtfSettings* settings, std::uint16_t* status) {
+  SetStatus(status, kMtfBadArgument);
+  if (settings == nullptr) return 0;
+
+  FileHandle file;
+  FileInit(&file);
+  if (FileOpenRead(&file, path) != 0) {
+    FileInit(&file);
+    SetStatus(status, kMtfCannotOpen);
+    return 0;
+  }
+  BufferedBytes next(file);
+  for (int i = 0; i < kMtfWords; ++i) {
+    std::int32_t value = 0;
+    if (ReadInteger(next, &value) == 0) {
+      FileClose(&file);
+      SetStatus(status, kMtfUnsupported);
+      return 0;
+    }
+    Word(*settings, i) = value;
+  }
+  FileClose(&file);
+  SetStatus(status, kMtfOk);
+  return 1;
+}
+
+}  // namespace k7730
