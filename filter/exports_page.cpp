@@ -114,10 +114,10 @@ K7730_API std::uint32_t K7730_CDECL plugin_filter_do(K7730_FilterInstance* inst,
     *output = buffer;
     allocatedHere = true;
   } else {
-    // A buffer this module handed out can be checked; a foreign one is
-    // trusted to hold the band.
+    // A buffer this module handed out can be checked against what the band
+    // will write into it; a foreign one is trusted to hold the band.
     const std::size_t known = platform::BlockSize(buffer);
-    if (known != 0 && known < bufferBytes) {
+    if (known != 0 && known < BandWriteBytes(*inst, lines)) {
       return RefuseBand(outputLines, err, K7730_ERR_BAD_ARGUMENT);
     }
   }

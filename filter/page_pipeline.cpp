@@ -65,6 +65,11 @@ std::uint64_t OutputBufferBytes(std::uint32_t width, std::uint32_t lines) {
   return bytes > UINT32_MAX ? 0 : bytes;
 }
 
+std::uint64_t BandWriteBytes(const FilterInstance& inst, std::uint32_t lines) {
+  const bool mtf = IsOn(inst.settings.mtfEnabled) && inst.mtfState.lineBlock != nullptr;
+  return (static_cast<std::uint64_t>(lines) + (mtf ? 2 : 0)) * inst.width * 3;
+}
+
 std::uint32_t RunBandStages(FilterInstance& inst, std::uint8_t* band, std::uint32_t lines,
                             std::uint8_t* out) {
   const K7730_SettingsBlock& settings = inst.settings;

@@ -11,6 +11,11 @@ namespace k7730 {
 // width x 3, or 0 when that does not fit 32 bits.
 std::uint64_t OutputBufferBytes(std::uint32_t width, std::uint32_t lines);
 
+// Bytes the stages write into the output buffer for a band of `lines`
+// lines: (lines + 2) lines when the MTF filter runs (it clears them all),
+// otherwise `lines` lines.
+std::uint64_t BandWriteBytes(const FilterInstance& inst, std::uint32_t lines);
+
 // Runs the stages on one band of `lines` lines (lines > 0) in their fixed
 // order: channel swap and input tables on the band in place, the MTF filter
 // into `out`, then colour matching, output tables or a copy into `out`, and
