@@ -5,6 +5,8 @@
 // kernel with coefficients that fit 16 bits cannot reach that range.
 #include "stages/mtf_line.h"
 
+#include "stages/mtf_taps.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -14,29 +16,8 @@ namespace {
 
 constexpr std::size_t kBlock = 512;
 
-struct Tap {
-  const std::uint8_t* pixels;
-  std::int32_t coefficient;
-};
-
-int CollectTaps(const MtfState& state, const std::uint8_t* const rows[5], Tap taps[25],
-                bool& narrow) {
-  int count = 0;
-  narrow = true;
-  for (int k = 0; k < 25; ++k) {
-    if ((state.nonZeroMask & (1u << k)) == 0) continue;
-    const std::int32_t c = state.coefficients[k];
-    if (c == 0) continue;
-    if (c < -32768 || c > 32767) narrow = false;
-    taps[count].pixels = rows[k / 5] + (k % 5 - 2) * 3;
-    taps[count].coefficient = c;
-    ++count;
-  }
-  return count;
-}
-
 // Coefficients within 16 bits: at most 25 x 32768 x 255 < 2^31, no overflow.
-void SumNarrow(const Tap* taps, int count, std::size_t start, std::size_t n, std::int32_t* acc) {
+void SumNarrow(const MtfTap* taps, int count, std::size_t start, std::size_t n, std::int32_t* acc) {
   {
     const std::uint8_t* p = taps[0].pixels + start;
     const std::int32_t c = static_cast<std::int16_t>(taps[0].coefficient);
@@ -51,7 +32,7 @@ void SumNarrow(const Tap* taps, int count, std::size_t start, std::size_t n, std
 
 // Any coefficients: unsigned arithmetic wraps modulo 2^32 without undefined
 // behaviour.
-void SumWrapping(const Tap* taps, int count, std::size_t start, std::size_t n, std::int32_t* acc) {
+void SumWrapping(const MtfTap* taps, int count, std::size_t start, std::size_t n, std::int32_t* acc) {
   std::uint32_t* uacc = reinterpret_cast<std::uint32_t*>(acc);
   std::fill(uacc, uacc + n, 0u);
   for (int t = 0; t < count; ++t) {
@@ -93,6 +74,22 @@ void NormaliseBlock(const MtfState& state, const std::int32_t* acc, std::size_t 
 
 }  // namespace
 
+int MtfCollectTaps(const MtfState& state, const std::uint8_t* const rows[5], MtfTap taps[25],
+                   bool& narrow) {
+  int count = 0;
+  narrow = true;
+  for (int k = 0; k < 25; ++k) {
+    if ((state.nonZeroMask & (1u << k)) == 0) continue;
+    const std::int32_t c = state.coefficients[k];
+    if (c == 0) continue;
+    if (c < -32768 || c > 32767) narrow = false;
+    taps[count].pixels = rows[k / 5] + (k % 5 - 2) * 3;
+    taps[count].coefficient = c;
+    ++count;
+  }
+  return count;
+}
+
 std::uint8_t MtfNormalise(const MtfState& state, std::int32_t sum) {
   std::uint8_t out;
   NormaliseBlock(state, &sum, 1, &out);
@@ -101,15 +98,16 @@ std::uint8_t MtfNormalise(const MtfState& state, std::int32_t sum) {
 
 void MtfComputeLine(const MtfState& state, const std::uint8_t* const rows[5], std::uint8_t* out) {
   const std::size_t bytes = static_cast<std::size_t>(state.width) * 3;
-  Tap taps[25];
+  MtfTap taps[25];
   bool narrow = true;
-  const int count = CollectTaps(state, rows, taps, narrow);
+  const int count = MtfCollectTaps(state, rows, taps, narrow);
   if (count == 0) {
     std::memset(out, MtfNormalise(state, 0), bytes);
     return;
   }
+  const std::size_t done = narrow ? MtfVectorLine(state, taps, count, bytes, out) : 0;
   alignas(64) std::int32_t acc[kBlock];
-  for (std::size_t start = 0; start < bytes; start += kBlock) {
+  for (std::size_t start = done; start < bytes; start += kBlock) {
     const std::size_t n = std::min(kBlock, bytes - start);
     if (narrow) {
       SumNarrow(taps, count, start, n, acc);

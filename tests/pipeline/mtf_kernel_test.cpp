@@ -62,12 +62,12 @@ TEST(MtfKernels, EveryShapeMatchesTheFullSum) {
   std::mt19937 rng(20);
   const std::int32_t scales[] = {1, 3, 4, 5, 100, 128, 131072, 99999, 7777};
   for (Shape shape : {Shape::Cross, Shape::FullThree, Shape::Plus, Shape::FullFive, Shape::Sparse}) {
-    for (int round = 0; round < 12; ++round) {
+    for (int round = 0; round < 30; ++round) {
       // Widths across the block size of the sum, and width 1.
       const std::uint32_t width = round == 0 ? 1 : std::uniform_int_distribution<std::uint32_t>(1, 400)(rng);
       const std::uint32_t height = std::uniform_int_distribution<std::uint32_t>(1, 7)(rng);
       Kernel k = ShapedKernel(rng, shape, -9999, 9999);
-      k.scale = scales[round % 9];
+      k.scale = round < 9 ? scales[round] : std::uniform_int_distribution<std::int32_t>(2, 99999)(rng);
       Bytes page(static_cast<std::size_t>(width) * height * 3);
       for (auto& v : page) v = static_cast<std::uint8_t>(rng());
       ASSERT_EQ(FilterPage(k, page, width, height), ReferencePage(k, page, width, height))
