@@ -5,13 +5,13 @@
 // no partial sum can overflow, so the result equals the defined 32-bit sum.
 #include "stages/mtf_taps.h"
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
 #include <immintrin.h>
 #endif
 
 namespace k7730 {
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
 namespace {
 
 constexpr std::size_t kVector = 16;  // samples per step
