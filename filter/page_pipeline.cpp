@@ -109,7 +109,7 @@ std::uint32_t RunBandStages(FilterInstance& inst, std::uint8_t* band, std::uint3
     } else if (output) {
       ApplyChannelTables(outTables, out, band, pixels);
     } else {
-      std::memcpy(out, band, pixels * 3);
+      std::memmove(out, band, pixels * 3);  // a host may pass its band as the buffer
     }
   } else {
     if (rewriteBand) RunBandPass(swap, band, nullptr, pixels, bandTables, bandTables);
@@ -125,7 +125,7 @@ std::uint32_t RunBandStages(FilterInstance& inst, std::uint8_t* band, std::uint3
     } else if (output) {
       ApplyChannelTables(outTables, out, current, static_cast<std::size_t>(width) * count);
     } else if (!mtf) {
-      std::memcpy(out, band, count * stride);
+      std::memmove(out, band, count * stride);
     }
   }
 

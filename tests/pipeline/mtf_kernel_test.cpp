@@ -144,29 +144,5 @@ TEST(MtfKernels, ShiftAndDivisionAgreeAfterClamping) {
   EXPECT_EQ(MtfNormalise(StateWithScale(0), 77), 77);
 }
 
-TEST(MtfKernels, ModeAndNormalisationChoice) {
-  K7730_MtfSettings settings{};
-  settings.coefficients[12] = 100;
-  settings.scale = 100;
-  MtfState state{};
-  MtfStartPage(state, settings, 4, 4, 3);
-  EXPECT_EQ(state.wide, 0);
-  EXPECT_EQ(state.useDivision, 1u);
-  EXPECT_EQ(state.nonZeroMask, 1u << 12);
-  for (int k : {0, 4, 10, 14, 20, 24, 2, 22}) {
-    K7730_MtfSettings ring = settings;
-    ring.coefficients[k] = 1;
-    MtfStartPage(state, ring, 4, 4, 3);
-    EXPECT_EQ(state.wide, 1) << k;
-  }
-  settings.scale = 131072;
-  MtfStartPage(state, settings, 4, 4, 3);
-  EXPECT_EQ(state.useDivision, 0u);
-  EXPECT_EQ(state.shift, 17u);
-  settings.scale = 262144;  // beyond the shift table: divided
-  MtfStartPage(state, settings, 4, 4, 3);
-  EXPECT_EQ(state.useDivision, 1u);
-}
-
 }  // namespace
 }  // namespace k7730::test

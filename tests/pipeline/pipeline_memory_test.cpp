@@ -125,17 +125,4 @@ TEST(PageMemory, BuffersComeAndGoWithTheBands) {
   EXPECT_EQ(LiveBlockCount(), before);
 }
 
-TEST(PageMemory, CloseReleasesThePage) {
-  const std::size_t before = LiveBlockCount();
-  K7730_FilterInstance* inst = plugin_filter_open(nullptr);
-  const std::int32_t id[9] = {0, 0, 0, 0, 1, 0, 0, 0, 0};
-  ASSERT_EQ(plugin_filter_setMtf(inst, 1, id, 1, nullptr), 1u);
-  ASSERT_EQ(plugin_filter_initpage(inst, 100, 100, 0, nullptr), 1u);
-  EXPECT_EQ(LiveBlockCount(), before + 2);
-  plugin_filter_close(inst);
-  EXPECT_EQ(LiveBlockCount(), before + 1);
-  plugin_filter_disposPtr(inst);
-  EXPECT_EQ(LiveBlockCount(), before);
-}
-
 }  // namespace
