@@ -2,6 +2,7 @@
 // system loader, exports only.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -23,7 +24,7 @@ std::uint32_t Le32(const Bytes& b, std::size_t off) {
   return b[off] | (b[off + 1] << 8) | (b[off + 2] << 16) | (static_cast<std::uint32_t>(b[off + 3]) << 24);
 }
 void PutLe32(Bytes& b, std::size_t off, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  for (int i = 0; i < 4; ++i) b.at(off + i) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 struct Instance {
@@ -117,7 +118,7 @@ TEST(SettingsAbi, SetTakesAWholeBlockOrNothing) {
   PutLe32(changed, 8, 1);        // iccEnabled
   changed[12] = 7;               // intent 7 is taken unchanged
   PutLe32(changed, 4336, 1);     // lineFilterEnabled
-  std::memset(&changed[14], 'p', 260);  // an unterminated path is taken as it stands
+  std::fill(changed.begin() + 14, changed.begin() + 274, 'p');  // unterminated path, taken as it stands
   changed[534] = 0x5A;           // even the reserved bytes
   std::uint16_t err = 0xFFFF;
   ASSERT_EQ(i.Set(changed, &err), 1u);
