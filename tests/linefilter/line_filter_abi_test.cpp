@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -218,19 +219,22 @@ TEST_P(IncompleteLibrary, IsReleasedWithoutInitAndTheInstanceStaysUsable) {
 
 INSTANTIATE_TEST_SUITE_P(EachMissingEntry, IncompleteLibrary, ::testing::Range(0, 6));
 
-TEST(LineFilterAbi, MissingLibraryIs1007) {
-  // A folder with the module only.
+TEST(LineFilterAbi, MissingOrForeignLibraryIs1007) {
+  // A folder with the module only, then with a file that is no library.
   fs::path dir = fs::path(::testing::TempDir()) / ("k7730_nolib_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   fs::copy_file(K7730FE_MODULE_PATH, dir / "K7730fe.so", fs::copy_options::overwrite_existing);
-  {
+  for (bool foreign : {false, true}) {
+    if (foreign) std::ofstream(dir / "vorndll.so") << "not a library";
     ModuleApi api((dir / "K7730fe.so").c_str());
-    if (api.initpage == nullptr) GTEST_SKIP() << "this module build has no page exports";
     std::uint16_t err;
     K7730_FilterInstance* inst = api.open(&err);
     SwitchLineFilter(api, inst, 1);
     EXPECT_EQ(api.initpage(inst, 10, 2, 0, &err), 0u);
-    EXPECT_EQ(err, K7730_ERR_LINE_FILTER);
+    EXPECT_EQ(err, K7730_ERR_LINE_FILTER) << (foreign ? "foreign file" : "no file");
+    SwitchLineFilter(api, inst, 0);
+    EXPECT_EQ(api.initpage(inst, 10, 2, 0, &err), 1u) << "the instance stays usable";
+    api.freepage(inst, &err);
     api.close(inst);
     api.disposPtr(inst);
   }
