@@ -35,7 +35,7 @@ std::vector<std::string> StepTimer::Report() const {
   std::vector<std::string> lines;
   for (const auto& [name, seconds] : steps_) {
     char line[160];
-    std::snprintf(line, sizeof line, "  %-44s %9.1f ms", name.c_str(), seconds * 1000.0);
+    std::snprintf(line, sizeof line, "  %-56s %9.1f ms", name.c_str(), seconds * 1000.0);
     lines.push_back(line);
   }
   return lines;
