@@ -6,6 +6,8 @@
 namespace k7730 {
 
 inline constexpr int kMtfLineBuffers = 7;
+// Pad bytes on each side of a line buffer: two pixels of three bytes.
+inline constexpr std::uint32_t kMtfPadBytes = 6;
 
 struct MtfState {
   std::int32_t coefficients[25];
@@ -22,6 +24,13 @@ struct MtfState {
   std::uint32_t lineLength;    // 3 x width + 12
   std::uint8_t* lines[kMtfLineBuffers];
   void* lineBlock;             // the one block that holds the seven lines
+  // Exact division by a positive divisor as a multiply and shift:
+  // q = (n * reciprocal) >> reciprocalShift for 0 <= n <= divisionLimit,
+  // where divisionLimit = 256 * divisor - 1 (every larger sum clamps to 255).
+  std::uint32_t useReciprocal;
+  std::uint32_t reciprocal;
+  std::uint32_t reciprocalShift;
+  std::int32_t divisionLimit;
 };
 
 }  // namespace k7730

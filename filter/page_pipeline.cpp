@@ -1,0 +1,138 @@
+// The stages that follow one another without the MTF filter between them
+// (swap, input tables, output tables or copy) run as one pass over the band,
+// with each direction's two table levels composed into one table per
+// channel; every byte ends as it would after the stages one by one.
+#include "filter/page_pipeline.h"
+
+#include <cstring>
+
+#include "filter/line_filter_stage.h"
+#include "stages/color_matching_stage.h"
+#include "stages/mtf_filter.h"
+#include "stages/table_stages.h"
+
+namespace k7730 {
+namespace {
+
+// Rewrites the band in place through the band tables (after the swap when
+// on) and, when Emit is set, writes the same pixels through the out tables.
+// The tables never overlap the pixels, which lets the compiler move table
+// reads ahead of the pixel writes.
+template <bool Swap, bool Emit>
+void BandPixels(const std::uint8_t* __restrict b0, const std::uint8_t* __restrict b1,
+                const std::uint8_t* __restrict b2, const std::uint8_t* __restrict o0,
+                const std::uint8_t* __restrict o1, const std::uint8_t* __restrict o2,
+                std::uint8_t* band, std::uint8_t* out, std::size_t pixels) {
+  for (std::size_t i = 0; i < pixels; ++i, band += 3) {
+    const std::uint8_t s0 = Swap ? band[2] : band[0];
+    const std::uint8_t s1 = band[1];
+    const std::uint8_t s2 = Swap ? band[0] : band[2];
+    band[0] = b0[s0];
+    band[1] = b1[s1];
+    band[2] = b2[s2];
+    if constexpr (Emit) {
+      out[0] = o0[s0];
+      out[1] = o1[s1];
+      out[2] = o2[s2];
+      out += 3;
+    }
+  }
+}
+
+template <bool Swap, bool Emit>
+void BandPass(std::uint8_t* band, std::uint8_t* out, std::size_t pixels,
+              const ChannelTables& bandTables, const ChannelTables& outTables) {
+  BandPixels<Swap, Emit>(bandTables.channel[0], bandTables.channel[1], bandTables.channel[2],
+                         outTables.channel[0], outTables.channel[1], outTables.channel[2], band,
+                         out, pixels);
+}
+
+void RunBandPass(bool swap, std::uint8_t* band, std::uint8_t* out, std::size_t pixels,
+                 const ChannelTables& bandTables, const ChannelTables& outTables) {
+  if (swap) {
+    if (out != nullptr) {
+      BandPass<true, true>(band, out, pixels, bandTables, outTables);
+    } else {
+      BandPass<true, false>(band, out, pixels, bandTables, outTables);
+    }
+  } else {
+    if (out != nullptr) {
+      BandPass<false, true>(band, out, pixels, bandTables, outTables);
+    } else {
+      BandPass<false, false>(band, out, pixels, bandTables, outTables);
+    }
+  }
+}
+
+}  // namespace
+
+std::uint64_t OutputBufferBytes(std::uint32_t width, std::uint32_t lines) {
+  const std::uint64_t bytes = (static_cast<std::uint64_t>(lines) + 2) * width * 3;
+  return bytes > UINT32_MAX ? 0 : bytes;
+}
+
+std::uint64_t BandWriteBytes(const FilterInstance& inst, std::uint32_t lines) {
+  const bool mtf = IsOn(inst.settings.mtfEnabled) && inst.mtfState.lineBlock != nullptr;
+  return (static_cast<std::uint64_t>(lines) + (mtf ? 2 : 0)) * inst.width * 3;
+}
+
+std::uint32_t RunBandStages(FilterInstance& inst, std::uint8_t* band, std::uint32_t lines,
+                            std::uint8_t* out) {
+  const K7730_SettingsBlock& settings = inst.settings;
+  const std::uint32_t width = inst.width;
+  const std::size_t stride = static_cast<std::size_t>(width) * 3;
+  const bool swap = IsOn(inst.swapRB);
+  const bool input = IsOn(settings.inputCurveEnabled);
+  const bool mtf = IsOn(settings.mtfEnabled) && inst.mtfState.lineBlock != nullptr;
+  const bool match = IsOn(settings.iccEnabled) && inst.colorWorld != 0;
+  const bool output = !match && IsOn(settings.outputCurveEnabled);
+  const bool rewriteBand = swap || input;
+
+  ChannelTables bandTables;
+  ChannelTables outTables;
+  if (rewriteBand) {
+    if (input) {
+      ComposeTables(inst.inputLuts, bandTables);
+    } else {
+      IdentityTables(bandTables);
+    }
+  }
+  if (output) ComposeTables(inst.outputLuts, outTables);
+
+  std::uint32_t count = lines;
+  const std::size_t pixels = static_cast<std::size_t>(width) * lines;
+  if (!mtf && !match) {
+    if (rewriteBand) {
+      ChannelTables emitTables = bandTables;
+      if (output) ChainTables(emitTables, outTables);
+      RunBandPass(swap, band, out, pixels, bandTables, emitTables);
+    } else if (output) {
+      ApplyChannelTables(outTables, out, band, pixels);
+    } else {
+      std::memmove(out, band, pixels * 3);  // a host may pass its band as the buffer
+    }
+  } else {
+    if (rewriteBand) RunBandPass(swap, band, nullptr, pixels, bandTables, bandTables);
+    const std::uint8_t* current = band;
+    if (mtf) {
+      std::size_t bytes = 0;
+      MtfFilterBand(inst.mtfState, width, lines, out, band, &bytes, &count);
+      if (count == 0) return 0;
+      current = out;
+    }
+    if (match) {
+      MatchBandPixels(inst.colorWorld, out, current, width, count);
+    } else if (output) {
+      ApplyChannelTables(outTables, out, current, static_cast<std::size_t>(width) * count);
+    } else if (!mtf) {
+      std::memmove(out, band, count * stride);
+    }
+  }
+
+  if (IsOn(settings.lineFilterEnabled) && inst.lineFilter.loaded == 1) {
+    LineFilterBand(inst, out, count);
+  }
+  return count;
+}
+
+}  // namespace k7730
