@@ -187,6 +187,12 @@ void FilterSession::ApplyColorMatching(const StageOptions& s, const Image* image
   }
 }
 
+std::string FilterSession::ActiveOutputProfile() const {
+  const K7730_SettingsBlock b = DecodeSettings(GetBlock());
+  if (b.iccEnabled != 1) return "";
+  return std::string(b.outputProfilePath, strnlen(b.outputProfilePath, K7730_PATH_FIELD));
+}
+
 std::vector<std::string> FilterSession::PlannedStages(bool swap) const {
   const K7730_SettingsBlock b = DecodeSettings(GetBlock());
   std::vector<std::string> stages;

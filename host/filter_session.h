@@ -30,6 +30,9 @@ class FilterSession {
   std::vector<std::uint8_t> GetBlock() const;
   void SetBlock(const std::vector<std::uint8_t>& block, const std::string& source);
 
+  // The printer profile when colour matching is on, else empty.
+  std::string ActiveOutputProfile() const;
+
   // The stages that will run on a page, in pipeline order, for messages.
   std::vector<std::string> PlannedStages(bool swap) const;
 

@@ -13,7 +13,7 @@ struct Image {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::vector<std::uint8_t> rgb;           // width * height * 3
-  std::vector<std::uint8_t> iccProfile;    // embedded profile, empty when none
+  std::vector<std::uint8_t> iccProfile;    // embedded profile (PNG, TIFF), empty when none
   std::vector<std::string> notices;        // conversions the reader made
 
   std::size_t RowBytes() const { return static_cast<std::size_t>(width) * 3; }

@@ -8,6 +8,7 @@
 
 #include "cli_options.h"
 #include "console.h"
+#include "file_bytes.h"
 #include "filter_session.h"
 #include "host_error.h"
 #include "image_formats.h"
@@ -61,6 +62,10 @@ int PrintPage(const Options& o, Console& console) {
   Image result = RunPage(session, page, run, timer, report);
 
   timer.Begin("write image");
+  // Tag the result with the colours it is in: the printer's after colour
+  // matching, otherwise those of the input.
+  const std::string printerProfile = session.ActiveOutputProfile();
+  result.iccProfile = printerProfile.empty() ? page.iccProfile : ReadFileBytes(printerProfile, std::size_t{64} << 20);
   WriteImage(o.output, result);
   timer.End();
 

@@ -109,6 +109,13 @@ bool WritePngCore(PngSession& s, const Image& image, std::vector<png_bytep>& row
   png_init_io(s.png, s.file);
   png_set_IHDR(s.png, s.info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (!image.iccProfile.empty()) {
+    // A profile libpng finds unsound is left out with a warning rather
+    // than failing the page.
+    png_set_benign_errors(s.png, 1);
+    png_set_iCCP(s.png, s.info, "ICC profile", PNG_COMPRESSION_TYPE_BASE, image.iccProfile.data(),
+                 static_cast<png_uint_32>(image.iccProfile.size()));
+  }
   png_write_info(s.png, s.info);
   png_write_image(s.png, rows.data());
   png_write_end(s.png, nullptr);

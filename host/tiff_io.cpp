@@ -212,6 +212,10 @@ void WriteTiff(int fd, const std::string& path, const Image& image) {
   TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+  if (!image.iccProfile.empty()) {
+    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(image.iccProfile.size()),
+                 image.iccProfile.data());
+  }
   std::vector<std::uint8_t> line(image.RowBytes());
   for (std::uint32_t y = 0; y < image.height; ++y) {
     std::memcpy(line.data(), image.rgb.data() + y * image.RowBytes(), line.size());

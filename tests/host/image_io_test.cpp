@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "file_bytes.h"
 #include "host_error.h"
 #include "image_formats.h"
 #include "test_images.h"
@@ -97,6 +98,21 @@ TEST_F(ImageIo, UnreadableInputsAreRefusedNamingTheFile) {
       EXPECT_EQ(std::string(e.what()).rfind(Path(name), 0), 0u) << e.what();
       EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos) << e.what();
     }
+  }
+}
+
+TEST_F(ImageIo, EmbeddedProfilesTravelWithTheImage) {
+  Image image;
+  image.width = 3;
+  image.height = 2;
+  image.rgb = test::NoisePixels(3, 2, 4);
+  image.iccProfile = ReadFileBytes(std::string(K7730_PROFILE_FOLDER) + "/A17D50.ICC", 1 << 20);
+  ASSERT_FALSE(image.iccProfile.empty());
+  for (const char* name : {"tagged.png", "tagged.tif"}) {
+    WriteImage(Path(name), image);
+    const Image back = ReadImage(Path(name));
+    EXPECT_EQ(back.iccProfile, image.iccProfile) << name;
+    EXPECT_EQ(back.rgb, image.rgb) << name;
   }
 }
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "file_bytes.h"
 #include "image_formats.h"
 #include "k7730fe.h"
 #include "test_images.h"
@@ -170,6 +171,32 @@ TEST_F(PrintCommand, ColourMatchingWithTheDefaultProfilesIsPlausible) {
   EXPECT_GT(out[red], out[red + 1] + 100);
   EXPECT_GT(out[red], out[red + 2] + 100);
   EXPECT_NE(out, rgb) << "colour matching changed nothing";
+}
+
+TEST_F(PrintCommand, EmbeddedInputProfileIsOfferedWhenAskedFor) {
+  REQUIRE_EXPORT("plugin_filter_do");
+  REQUIRE_EXPORT("plugin_filter_setIccProfile");
+  Image tagged;
+  tagged.width = 9;
+  tagged.height = 5;
+  tagged.rgb = test::NoisePixels(9, 5, 10);
+  const std::string source = ModuleFolder() + "/A17D50.ICC";
+  tagged.iccProfile = ReadFileBytes(source, 1 << 20);
+  WriteImage(Path("tagged.png"), tagged);
+  RunResult r = RunPrint(Path("tagged.png") + " " + Path("embedded.png") + " --input-profile embedded");
+  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrint(Path("tagged.png") + " " + Path("named.png") + " --input-profile " + source);
+  ASSERT_EQ(r.status, 0) << r.output;
+  const Image embedded = ReadImage(Path("embedded.png"));
+  EXPECT_EQ(embedded.rgb, Pixels("named.png"));
+  EXPECT_NE(embedded.rgb, tagged.rgb);
+  // The result is tagged with the printer's profile.
+  EXPECT_EQ(embedded.iccProfile, ReadFileBytes(ModuleFolder() + "/K77302.ICC", 1 << 20));
+
+  Page("plain.png", 4, 4, 11);
+  r = RunPrint(Path("plain.png") + " " + Path("out.png") + " --input-profile embedded");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("has no embedded ICC profile"), std::string::npos) << r.output;
 }
 
 TEST_F(PrintCommand, ConvertedInputsComeWithANotice) {
