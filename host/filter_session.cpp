@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "byte_reader.h"
 #include "file_bytes.h"
@@ -100,10 +101,12 @@ void FilterSession::ApplyStages(const StageOptions& s, const Image* image, const
       console.Notice(*s.mtfFile + ": the outer ring of the 5 x 5 kernel is not used, only the centre 3 x 3");
     }
     ApplyMtf(kernel, *s.mtfFile);
+    RecordMtfName(*s.mtfFile);
   }
   if (s.mtfKernel) {
     CheckMtfRanges(*s.mtfKernel, s.mtfSource);
     ApplyMtf(*s.mtfKernel, s.mtfSource);
+    RecordMtfName("");
   }
   if (s.noMtf) SwitchOff(K7730_SWITCH_MTF);
   if (s.colorMatch) ApplyColorMatching(s, image, imagePath);
@@ -185,6 +188,22 @@ void FilterSession::ApplyColorMatching(const StageOptions& s, const Image* image
     throw HostError(input + ", " + output + ": the module refused the profiles for colour matching: " +
                     DescribeErrorCode(err));
   }
+}
+
+void FilterSession::RecordMtfName(const std::string& file) {
+  // The record names the MTF file its kernel came from; empty means a
+  // kernel given directly. A path too long for the field is not recorded.
+  std::string name;
+  if (!file.empty()) {
+    std::error_code ec;
+    name = std::filesystem::absolute(file, ec).lexically_normal().string();
+    if (ec || name.size() >= K7730_PATH_FIELD) name.clear();
+  }
+  std::vector<std::uint8_t> block = GetBlock();
+  auto* field = block.data() + offsetof(K7730_SettingsBlock, mtfName);
+  std::memset(field, 0, K7730_PATH_FIELD);
+  std::memcpy(field, name.data(), name.size());
+  SetBlock(block, file.empty() ? "MTF kernel" : file);
 }
 
 std::string FilterSession::ActiveOutputProfile() const {

@@ -44,6 +44,7 @@ class FilterSession {
   void ApplyMtf(const MtfKernel& kernel, const std::string& source);
   void ApplyColorMatching(const StageOptions& stages, const Image* image, const std::string& imagePath);
   void SwitchOff(std::uint16_t selector);
+  void RecordMtfName(const std::string& file);
 
   const LoadedModule& module_;
   K7730_FilterInstance* inst_ = nullptr;

@@ -65,10 +65,10 @@ void DescribeCurves(std::ostringstream& out, const char* title, std::uint32_t en
     switch (set.mode[c]) {
       case 1: {
         const int count = set.pointCount[c];
-        out << "control points (" << count << ")";
+        out << "control points (" << count << ", input->output)";
         if (count >= 0 && count <= K7730_CURVE_POINTS) {
           for (int k = 0; k < count; ++k) {
-            out << " " << set.points[c][k].input << ">" << set.points[c][k].output;
+            out << " " << set.points[c][k].input << "->" << set.points[c][k].output;
           }
         } else {
           out << " (count outside 0 to 20)";

@@ -144,6 +144,12 @@ TEST_F(PrintCommand, MtfPageWithAShortLastBandComesOutWhole) {
   const Image out = ReadImage(Path("out.png"));
   EXPECT_EQ(out.height, h);
   EXPECT_EQ(out.rgb, expected);
+  // One line per band: the first band releases nothing and the buffer is
+  // handed out again on the next.
+  const RunResult single = RunPrint(Path("in.png") + " " + Path("single.png") +
+                                    " --band-height 1 --mtf-kernel 0,-25,0,-25,200,-25,0,-25,0");
+  ASSERT_EQ(single.status, 0) << single.output;
+  EXPECT_EQ(Pixels("single.png"), expected);
 }
 
 TEST_F(PrintCommand, ColourMatchingWithTheDefaultProfilesIsPlausible) {
