@@ -22,8 +22,11 @@ void Resolve(void* handle, F& fn, const char* name) {
 LoadedModule::LoadedModule(const std::string& path) : path_(path) {
   handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
-    const char* why = ::dlerror();
-    throw FileError(path, std::string("cannot load the filter module: ") + (why ? why : "unknown reason"));
+    // dlerror() repeats the path first; keep only the reason after it.
+    const char* raw = ::dlerror();
+    std::string why = raw != nullptr ? raw : "";
+    if (why.rfind(path + ": ", 0) == 0) why = why.substr(path.size() + 2);
+    throw FileError(path, "cannot load the filter module: " + (why.empty() ? std::string("unknown reason") : why));
   }
   Resolve(handle_, api_.open, "plugin_filter_open");
   Resolve(handle_, api_.close, "plugin_filter_close");
