@@ -22,17 +22,18 @@ struct TapPair {
   std::int32_t pair;  // ca in the low 16 bits, cb in the high
 };
 
-// Quotient of each lane, already clamped to 0..limit, by the reciprocal.
+// Quotient of each non-negative lane by the reciprocal: exact up to the
+// division limit, and 256 or more above it (n * m / 2^k >= n / d), which the
+// saturating packs turn into 255 as the clamp would; so only negative sums
+// need clamping first.
 inline __m128i DivideLanes(__m128i v, __m128i multiplier, __m128i shift) {
   const __m128i even = _mm_srl_epi64(_mm_mul_epu32(v, multiplier), shift);
   const __m128i odd = _mm_srl_epi64(_mm_mul_epu32(_mm_srli_epi64(v, 32), multiplier), shift);
   return _mm_or_si128(even, _mm_slli_epi64(odd, 32));
 }
 
-inline __m128i ClampLanes(__m128i v, __m128i limit) {
-  v = _mm_and_si128(v, _mm_cmpgt_epi32(v, _mm_setzero_si128()));  // negatives to 0
-  const __m128i above = _mm_cmpgt_epi32(v, limit);
-  return _mm_or_si128(_mm_andnot_si128(above, v), _mm_and_si128(above, limit));
+inline __m128i NegativesToZero(__m128i v) {
+  return _mm_and_si128(v, _mm_cmpgt_epi32(v, _mm_setzero_si128()));
 }
 
 int PairTaps(const MtfTap* taps, int count, TapPair pairs[13]) {
@@ -55,7 +56,6 @@ std::size_t Sse2Line(const MtfState& state, const TapPair* pairs, int pairCount,
   const __m128i zero = _mm_setzero_si128();
   const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(divide ? state.reciprocalShift : state.shift));
   const __m128i multiplier = _mm_set1_epi32(static_cast<int>(state.reciprocal));
-  const __m128i limit = _mm_set1_epi32(state.divisionLimit);
 
   std::size_t i = start;
   for (; i + kVector <= samples; i += kVector) {
@@ -72,10 +72,10 @@ std::size_t Sse2Line(const MtfState& state, const TapPair* pairs, int pairCount,
       s3 = _mm_add_epi32(s3, _mm_madd_epi16(_mm_unpackhi_epi8(hi, zero), c));
     }
     if (divide) {
-      s0 = DivideLanes(ClampLanes(s0, limit), multiplier, shift);
-      s1 = DivideLanes(ClampLanes(s1, limit), multiplier, shift);
-      s2 = DivideLanes(ClampLanes(s2, limit), multiplier, shift);
-      s3 = DivideLanes(ClampLanes(s3, limit), multiplier, shift);
+      s0 = DivideLanes(NegativesToZero(s0), multiplier, shift);
+      s1 = DivideLanes(NegativesToZero(s1), multiplier, shift);
+      s2 = DivideLanes(NegativesToZero(s2), multiplier, shift);
+      s3 = DivideLanes(NegativesToZero(s3), multiplier, shift);
     } else {
       s0 = _mm_sra_epi32(s0, shift);
       s1 = _mm_sra_epi32(s1, shift);
@@ -92,9 +92,9 @@ std::size_t Sse2Line(const MtfState& state, const TapPair* pairs, int pairCount,
 #if defined(__GNUC__)
 #define K7730_HAVE_AVX2_PATH 1
 
-__attribute__((target("avx2"))) inline __m256i DivideLanes256(__m256i v, __m256i limit,
-                                                              __m256i multiplier, __m128i shift) {
-  v = _mm256_min_epi32(_mm256_max_epi32(v, _mm256_setzero_si256()), limit);
+__attribute__((target("avx2"))) inline __m256i DivideLanes256(__m256i v, __m256i multiplier,
+                                                              __m128i shift) {
+  v = _mm256_max_epi32(v, _mm256_setzero_si256());
   const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(v, multiplier), shift);
   const __m256i odd = _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(v, 32), multiplier), shift);
   return _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
@@ -109,7 +109,6 @@ __attribute__((target("avx2"))) std::size_t Avx2Line(const MtfState& state, cons
   const __m256i zero = _mm256_setzero_si256();
   const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(divide ? state.reciprocalShift : state.shift));
   const __m256i multiplier = _mm256_set1_epi32(static_cast<int>(state.reciprocal));
-  const __m256i limit = _mm256_set1_epi32(state.divisionLimit);
   __m256i coefficients[13];
   for (int p = 0; p < pairCount; ++p) coefficients[p] = _mm256_set1_epi32(pairs[p].pair);
 
@@ -128,10 +127,10 @@ __attribute__((target("avx2"))) std::size_t Avx2Line(const MtfState& state, cons
       s3 = _mm256_add_epi32(s3, _mm256_madd_epi16(_mm256_unpackhi_epi8(hi, zero), c));
     }
     if (divide) {
-      s0 = DivideLanes256(s0, limit, multiplier, shift);
-      s1 = DivideLanes256(s1, limit, multiplier, shift);
-      s2 = DivideLanes256(s2, limit, multiplier, shift);
-      s3 = DivideLanes256(s3, limit, multiplier, shift);
+      s0 = DivideLanes256(s0, multiplier, shift);
+      s1 = DivideLanes256(s1, multiplier, shift);
+      s2 = DivideLanes256(s2, multiplier, shift);
+      s3 = DivideLanes256(s3, multiplier, shift);
     } else {
       s0 = _mm256_sra_epi32(s0, shift);
       s1 = _mm256_sra_epi32(s1, shift);
