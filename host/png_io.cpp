@@ -116,6 +116,9 @@ bool WritePngCore(PngSession& s, const Image& image, std::vector<png_bytep>& row
     png_set_iCCP(s.png, s.info, "ICC profile", PNG_COMPRESSION_TYPE_BASE, image.iccProfile.data(),
                  static_cast<png_uint_32>(image.iccProfile.size()));
   }
+  // Fast deflate: pages are large and mostly photographic, where higher
+  // levels gain little.
+  png_set_compression_level(s.png, 3);
   png_write_info(s.png, s.info);
   png_write_image(s.png, rows.data());
   png_write_end(s.png, nullptr);
