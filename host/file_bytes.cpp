@@ -5,12 +5,37 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "host_error.h"
 
 namespace k7730::host {
+
+namespace {
+
+// The temporary file being written, so that an interrupt removes it too.
+char pendingTemp[4096];
+
+extern "C" void RemovePendingTemp(int signal) {
+  if (pendingTemp[0] != '\0') ::unlink(pendingTemp);
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+void TrackTemp(const std::string& temp) {
+  if (temp.size() >= sizeof pendingTemp) return;
+  std::memcpy(pendingTemp, temp.c_str(), temp.size() + 1);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, RemovePendingTemp);
+}
+
+void ForgetTemp() {
+  pendingTemp[0] = '\0';
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, SIG_DFL);
+}
+
+}  // namespace
 
 std::string ErrnoText() { return std::strerror(errno); }
 
@@ -57,6 +82,7 @@ void WriteFileAtomically(const std::string& path, const std::function<void(int f
   std::string temp = path + ".partial-XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) throw FileError(path, "cannot create: " + ErrnoText());
+  TrackTemp(temp);
   bool closed = false;
   try {
     write(fd);
@@ -71,13 +97,16 @@ void WriteFileAtomically(const std::string& path, const std::function<void(int f
   } catch (...) {
     if (!closed) ::close(fd);
     ::unlink(temp.c_str());
+    ForgetTemp();
     throw;
   }
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     const std::string why = ErrnoText();
     ::unlink(temp.c_str());
+    ForgetTemp();
     throw FileError(path, "cannot write: " + why);
   }
+  ForgetTemp();
 }
 
 }  // namespace k7730::host
