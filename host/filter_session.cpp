@@ -90,6 +90,9 @@ void FilterSession::ApplyStages(const StageOptions& s, const Image* image, const
     const std::uint32_t on = *s.lineFilter ? 1 : 0;
     std::memcpy(block.data() + offsetof(K7730_SettingsBlock, lineFilterEnabled), &on, 4);
     SetBlock(block, "--line-filter");
+    if (on == 1) {
+      console.Notice("line filter switched on; the module runs it only while its line-filter library is loaded");
+    }
   }
   if (s.inputCurve) ApplyToneCurve(true, *s.inputCurve);
   if (s.noInputCurve) SwitchOff(K7730_SWITCH_INPUT_CURVE);
@@ -224,7 +227,7 @@ std::vector<std::string> FilterSession::PlannedStages(bool swap) const {
   } else if (b.outputCurveEnabled == 1) {
     stages.push_back("output tone curves");
   }
-  if (b.lineFilterEnabled == 1) stages.push_back("line filter");
+  if (b.lineFilterEnabled == 1) stages.push_back("line filter (when its library is loaded)");
   return stages;
 }
 
