@@ -25,6 +25,13 @@ std::string Signature(std::uint32_t s) {
   return "'" + text + "'";
 }
 
+// Settings records outlive the working folder they were made in.
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const std::string absolute = std::filesystem::absolute(path, ec).lexically_normal().string();
+  return ec ? path : absolute;
+}
+
 }  // namespace
 
 std::string RgbProfileProblem(std::span<const std::uint8_t> bytes) {
@@ -147,40 +154,48 @@ void FilterSession::ApplyMtf(const MtfKernel& kernel, const std::string& source)
   }
 }
 
+std::string FilterSession::SaveEmbeddedProfile(const Image& image, const std::string& imagePath) {
+  // The module takes profiles by path, so the embedded one goes to a
+  // private temporary file that lives as long as this session.
+  if (image.iccProfile.empty()) {
+    throw FileError(imagePath, "has no embedded ICC profile (asked for by --input-profile embedded)");
+  }
+  const std::string problem = RgbProfileProblem(image.iccProfile);
+  if (!problem.empty()) throw FileError(imagePath, "its embedded profile is unusable: " + problem);
+  const char* tmp = std::getenv("TMPDIR");
+  std::string temp = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/k7730-embedded-XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) throw FileError(temp, "cannot create: " + ErrnoText());
+  embeddedProfileFile_ = temp;
+  try {
+    WriteAll(fd, temp, image.iccProfile.data(), image.iccProfile.size());
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  ::close(fd);
+  return temp;
+}
+
 void FilterSession::ApplyColorMatching(const StageOptions& s, const Image* image, const std::string& imagePath) {
   module_.Require(reinterpret_cast<const void*>(module_.Api().setIccProfile), "plugin_filter_setIccProfile",
                   "colour matching");
   const K7730_SettingsBlock block = DecodeSettings(GetBlock());
   std::string input = s.inputProfile.value_or(std::string(block.inputProfilePath, strnlen(block.inputProfilePath, K7730_PATH_FIELD)));
-  const std::string output = s.outputProfile.value_or(std::string(block.outputProfilePath, strnlen(block.outputProfilePath, K7730_PATH_FIELD)));
+  std::string output = s.outputProfile.value_or(std::string(block.outputProfilePath, strnlen(block.outputProfilePath, K7730_PATH_FIELD)));
   const std::uint16_t intent = s.intent.value_or(block.intent <= 2 ? block.intent : 0);
 
   if (input == "embedded") {
     if (image == nullptr) throw UsageError("--input-profile embedded needs an input image");
-    if (image->iccProfile.empty()) {
-      throw FileError(imagePath, "has no embedded ICC profile (asked for by --input-profile embedded)");
-    }
-    const std::string problem = RgbProfileProblem(image->iccProfile);
-    if (!problem.empty()) throw FileError(imagePath, "its embedded profile is unusable: " + problem);
-    const char* tmp = std::getenv("TMPDIR");
-    std::string temp = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/k7730-embedded-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw FileError(temp, "cannot create: " + ErrnoText());
-    embeddedProfileFile_ = temp;
-    try {
-      WriteAll(fd, temp, image->iccProfile.data(), image->iccProfile.size());
-    } catch (...) {
-      ::close(fd);
-      throw;
-    }
-    ::close(fd);
-    input = temp;
+    input = SaveEmbeddedProfile(*image, imagePath);
   } else {
     if (input.empty()) throw HostError("colour matching needs an input profile (--input-profile)");
     CheckRgbProfileFile(input);
+    input = AbsolutePath(input);
   }
   if (output.empty()) throw HostError("colour matching needs an output profile (--output-profile)");
   CheckRgbProfileFile(output);
+  output = AbsolutePath(output);
   for (const std::string* path : std::initializer_list<const std::string*>{&input, &output}) {
     if (path->size() >= K7730_PATH_FIELD) {
       throw FileError(*path, "the path is too long for the settings record (at most 259 characters)");
@@ -196,12 +211,8 @@ void FilterSession::ApplyColorMatching(const StageOptions& s, const Image* image
 void FilterSession::RecordMtfName(const std::string& file) {
   // The record names the MTF file its kernel came from; empty means a
   // kernel given directly. A path too long for the field is not recorded.
-  std::string name;
-  if (!file.empty()) {
-    std::error_code ec;
-    name = std::filesystem::absolute(file, ec).lexically_normal().string();
-    if (ec || name.size() >= K7730_PATH_FIELD) name.clear();
-  }
+  std::string name = file.empty() ? "" : AbsolutePath(file);
+  if (name.size() >= K7730_PATH_FIELD) name.clear();
   std::vector<std::uint8_t> block = GetBlock();
   auto* field = block.data() + offsetof(K7730_SettingsBlock, mtfName);
   std::memset(field, 0, K7730_PATH_FIELD);

@@ -45,6 +45,7 @@ class FilterSession {
   void ApplyColorMatching(const StageOptions& stages, const Image* image, const std::string& imagePath);
   void SwitchOff(std::uint16_t selector);
   void RecordMtfName(const std::string& file);
+  std::string SaveEmbeddedProfile(const Image& image, const std::string& imagePath);
 
   const LoadedModule& module_;
   K7730_FilterInstance* inst_ = nullptr;
