@@ -47,7 +47,10 @@ bool ModuleHas(const char* name) {
   if (!ModuleHas(name)) GTEST_SKIP() << "this module build has no " name
 
 std::string ModuleFolder() {
-  return std::filesystem::path(K7730FE_MODULE_PATH).parent_path().string();
+  // The module names its folder with links resolved.
+  std::error_code ec;
+  const auto module = std::filesystem::canonical(K7730FE_MODULE_PATH, ec);
+  return (ec ? std::filesystem::path(K7730FE_MODULE_PATH) : module).parent_path().string();
 }
 
 class PrintCommand : public ::testing::Test {
