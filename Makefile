@@ -3,7 +3,7 @@ BUILD_DIR ?= build/asan
 RELEASE_DIR ?= build/release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test release bench clean
+.PHONY: all deps build test release bench demo clean
 
 all: build
 
@@ -27,6 +27,11 @@ release: deps $(RELEASE_DIR)/build.ninja
 
 bench: release
 	@for b in $(RELEASE_DIR)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
+
+# Prints a generated photo-like page through the module: out/demo.png.
+demo: deps $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target K7730fe default_profiles k7730-print k7730-testpage
+	@bash host/demo.sh $(RELEASE_DIR)
 
 clean:
 	rm -rf build out

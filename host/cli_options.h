@@ -1,0 +1,51 @@
+// The command line of k7730-print.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "mtf_file.h"
+
+namespace k7730::host {
+
+enum class Command { Print, SettingsShow, SettingsSave, Info, Help, Version };
+
+// How each stage is to be set; nothing set means "as the settings have it".
+struct StageOptions {
+  std::string settingsFile;
+  bool swap = false;
+  std::optional<std::string> inputCurve, outputCurve;
+  bool noInputCurve = false, noOutputCurve = false;
+  std::optional<std::string> mtfFile;
+  std::optional<MtfKernel> mtfKernel;
+  std::string mtfSource;                  // how the kernel was given, for messages
+  bool noMtf = false;
+  bool colorMatch = false, noColorMatch = false;
+  std::optional<std::string> inputProfile, outputProfile;
+  std::optional<std::uint16_t> intent;
+  std::optional<bool> lineFilter;
+};
+
+struct Options {
+  Command command = Command::Help;
+  std::string input, output;              // Print
+  std::string recordFile;                 // SettingsShow, SettingsSave
+  StageOptions stages;
+  std::uint32_t bandHeight = 128;
+  std::string modulePath;                 // empty: the default
+  bool quiet = false, verbose = false;
+};
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Throws UsageError with a one-line explanation.
+Options ParseCommandLine(const std::vector<std::string>& args);
+const char* UsageText();
+
+}  // namespace k7730::host

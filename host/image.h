@@ -1,0 +1,44 @@
+// An 8-bit RGB page image as the module takes it: rows of width x 3 bytes,
+// no padding, plus what the reader noticed on the way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace k7730::host {
+
+struct Image {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::vector<std::uint8_t> rgb;           // width * height * 3
+  std::vector<std::uint8_t> iccProfile;    // embedded profile (PNG, TIFF), empty when none
+  std::vector<std::string> notices;        // conversions the reader made
+
+  std::size_t RowBytes() const { return static_cast<std::size_t>(width) * 3; }
+};
+
+// The largest page the host accepts, to refuse absurd headers before any
+// allocation: 1 GiB of RGB data, and no side above 1 << 20 pixels.
+constexpr std::uint64_t kMaxImageBytes = std::uint64_t{1} << 30;
+constexpr std::uint32_t kMaxImageSide = 1u << 20;
+
+// Throws HostError when the size is zero or beyond the limits above.
+void CheckImageSize(const std::string& path, std::uint64_t width, std::uint64_t height);
+
+// Sample conversions shared by the readers.
+inline std::uint8_t Scale16To8(std::uint32_t v) {
+  return static_cast<std::uint8_t>((v * 255 + 32767) / 65535);
+}
+// Composites a colour sample over white paper.
+inline std::uint8_t OverWhite(std::uint32_t colour, std::uint32_t alpha, bool premultiplied) {
+  const std::uint32_t paper = 255 - alpha;
+  if (premultiplied) {
+    const std::uint32_t v = colour + paper;
+    return static_cast<std::uint8_t>(v > 255 ? 255 : v);
+  }
+  return static_cast<std::uint8_t>((colour * alpha + 255 * paper + 127) / 255);
+}
+
+}  // namespace k7730::host

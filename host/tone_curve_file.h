@@ -1,0 +1,37 @@
+// Tone-curve files as the host reads them for --input-curve/--output-curve:
+// the native tone-curve file (versions 1 and 2) and raw table files (*.amp,
+// 768 or 1280 bytes). Either becomes five finished 256-entry tables.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace k7730::host {
+
+using CurveTable = std::array<std::uint8_t, 256>;
+
+struct ToneCurveTables {
+  std::uint16_t polarity = 1;                 // 1 levels, 2 ink amounts
+  bool polarityFromFile = false;              // raw tables carry none
+  std::array<CurveTable, 5> tables{};         // channel 0 common, 1..3 colour, 4 fourth
+};
+
+// Reads either kind, by name and content; throws HostError naming the file.
+ToneCurveTables ReadToneCurveFile(const std::string& path);
+ToneCurveTables ParseNativeToneCurves(std::span<const std::uint8_t> bytes, const std::string& path);
+ToneCurveTables ParseRawTables(std::span<const std::uint8_t> bytes, const std::string& path);
+
+// Natural cubic spline through control points (inputs rising), as the
+// module's editor computes it.
+struct CurvePoint {
+  int input;
+  int output;
+};
+CurveTable CurveFromPoints(std::span<const CurvePoint> points);
+CurveTable CurveFromGamma(double gamma);
+// Converts a table between level and ink polarity (its own inverse).
+CurveTable ReverseInvert(const CurveTable& table);
+
+}  // namespace k7730::host

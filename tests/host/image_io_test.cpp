@@ -1,0 +1,134 @@
+// The host's image readers and writers: exact 8-bit RGB, and the
+// conversions (16-bit, alpha, grey) that come with a notice.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <tiffio.h>
+
+#include <filesystem>
+
+#include "file_bytes.h"
+#include "host_error.h"
+#include "image_formats.h"
+#include "test_images.h"
+
+namespace k7730::host {
+namespace {
+
+using test::Widen;
+
+class ImageIo : public ::testing::Test {
+ protected:
+  std::string dir = test::MakeTempFolder();
+  std::string Path(const char* name) const { return dir + "/" + name; }
+};
+
+TEST_F(ImageIo, EightBitRgbRoundTripsExactlyInEveryFormat) {
+  const auto rgb = test::NoisePixels(13, 7, 1);
+  test::WritePngFile(Path("in.png"), 13, 7, 3, Widen(rgb), false);
+  test::WriteTiffFile(Path("in.tif"), 13, 7, PHOTOMETRIC_RGB, 3, 8, Widen(rgb), false);
+  test::WritePpmFile(Path("in.ppm"), 13, 7, rgb);
+  for (const char* name : {"in.png", "in.tif", "in.ppm"}) {
+    const Image image = ReadImage(Path(name));
+    EXPECT_EQ(image.width, 13u);
+    EXPECT_EQ(image.height, 7u);
+    EXPECT_EQ(image.rgb, rgb) << name;
+    EXPECT_TRUE(image.notices.empty()) << name;
+  }
+  Image image = ReadImage(Path("in.png"));
+  for (const char* name : {"out.png", "out.tiff", "out.ppm"}) {
+    WriteImage(Path(name), image);
+    EXPECT_EQ(ReadImage(Path(name)).rgb, rgb) << name;
+  }
+}
+
+TEST_F(ImageIo, SixteenBitAndAlphaAreConvertedWithNotices) {
+  // One pixel per case: 16-bit values scale with rounding; alpha
+  // composites onto white.
+  test::WritePngFile(Path("deep.png"), 2, 1, 3, {0, 32896, 65535, 257, 128, 65300}, true);
+  Image deep = ReadImage(Path("deep.png"));
+  EXPECT_EQ(deep.rgb, (std::vector<std::uint8_t>{0, 128, 255, 1, 0, 254}));
+  EXPECT_FALSE(deep.notices.empty());
+
+  test::WritePngFile(Path("alpha.png"), 2, 1, 4, {0, 0, 0, 0, 100, 50, 200, 255}, false);
+  Image alpha = ReadImage(Path("alpha.png"));
+  EXPECT_EQ(alpha.rgb, (std::vector<std::uint8_t>{255, 255, 255, 100, 50, 200}));
+  ASSERT_FALSE(alpha.notices.empty());
+  EXPECT_NE(alpha.notices[0].find("white"), std::string::npos);
+
+  test::WriteTiffFile(Path("deep.tif"), 1, 1, PHOTOMETRIC_RGB, 4, 16, {65535, 0, 32896, 32768}, true);
+  Image tiff = ReadImage(Path("deep.tif"));
+  EXPECT_EQ(tiff.rgb, (std::vector<std::uint8_t>{255, 127, 191}));
+  EXPECT_GE(tiff.notices.size(), 2u);
+
+  test::WriteTiffFile(Path("grey.tif"), 2, 1, PHOTOMETRIC_MINISBLACK, 1, 8, {7, 250}, false);
+  EXPECT_EQ(ReadImage(Path("grey.tif")).rgb, (std::vector<std::uint8_t>{7, 7, 7, 250, 250, 250}));
+
+  const std::string deepPpm = "P6 1 1 65535\n";
+  std::vector<std::uint8_t> bytes(deepPpm.begin(), deepPpm.end());
+  for (std::uint8_t b : {0xFF, 0xFF, 0x80, 0x80, 0x00, 0x01}) bytes.push_back(b);
+  test::WriteBytes(Path("deep.ppm"), bytes);
+  EXPECT_EQ(ReadImage(Path("deep.ppm")).rgb, (std::vector<std::uint8_t>{255, 128, 0}));
+}
+
+TEST_F(ImageIo, UnreadableInputsAreRefusedNamingTheFile) {
+  const auto rgb = test::NoisePixels(8, 8, 2);
+  test::WritePngFile(Path("whole.png"), 8, 8, 3, Widen(rgb), false);
+  std::vector<std::uint8_t> png;
+  {
+    FILE* f = std::fopen(Path("whole.png").c_str(), "rb");
+    int c;
+    while ((c = std::fgetc(f)) != EOF) png.push_back(static_cast<std::uint8_t>(c));
+    std::fclose(f);
+  }
+  png.resize(png.size() / 2);
+  test::WriteBytes(Path("cut.png"), png);
+  test::WriteBytes(Path("text.png"), {'h', 'e', 'l', 'l', 'o'});
+  test::WriteBytes(Path("cut.ppm"), {'P', '6', ' ', '4', ' ', '4', ' ', '2', '5', '5', '\n', 1, 2, 3});
+  test::WriteBytes(Path("ascii.ppm"), {'P', '3', ' ', '1', ' ', '1', ' ', '2', '5', '5', '\n', '1', ' ', '2', ' ', '3'});
+  test::WriteBytes(Path("zero.ppm"), {'P', '6', ' ', '0', ' ', '4', ' ', '2', '5', '5', '\n'});
+  test::WriteBytes(Path("huge.ppm"), {'P', '6', ' ', '9', '9', '9', '9', '9', '9', '9', ' ', '9', '9', '9', '9', '9', '9', ' ', '2', '5', '5', '\n'});
+  test::WriteTiffFile(Path("cmyk.tif"), 1, 1, PHOTOMETRIC_SEPARATED, 4, 8, {0, 0, 0, 0}, false);
+  for (const char* name : {"missing.png", "cut.png", "text.png", "cut.ppm", "ascii.ppm", "zero.ppm",
+                           "huge.ppm", "cmyk.tif"}) {
+    try {
+      ReadImage(Path(name));
+      ADD_FAILURE() << name << " was accepted";
+    } catch (const HostError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(Path(name), 0), 0u) << e.what();
+      EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST_F(ImageIo, EmbeddedProfilesTravelWithTheImage) {
+  Image image;
+  image.width = 3;
+  image.height = 2;
+  image.rgb = test::NoisePixels(3, 2, 4);
+  image.iccProfile = ReadFileBytes(std::string(K7730_PROFILE_FOLDER) + "/A17D50.ICC", 1 << 20);
+  ASSERT_FALSE(image.iccProfile.empty());
+  for (const char* name : {"tagged.png", "tagged.tif"}) {
+    WriteImage(Path(name), image);
+    const Image back = ReadImage(Path(name));
+    EXPECT_EQ(back.iccProfile, image.iccProfile) << name;
+    EXPECT_EQ(back.rgb, image.rgb) << name;
+  }
+}
+
+TEST_F(ImageIo, FailedWriteLeavesNoFileBehind) {
+  Image image;
+  image.width = image.height = 2;
+  image.rgb.assign(12, 9);
+  EXPECT_THROW(WriteImage(Path("missing-folder/out.png"), image), HostError);
+  EXPECT_THROW(WriteImage(Path("out.jpg"), image), HostError);
+  // The target is a folder: the rename fails and the temporary file goes.
+  ASSERT_EQ(::mkdir(Path("taken.png").c_str(), 0755), 0);
+  EXPECT_THROW(WriteImage(Path("taken.png"), image), HostError);
+  int entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) entries += e.path().filename() != "taken.png";
+  EXPECT_EQ(entries, 0);
+}
+
+}  // namespace
+}  // namespace k7730::host

@@ -1,0 +1,296 @@
+// The built k7730-print run end to end on small generated images. Tests
+// that need an export this module build does not have yet are skipped.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "file_bytes.h"
+#include "image_formats.h"
+#include "k7730fe.h"
+#include "test_images.h"
+#include "tone_curve_file.h"
+
+namespace k7730::host {
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string output;   // stdout and stderr together
+};
+
+RunResult RunPrint(const std::string& args) {
+  RunResult r;
+  const std::string command = std::string(K7730_PRINT_PATH) + " " + args + " 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return r;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+bool ModuleHas(const char* name) {
+  static void* handle = ::dlopen(K7730FE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+  return handle != nullptr && ::dlsym(handle, name) != nullptr;
+}
+
+#define REQUIRE_EXPORT(name) \
+  if (!ModuleHas(name)) GTEST_SKIP() << "this module build has no " name
+
+std::string ModuleFolder() {
+  // The module names its folder with links resolved.
+  std::error_code ec;
+  const auto module = std::filesystem::canonical(K7730FE_MODULE_PATH, ec);
+  return (ec ? std::filesystem::path(K7730FE_MODULE_PATH) : module).parent_path().string();
+}
+
+class PrintCommand : public ::testing::Test {
+ protected:
+  std::string dir = test::MakeTempFolder();
+  std::string Path(const std::string& name) const { return dir + "/" + name; }
+
+  // A page written as PNG, and the pixels it holds.
+  std::vector<std::uint8_t> Page(const std::string& name, std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
+    auto rgb = test::NoisePixels(w, h, seed);
+    test::WritePngFile(Path(name), w, h, 3, test::Widen(rgb), false);
+    return rgb;
+  }
+  std::vector<std::uint8_t> Pixels(const std::string& name) { return ReadImage(Path(name)).rgb; }
+};
+
+TEST_F(PrintCommand, AllStagesOffGivesThePageBackInEveryFormat) {
+  REQUIRE_EXPORT("plugin_filter_do");
+  const auto rgb = test::NoisePixels(29, 21, 3);
+  test::WritePngFile(Path("in.png"), 29, 21, 3, test::Widen(rgb), false);
+  test::WriteTiffFile(Path("in.tif"), 29, 21, PHOTOMETRIC_RGB, 3, 8, test::Widen(rgb), false);
+  test::WritePpmFile(Path("in.ppm"), 29, 21, rgb);
+  for (const char* ext : {"png", "tif", "ppm"}) {
+    const std::string in = Path(std::string("in.") + ext), out = Path(std::string("out.") + ext);
+    const RunResult r = RunPrint(in + " " + out + " --band-height 8");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(Pixels(std::string("out.") + ext), rgb) << ext;
+  }
+}
+
+TEST_F(PrintCommand, SwapExchangesRedAndBlue) {
+  REQUIRE_EXPORT("plugin_filter_do");
+  auto rgb = Page("in.png", 17, 9, 4);
+  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.tiff") + " --swap --quiet");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(r.output.empty()) << "--quiet printed: " << r.output;
+  for (std::size_t i = 0; i < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  EXPECT_EQ(Pixels("out.tiff"), rgb);
+}
+
+TEST_F(PrintCommand, ToneCurveFilesReachTheirStages) {
+  REQUIRE_EXPORT("plugin_filter_do");
+  const auto rgb = Page("in.png", 16, 16, 5);
+  // Input curves: a native file, gamma 2.00 on the common channel and the
+  // identity line elsewhere.
+  std::vector<std::uint8_t> curve = {0, 2, 0, 1, 0, 5, 0, 2, 0, 0, 0, 200};
+  for (int c = 1; c < 5; ++c) {
+    for (int b : {0, 0, 0, 2, 0, 0, 0, 0, 0, 255, 0, 255}) curve.push_back(static_cast<std::uint8_t>(b));
+  }
+  test::WriteBytes(Path("gamma.tcv"), curve);
+  // Output curves: raw tables, red inverted, green as is, blue constant 7.
+  std::vector<std::uint8_t> raw(768);
+  for (int i = 0; i < 256; ++i) {
+    raw[i] = static_cast<std::uint8_t>(255 - i);
+    raw[256 + i] = static_cast<std::uint8_t>(i);
+    raw[512 + i] = 7;
+  }
+  test::WriteBytes(Path("printer.amp"), raw);
+  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.png") + " --input-curve " + Path("gamma.tcv") +
+                          " --output-curve " + Path("printer.amp"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  const CurveTable gamma = CurveFromGamma(2.0);
+  std::vector<std::uint8_t> expected(rgb.size());
+  for (std::size_t i = 0; i < rgb.size(); i += 3) {
+    expected[i] = static_cast<std::uint8_t>(255 - gamma[rgb[i]]);
+    expected[i + 1] = gamma[rgb[i + 1]];
+    expected[i + 2] = 7;
+  }
+  EXPECT_EQ(Pixels("out.png"), expected);
+}
+
+TEST_F(PrintCommand, MtfPageWithAShortLastBandComesOutWhole) {
+  REQUIRE_EXPORT("plugin_filter_do");
+  REQUIRE_EXPORT("plugin_filter_setMtf");
+  const std::uint32_t w = 23, h = 37;  // 4 bands of 8 lines and one of 5
+  const auto rgb = Page("in.png", w, h, 6);
+  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.png") + " --band-height 8 --mtf-kernel 0,-25,0,-25,200,-25,0,-25,0 --mtf-scale 100");
+  ASSERT_EQ(r.status, 0) << r.output;
+  // Reference convolution with edge pixels standing in outside the page.
+  auto at = [&](int x, int y, int c) {
+    x = std::clamp(x, 0, static_cast<int>(w) - 1);
+    y = std::clamp(y, 0, static_cast<int>(h) - 1);
+    return static_cast<int>(rgb[(static_cast<std::size_t>(y) * w + x) * 3 + c]);
+  };
+  std::vector<std::uint8_t> expected(rgb.size());
+  for (int y = 0; y < static_cast<int>(h); ++y) {
+    for (int x = 0; x < static_cast<int>(w); ++x) {
+      for (int c = 0; c < 3; ++c) {
+        const int sum = 200 * at(x, y, c) - 25 * (at(x - 1, y, c) + at(x + 1, y, c) + at(x, y - 1, c) + at(x, y + 1, c));
+        expected[(static_cast<std::size_t>(y) * w + x) * 3 + c] = static_cast<std::uint8_t>(std::clamp(sum / 100, 0, 255));
+      }
+    }
+  }
+  const Image out = ReadImage(Path("out.png"));
+  EXPECT_EQ(out.height, h);
+  EXPECT_EQ(out.rgb, expected);
+  // One line per band: the first band releases nothing and the buffer is
+  // handed out again on the next.
+  const RunResult single = RunPrint(Path("in.png") + " " + Path("single.png") +
+                                    " --band-height 1 --mtf-kernel 0,-25,0,-25,200,-25,0,-25,0");
+  ASSERT_EQ(single.status, 0) << single.output;
+  EXPECT_EQ(Pixels("single.png"), expected);
+}
+
+TEST_F(PrintCommand, ColourMatchingWithTheDefaultProfilesIsPlausible) {
+  REQUIRE_EXPORT("plugin_filter_do");
+  REQUIRE_EXPORT("plugin_filter_setIccProfile");
+  // A grey ramp from black to white, then pure red.
+  std::vector<std::uint8_t> rgb;
+  for (int v = 0; v <= 255; v += 15) rgb.insert(rgb.end(), {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
+  rgb.insert(rgb.end(), {255, 0, 0});
+  const std::uint32_t w = static_cast<std::uint32_t>(rgb.size() / 3);
+  test::WritePpmFile(Path("ramp.ppm"), w, 1, rgb);
+  const RunResult r = RunPrint(Path("ramp.ppm") + " " + Path("out.ppm") + " --color-match --intent relative");
+  ASSERT_EQ(r.status, 0) << r.output;
+  const auto out = Pixels("out.ppm");
+  const std::size_t white = (w - 2) * 3;
+  for (int c = 0; c < 3; ++c) EXPECT_GE(out[white + c], 240) << "white channel " << c;
+  int previous = -1;
+  for (std::size_t i = 0; i + 3 < out.size(); i += 3) {
+    const int lo = std::min({out[i], out[i + 1], out[i + 2]}), hi = std::max({out[i], out[i + 1], out[i + 2]});
+    EXPECT_LE(hi - lo, 24) << "grey " << rgb[i] << " came out as " << int(out[i]) << "," << int(out[i + 1]) << "," << int(out[i + 2]);
+    EXPECT_GE(lo + hi, previous) << "greys do not get lighter along the ramp";
+    previous = lo + hi;
+  }
+  const std::size_t red = (w - 1) * 3;
+  EXPECT_GT(out[red], out[red + 1] + 100);
+  EXPECT_GT(out[red], out[red + 2] + 100);
+  EXPECT_NE(out, rgb) << "colour matching changed nothing";
+}
+
+TEST_F(PrintCommand, EmbeddedInputProfileIsOfferedWhenAskedFor) {
+  REQUIRE_EXPORT("plugin_filter_do");
+  REQUIRE_EXPORT("plugin_filter_setIccProfile");
+  Image tagged;
+  tagged.width = 9;
+  tagged.height = 5;
+  tagged.rgb = test::NoisePixels(9, 5, 10);
+  const std::string source = ModuleFolder() + "/A17D50.ICC";
+  tagged.iccProfile = ReadFileBytes(source, 1 << 20);
+  WriteImage(Path("tagged.png"), tagged);
+  RunResult r = RunPrint(Path("tagged.png") + " " + Path("embedded.png") + " --input-profile embedded");
+  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrint(Path("tagged.png") + " " + Path("named.png") + " --input-profile " + source);
+  ASSERT_EQ(r.status, 0) << r.output;
+  const Image embedded = ReadImage(Path("embedded.png"));
+  EXPECT_EQ(embedded.rgb, Pixels("named.png"));
+  EXPECT_NE(embedded.rgb, tagged.rgb);
+  // The result is tagged with the printer's profile.
+  EXPECT_EQ(embedded.iccProfile, ReadFileBytes(ModuleFolder() + "/K77302.ICC", 1 << 20));
+
+  Page("plain.png", 4, 4, 11);
+  r = RunPrint(Path("plain.png") + " " + Path("out.png") + " --input-profile embedded");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("has no embedded ICC profile"), std::string::npos) << r.output;
+}
+
+TEST_F(PrintCommand, ConvertedInputsComeWithANotice) {
+  REQUIRE_EXPORT("plugin_filter_do");
+  test::WritePngFile(Path("deep.png"), 2, 1, 3, {0, 32896, 65535, 65535, 0, 257}, true);
+  RunResult r = RunPrint(Path("deep.png") + " " + Path("out.png"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("16-bit"), std::string::npos) << r.output;
+  EXPECT_EQ(Pixels("out.png"), (std::vector<std::uint8_t>{0, 128, 255, 255, 0, 1}));
+  test::WritePngFile(Path("alpha.png"), 1, 1, 4, {10, 20, 30, 0}, false);
+  r = RunPrint(Path("alpha.png") + " " + Path("alpha-out.png"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("white"), std::string::npos) << r.output;
+}
+
+TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
+  Page("good.png", 4, 4, 7);
+  test::WriteBytes(Path("text.png"), {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+  std::vector<std::uint8_t> block(K7730_SETTINGS_SIZE, 0);
+  test::WriteBytes(Path("short.k77"), std::vector<std::uint8_t>(100, 0));
+  test::WriteBytes(Path("magic.k77"), block);
+  test::WriteBytes(Path("one.mtf"), {'1', '\n'});
+  struct Case {
+    std::string args, names;
+  };
+  std::vector<Case> cases = {
+      {Path("missing.png") + " " + Path("out.png"), Path("missing.png")},
+      {Path("text.png") + " " + Path("out.png"), Path("text.png")},
+      {Path("good.png") + " " + Path("out.png") + " --settings " + Path("short.k77"), Path("short.k77")},
+      {Path("good.png") + " " + Path("out.png") + " --settings " + Path("magic.k77"), Path("magic.k77")},
+      {Path("good.png") + " " + Path("out.png") + " --mtf " + Path("one.mtf"), Path("one.mtf")},
+      {Path("good.png") + " " + Path("out.png") + " --input-curve " + Path("magic.k77"), Path("magic.k77")},
+      {Path("good.png") + " " + Path("out.gif"), Path("out.gif")},
+  };
+  if (ModuleHas("plugin_filter_setIccProfile")) {
+    cases.push_back({Path("good.png") + " " + Path("out.png") + " --output-profile " + Path("text.png"), Path("text.png")});
+  }
+  for (const Case& c : cases) {
+    const RunResult r = RunPrint(c.args);
+    EXPECT_EQ(r.status, 1) << c.args << "\n" << r.output;
+    EXPECT_EQ(r.output.rfind("k7730-print: error: " + c.names, 0), 0u) << r.output;
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+    EXPECT_FALSE(test::FileExists(Path("out.png")));
+  }
+  const RunResult usage = RunPrint(Path("good.png") + " --band-height 0 " + Path("out.png"));
+  EXPECT_EQ(usage.status, 2) << usage.output;
+  EXPECT_EQ(RunPrint("--no-such-option a b").status, 2);
+}
+
+TEST_F(PrintCommand, MissingExportsAreNamedNotCalled) {
+  if (ModuleHas("plugin_filter_setIccProfile")) GTEST_SKIP() << "colour matching is in this module build";
+  Page("good.png", 4, 4, 8);
+  const RunResult r = RunPrint(Path("good.png") + " " + Path("out.png") + " --color-match");
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("does not support colour matching"), std::string::npos) << r.output;
+  EXPECT_FALSE(test::FileExists(Path("out.png")));
+}
+
+TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
+  std::vector<std::uint8_t> raw(768);
+  for (int i = 0; i < 768; ++i) raw[i] = static_cast<std::uint8_t>(255 - i % 256);
+  test::WriteBytes(Path("invert.amp"), raw);
+  RunResult r = RunPrint("settings save " + Path("s.k77") + " --output-curve " + Path("invert.amp") + " --line-filter off");
+  ASSERT_EQ(r.status, 0) << r.output;
+  std::error_code ec;
+  EXPECT_EQ(std::filesystem::file_size(Path("s.k77"), ec), K7730_SETTINGS_SIZE);
+
+  r = RunPrint("settings show " + Path("s.k77"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("output tone curves on"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("input tone curves  off"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(ModuleFolder() + "/K77302.ICC"), std::string::npos) << r.output;
+
+  r = RunPrint("settings show " + Path("nothing.k77"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find(Path("nothing.k77")), std::string::npos);
+
+  if (!ModuleHas("plugin_filter_do")) return;
+  const auto rgb = Page("in.png", 8, 8, 9);
+  r = RunPrint(Path("in.png") + " " + Path("out.png") + " --settings " + Path("s.k77"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  auto expected = rgb;
+  for (auto& v : expected) v = static_cast<std::uint8_t>(255 - v);
+  EXPECT_EQ(Pixels("out.png"), expected);
+}
+
+}  // namespace
+}  // namespace k7730::host

@@ -1,0 +1,34 @@
+// Small images and files for the host tests, written with libpng and
+// libtiff directly so that the host's own writers are not the oracle.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace k7730::host::test {
+
+// A fresh empty folder under the test's temporary folder.
+std::string MakeTempFolder();
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+bool FileExists(const std::string& path);
+
+// Pseudo-random but reproducible 8-bit RGB pixels.
+std::vector<std::uint8_t> NoisePixels(std::uint32_t width, std::uint32_t height, std::uint32_t seed);
+
+// PNG with libpng's simplified writer. `channels` 3 (RGB) or 4 (RGBA);
+// `sixteenBit` stores 16-bit samples (values given on 0..65535).
+void WritePngFile(const std::string& path, std::uint32_t width, std::uint32_t height, int channels,
+                  const std::vector<std::uint16_t>& samples, bool sixteenBit);
+// TIFF with libtiff: photometric 2 (RGB), 1 (grey) or 5 (CMYK), any
+// samples per pixel; extraAlpha marks the sample after the colour as
+// unassociated alpha.
+void WriteTiffFile(const std::string& path, std::uint32_t width, std::uint32_t height, int photometric,
+                   int samplesPerPixel, int bits, const std::vector<std::uint16_t>& samples,
+                   bool extraAlpha);
+void WritePpmFile(const std::string& path, std::uint32_t width, std::uint32_t height,
+                  const std::vector<std::uint8_t>& rgb);
+
+std::vector<std::uint16_t> Widen(const std::vector<std::uint8_t>& bytes);
+
+}  // namespace k7730::host::test

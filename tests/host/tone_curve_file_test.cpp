@@ -1,0 +1,137 @@
+// Tone-curve files as the host reads them for --input-curve/--output-curve.
+#include <gtest/gtest.h>
+
+#include "host_error.h"
+#include "tone_curve_file.h"
+
+namespace k7730::host {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Be16(Bytes& b, int v) {
+  b.push_back(static_cast<std::uint8_t>(v >> 8));
+  b.push_back(static_cast<std::uint8_t>(v));
+}
+
+// A version 2 file: channel 0 a gamma, channel 1 three points, channel 2
+// free-hand, channels 3 and 4 the identity line; modes numbered from base.
+Bytes Version2File(int base, int polarity, int gammaHundredths) {
+  Bytes b;
+  Be16(b, 2); Be16(b, polarity); Be16(b, 5);
+  Be16(b, base + 2); Be16(b, 0); Be16(b, gammaHundredths);
+  Be16(b, base); Be16(b, 3);
+  for (auto [out, in] : {std::pair{0, 0}, {200, 128}, {255, 255}}) { Be16(b, out); Be16(b, in); }
+  Be16(b, base + 1); Be16(b, 0);
+  for (int i = 0; i < 256; ++i) b.push_back(static_cast<std::uint8_t>(255 - i));
+  for (int c = 3; c < 5; ++c) {
+    Be16(b, base); Be16(b, 2);
+    Be16(b, 0); Be16(b, 0); Be16(b, 255); Be16(b, 255);
+  }
+  return b;
+}
+
+TEST(CurveTables, SplineAndLineMatchTheModelsKnownValues) {
+  const CurvePoint three[] = {{0, 0}, {128, 200}, {255, 255}};
+  const CurveTable spline = CurveFromPoints(three);
+  EXPECT_EQ(spline[0], 0); EXPECT_EQ(spline[128], 200); EXPECT_EQ(spline[255], 255);
+  EXPECT_EQ(spline[64], 114); EXPECT_EQ(spline[192], 241);
+
+  const CurvePoint two[] = {{20, 40}, {200, 180}};
+  const CurveTable line = CurveFromPoints(two);
+  EXPECT_EQ(line[0], 40); EXPECT_EQ(line[20], 40); EXPECT_EQ(line[100], 102);
+  EXPECT_EQ(line[200], 180); EXPECT_EQ(line[255], 180);
+
+  std::vector<CurvePoint> onIdentity;
+  for (int x = 0; x <= 255; x += 17) onIdentity.push_back({x, x});
+  const CurveTable identity = CurveFromPoints(onIdentity);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(identity[i], i);
+
+  EXPECT_EQ(CurveFromGamma(2.0)[128], 64);
+  const CurveTable inverted = ReverseInvert(CurveFromGamma(2.0));
+  EXPECT_EQ(ReverseInvert(inverted), CurveFromGamma(2.0));
+}
+
+TEST(NativeToneCurveFile, ReadsBothModeNumberings) {
+  for (int base : {0, 1}) {
+    const ToneCurveTables t = ParseNativeToneCurves(Version2File(base, 1, 200), "c.tcv");
+    EXPECT_EQ(t.polarity, 1);
+    EXPECT_EQ(t.tables[0][128], 64) << "base " << base;
+    EXPECT_EQ(t.tables[1][64], 114);
+    EXPECT_EQ(t.tables[2][10], 245);
+    EXPECT_EQ(t.tables[3][77], 77);
+  }
+}
+
+TEST(NativeToneCurveFile, GammaOfAnInkFileIsReverseInverted) {
+  const ToneCurveTables t = ParseNativeToneCurves(Version2File(0, 2, 200), "ink.tcv");
+  EXPECT_EQ(t.polarity, 2);
+  EXPECT_EQ(t.tables[0], ReverseInvert(CurveFromGamma(2.0)));
+}
+
+TEST(NativeToneCurveFile, Version1FreeHandAndPointChannels) {
+  Bytes b;
+  Be16(b, 1); Be16(b, 1); Be16(b, 5);
+  Be16(b, 0);
+  for (int i = 0; i < 256; ++i) b.push_back(static_cast<std::uint8_t>(i / 2));
+  for (int c = 1; c < 5; ++c) {
+    Be16(b, 3);
+    for (auto [out, in] : {std::pair{0, 0}, {200, 128}, {255, 255}}) { Be16(b, out); Be16(b, in); }
+  }
+  const ToneCurveTables t = ParseNativeToneCurves(b, "v1.tcv");
+  EXPECT_EQ(t.tables[0][200], 100);
+  EXPECT_EQ(t.tables[4][192], 241);
+}
+
+TEST(NativeToneCurveFile, RefusesDamagedFiles) {
+  Bytes longer = Version2File(0, 1, 100);
+  longer.push_back(0);
+  EXPECT_THROW(ParseNativeToneCurves(longer, "x"), HostError);
+  Bytes shorter = Version2File(0, 1, 100);
+  shorter.pop_back();
+  EXPECT_THROW(ParseNativeToneCurves(shorter, "x"), HostError);
+  Bytes version3 = Version2File(0, 1, 100);
+  version3[1] = 3;
+  EXPECT_THROW(ParseNativeToneCurves(version3, "x"), HostError);
+  EXPECT_THROW(ParseNativeToneCurves(Bytes{0, 2, 0}, "x"), HostError);
+
+  // A zero gamma, too many points, and points whose inputs fall.
+  EXPECT_THROW(ParseNativeToneCurves(Version2File(0, 1, 0), "x"), HostError);
+  Bytes many;
+  Be16(many, 1); Be16(many, 1); Be16(many, 5);
+  Be16(many, 21);
+  for (int k = 0; k < 21; ++k) { Be16(many, k); Be16(many, k); }
+  EXPECT_THROW(ParseNativeToneCurves(many, "x"), HostError);
+  Bytes falling;
+  Be16(falling, 1); Be16(falling, 1); Be16(falling, 5);
+  Be16(falling, 2);
+  Be16(falling, 0); Be16(falling, 200); Be16(falling, 255); Be16(falling, 100);
+  EXPECT_THROW(ParseNativeToneCurves(falling, "x"), HostError);
+}
+
+TEST(RawTableFile, ShortAndLongForms) {
+  Bytes shortForm(768);
+  for (int c = 0; c < 3; ++c) {
+    for (int i = 0; i < 256; ++i) shortForm[c * 256 + i] = static_cast<std::uint8_t>(c == 1 ? 255 - i : i);
+  }
+  ToneCurveTables t = ParseRawTables(shortForm, "t.amp");
+  EXPECT_FALSE(t.polarityFromFile);
+  EXPECT_EQ(t.tables[0][10], 10);
+  EXPECT_EQ(t.tables[2][10], 245);
+
+  // Long form: the common table is applied after each channel's own.
+  Bytes longForm(1280);
+  for (int i = 0; i < 256; ++i) {
+    longForm[i] = static_cast<std::uint8_t>(i / 2);                 // common
+    longForm[256 + i] = static_cast<std::uint8_t>(255 - i);         // channel 1
+    longForm[512 + i] = longForm[768 + i] = static_cast<std::uint8_t>(i);
+  }
+  t = ParseRawTables(longForm, "t.AMP");
+  EXPECT_EQ(t.tables[0][200], 200);
+  EXPECT_EQ(t.tables[1][0], 127);
+  EXPECT_EQ(t.tables[2][200], 100);
+  EXPECT_THROW(ParseRawTables(Bytes(1000), "t.amp"), HostError);
+}
+
+}  // namespace
+}  // namespace k7730::host

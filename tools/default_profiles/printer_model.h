@@ -1,0 +1,37 @@
+// A plausible model of a dye-sublimation print: three dyes (cyan, magenta,
+// yellow) laid down in amounts 1 - R, 1 - G, 1 - B, each absorbing mainly in
+// its own band with some unwanted absorption in the others, on a paper with
+// a little surface reflection. It gives the printer profile its forward
+// (device to Lab) and inverse (Lab to device) tables.
+#pragma once
+
+#include <array>
+
+namespace k7730::profiles {
+
+using Vec3 = std::array<double, 3>;
+
+class PrinterModel {
+ public:
+  PrinterModel();
+
+  // Device RGB (0..1) to CIELAB relative to the paper white (D50).
+  Vec3 DeviceToLab(const Vec3& rgb) const;
+  // CIELAB to the device RGB that prints closest; colours outside the
+  // gamut are clipped dye by dye.
+  Vec3 LabToDevice(const Vec3& lab) const;
+  // Lightness of the deepest black the printer makes.
+  double BlackLightness() const { return blackL_; }
+
+ private:
+  std::array<Vec3, 3> density_{};     // density_[dye][band] at full amount
+  std::array<Vec3, 3> densityInv_{};  // band densities back to effective amounts
+  double blackL_ = 0;
+};
+
+// Perceptual and saturation renderings around the colorimetric model.
+Vec3 PerceptualToColorimetric(const Vec3& lab, double blackL);
+Vec3 ColorimetricToPerceptual(const Vec3& lab, double blackL);
+Vec3 SaturationToColorimetric(const Vec3& lab);
+
+}  // namespace k7730::profiles
