@@ -18,6 +18,7 @@ class LoadedElement {
 
   bool present() const { return data_ != nullptr; }
   std::uint8_t* data() { return data_; }
+  const std::uint8_t* data() const { return data_; }
   std::uint32_t size() const { return size_; }
   ByteView view() const { return ByteView(data_, size_); }
   void Reset();

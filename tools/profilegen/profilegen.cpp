@@ -245,7 +245,7 @@ void WriteLut(cmsHPROFILE h, cmsTagSignature tag, LutShape shape) {
 }
 
 // RGB output profile with lut16 or lut8 tables for the listed intents.
-bool RgbLutProfile(const char* name, bool eightBit, std::vector<int> intents) {
+bool RgbLutProfile(const char* name, bool eightBit, std::vector<int> intents, int grid = 33) {
   cmsHPROFILE h = LutPlaceholder(cmsSigRgbData);
   Encoding enc = eightBit ? Encoding::LabV4 : Encoding::LabV2;
   cmsToneCurve* identity = TabulatedGamma(256, 1.0);
@@ -253,8 +253,8 @@ bool RgbLutProfile(const char* name, bool eightBit, std::vector<int> intents) {
   cmsToneCurve* linearise = TabulatedGamma(1024, 2.2);
   cmsToneCurve* encode = TabulatedGamma(1024, 1 / 2.2);
   for (int intent : intents) {
-    LutShape a2b{3, 3, 33, RgbToLabSampler, {intent, enc, !eightBit}};
-    LutShape b2a{3, 3, 33, LabToRgbSampler, {intent, enc, !eightBit}};
+    LutShape a2b{3, 3, grid, RgbToLabSampler, {intent, enc, !eightBit}};
+    LutShape b2a{3, 3, grid, LabToRgbSampler, {intent, enc, !eightBit}};
     if (eightBit) {
       a2b.before = a2b.after = b2a.before = b2a.after = identity;
       a2b.eightBit = b2a.eightBit = true;
@@ -271,13 +271,13 @@ bool RgbLutProfile(const char* name, bool eightBit, std::vector<int> intents) {
   return SaveAndClose(h, name);
 }
 
-bool CmykLutProfile(const char* name, bool eightBit) {
+bool CmykLutProfile(const char* name, bool eightBit, int a2bGrid = 17, int b2aGrid = 33) {
   cmsHPROFILE h = LutPlaceholder(cmsSigCmykData);
   Encoding enc = eightBit ? Encoding::LabV4 : Encoding::LabV2;
   cmsToneCurve* identity = TabulatedGamma(256, 1.0);
   for (int intent = 0; intent < 3; ++intent) {
-    LutShape a2b{4, 3, 17, CmykToLabSampler, {intent, enc, false}};
-    LutShape b2a{3, 4, 33, LabToCmykSampler, {intent, enc, false}};
+    LutShape a2b{4, 3, a2bGrid, CmykToLabSampler, {intent, enc, false}};
+    LutShape b2a{3, 4, b2aGrid, LabToCmykSampler, {intent, enc, false}};
     if (eightBit) {
       a2b.before = a2b.after = b2a.before = b2a.after = identity;
       a2b.eightBit = b2a.eightBit = true;
@@ -331,6 +331,11 @@ int main(int argc, char** argv) {
   ok &= RgbLutProfile("rgb_lut16_intent1_only.icc", false, {1});
   ok &= CmykLutProfile("cmyk_lut16.icc", false);
   ok &= CmykLutProfile("cmyk_lut8.icc", true);
+  // Small-grid variants: quick to read, for fuzzing seeds.
+  ok &= RgbLutProfile("small_rgb_lut16.icc", false, {0, 1, 2}, 5);
+  ok &= RgbLutProfile("small_rgb_lut8.icc", true, {1}, 3);
+  ok &= CmykLutProfile("small_cmyk_lut16.icc", false, 3, 5);
+  ok &= CmykLutProfile("small_cmyk_lut8.icc", true, 3, 3);
   ok &= GrayProfile("gray.icc");
   ok &= LabAbstractProfile("lab_abstract.icc");
   return ok ? 0 : 1;
