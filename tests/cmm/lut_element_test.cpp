@@ -49,25 +49,6 @@ TEST(LutElement, OtherTypesAreReadAsLut8) {
   EXPECT_TRUE(Parse(element, LutSide::Source, &t));
 }
 
-TEST(LutElement, ChannelCountsMustFitTheSide) {
-  struct Case {
-    int in, out;
-    bool source, destination;
-  } cases[] = {{3, 3, true, true}, {4, 3, true, false}, {3, 4, false, true}, {4, 4, false, false},
-               {0, 3, false, false}, {1, 3, false, false}, {5, 3, false, false}, {15, 3, false, false},
-               {3, 0, false, false}, {3, 1, false, false}, {3, 5, false, false}, {3, 15, false, false}};
-  for (const Case& c : cases) {
-    // Room for the largest CLUT the counts could ask for, so only the counts decide.
-    Bytes element = test::Lut8Element(3, 3, 2, test::IdentityClut8(2));
-    element.resize(1 << 16);
-    element[8] = std::uint8_t(c.in);
-    element[9] = std::uint8_t(c.out);
-    ProfileTransform t;
-    EXPECT_EQ(Parse(element, LutSide::Source, &t), c.source) << c.in << ">" << c.out;
-    EXPECT_EQ(Parse(element, LutSide::Destination, &t), c.destination) << c.in << ">" << c.out;
-  }
-}
-
 TEST(LutElement, GridAndTableSizesMustFitTheElement) {
   for (int grid : {0, 1}) {
     Bytes element = test::Lut8Element(3, 3, 2, test::IdentityClut8(2));
