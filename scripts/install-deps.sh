@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev libpng-dev libtiff-dev
+  icc-profiles-free libgs-common argyll colord-data
 )
 
 missing=()

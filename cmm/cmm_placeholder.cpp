@@ -1,1 +1,0 @@
-// The colour engine is built up in this folder.

@@ -1,0 +1,34 @@
+// One-dimensional curves: resampling 16-bit lut tables and 'curv' elements
+// to 8-bit (and 16-bit) tables, and inverting 8-bit curves.
+#pragma once
+
+#include <cstdint>
+
+#include "cmm/byte_reader.h"
+
+namespace k7730::cmm {
+
+inline constexpr std::uint32_t kCurvType = 0x63757276;  // 'curv'
+
+// Resamples `count` 16-bit entries (entries[first .. first+count-1], count of
+// at least 2) to a 256-entry byte table.
+void ResampleTable8(const BigEndian16Array& entries, std::size_t first, std::uint32_t count, std::uint8_t out[256]);
+
+// The tables of `channels` channels of `count` entries each, one after the
+// other. `entries` must hold count * channels entries.
+void Lut16CurvesToTables8(std::uint32_t count, std::uint32_t channels, const BigEndian16Array& entries,
+                          std::uint8_t (*out)[256]);
+
+// Decodes a 'curv' element. False, with the outputs untouched, when the
+// element is not a 'curv' or its entries do not fit it.
+bool CurveToTable8(ByteView element, std::uint8_t out[256]);
+// The same 256-byte table and a 65536-entry table on the 16-bit scale.
+bool CurveToTables8And16(ByteView element, std::uint8_t out8[256], std::uint32_t* out16);
+
+// Inverts one curve in place: each output value maps back to the largest
+// input that reaches it, and values no input reaches take the nearest one
+// that is reached.
+void InvertCurve8(std::uint8_t curve[256]);
+void InvertCurves8(std::uint8_t (*curves)[256]);
+
+}  // namespace k7730::cmm

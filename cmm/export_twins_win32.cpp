@@ -1,0 +1,31 @@
+// The standard-call twins of the exports. They exist only in the Windows
+// library, where hosts find them under their decorated names.
+#include "k7730fe_cmm.h"
+
+#if defined(_WIN32)
+extern "C" {
+
+K7730_API int32_t K7730_STDCALL SDKCMOpenProfile_(const char* path, K7730_ProfileRef* ref) {
+  return SDKCMOpenProfile(path, ref);
+}
+K7730_API int32_t K7730_STDCALL SDKCMCloseProfile_(K7730_ProfileRef* ref) { return SDKCMCloseProfile(ref); }
+K7730_API void K7730_STDCALL SDKCMGetProfileHeader_(K7730_ProfileRef* ref, K7730_ProfileHeader* header) {
+  SDKCMGetProfileHeader(ref, header);
+}
+K7730_API void K7730_STDCALL SDKCMGetTagTableInfo_(K7730_ProfileRef* ref, uint32_t* count, K7730_TagTable* table) {
+  SDKCMGetTagTableInfo(ref, count, table);
+}
+K7730_API int32_t K7730_STDCALL SDKCMGetPartialProfileElement_(K7730_ProfileRef* ref, uint32_t tag, uint32_t offset,
+                                                               uint32_t* count, void* buffer) {
+  return SDKCMGetPartialProfileElement(ref, tag, offset, count, buffer);
+}
+K7730_API K7730_ColorWorld K7730_STDCALL SDKCMCreateColorWorld_(uint32_t intent, K7730_ProfileRef* source,
+                                                                const K7730_CurveLutSet* inputCurves,
+                                                                K7730_ProfileRef* destination,
+                                                                const K7730_CurveLutSet* outputCurves) {
+  return SDKCMCreateColorWorld(intent, source, inputCurves, destination, outputCurves);
+}
+K7730_API void K7730_STDCALL SDKCMDisposeColorWorld_(K7730_ColorWorld world) { SDKCMDisposeColorWorld(world); }
+
+}  // extern "C"
+#endif

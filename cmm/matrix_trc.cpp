@@ -1,0 +1,80 @@
+#include "cmm/matrix_trc.h"
+
+#include <cstring>
+
+#include "cmm/byte_reader.h"
+#include "cmm/curve_decoding.h"
+#include "cmm/element_loader.h"
+
+namespace k7730::cmm {
+namespace {
+
+constexpr std::uint32_t kColorantTags[3] = {0x7258595A, 0x6758595A, 0x6258595A};  // rXYZ gXYZ bXYZ
+constexpr std::uint32_t kTrcTags[3] = {0x72545243, 0x67545243, 0x62545243};       // rTRC gTRC bTRC
+
+// Reads the three s15Fixed16 numbers of a colorant element (bytes 8..19).
+bool ReadColorant(platform::FileId file, std::uint32_t tag, double xyz[3]) {
+  std::uint8_t raw[12];
+  if (!ReadElementSlice(file, tag, 8, 12, raw)) return false;
+  for (int i = 0; i < 3; ++i) xyz[i] = static_cast<std::int32_t>(LoadBigEndian32(raw + 4 * i)) / 65536.0;
+  return true;
+}
+
+bool SameBytes(const LoadedElement& a, const LoadedElement& b) {
+  return a.present() && b.present() && a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// Reads colorants and TRCs channel by channel, r, g, b; stops at the first
+// colorant that cannot be read. `decode(k, element)` turns TRC element k
+// into the side's tables and says whether it could; `copy(k, from)` copies
+// channel `from`'s tables to channel k when their elements are the same
+// bytes (the common case of one curve for all three channels).
+template <typename Decode, typename Copy>
+bool LoadMatrixTrc(platform::FileId file, ProfileTransform* side, Decode decode, Copy copy) {
+  bool anyCurve = false;
+  LoadedElement trc[3];
+  bool decoded[3] = {};
+  for (int k = 0; k < 3; ++k) {
+    double xyz[3];
+    if (!ReadColorant(file, kColorantTags[k], xyz)) break;
+    for (int row = 0; row < 3; ++row) side->matrix[row][k] = xyz[row];
+    if (!trc[k].Load(file, kTrcTags[k])) continue;
+    int same = -1;
+    for (int j = 0; j < k && same < 0; ++j)
+      if (decoded[j] && SameBytes(trc[j], trc[k])) same = j;
+    if (same >= 0) {
+      copy(k, same);
+      decoded[k] = true;
+    } else {
+      decoded[k] = decode(k, trc[k].view());
+    }
+    anyCurve = anyCurve || decoded[k];
+  }
+  return anyCurve;
+}
+
+}  // namespace
+
+bool LoadSourceMatrixTrc(platform::FileId file, ProfileTransform* side, std::uint32_t* sourceCurves) {
+  SetIdentityCurves(side->inputCurves, 3);
+  for (int c = 0; c < 3; ++c)
+    for (std::uint32_t v = 0; v < 65536; ++v) sourceCurves[c * 65536 + v] = v;
+  return LoadMatrixTrc(
+      file, side,
+      [&](int k, ByteView element) {
+        return CurveToTables8And16(element, side->inputCurves[k], sourceCurves + k * 65536);
+      },
+      [&](int k, int from) {
+        std::memcpy(side->inputCurves[k], side->inputCurves[from], 256);
+        std::memcpy(sourceCurves + k * 65536, sourceCurves + from * 65536, 65536 * sizeof(std::uint32_t));
+      });
+}
+
+bool LoadDestinationMatrixTrc(platform::FileId file, ProfileTransform* side) {
+  SetIdentityCurves(side->outputCurves, 3);
+  return LoadMatrixTrc(
+      file, side, [&](int k, ByteView element) { return CurveToTable8(element, side->outputCurves[k]); },
+      [&](int k, int from) { std::memcpy(side->outputCurves[k], side->outputCurves[from], 256); });
+}
+
+}  // namespace k7730::cmm

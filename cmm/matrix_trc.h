@@ -1,0 +1,19 @@
+// Decoding of a matrix/TRC profile side: the colorant tags ('rXYZ',
+// 'gXYZ', 'bXYZ') as matrix columns and the 'curv' TRC tags.
+#pragma once
+
+#include <cstdint>
+
+#include "cmm/profile_transform.h"
+#include "platform/platform.h"
+
+namespace k7730::cmm {
+
+// Source side: TRC k becomes input curve k and 16-bit curve table k of
+// `sourceCurves` (3 x 65536 entries). Channels whose TRC is missing or not
+// decodable keep the identity. False when no TRC was decoded.
+bool LoadSourceMatrixTrc(platform::FileId file, ProfileTransform* side, std::uint32_t* sourceCurves);
+// Destination side: TRC k becomes output curve k (not yet inverted).
+bool LoadDestinationMatrixTrc(platform::FileId file, ProfileTransform* side);
+
+}  // namespace k7730::cmm

@@ -1,0 +1,155 @@
+// Curve decoding: 'curv' elements, lut16 table resampling and inversion.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "cmm/curve_decoding.h"
+#include "profile_builder.h"
+
+namespace k7730::cmm {
+namespace {
+
+using test::Bytes;
+
+struct Decoded {
+  bool ok;
+  std::uint8_t table8[256];
+  std::vector<std::uint32_t> table16 = std::vector<std::uint32_t>(65536, 0xDEADBEEF);
+};
+
+Decoded Decode(const Bytes& element) {
+  Decoded d;
+  for (auto& v : d.table8) v = 0xAA;
+  d.ok = CurveToTables8And16(ByteView(element.data(), element.size()), d.table8, d.table16.data());
+  return d;
+}
+
+BigEndian16Array Entries(const Bytes& b) {
+  bool ok = false;
+  BigEndian16Array a(ByteView(b.data(), b.size()), 0, b.size() / 2, &ok);
+  EXPECT_TRUE(ok);
+  return a;
+}
+
+TEST(CurveDecoding, IdentityForms) {
+  // Count 0, a one-entry gamma of 1.0, and a two-entry 0..65535 line.
+  for (const Bytes& element : {test::CurvElement({}), test::CurvElement({0x0100}), test::CurvElement({0, 65535})}) {
+    Decoded d = Decode(element);
+    ASSERT_TRUE(d.ok);
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(d.table8[i], i);
+    for (std::uint32_t v = 0; v < 65536; ++v) ASSERT_EQ(d.table16[v], v);
+  }
+}
+
+TEST(CurveDecoding, GammaAndTables) {
+  Decoded g = Decode(test::CurvElement({0x0233}));  // 2.19921875
+  ASSERT_TRUE(g.ok);
+  const double gamma = 0x233 / 256.0;
+  for (int i : {0, 1, 64, 128, 200, 255})
+    EXPECT_EQ(g.table8[i], int(std::pow(i / 255.0, gamma) * 255.0 + 0.5)) << i;
+  EXPECT_EQ(g.table16[65535], 65535u);
+  EXPECT_EQ(g.table16[32768], std::uint32_t(std::pow(32768 / 65535.0, gamma) * 65535.0 + 0.5));
+
+  // A three-entry curve is linear between its points.
+  Decoded t = Decode(test::CurvElement({0, 16384, 65535}));
+  ASSERT_TRUE(t.ok);
+  EXPECT_EQ(t.table8[0], 0);
+  EXPECT_EQ(t.table8[255], 255);
+  EXPECT_NEAR(t.table8[64], 32, 1);
+  EXPECT_NEAR(double(t.table16[32767]), 16384, 2);
+}
+
+TEST(CurveDecoding, TwoEntryCurvesLeaveOutTheirFirstEntry) {
+  Decoded d = Decode(test::CurvElement({1000, 65535}));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.table8[0], 0);  // not 1000 * 255 / 65535
+  EXPECT_EQ(d.table8[255], int(255 * (64535 / 65535.0)));
+  // Falling two-entry curves stay inside the range instead of wrapping.
+  Decoded falling = Decode(test::CurvElement({65535, 0}));
+  ASSERT_TRUE(falling.ok);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(falling.table8[i], 0);
+  for (std::uint32_t v = 0; v < 65536; v += 257) ASSERT_EQ(falling.table16[v], 0u);
+}
+
+TEST(CurveDecoding, MalformedElementsAreNotDecodable) {
+  Bytes curv = test::CurvElement({0, 30000, 65535});
+  Bytes overlong = curv;
+  test::Put32(overlong, 8, 4);  // one entry more than the element holds
+  Bytes huge = curv;
+  test::Put32(huge, 8, 0xFFFFFFFF);
+  for (const Bytes& bad : {test::ParaElement(2.2), overlong, huge, Bytes(curv.begin(), curv.begin() + 11), Bytes()}) {
+    Decoded d = Decode(bad);
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.table8[0], 0xAA);  // untouched
+  }
+}
+
+TEST(CurveDecoding, LongCurvesIndexOnlyTheirEntries) {
+  // More entries than a 16-bit cell number can count.
+  std::vector<std::uint16_t> entries(40000);
+  for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = std::uint16_t(i * 65535 / (entries.size() - 1));
+  Decoded d = Decode(test::CurvElement(entries));
+  ASSERT_TRUE(d.ok);
+  for (std::uint32_t v = 0; v < 65536; ++v) ASSERT_NEAR(double(d.table16[v]), v, 1.0) << v;
+  EXPECT_EQ(d.table8[255], 255);
+}
+
+TEST(CurveDecoding, Lut16TablesResampleToBytes) {
+  Bytes two;
+  test::Append16(two, 0);
+  test::Append16(two, 65535);
+  std::uint8_t out[1][256];
+  Lut16CurvesToTables8(2, 1, Entries(two), out);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(out[0][i], i);
+
+  // Two channels of 1024 entries each: the second channel starts at entry 1024.
+  Bytes both;
+  for (int c = 0; c < 2; ++c)
+    for (int i = 0; i < 1024; ++i) test::Append16(both, c == 0 ? i * 65535 / 1023 : 65535 - i * 65535 / 1023);
+  std::uint8_t tables[2][256];
+  Lut16CurvesToTables8(1024, 2, Entries(both), tables);
+  for (int i = 0; i < 256; ++i) {
+    ASSERT_NEAR(tables[0][i], i, 1);
+    ASSERT_NEAR(tables[1][i], 255 - i, 1);
+  }
+}
+
+TEST(CurveDecoding, Inversion) {
+  std::uint8_t curves[3][256];
+  for (int i = 0; i < 256; ++i) {
+    curves[0][i] = std::uint8_t(i);
+    curves[1][i] = 0;
+    curves[2][i] = std::uint8_t(std::pow(i / 255.0, 2.2) * 255.0 + 0.5);
+  }
+  std::uint8_t gamma[256];
+  std::copy(curves[2], curves[2] + 256, gamma);
+  InvertCurves8(curves);
+  for (int i = 0; i < 256; ++i) {
+    ASSERT_EQ(curves[0][i], i);
+    ASSERT_EQ(curves[1][i], 255);  // the constant curve: everything maps to the top
+  }
+  // Inverse of a gamma curve: every reached value maps back to the largest
+  // input reaching it, and gaps take their nearest reached neighbour.
+  for (int i = 0; i < 256; ++i) {
+    int back = curves[2][gamma[i]];
+    ASSERT_EQ(gamma[back], gamma[i]);
+    ASSERT_GE(back, i);
+  }
+  for (int v = 1; v < 256; ++v) ASSERT_GE(curves[2][v], curves[2][v - 1]);
+}
+
+TEST(CurveDecoding, InversionFillsGapsFromTheNearestReachedValue) {
+  std::uint8_t curve[256];
+  for (int i = 0; i < 256; ++i) curve[i] = i < 128 ? 0 : 250;  // reaches only 0 and 250
+  InvertCurve8(curve);
+  EXPECT_EQ(curve[0], 127);
+  EXPECT_EQ(curve[250], 255);
+  EXPECT_EQ(curve[124], 127);  // run 1..249 (249 long): 1..124 go down
+  EXPECT_EQ(curve[125], 255);  // 125..249 go up
+  EXPECT_EQ(curve[255], 255);  // unreached top maps to itself
+  EXPECT_EQ(curve[254], 255);  // run 251..254 closed at 254, both halves
+}
+
+}  // namespace
+}  // namespace k7730::cmm

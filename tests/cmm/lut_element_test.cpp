@@ -1,0 +1,95 @@
+// lut8 and lut16 element decoding: tables, in-place CLUT narrowing and the
+// consistency checks made before anything is read.
+#include <gtest/gtest.h>
+
+#include "cmm/lut_element.h"
+#include "profile_builder.h"
+
+namespace k7730::cmm {
+namespace {
+
+using test::Bytes;
+
+bool Parse(Bytes& element, LutSide side, ProfileTransform* out) {
+  return ParseLutTag(element.data(), std::uint32_t(element.size()), side, out);
+}
+
+TEST(LutElement, Lut8TablesAndClutAreTakenAsTheyStand) {
+  Bytes clut = test::IdentityClut8(2);
+  Bytes element = test::Lut8Element(3, 3, 2, clut);
+  element[48 + 10] = 99;  // input table 0, entry 10
+  ProfileTransform t;
+  ASSERT_TRUE(Parse(element, LutSide::Source, &t));
+  EXPECT_EQ(t.inChannels, 3);
+  EXPECT_EQ(t.outChannels, 3);
+  EXPECT_EQ(t.gridPoints, 2);
+  EXPECT_EQ(t.inputCurves[0][10], 99);
+  EXPECT_EQ(t.outputCurves[2][200], 200);
+  EXPECT_EQ(t.clut, element.data() + 48 + 3 * 256);
+  EXPECT_EQ(t.clut[3 * 7 + 2], 255);
+}
+
+TEST(LutElement, Lut16ClutIsNarrowedToItsHighBytesInPlace) {
+  std::vector<std::uint16_t> clut = test::IdentityClut16(2);
+  clut[0] = 0x12FF;  // high byte 0x12, not rounded up
+  Bytes element = test::Lut16Element(3, 3, 2, clut, 2);
+  ProfileTransform t;
+  ASSERT_TRUE(Parse(element, LutSide::Destination, &t));
+  const std::size_t clutAt = 52 + 2 * 2 * 3;
+  EXPECT_EQ(t.clut, element.data() + clutAt);
+  EXPECT_EQ(t.clut[0], 0x12);
+  EXPECT_EQ(t.clut[23], 0xFF);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(t.inputCurves[1][i], i);
+}
+
+TEST(LutElement, OtherTypesAreReadAsLut8) {
+  Bytes element = test::Lut8Element(3, 3, 2, test::IdentityClut8(2));
+  test::Put32(element, 0, test::Sig("mAB "));
+  ProfileTransform t;
+  EXPECT_TRUE(Parse(element, LutSide::Source, &t));
+}
+
+TEST(LutElement, GridAndTableSizesMustFitTheElement) {
+  for (int grid : {0, 1}) {
+    Bytes element = test::Lut8Element(3, 3, 2, test::IdentityClut8(2));
+    element[10] = std::uint8_t(grid);
+    ProfileTransform t;
+    EXPECT_FALSE(Parse(element, LutSide::Source, &t)) << grid;
+  }
+  // 255 points of four inputs would need a 12.6-gigabyte CLUT.
+  Bytes big = test::Lut16Element(4, 3, 2, std::vector<std::uint16_t>(48, 0));
+  big[10] = 255;
+  ProfileTransform t;
+  EXPECT_FALSE(Parse(big, LutSide::Source, &t));
+
+  for (int entries : {0, 1}) {
+    Bytes element = test::Lut16Element(3, 3, 2, test::IdentityClut16(2), 2);
+    test::Put16(element, 48, entries);
+    EXPECT_FALSE(Parse(element, LutSide::Source, &t)) << entries;
+    element = test::Lut16Element(3, 3, 2, test::IdentityClut16(2), 2);
+    test::Put16(element, 50, entries);
+    EXPECT_FALSE(Parse(element, LutSide::Source, &t)) << entries;
+  }
+  Bytes huge = test::Lut16Element(3, 3, 2, test::IdentityClut16(2), 2);
+  test::Put16(huge, 48, 0xFFFF);
+  EXPECT_FALSE(Parse(huge, LutSide::Source, &t));
+}
+
+TEST(LutElement, EveryTruncationIsRefused) {
+  const Bytes lut8 = test::Lut8Element(3, 3, 3, test::IdentityClut8(3));
+  const Bytes lut16 = test::Lut16Element(3, 3, 3, test::IdentityClut16(3), 5);
+  for (const Bytes* whole : {&lut8, &lut16}) {
+    for (std::size_t length = 0; length < whole->size(); ++length) {
+      Bytes cut(whole->begin(), whole->begin() + long(length));
+      cut.shrink_to_fit();
+      ProfileTransform t;
+      ASSERT_FALSE(ParseLutTag(cut.data(), std::uint32_t(cut.size()), LutSide::Source, &t)) << length;
+    }
+    Bytes copy = *whole;
+    ProfileTransform t;
+    EXPECT_TRUE(Parse(copy, LutSide::Source, &t));
+  }
+}
+
+}  // namespace
+}  // namespace k7730::cmm

@@ -1,0 +1,183 @@
+#include "profile_builder.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace k7730::test {
+
+void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
+  b[at] = std::uint8_t(v >> 8);
+  b[at + 1] = std::uint8_t(v);
+}
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = std::uint8_t(v >> (24 - 8 * i));
+}
+void Append16(Bytes& b, std::uint32_t v) {
+  b.push_back(std::uint8_t(v >> 8));
+  b.push_back(std::uint8_t(v));
+}
+void Append32(Bytes& b, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (24 - 8 * i)));
+}
+std::uint32_t Get32(const Bytes& b, std::size_t at) {
+  return (std::uint32_t(b[at]) << 24) | (std::uint32_t(b[at + 1]) << 16) | (std::uint32_t(b[at + 2]) << 8) | b[at + 3];
+}
+
+Bytes XyzElement(double x, double y, double z) {
+  Bytes b;
+  Append32(b, Sig("XYZ "));
+  Append32(b, 0);
+  for (double v : {x, y, z}) Append32(b, std::uint32_t(std::int32_t(std::lround(v * 65536.0))));
+  return b;
+}
+
+Bytes CurvElement(const std::vector<std::uint16_t>& entries) {
+  Bytes b;
+  Append32(b, Sig("curv"));
+  Append32(b, 0);
+  Append32(b, std::uint32_t(entries.size()));
+  for (auto e : entries) Append16(b, e);
+  return b;
+}
+
+Bytes ParaElement(double gamma) {
+  Bytes b;
+  Append32(b, Sig("para"));
+  Append32(b, 0);
+  Append16(b, 0);  // function type 0: y = x^g
+  Append16(b, 0);
+  Append32(b, std::uint32_t(std::lround(gamma * 65536.0)));
+  return b;
+}
+
+namespace {
+
+Bytes LutHeader(std::uint32_t type, int in, int out, int grid) {
+  Bytes b;
+  Append32(b, type);
+  Append32(b, 0);
+  b.push_back(std::uint8_t(in));
+  b.push_back(std::uint8_t(out));
+  b.push_back(std::uint8_t(grid));
+  b.push_back(0);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) Append32(b, r == c ? 0x10000 : 0);
+  return b;
+}
+
+}  // namespace
+
+Bytes Lut8Element(int in, int out, int grid, const Bytes& clut) {
+  Bytes b = LutHeader(Sig("mft1"), in, out, grid);
+  for (int c = 0; c < in; ++c)
+    for (int i = 0; i < 256; ++i) b.push_back(std::uint8_t(i));
+  b.insert(b.end(), clut.begin(), clut.end());
+  for (int c = 0; c < out; ++c)
+    for (int i = 0; i < 256; ++i) b.push_back(std::uint8_t(i));
+  return b;
+}
+
+Bytes Lut16Element(int in, int out, int grid, const std::vector<std::uint16_t>& clut, int entries) {
+  Bytes b = LutHeader(Sig("mft2"), in, out, grid);
+  Append16(b, entries);
+  Append16(b, entries);
+  auto tables = [&](int channels) {
+    for (int c = 0; c < channels; ++c)
+      for (int i = 0; i < entries; ++i) Append16(b, entries < 2 ? 0 : std::uint32_t(i * 65535 / (entries - 1)));
+  };
+  tables(in);
+  for (auto v : clut) Append16(b, v);
+  tables(out);
+  return b;
+}
+
+Bytes IdentityClut8(int grid) {
+  Bytes clut;
+  for (int i = 0; i < grid; ++i)
+    for (int j = 0; j < grid; ++j)
+      for (int k = 0; k < grid; ++k)
+        for (int v : {i, j, k}) clut.push_back(std::uint8_t(std::lround(v * 255.0 / (grid - 1))));
+  return clut;
+}
+
+std::vector<std::uint16_t> IdentityClut16(int grid) {
+  std::vector<std::uint16_t> clut;
+  for (int i = 0; i < grid; ++i)
+    for (int j = 0; j < grid; ++j)
+      for (int k = 0; k < grid; ++k)
+        for (int v : {i, j, k}) clut.push_back(std::uint16_t(std::lround(v * 65535.0 / (grid - 1))));
+  return clut;
+}
+
+Bytes BuildProfile(const ProfileSpec& spec) {
+  Bytes b(128, 0);
+  Put32(b, 8, 0x02100000);
+  Put32(b, 12, Sig("mntr"));
+  Put32(b, 16, spec.colorSpace);
+  Put32(b, 20, spec.pcs);
+  Put32(b, 36, Sig("acsp"));
+  Append32(b, std::uint32_t(spec.tags.size()));
+  std::size_t at = 132 + 12 * spec.tags.size();
+  Bytes data;
+  for (const TagSpec& t : spec.tags) {
+    while ((at + data.size()) % 4 != 0) data.push_back(0);
+    Append32(b, t.signature);
+    Append32(b, std::uint32_t(at + data.size()));
+    Append32(b, std::uint32_t(t.data.size()));
+    data.insert(data.end(), t.data.begin(), t.data.end());
+  }
+  b.insert(b.end(), data.begin(), data.end());
+  Put32(b, 0, std::uint32_t(b.size()));
+  return b;
+}
+
+ProfileSpec MatrixTrcSpec(const Bytes& trc) {
+  ProfileSpec spec;
+  // sRGB colorants adapted to D50.
+  spec.tags.push_back({Sig("rXYZ"), XyzElement(0.4361, 0.2225, 0.0139)});
+  spec.tags.push_back({Sig("gXYZ"), XyzElement(0.3851, 0.7169, 0.0971)});
+  spec.tags.push_back({Sig("bXYZ"), XyzElement(0.1431, 0.0606, 0.7141)});
+  spec.tags.push_back({Sig("rTRC"), trc});
+  spec.tags.push_back({Sig("gTRC"), trc});
+  spec.tags.push_back({Sig("bTRC"), trc});
+  return spec;
+}
+
+namespace {
+
+std::filesystem::path TempFolder() {
+  return std::filesystem::temp_directory_path() / ("k7730_cmm_test_" + std::to_string(::getpid()));
+}
+
+// Removes the process's temporary folder when the test program ends.
+struct TempFolderCleanup {
+  ~TempFolderCleanup() {
+    std::error_code ignored;
+    std::filesystem::remove_all(TempFolder(), ignored);
+  }
+} g_cleanup;
+
+}  // namespace
+
+std::string WriteTempFile(const Bytes& bytes, const std::string& name) {
+  namespace fs = std::filesystem;
+  fs::path dir = TempFolder();
+  fs::create_directories(dir);
+  fs::path path = dir / name;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return path.string();
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string GeneratedProfile(const std::string& name) { return std::string(K7730_TEST_PROFILE_DIR) + "/" + name; }
+
+}  // namespace k7730::test

@@ -1,0 +1,59 @@
+// Hand-made ICC profiles for tests: a header, a tag table and elements,
+// with every field under the test's control, written to temporary files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace k7730::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t Sig(const char (&s)[5]) {
+  return (std::uint32_t(std::uint8_t(s[0])) << 24) | (std::uint32_t(std::uint8_t(s[1])) << 16) |
+         (std::uint32_t(std::uint8_t(s[2])) << 8) | std::uint32_t(std::uint8_t(s[3]));
+}
+
+void Put16(Bytes& b, std::size_t at, std::uint32_t v);
+void Put32(Bytes& b, std::size_t at, std::uint32_t v);
+void Append16(Bytes& b, std::uint32_t v);
+void Append32(Bytes& b, std::uint32_t v);
+std::uint32_t Get32(const Bytes& b, std::size_t at);
+
+// Elements.
+Bytes XyzElement(double x, double y, double z);
+Bytes CurvElement(const std::vector<std::uint16_t>& entries);
+Bytes ParaElement(double gamma);
+// lut8 with identity tables and the given CLUT (outputs innermost).
+Bytes Lut8Element(int in, int out, int grid, const Bytes& clut);
+// lut16 with identity tables of `entries` entries and the given 16-bit CLUT.
+Bytes Lut16Element(int in, int out, int grid, const std::vector<std::uint16_t>& clut, int entries = 2);
+// An identity CLUT (inputs 3, outputs 3) for the lut builders.
+Bytes IdentityClut8(int grid);
+std::vector<std::uint16_t> IdentityClut16(int grid);
+
+struct TagSpec {
+  std::uint32_t signature;
+  Bytes data;
+};
+
+struct ProfileSpec {
+  std::uint32_t colorSpace = Sig("RGB ");
+  std::uint32_t pcs = Sig("XYZ ");
+  std::vector<TagSpec> tags;
+};
+
+// Header, tag table and elements (each on a 4-byte boundary).
+Bytes BuildProfile(const ProfileSpec& spec);
+// An sRGB-like matrix/TRC profile whose TRCs are the given 'curv' element.
+ProfileSpec MatrixTrcSpec(const Bytes& trc);
+
+// Writes `bytes` to a fresh file in this process's temporary folder.
+std::string WriteTempFile(const Bytes& bytes, const std::string& name);
+Bytes ReadFile(const std::string& path);
+
+// The folder of the profiles generated at build time, and the path of one.
+std::string GeneratedProfile(const std::string& name);
+
+}  // namespace k7730::test

@@ -1,0 +1,156 @@
+// The integer and double pieces of the grid: weights, index tables, Lerp16,
+// CLUT interpolation, CIE conversions and the matrix inverse.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "cmm/grid_math.h"
+#include "cmm/pcs_math.h"
+
+namespace k7730::cmm {
+namespace {
+
+TEST(TableMath, WeightsOfBothGrids) {
+  std::uint32_t w[256];
+  FillWeights8(33, w);
+  EXPECT_EQ(w[0], 0u);
+  EXPECT_EQ(w[7], 224u);
+  EXPECT_EQ(w[8], 0u);
+  EXPECT_EQ(w[247], 224u);
+  EXPECT_EQ(w[248], 0u);
+  EXPECT_EQ(w[249], 36u);
+  EXPECT_EQ(w[254], 219u);
+  EXPECT_EQ(w[255], 256u);
+  FillWeights8(17, w);
+  EXPECT_EQ(w[15], 240u);
+  EXPECT_EQ(w[240], 0u);
+  EXPECT_EQ(w[241], 17u);
+  EXPECT_EQ(w[255], 256u);
+
+  std::vector<std::uint32_t> w16(65536);
+  FillWeights16(w16.data());
+  for (std::uint32_t v = 0; v < 65536; v += 2056) EXPECT_EQ(w16[v], 0u) << v;
+  EXPECT_EQ(w16[2055], 255u);
+  EXPECT_EQ(w16[65535], 256u);
+  for (std::uint32_t v = 0; v < 65536; ++v) ASSERT_LE(w16[v], 256u);
+}
+
+TEST(TableMath, GridIndex) {
+  GridIndex idx[256];
+  BuildGridIndex(33, idx);
+  EXPECT_EQ(idx[0].index, 0u);
+  EXPECT_EQ(idx[0].fraction, 0u);
+  EXPECT_EQ(idx[255].index, 31u);
+  EXPECT_EQ(idx[255].fraction, 65536u);
+  for (std::uint32_t n : {2u, 9u, 17u, 33u, 255u}) {
+    BuildGridIndex(n, idx);
+    for (int v = 0; v < 256; ++v) {
+      ASSERT_LE(idx[v].index, n - 2);
+      ASSERT_LE(idx[v].fraction, 65536u);
+    }
+  }
+}
+
+TEST(TableMath, Lerp16) {
+  for (std::uint32_t t : {0u, 1u, 32768u, 65536u}) EXPECT_EQ(Lerp16(0xFF00, 0xFF00, t), 65280u);
+  EXPECT_EQ(Lerp16(0, 0xFF00, 65536), 65280u);
+  EXPECT_EQ(Lerp16(0xFF00, 0, 32768), 32640u);
+  EXPECT_EQ(Lerp16(0x1000, 0x2000, 0), 0x1000u);
+}
+
+TEST(TableMath, ClutInterpolation) {
+  // A 3-input, 3-output CLUT of 5 points whose entries encode their node.
+  const std::uint32_t n = 5;
+  std::vector<std::uint8_t> clut;
+  for (std::uint32_t i = 0; i < n; ++i)
+    for (std::uint32_t j = 0; j < n; ++j)
+      for (std::uint32_t k = 0; k < n; ++k)
+        for (std::uint32_t v : {i, j, k}) clut.push_back(std::uint8_t(v * 60));
+  std::uint32_t stride[4];
+  ClutStrides(3, 3, n, stride);
+  EXPECT_EQ(stride[0], 75u);
+  EXPECT_EQ(stride[1], 15u);
+  EXPECT_EQ(stride[2], 3u);
+  std::uint32_t index[3] = {1, 2, 3}, zero[3] = {0, 0, 0}, half[3] = {32768, 32768, 32768};
+  std::uint8_t out[3];
+  InterpolateClut3(index, zero, stride, clut.data(), 3, out);
+  EXPECT_EQ(out[0], 60);
+  EXPECT_EQ(out[1], 120);
+  EXPECT_EQ(out[2], 180);
+  InterpolateClut3(index, half, stride, clut.data(), 3, out);
+  EXPECT_EQ(out[0], 90);
+  EXPECT_EQ(out[2], 210);
+
+  // Four inputs, three outputs: output o is input channel o's position.
+  std::vector<std::uint8_t> clut4;
+  for (std::uint32_t i = 0; i < 3; ++i)
+    for (std::uint32_t j = 0; j < 3; ++j)
+      for (std::uint32_t k = 0; k < 3; ++k)
+        for (std::uint32_t l = 0; l < 3; ++l)
+          for (std::uint32_t v : {i, j, l}) clut4.push_back(std::uint8_t(v * 100));
+  ClutStrides(4, 3, 3, stride);
+  std::uint32_t index4[4] = {1, 0, 1, 1}, frac4[4] = {65536, 16384, 0, 65536};
+  InterpolateClut4(index4, frac4, stride, clut4.data(), 3, out);
+  EXPECT_EQ(out[0], 200);
+  EXPECT_EQ(out[1], 25);
+  EXPECT_EQ(out[2], 200);
+}
+
+TEST(TableMath, LabConversions) {
+  const double white[3] = {0.9642, 1.0, 0.8249};
+  double lab[3], xyz[3];
+  XyzToLab(white, white, lab);
+  EXPECT_NEAR(lab[0], 100.0, 1e-9);
+  EXPECT_NEAR(lab[1], 0.0, 1e-9);
+  EXPECT_NEAR(lab[2], 0.0, 1e-9);
+  const double labWhite[3] = {100, 0, 0};
+  LabToXyz(labWhite, white, xyz);
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(xyz[c], white[c], 1e-9);
+  // Round trips, including the linear segment near black.
+  for (double y : {0.001, 0.005, 0.2, 0.7}) {
+    const double in[3] = {y * 0.9, y, y * 1.1};
+    XyzToLab(in, white, lab);
+    LabToXyz(lab, white, xyz);
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(xyz[c], in[c], 1e-3 * y + 1e-6);
+  }
+}
+
+TEST(TableMath, MatrixInverse) {
+  double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  ASSERT_TRUE(InvertMatrix3(identity));
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) EXPECT_DOUBLE_EQ(identity[r][c], r == c ? 1.0 : 0.0);
+
+  const double m[3][3] = {{0.4361, 0.3851, 0.1431}, {0.2225, 0.7169, 0.0606}, {0.0139, 0.0971, 0.7141}};
+  double inv[3][3];
+  std::copy(&m[0][0], &m[0][0] + 9, &inv[0][0]);
+  ASSERT_TRUE(InvertMatrix3(inv));
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) {
+      double sum = 0;
+      for (int k = 0; k < 3; ++k) sum += m[r][k] * inv[k][c];
+      EXPECT_NEAR(sum, r == c ? 1.0 : 0.0, 1e-12);
+    }
+
+  double singular[3][3] = {{1, 2, 3}, {2, 4, 6}, {0, 0, 1}};
+  EXPECT_FALSE(InvertMatrix3(singular));
+  double zeros[3][3] = {};
+  EXPECT_FALSE(InvertMatrix3(zeros));
+}
+
+TEST(TableMath, ExpandedCurves) {
+  std::uint8_t identity[256], steps[256];
+  for (int i = 0; i < 256; ++i) {
+    identity[i] = std::uint8_t(i);
+    steps[i] = std::uint8_t(255 - i);
+  }
+  std::vector<std::uint32_t> out(65536);
+  ExpandCurve16(identity, out.data());
+  for (std::uint32_t v = 0; v < 65536; ++v) ASSERT_EQ(out[v], v);
+  ExpandCurve16(steps, out.data());
+  for (std::uint32_t v = 0; v < 65536; ++v) ASSERT_EQ(out[v], 65535 - v);
+}
+
+}  // namespace
+}  // namespace k7730::cmm
