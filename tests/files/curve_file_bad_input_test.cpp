@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "temp_files.h"
+#include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_reset.h"
 

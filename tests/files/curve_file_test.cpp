@@ -4,7 +4,7 @@
 #include <cstring>
 #include <random>
 
-#include "temp_files.h"
+#include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_reset.h"
 #include "tonecurve/curve_table.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "temp_files.h"
+#include "support/temp_files.h"
 #include "ui/decimal_text.h"
 #include "ui/mtf_file.h"
 

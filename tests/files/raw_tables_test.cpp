@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "temp_files.h"
+#include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_reset.h"
 

@@ -1,6 +1,6 @@
 // The stages of a band without the MTF filter, their order and switches,
 // the direct MTF setter, and refused input, through the exports.
-#include "page_fixture.h"
+#include "support/filter_fixture.h"
 
 namespace k7730::test {
 namespace {
