@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -40,5 +41,12 @@ struct ModuleApi {
   ModuleApi(const ModuleApi&) = delete;
   ModuleApi& operator=(const ModuleApi&) = delete;
 };
+
+// The module's folder as the module names it, with links resolved.
+inline std::string ModuleFolder(const char* path = K7730FE_MODULE_PATH) {
+  std::error_code ec;
+  const auto module = std::filesystem::canonical(path, ec);
+  return (ec ? std::filesystem::path(path) : module).parent_path().string();
+}
 
 }  // namespace k7730::test
