@@ -44,8 +44,7 @@ Bytes VersionTwoWith(const Bytes& channel1) {
 
 class CurveFileBadInput : public ::testing::Test {
  protected:
-  std::string path_ = TempPath(".tcv");
-  Cleanup cleanup_{{path_}};
+  const TempFile path_{".tcv"};
   ToneCurveSet set_ = MarkedSet();
   const ToneCurveSet before_ = MarkedSet();
 
@@ -56,40 +55,28 @@ class CurveFileBadInput : public ::testing::Test {
   }
 };
 
-TEST_F(CurveFileBadInput, PointCountsBeyondTheArrayAreUnsupported) {
+TEST_F(CurveFileBadInput, MalformedFilesAreUnsupportedAndChangeNothing) {
+  std::vector<Bytes> files;
+  auto add = [&](std::initializer_list<unsigned> words, std::size_t padding, bool version2) {
+    Bytes b;
+    Words(b, words);
+    b.resize(b.size() + padding, 0);
+    files.push_back(version2 ? VersionTwoWith(b) : b);
+  };
+  // Point counts beyond the 20-point array: refused in version 2 even when
+  // the file holds the points, and in version 1 before anything is read.
   for (unsigned count : {21u, 0x7FFFu, 0x8000u, 0xFFFFu}) {
-    SCOPED_TRACE(count);
-    // Version 2: the count is refused even when the file holds the points.
-    Bytes channel;
-    Words(channel, {0, count});
-    if (count == 21) channel.resize(channel.size() + 21 * 4, 0);
-    ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
-
-    // Version 1: refused before anything is read into the set.
-    Bytes v1;
-    Words(v1, {1, 1, 5, count});
-    v1.resize(v1.size() + 2000, 0);
-    ExpectRejectedUnchanged(v1, kCurveFileUnsupported);
+    add({0, count}, count == 21 ? 21 * 4 : 0, true);
+    add({1, 1, 5, count}, 2000, false);
   }
-}
-
-TEST_F(CurveFileBadInput, CountsThatDoNotFitTheFileAreUnsupported) {
-  Bytes channel;
-  Words(channel, {0, 3, 0, 0, 255, 255});  // claims three points, holds two
-  ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
-}
-
-TEST_F(CurveFileBadInput, UnknownModesAndChannelCountsAreUnsupported) {
-  Bytes channel;
-  Words(channel, {7, 0});
-  ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
-
-  Bytes fourChannels;
-  Words(fourChannels, {2, 1, 4});
-  ExpectRejectedUnchanged(fourChannels, kCurveFileUnsupported);
-  Bytes v1FourChannels;
-  Words(v1FourChannels, {1, 1, 4, 0});
-  ExpectRejectedUnchanged(v1FourChannels, kCurveFileUnsupported);
+  add({0, 3, 0, 0, 255, 255}, 0, true);  // claims three points, holds two
+  add({7, 0}, 0, true);                  // unknown mode
+  add({2, 1, 4}, 0, false);              // four channels
+  add({1, 1, 4, 0}, 0, false);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(i);
+    ExpectRejectedUnchanged(files[i], kCurveFileUnsupported);
+  }
 }
 
 TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity) {
@@ -139,13 +126,12 @@ TEST_F(CurveFileBadInput, ForeignPointCountsAreClampedWhenSaving) {
 // file: refused on their size.
 TEST_F(CurveFileBadInput, FilesOfGigabytesAreRefused) {
   const Bytes small = VersionTwoWith(Bytes{0, 0, 0, 0});  // 58 bytes, valid
-  const std::string raw = path_ + ".amp";
-  Cleanup more({raw});
+  const TempFile raw(".tcv.amp");
   WriteBytes(path_, small);
   WriteBytes(raw, {});
   std::error_code ec;
-  std::filesystem::resize_file(path_, (std::uintmax_t{1} << 32) + small.size(), ec);
-  if (!ec) std::filesystem::resize_file(raw, (std::uintmax_t{1} << 32) + 768, ec);
+  std::filesystem::resize_file(path_.path, (std::uintmax_t{1} << 32) + small.size(), ec);
+  if (!ec) std::filesystem::resize_file(raw.path, (std::uintmax_t{1} << 32) + 768, ec);
   if (ec) GTEST_SKIP() << "no sparse files here: " << ec.message();
 
   EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotRead);
