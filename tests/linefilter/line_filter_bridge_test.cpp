@@ -39,17 +39,6 @@ struct Recorder {
   }
 };
 
-TEST(LineFilterBridge, ResetValues) {
-  LineFilterBridge b;
-  LineFilterReset(b);
-  EXPECT_EQ(b.dotsPerLine, 1844u);
-  EXPECT_EQ(b.tableNumber, 0);
-  EXPECT_EQ(b.loaded, 0u);
-  EXPECT_EQ(b.library, 0u);
-  EXPECT_EQ(b.filter, nullptr);
-  EXPECT_EQ(b.lineBuffer, nullptr);
-}
-
 TEST(LineFilterBridge, NoLineBufferMeansNoLibraryLeftLoaded) {
   Recorder rec;
   ASSERT_NE(rec.handle, nullptr);
