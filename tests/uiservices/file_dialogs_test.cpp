@@ -94,18 +94,5 @@ TEST(FileDialogs, WithoutAWindowSystemNothingIsChosenOrShown) {
   EXPECT_FALSE(IsShiftDown());
 }
 
-TEST(MessageBoxes, StopBoxAndShiftKey) {
-  ScopedScriptedUi ui;
-  ShowStopMessage(0, "Can not open file.", kCaptionInputToneCurve);
-  ASSERT_EQ(ui->messages.size(), 1u);
-  EXPECT_EQ(ui->messages[0].owner, 0u);
-  EXPECT_EQ(ui->messages[0].caption, "Input Tone Curve");
-  EXPECT_EQ(ui->messages[0].style, 0x2010u);
-
-  EXPECT_FALSE(IsShiftDown());
-  ui->shiftDown = true;
-  EXPECT_TRUE(IsShiftDown());
-}
-
 }  // namespace
 }  // namespace k7730::ui
