@@ -90,16 +90,20 @@ TEST(MtfLineAccounting, StartPageRestartsTheLineCount) {
   EXPECT_EQ(released, ReferencePage(k, second, 6, 5));
 }
 
-// Kernels of every fast-path shape, and some far outside the setter's
-// ranges, with scales that shift, divide, or are out of range.
+// Kernels of every fast-path shape (3 x 3, five-tap cross, nine-tap plus,
+// 5 x 5, sparse), and some far outside the setter's ranges whose sums wrap,
+// with scales that shift, divide, or are out of range.
 Kernel RandomKernel(std::mt19937& rng) {
-  const int shape = static_cast<int>(rng() % 6);
-  Kernel k = shape == 5 ? ShapedKernel(rng, Shape::FullFive, INT32_MIN, INT32_MAX)
+  const int shape = static_cast<int>(rng() % 7);
+  Kernel k = shape >= 5 ? ShapedKernel(rng, rng() % 2 ? Shape::FullFive : Shape::Sparse, INT32_MIN, INT32_MAX)
                         : ShapedKernel(rng, static_cast<Shape>(shape), -60, 20);
-  static const std::int32_t scales[] = {1, 2, 3, 4, 7, 64, 100, 255, 1000, 99999, 131072,
-                                        262144, 0, -3, -1, INT32_MIN, INT32_MAX};
-  k.scale = rng() % 4 == 0 ? static_cast<std::int32_t>(1 + rng() % 5000) : scales[rng() % 17];
-  if (shape != 5) {  // a centre that roughly preserves levels
+  if (shape == 6) {
+    for (auto& c : k.k) c = c == 0 ? 0 : (rng() % 2 ? INT32_MIN : INT32_MAX);
+  }
+  static const std::int32_t scales[] = {1, 2, 3, 4, 7, 64, 100, 128, 255, 1000, 7777, 99999, 131072, 262144,
+                                        1 << 30, 8388607, 8388608, 0, -3, -1, INT32_MIN, INT32_MAX};
+  k.scale = rng() % 4 == 0 ? static_cast<std::int32_t>(1 + rng() % 99999) : scales[rng() % 22];
+  if (shape < 5) {  // a centre that roughly preserves levels
     std::int64_t others = 0;
     for (int i = 0; i < 25; ++i) others += i == 12 ? 0 : k.k[i];
     k.k[12] = static_cast<std::int32_t>(std::min<std::int64_t>(std::abs(std::int64_t{k.scale}), 9999) -
@@ -110,8 +114,9 @@ Kernel RandomKernel(std::mt19937& rng) {
 
 TEST(MtfLineAccounting, RandomPagesInRandomBandsMatchTheReference) {
   std::mt19937 rng(4);
-  for (int round = 0; round < 150; ++round) {
-    const std::uint32_t w = 1 + rng() % 40, h = 1 + rng() % 30;
+  for (int round = 0; round < 200; ++round) {
+    // Some widths across the block size of the sum.
+    const std::uint32_t w = round % 8 == 0 ? 1 + rng() % 400 : 1 + rng() % 40, h = 1 + rng() % 30;
     const Kernel k = RandomKernel(rng);
     const Bytes page = RandomBytes(rng, static_cast<std::size_t>(w) * h * 3);
     std::vector<std::uint32_t> sizes;
