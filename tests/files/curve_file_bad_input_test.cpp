@@ -30,15 +30,9 @@ ToneCurveSet MarkedSet() {
 // A version 2 file whose channel 1 block is given; the others are the
 // two-point default.
 Bytes VersionTwoWith(const Bytes& channel1) {
-  Bytes b;
-  Words(b, {2, 1, 5});
-  for (int c = 0; c < 5; ++c) {
-    if (c == 1) {
-      b.insert(b.end(), channel1.begin(), channel1.end());
-    } else {
-      Words(b, {0, 2, 0, 0, 255, 255});
-    }
-  }
+  Bytes b = Words({2, 1, 5, 0, 2, 0, 0, 255, 255});
+  b.insert(b.end(), channel1.begin(), channel1.end());
+  for (int c = 2; c < 5; ++c) Words(b, {0, 2, 0, 0, 255, 255});
   return b;
 }
 
@@ -58,8 +52,7 @@ class CurveFileBadInput : public ::testing::Test {
 TEST_F(CurveFileBadInput, MalformedFilesAreUnsupportedAndChangeNothing) {
   std::vector<Bytes> files;
   auto add = [&](std::initializer_list<unsigned> words, std::size_t padding, bool version2) {
-    Bytes b;
-    Words(b, words);
+    Bytes b = Words(words);
     b.resize(b.size() + padding, 0);
     files.push_back(version2 ? VersionTwoWith(b) : b);
   };
@@ -79,9 +72,25 @@ TEST_F(CurveFileBadInput, MalformedFilesAreUnsupportedAndChangeNothing) {
   }
 }
 
+TEST_F(CurveFileBadInput, WrongSizeVersionOrMissingFileChangeNothing) {
+  const Bytes defaults = VersionTwoWith(Words({0, 2, 0, 0, 255, 255}));  // the 66-byte default file
+  std::vector<Bytes> files(3, defaults);
+  files[0].push_back(0);
+  files[1].pop_back();
+  files[2][1] = 3;
+  for (const Bytes& file : files) {
+    ExpectRejectedUnchanged(file, kCurveFileUnsupported);
+    int status = -1;
+    EXPECT_EQ(CheckCurveFile(path_.c_str(), kNormalNumbering, &status), 0);
+    EXPECT_EQ(status, kCurveFileUnsupported);
+  }
+  std::remove(path_.c_str());
+  EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotOpen);
+  EXPECT_EQ(std::memcmp(&set_, &before_, sizeof set_), 0);
+}
+
 TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity) {
-  Bytes v1;
-  Words(v1, {1, 1, 5, 0});
+  Bytes v1 = Words({1, 1, 5, 0});
   v1.resize(v1.size() + 256, 0x40);  // channel 0 complete
   Words(v1, {2, 0, 0});              // channel 1 ends inside its points
   WriteBytes(path_, v1);
@@ -94,8 +103,7 @@ TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity)
 
 TEST_F(CurveFileBadInput, ForeignValuesAreStoredAsRead) {
   // A polarity word of 7 and a free-hand channel with a point count of 9.
-  Bytes channel;
-  Words(channel, {1, 9});
+  Bytes channel = Words({1, 9});
   channel.resize(channel.size() + 256, 0x33);
   Bytes file = VersionTwoWith(channel);
   file[3] = 7;

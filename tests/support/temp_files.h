@@ -36,6 +36,11 @@ inline void Words(Bytes& out, std::initializer_list<unsigned> words) {
     out.push_back(static_cast<std::uint8_t>(w & 0xFF));
   }
 }
+inline Bytes Words(std::initializer_list<unsigned> words) {
+  Bytes b;
+  Words(b, words);
+  return b;
+}
 
 // A scratch file named after the running test, removed when the test ends.
 struct TempFile {
