@@ -8,17 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "support/module_api.h"
+#include "support/filter_fixture.h"
 
 namespace {
 
-using k7730::test::ModuleApi;
-using Bytes = std::vector<std::uint8_t>;
-
-ModuleApi& Api() {
-  static ModuleApi api;
-  return api;
-}
+using namespace k7730::test;
 
 std::uint32_t Le32(const Bytes& b, std::size_t off) {
   return b[off] | (b[off + 1] << 8) | (b[off + 2] << 16) | (static_cast<std::uint32_t>(b[off + 3]) << 24);
@@ -27,43 +21,9 @@ void PutLe32(Bytes& b, std::size_t off, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b.at(off + i) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-struct Instance {
-  K7730_FilterInstance* inst;
-  Instance() {
-    std::uint16_t err = 0xFFFF;
-    inst = Api().open(&err);
-    EXPECT_NE(inst, nullptr);
-    EXPECT_EQ(err, 0);
-  }
-  ~Instance() {
-    Api().close(inst);
-    Api().disposPtr(inst);
-  }
-  Bytes Get() {
-    Bytes b(K7730_SETTINGS_SIZE, 0xEE);
-    std::uint32_t size = K7730_SETTINGS_SIZE;
-    std::uint16_t err = 0xFFFF;
-    EXPECT_EQ(Api().preference(inst, 2, 0, b.data(), &size, &err), 1u);
-    EXPECT_EQ(err, 0);
-    EXPECT_EQ(size, K7730_SETTINGS_SIZE);
-    return b;
-  }
-  std::uint32_t Set(Bytes b, std::uint16_t* err) {
-    std::uint32_t size = K7730_SETTINGS_SIZE;
-    return Api().preference(inst, 1, 0, b.data(), &size, err);
-  }
-};
-
-std::string ModuleFolder() {
-  std::string path = K7730FE_MODULE_PATH;
-  char resolved[4096];
-  if (realpath(path.c_str(), resolved) != nullptr) path = resolved;
-  return path.substr(0, path.rfind('/'));
-}
-
 TEST(SettingsAbi, DefaultsSerialisedByteForByte) {
-  Instance i;
-  Bytes b = i.Get();
+  Filter i;
+  Bytes b = i.GetBlock();
   const std::uint8_t head[8] = {0xF4, 0x10, 0x00, 0x00, 0x17, 0x07, 0x12, 0x20};
   EXPECT_EQ(0, std::memcmp(b.data(), head, 8));
 
@@ -93,27 +53,27 @@ TEST(SettingsAbi, DefaultsSerialisedByteForByte) {
 }
 
 TEST(SettingsAbi, SizeWordRulesOfGet) {
-  Instance i;
+  Filter i;
   std::uint16_t err = 0;
   std::uint32_t size = 12345;
-  EXPECT_EQ(Api().preference(i.inst, 2, 0, nullptr, &size, &err), 1u);  // size query
+  EXPECT_EQ(Api().preference(i.get(), 2, 0, nullptr, &size, &err), 1u);  // size query
   EXPECT_EQ(size, K7730_SETTINGS_SIZE);
   EXPECT_EQ(err, 0);
 
   Bytes b(K7730_SETTINGS_SIZE);
   size = 4339;
-  EXPECT_EQ(Api().preference(i.inst, 2, 0, b.data(), &size, &err), 0u);
+  EXPECT_EQ(Api().preference(i.get(), 2, 0, b.data(), &size, &err), 0u);
   EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
   EXPECT_EQ(size, 0u);
 
   err = 0;
-  EXPECT_EQ(Api().preference(i.inst, 2, 0, b.data(), nullptr, &err), 0u);
+  EXPECT_EQ(Api().preference(i.get(), 2, 0, b.data(), nullptr, &err), 0u);
   EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
 }
 
 TEST(SettingsAbi, SetTakesAWholeBlockOrNothing) {
-  Instance i;
-  Bytes original = i.Get();
+  Filter i;
+  Bytes original = i.GetBlock();
   Bytes changed = original;
   PutLe32(changed, 8, 1);        // iccEnabled
   changed[12] = 7;               // intent 7 is taken unchanged
@@ -121,93 +81,75 @@ TEST(SettingsAbi, SetTakesAWholeBlockOrNothing) {
   std::fill(changed.begin() + 14, changed.begin() + 274, 'p');  // unterminated path, taken as it stands
   changed[534] = 0x5A;           // even the reserved bytes
   std::uint16_t err = 0xFFFF;
-  ASSERT_EQ(i.Set(changed, &err), 1u);
+  ASSERT_EQ(i.SetBlock(changed, &err), 1u);
   EXPECT_EQ(err, 0);
-  EXPECT_EQ(i.Get(), changed);
+  EXPECT_EQ(i.GetBlock(), changed);
 
   // Any single wrong bit in the magic or the size field: refused, untouched.
   for (int bit = 0; bit < 32; ++bit) {
     Bytes bad = original;
     PutLe32(bad, 4, K7730_SETTINGS_MAGIC ^ (1u << bit));
     err = 0;
-    EXPECT_EQ(i.Set(bad, &err), 0u);
+    EXPECT_EQ(i.SetBlock(bad, &err), 0u);
     EXPECT_EQ(err, K7730_ERR_BAD_BLOCK);
-    EXPECT_EQ(i.Set(bad, nullptr), 0u);
+    EXPECT_EQ(i.SetBlock(bad, nullptr), 0u);
     bad = original;
     PutLe32(bad, 0, K7730_SETTINGS_SIZE ^ (1u << bit));
-    EXPECT_EQ(i.Set(bad, &err), 0u);
+    EXPECT_EQ(i.SetBlock(bad, &err), 0u);
     EXPECT_EQ(err, K7730_ERR_BAD_BLOCK);
   }
-  EXPECT_EQ(i.Get(), changed);
+  EXPECT_EQ(i.GetBlock(), changed);
 
   // The size word must say 4340; data and size must be given.
   std::uint32_t size = 4341;
-  EXPECT_EQ(Api().preference(i.inst, 1, 0, original.data(), &size, &err), 0u);
+  EXPECT_EQ(Api().preference(i.get(), 1, 0, original.data(), &size, &err), 0u);
   EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
   EXPECT_EQ(size, 4341u);
   size = K7730_SETTINGS_SIZE;
-  EXPECT_EQ(Api().preference(i.inst, 1, 0, nullptr, &size, &err), 0u);
+  EXPECT_EQ(Api().preference(i.get(), 1, 0, nullptr, &size, &err), 0u);
   EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(Api().preference(i.inst, 1, 0, original.data(), nullptr, &err), 0u);
+  EXPECT_EQ(Api().preference(i.get(), 1, 0, original.data(), nullptr, &err), 0u);
   EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
-  EXPECT_EQ(i.Get(), changed);
+  EXPECT_EQ(i.GetBlock(), changed);
 
   // Get always stamps size and magic; reset brings the defaults back.
   size = 77;
-  EXPECT_EQ(Api().preference(i.inst, 0, 0, nullptr, &size, &err), 1u);
+  EXPECT_EQ(Api().preference(i.get(), 0, 0, nullptr, &size, &err), 1u);
   EXPECT_EQ(size, 0u);
   EXPECT_EQ(err, 0);
-  EXPECT_EQ(i.Get(), original);
+  EXPECT_EQ(i.GetBlock(), original);
 }
 
 TEST(SettingsAbi, SwitchModesAndSelectors) {
-  Instance i;
-  const std::size_t offsets[5] = {0, 904, 2620, 8, 536};  // by selector 1..4
-  for (std::uint16_t sel = 1; sel <= 4; ++sel) {
-    std::uint32_t size = 99;
-    std::uint16_t err = 0xFFFF;
-    EXPECT_EQ(Api().preference(i.inst, 4, sel, nullptr, &size, &err), 1u);
-    EXPECT_EQ(err, 0);
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(Le32(i.Get(), offsets[sel]), 1u) << sel;
-    EXPECT_EQ(Api().preference(i.inst, 5, sel, nullptr, &size, &err), 1u);
-    EXPECT_EQ(Le32(i.Get(), offsets[sel]), 0u) << sel;
-  }
-  for (std::uint16_t mode : {4, 5}) {
-    for (std::uint16_t sel : {0, 5, 65535}) {
+  Filter i;
+  const Bytes before = i.GetBlock();
+  const std::size_t offsets[5] = {0, kInputEnabledAt, kOutputEnabledAt, kIccEnabledAt, kMtfEnabledAt};
+  for (std::uint16_t sel = 1; sel <= 4; ++sel) {  // colour matching needs no usable profile yet
+    for (std::uint16_t mode : {4, 5}) {
       std::uint32_t size = 99;
-      std::uint16_t err = 0;
-      EXPECT_EQ(Api().preference(i.inst, mode, sel, nullptr, &size, &err), 0u);
-      EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+      std::uint16_t err = 0xFFFF;
+      EXPECT_EQ(Api().preference(i.get(), mode, sel, nullptr, &size, &err), 1u);
+      EXPECT_EQ(err, 0);
       EXPECT_EQ(size, 0u);
+      EXPECT_EQ(Le32(i.GetBlock(), offsets[sel]), mode == 4 ? 1u : 0u) << sel;
     }
   }
-  // Switching colour matching on needs no usable profile yet.
-  std::uint16_t err = 1;
-  EXPECT_EQ(Api().preference(i.inst, 4, 3, nullptr, nullptr, &err), 1u);
-  EXPECT_EQ(err, 0);
-}
-
-TEST(SettingsAbi, UnknownModesDialogsAndNullInstance) {
-  Instance i;
-  Bytes before = i.Get();
-  for (std::uint16_t mode : {6, 7, 100, 65535}) {
+  // Selectors outside 1..4, unknown modes, and every dialog selector (this
+  // build has no window system): 1006 and nothing changes.
+  std::vector<std::pair<std::uint16_t, std::uint16_t>> refused;
+  for (std::uint16_t mode : {4, 5}) {
+    for (std::uint16_t sel : {0, 5, 65535}) refused.push_back({mode, sel});
+  }
+  for (std::uint16_t mode : {6, 7, 100, 65535}) refused.push_back({mode, 1});
+  for (std::uint16_t sel = 0; sel <= 6; ++sel) refused.push_back({3, sel});
+  for (const auto& [mode, sel] : refused) {
     std::uint32_t size = 99;
     std::uint16_t err = 0;
-    EXPECT_EQ(Api().preference(i.inst, mode, 1, nullptr, &size, &err), 0u);
+    EXPECT_EQ(Api().preference(i.get(), mode, sel, nullptr, &size, &err), 0u) << mode << " " << sel;
     EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
     EXPECT_EQ(size, 0u);
   }
-  // This build has no window system: every dialog selector is refused and
-  // nothing changes.
-  for (std::uint16_t sel = 0; sel <= 6; ++sel) {
-    std::uint32_t size = 99;
-    std::uint16_t err = 0;
-    EXPECT_EQ(Api().preference(i.inst, 3, sel, nullptr, &size, &err), 0u);
-    EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
-    EXPECT_EQ(size, 0u);
-  }
-  EXPECT_EQ(i.Get(), before);
+  EXPECT_EQ(i.GetBlock(), before);
 
   std::uint32_t size = 99;
   std::uint16_t err = 0;
@@ -218,7 +160,7 @@ TEST(SettingsAbi, UnknownModesDialogsAndNullInstance) {
 }
 
 TEST(SettingsAbi, ToneCurveSettersAcceptAndReject) {
-  Instance i;
+  Filter i;
   std::uint8_t t[4][256];
   for (int c = 0; c < 4; ++c) {
     for (int x = 0; x < 256; ++x) t[c][x] = static_cast<std::uint8_t>(255 - x + c);
@@ -232,9 +174,9 @@ TEST(SettingsAbi, ToneCurveSettersAcceptAndReject) {
   for (Direction d : {Direction{Api().setInputToneCurve, 904, 908},
                       Direction{Api().setOutputToneCurve, 2620, 2624}}) {
     std::uint16_t err = 0xFFFF;
-    ASSERT_EQ(d.set(i.inst, 1, t[0], t[1], t[2], t[3], &err), 1u);
+    ASSERT_EQ(d.set(i.get(), 1, t[0], t[1], t[2], t[3], &err), 1u);
     EXPECT_EQ(err, 0);
-    Bytes b = i.Get();
+    Bytes b = i.GetBlock();
     EXPECT_EQ(Le32(b, d.enabled), 1u);
     for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(b[d.curves + 2 * c], 2) << "mode free-hand";
@@ -247,19 +189,19 @@ TEST(SettingsAbi, ToneCurveSettersAcceptAndReject) {
 
     // A null table: the stage is switched off, the stored tables stay.
     err = 0;
-    EXPECT_EQ(d.set(i.inst, 1, t[0], t[1], nullptr, t[3], &err), 0u);
+    EXPECT_EQ(d.set(i.get(), 1, t[0], t[1], nullptr, t[3], &err), 0u);
     EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
-    Bytes after = i.Get();
+    Bytes after = i.GetBlock();
     EXPECT_EQ(Le32(after, d.enabled), 0u);
     PutLe32(after, d.enabled, 1);
     EXPECT_EQ(after, b);
 
     // Enable other than 1: off and success, even with null tables.
-    ASSERT_EQ(d.set(i.inst, 1, t[0], t[1], t[2], t[3], &err), 1u);
+    ASSERT_EQ(d.set(i.get(), 1, t[0], t[1], t[2], t[3], &err), 1u);
     err = 0xFFFF;
-    EXPECT_EQ(d.set(i.inst, 2, nullptr, nullptr, nullptr, nullptr, &err), 1u);
+    EXPECT_EQ(d.set(i.get(), 2, nullptr, nullptr, nullptr, nullptr, &err), 1u);
     EXPECT_EQ(err, 0);
-    EXPECT_EQ(Le32(i.Get(), d.enabled), 0u);
+    EXPECT_EQ(Le32(i.GetBlock(), d.enabled), 0u);
 
     err = 0;
     EXPECT_EQ(d.set(nullptr, 1, t[0], t[1], t[2], t[3], &err), 0u);
@@ -268,13 +210,13 @@ TEST(SettingsAbi, ToneCurveSettersAcceptAndReject) {
 }
 
 TEST(SettingsAbi, CloseResetsAndKeepsTheInstanceUsable) {
-  Instance i;
-  Bytes defaults = i.Get();
+  Filter i;
+  Bytes defaults = i.GetBlock();
   std::uint16_t err;
-  Api().preference(i.inst, 4, 4, nullptr, nullptr, &err);
-  Api().close(i.inst);
-  Api().close(i.inst);
-  EXPECT_EQ(i.Get(), defaults);
+  Api().preference(i.get(), 4, 4, nullptr, nullptr, &err);
+  Api().close(i.get());
+  Api().close(i.get());
+  EXPECT_EQ(i.GetBlock(), defaults);
   Api().close(nullptr);
   Api().disposPtr(nullptr);
 }

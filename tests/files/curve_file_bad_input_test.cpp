@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "temp_files.h"
+#include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_reset.h"
 
@@ -30,22 +30,15 @@ ToneCurveSet MarkedSet() {
 // A version 2 file whose channel 1 block is given; the others are the
 // two-point default.
 Bytes VersionTwoWith(const Bytes& channel1) {
-  Bytes b;
-  Words(b, {2, 1, 5});
-  for (int c = 0; c < 5; ++c) {
-    if (c == 1) {
-      b.insert(b.end(), channel1.begin(), channel1.end());
-    } else {
-      Words(b, {0, 2, 0, 0, 255, 255});
-    }
-  }
+  Bytes b = Words({2, 1, 5, 0, 2, 0, 0, 255, 255});
+  b.insert(b.end(), channel1.begin(), channel1.end());
+  for (int c = 2; c < 5; ++c) Words(b, {0, 2, 0, 0, 255, 255});
   return b;
 }
 
 class CurveFileBadInput : public ::testing::Test {
  protected:
-  std::string path_ = TempPath(".tcv");
-  Cleanup cleanup_{{path_}};
+  const TempFile path_{".tcv"};
   ToneCurveSet set_ = MarkedSet();
   const ToneCurveSet before_ = MarkedSet();
 
@@ -56,45 +49,48 @@ class CurveFileBadInput : public ::testing::Test {
   }
 };
 
-TEST_F(CurveFileBadInput, PointCountsBeyondTheArrayAreUnsupported) {
+TEST_F(CurveFileBadInput, MalformedFilesAreUnsupportedAndChangeNothing) {
+  std::vector<Bytes> files;
+  auto add = [&](std::initializer_list<unsigned> words, std::size_t padding, bool version2) {
+    Bytes b = Words(words);
+    b.resize(b.size() + padding, 0);
+    files.push_back(version2 ? VersionTwoWith(b) : b);
+  };
+  // Point counts beyond the 20-point array: refused in version 2 even when
+  // the file holds the points, and in version 1 before anything is read.
   for (unsigned count : {21u, 0x7FFFu, 0x8000u, 0xFFFFu}) {
-    SCOPED_TRACE(count);
-    // Version 2: the count is refused even when the file holds the points.
-    Bytes channel;
-    Words(channel, {0, count});
-    if (count == 21) channel.resize(channel.size() + 21 * 4, 0);
-    ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
-
-    // Version 1: refused before anything is read into the set.
-    Bytes v1;
-    Words(v1, {1, 1, 5, count});
-    v1.resize(v1.size() + 2000, 0);
-    ExpectRejectedUnchanged(v1, kCurveFileUnsupported);
+    add({0, count}, count == 21 ? 21 * 4 : 0, true);
+    add({1, 1, 5, count}, 2000, false);
+  }
+  add({0, 3, 0, 0, 255, 255}, 0, true);  // claims three points, holds two
+  add({7, 0}, 0, true);                  // unknown mode
+  add({2, 1, 4}, 0, false);              // four channels
+  add({1, 1, 4, 0}, 0, false);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(i);
+    ExpectRejectedUnchanged(files[i], kCurveFileUnsupported);
   }
 }
 
-TEST_F(CurveFileBadInput, CountsThatDoNotFitTheFileAreUnsupported) {
-  Bytes channel;
-  Words(channel, {0, 3, 0, 0, 255, 255});  // claims three points, holds two
-  ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
-}
-
-TEST_F(CurveFileBadInput, UnknownModesAndChannelCountsAreUnsupported) {
-  Bytes channel;
-  Words(channel, {7, 0});
-  ExpectRejectedUnchanged(VersionTwoWith(channel), kCurveFileUnsupported);
-
-  Bytes fourChannels;
-  Words(fourChannels, {2, 1, 4});
-  ExpectRejectedUnchanged(fourChannels, kCurveFileUnsupported);
-  Bytes v1FourChannels;
-  Words(v1FourChannels, {1, 1, 4, 0});
-  ExpectRejectedUnchanged(v1FourChannels, kCurveFileUnsupported);
+TEST_F(CurveFileBadInput, WrongSizeVersionOrMissingFileChangeNothing) {
+  const Bytes defaults = VersionTwoWith(Words({0, 2, 0, 0, 255, 255}));  // the 66-byte default file
+  std::vector<Bytes> files(3, defaults);
+  files[0].push_back(0);
+  files[1].pop_back();
+  files[2][1] = 3;
+  for (const Bytes& file : files) {
+    ExpectRejectedUnchanged(file, kCurveFileUnsupported);
+    int status = -1;
+    EXPECT_EQ(CheckCurveFile(path_.c_str(), kNormalNumbering, &status), 0);
+    EXPECT_EQ(status, kCurveFileUnsupported);
+  }
+  std::remove(path_.c_str());
+  EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotOpen);
+  EXPECT_EQ(std::memcmp(&set_, &before_, sizeof set_), 0);
 }
 
 TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity) {
-  Bytes v1;
-  Words(v1, {1, 1, 5, 0});
+  Bytes v1 = Words({1, 1, 5, 0});
   v1.resize(v1.size() + 256, 0x40);  // channel 0 complete
   Words(v1, {2, 0, 0});              // channel 1 ends inside its points
   WriteBytes(path_, v1);
@@ -107,8 +103,7 @@ TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity)
 
 TEST_F(CurveFileBadInput, ForeignValuesAreStoredAsRead) {
   // A polarity word of 7 and a free-hand channel with a point count of 9.
-  Bytes channel;
-  Words(channel, {1, 9});
+  Bytes channel = Words({1, 9});
   channel.resize(channel.size() + 256, 0x33);
   Bytes file = VersionTwoWith(channel);
   file[3] = 7;
@@ -139,13 +134,12 @@ TEST_F(CurveFileBadInput, ForeignPointCountsAreClampedWhenSaving) {
 // file: refused on their size.
 TEST_F(CurveFileBadInput, FilesOfGigabytesAreRefused) {
   const Bytes small = VersionTwoWith(Bytes{0, 0, 0, 0});  // 58 bytes, valid
-  const std::string raw = path_ + ".amp";
-  Cleanup more({raw});
+  const TempFile raw(".tcv.amp");
   WriteBytes(path_, small);
   WriteBytes(raw, {});
   std::error_code ec;
-  std::filesystem::resize_file(path_, (std::uintmax_t{1} << 32) + small.size(), ec);
-  if (!ec) std::filesystem::resize_file(raw, (std::uintmax_t{1} << 32) + 768, ec);
+  std::filesystem::resize_file(path_.path, (std::uintmax_t{1} << 32) + small.size(), ec);
+  if (!ec) std::filesystem::resize_file(raw.path, (std::uintmax_t{1} << 32) + 768, ec);
   if (ec) GTEST_SKIP() << "no sparse files here: " << ec.message();
 
   EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotRead);

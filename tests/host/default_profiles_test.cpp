@@ -49,9 +49,6 @@ TEST(DefaultProfiles, VersionTwoWithTheElementTypesTheModuleReads) {
   for (const char* tag : {"A2B0", "A2B1", "A2B2", "B2A0", "B2A1", "B2A2"}) {
     EXPECT_EQ(ElementType(printer, tag), "mft2") << tag;
   }
-  // A fixed creation date: the same bytes from every build.
-  EXPECT_EQ(std::vector<unsigned char>(printer.begin() + 24, printer.begin() + 30),
-            (std::vector<unsigned char>{0x07, 0xDC, 0, 7, 0, 17}));
 }
 
 TEST(DefaultProfiles, SourceToPrinterIsPlausibleInEveryIntent) {

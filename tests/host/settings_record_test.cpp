@@ -3,9 +3,7 @@
 
 #include <cstring>
 
-#include "host_error.h"
 #include "settings_record.h"
-#include "test_images.h"
 
 namespace k7730::host {
 namespace {
@@ -52,26 +50,6 @@ TEST(SettingsRecord, DescribesEveryFieldReadably) {
   EXPECT_NE(text.find("count outside 0 to 20"), std::string::npos);
   EXPECT_NE(text.find("(ink amounts)"), std::string::npos);
   EXPECT_NE(text.find("line filter        off"), std::string::npos);
-}
-
-TEST(SettingsRecord, FilesOfTheWrongSizeOrMagicAreRefused) {
-  const std::string dir = test::MakeTempFolder();
-  auto block = SampleBlock();
-  test::WriteBytes(dir + "/good.k77", block);
-  EXPECT_EQ(ReadSettingsFile(dir + "/good.k77"), block);
-
-  auto shortBlock = block;
-  shortBlock.pop_back();
-  test::WriteBytes(dir + "/short.k77", shortBlock);
-  auto badMagic = block;
-  badMagic[7] ^= 0x01;
-  test::WriteBytes(dir + "/magic.k77", badMagic);
-  auto badSize = block;
-  badSize[0] = 0xF5;
-  test::WriteBytes(dir + "/size.k77", badSize);
-  for (const char* name : {"/short.k77", "/magic.k77", "/size.k77", "/none.k77"}) {
-    EXPECT_THROW(ReadSettingsFile(dir + name), HostError) << name;
-  }
 }
 
 }  // namespace

@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/stat.h>
 #include <tiffio.h>
 
-#include <cstdio>
 #include <cstring>
 #include <cstdlib>
-#include <fstream>
 
 namespace k7730::host::test {
 
@@ -18,16 +15,6 @@ std::string MakeTempFolder() {
   std::string folder = base + "k7730-host-XXXXXX";
   if (::mkdtemp(folder.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
   return folder;
-}
-
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool FileExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
 }
 
 std::vector<std::uint8_t> NoisePixels(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_files.h"
+
 namespace k7730::host::test {
 
 // A fresh empty folder under the test's temporary folder.
 std::string MakeTempFolder();
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
-bool FileExists(const std::string& path);
+using testing_files::ReadBytes;
+using testing_files::WriteBytes;
 
 // Pseudo-random but reproducible 8-bit RGB pixels.
 std::vector<std::uint8_t> NoisePixels(std::uint32_t width, std::uint32_t height, std::uint32_t seed);

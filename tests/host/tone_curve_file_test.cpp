@@ -31,42 +31,32 @@ Bytes Version2File(int base, int polarity, int gammaHundredths) {
   return b;
 }
 
-TEST(CurveTables, SplineAndLineMatchTheModelsKnownValues) {
-  const CurvePoint three[] = {{0, 0}, {128, 200}, {255, 255}};
-  const CurveTable spline = CurveFromPoints(three);
-  EXPECT_EQ(spline[0], 0); EXPECT_EQ(spline[128], 200); EXPECT_EQ(spline[255], 255);
-  EXPECT_EQ(spline[64], 114); EXPECT_EQ(spline[192], 241);
-
+TEST(CurveTables, LineIsFlatBeyondItsEndsAndPointsOnTheIdentityGiveIt) {
   const CurvePoint two[] = {{20, 40}, {200, 180}};
   const CurveTable line = CurveFromPoints(two);
   EXPECT_EQ(line[0], 40); EXPECT_EQ(line[20], 40); EXPECT_EQ(line[100], 102);
   EXPECT_EQ(line[200], 180); EXPECT_EQ(line[255], 180);
-
   std::vector<CurvePoint> onIdentity;
   for (int x = 0; x <= 255; x += 17) onIdentity.push_back({x, x});
   const CurveTable identity = CurveFromPoints(onIdentity);
   for (int i = 0; i < 256; ++i) ASSERT_EQ(identity[i], i);
-
-  EXPECT_EQ(CurveFromGamma(2.0)[128], 64);
-  const CurveTable inverted = ReverseInvert(CurveFromGamma(2.0));
-  EXPECT_EQ(ReverseInvert(inverted), CurveFromGamma(2.0));
 }
 
-TEST(NativeToneCurveFile, ReadsBothModeNumberings) {
+// Gamma 2.00 gives 64 at 128; the three points give the spline's 114 at 64;
+// an ink file's gamma channel is reverse-inverted (255 - 64 at 127).
+TEST(NativeToneCurveFile, ReadsBothModeNumberingsAndBothPolarities) {
   for (int base : {0, 1}) {
-    const ToneCurveTables t = ParseNativeToneCurves(Version2File(base, 1, 200), "c.tcv");
-    EXPECT_EQ(t.polarity, 1);
-    EXPECT_EQ(t.tables[0][128], 64) << "base " << base;
-    EXPECT_EQ(t.tables[1][64], 114);
-    EXPECT_EQ(t.tables[2][10], 245);
-    EXPECT_EQ(t.tables[3][77], 77);
+    for (int polarity : {1, 2}) {
+      SCOPED_TRACE(testing::Message() << "base " << base << " polarity " << polarity);
+      const ToneCurveTables t = ParseNativeToneCurves(Version2File(base, polarity, 200), "c.tcv");
+      EXPECT_EQ(t.polarity, polarity);
+      EXPECT_EQ(t.tables[0][polarity == 1 ? 128 : 127], polarity == 1 ? 64 : 191);
+      EXPECT_EQ(t.tables[1][64], 114);
+      EXPECT_EQ(t.tables[1][192], 241);
+      EXPECT_EQ(t.tables[2][10], 245);
+      EXPECT_EQ(t.tables[3][77], 77);
+    }
   }
-}
-
-TEST(NativeToneCurveFile, GammaOfAnInkFileIsReverseInverted) {
-  const ToneCurveTables t = ParseNativeToneCurves(Version2File(0, 2, 200), "ink.tcv");
-  EXPECT_EQ(t.polarity, 2);
-  EXPECT_EQ(t.tables[0], ReverseInvert(CurveFromGamma(2.0)));
 }
 
 TEST(NativeToneCurveFile, Version1FreeHandAndPointChannels) {
@@ -84,29 +74,20 @@ TEST(NativeToneCurveFile, Version1FreeHandAndPointChannels) {
 }
 
 TEST(NativeToneCurveFile, RefusesDamagedFiles) {
-  Bytes longer = Version2File(0, 1, 100);
-  longer.push_back(0);
-  EXPECT_THROW(ParseNativeToneCurves(longer, "x"), HostError);
-  Bytes shorter = Version2File(0, 1, 100);
-  shorter.pop_back();
-  EXPECT_THROW(ParseNativeToneCurves(shorter, "x"), HostError);
-  Bytes version3 = Version2File(0, 1, 100);
-  version3[1] = 3;
-  EXPECT_THROW(ParseNativeToneCurves(version3, "x"), HostError);
-  EXPECT_THROW(ParseNativeToneCurves(Bytes{0, 2, 0}, "x"), HostError);
-
-  // A zero gamma, too many points, and points whose inputs fall.
-  EXPECT_THROW(ParseNativeToneCurves(Version2File(0, 1, 0), "x"), HostError);
-  Bytes many;
-  Be16(many, 1); Be16(many, 1); Be16(many, 5);
-  Be16(many, 21);
-  for (int k = 0; k < 21; ++k) { Be16(many, k); Be16(many, k); }
-  EXPECT_THROW(ParseNativeToneCurves(many, "x"), HostError);
-  Bytes falling;
-  Be16(falling, 1); Be16(falling, 1); Be16(falling, 5);
-  Be16(falling, 2);
-  Be16(falling, 0); Be16(falling, 200); Be16(falling, 255); Be16(falling, 100);
-  EXPECT_THROW(ParseNativeToneCurves(falling, "x"), HostError);
+  // One byte more or less, version 3, a cut header, gamma 0, 21 points,
+  // falling inputs.
+  std::vector<Bytes> damaged(7, Version2File(0, 1, 100));
+  damaged[0].push_back(0);
+  damaged[1].pop_back();
+  damaged[2][1] = 3;
+  damaged[3] = {0, 2, 0};
+  damaged[4] = Version2File(0, 1, 0);
+  damaged[5].clear();
+  Be16(damaged[5], 1); Be16(damaged[5], 1); Be16(damaged[5], 5); Be16(damaged[5], 21);
+  for (int k = 0; k < 21; ++k) { Be16(damaged[5], k); Be16(damaged[5], k); }
+  damaged[6].clear();
+  for (int w : {1, 1, 5, 2, 0, 200, 255, 100}) Be16(damaged[6], w);
+  for (const Bytes& file : damaged) EXPECT_THROW(ParseNativeToneCurves(file, "x"), HostError) << file.size();
 }
 
 TEST(RawTableFile, ShortAndLongForms) {

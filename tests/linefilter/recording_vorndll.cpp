@@ -3,8 +3,6 @@
 // its six entry points (LACKS_ENTRY = 0..5 in lookup order). Its filter
 // inverts every byte of the line, so filtered bytes are easy to recognise.
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
@@ -15,11 +13,13 @@ std::uint32_t g_dots = 1844;
 std::uint32_t g_refuseWidthsAbove = 0xFFFFFFFFu;
 std::uint32_t g_refuseTablesAbove = 5;
 
-void Log(const char* text) { g_log += text; g_log += ';'; }
-void Log(const char* name, std::uint32_t arg, std::uint32_t result) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%s(%u)=%u", name, arg, result);
-  Log(text);
+void Log(const std::string& text) { g_log += text + ';'; }
+// The refusal sits in the low byte only; the high bytes carry noise the
+// module must ignore.
+std::uint32_t Answer(const char* name, std::uint32_t arg, bool refuse) {
+  const std::uint32_t result = refuse ? 0x1201u : 0xAB00u;
+  Log(std::string(name) + "(" + std::to_string(arg) + ")=" + std::to_string(result & 0xFF));
+  return result;
 }
 }  // namespace
 
@@ -46,19 +46,13 @@ EXPORT std::uint32_t VornDllFin() {
 #endif
 #if LACKS_ENTRY != 2
 EXPORT std::uint32_t VornDllSetDotsPerLine(std::uint32_t dots) {
-  // The refusal sits in the low byte only; the high bytes carry noise the
-  // module must ignore.
-  const std::uint32_t result = dots > g_refuseWidthsAbove ? 0x1201u : 0xAB00u;
-  if ((result & 0xFF) == 0) g_dots = dots;
-  Log("SetDots", dots, result & 0xFF);
-  return result;
+  if (dots <= g_refuseWidthsAbove) g_dots = dots;
+  return Answer("SetDots", dots, dots > g_refuseWidthsAbove);
 }
 #endif
 #if LACKS_ENTRY != 3
 EXPORT std::uint32_t VornDllSetParameterTableNo(std::uint32_t table) {
-  const std::uint32_t result = table > g_refuseTablesAbove ? 1u : 0x300u;
-  Log("SetTable", table, result & 0xFF);
-  return result;
+  return Answer("SetTable", table, table > g_refuseTablesAbove);
 }
 #endif
 #if LACKS_ENTRY != 4

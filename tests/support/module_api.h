@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -13,48 +14,39 @@ namespace k7730::test {
 
 struct ModuleApi {
   void* handle = nullptr;
-  decltype(&plugin_filter_open) open = nullptr;
-  decltype(&plugin_filter_close) close = nullptr;
-  decltype(&plugin_filter_disposPtr) disposPtr = nullptr;
-  decltype(&plugin_filter_preference) preference = nullptr;
-  decltype(&plugin_filter_setInputToneCurve) setInputToneCurve = nullptr;
-  decltype(&plugin_filter_setOutputToneCurve) setOutputToneCurve = nullptr;
-  decltype(&plugin_filter_setMtf) setMtf = nullptr;
-  decltype(&plugin_filter_setIccProfile) setIccProfile = nullptr;
-  decltype(&plugin_filter_initpage) initpage = nullptr;
-  decltype(&plugin_filter_startpage) startpage = nullptr;
-  decltype(&plugin_filter_do) doBand = nullptr;
-  decltype(&plugin_filter_endpage) endpage = nullptr;
-  decltype(&plugin_filter_freepage) freepage = nullptr;
-
-  template <typename F>
-  void Resolve(F& fn, const char* name, bool required) {
-    fn = reinterpret_cast<F>(dlsym(handle, name));
-    if (fn == nullptr && required) throw std::runtime_error(std::string("missing export ") + name);
-  }
+#define K7730_EXPORTS(X)                                                                        \
+  X(open, open) X(close, close) X(disposPtr, disposPtr) X(preference, preference)               \
+  X(setInputToneCurve, setInputToneCurve) X(setOutputToneCurve, setOutputToneCurve)             \
+  X(setMtf, setMtf) X(initpage, initpage) X(startpage, startpage) \
+  X(doBand, do) X(endpage, endpage) X(freepage, freepage)
+#define K7730_MEMBER(member, name) decltype(&plugin_filter_##name) member = nullptr;
+  K7730_EXPORTS(K7730_MEMBER)
+#undef K7730_MEMBER
+  decltype(&plugin_filter_setIccProfile) setIccProfile = nullptr;  // absent from builds without colour matching
 
   explicit ModuleApi(const char* path = K7730FE_MODULE_PATH) {
     handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) throw std::runtime_error(std::string("dlopen: ") + dlerror());
-    Resolve(open, "plugin_filter_open", true);
-    Resolve(close, "plugin_filter_close", true);
-    Resolve(disposPtr, "plugin_filter_disposPtr", true);
-    Resolve(preference, "plugin_filter_preference", true);
-    Resolve(setInputToneCurve, "plugin_filter_setInputToneCurve", true);
-    Resolve(setOutputToneCurve, "plugin_filter_setOutputToneCurve", true);
-    Resolve(setMtf, "plugin_filter_setMtf", false);
-    Resolve(setIccProfile, "plugin_filter_setIccProfile", false);
-    Resolve(initpage, "plugin_filter_initpage", false);
-    Resolve(startpage, "plugin_filter_startpage", false);
-    Resolve(doBand, "plugin_filter_do", false);
-    Resolve(endpage, "plugin_filter_endpage", false);
-    Resolve(freepage, "plugin_filter_freepage", false);
+#define K7730_RESOLVE(member, name)                                                         \
+  member = reinterpret_cast<decltype(member)>(dlsym(handle, "plugin_filter_" #name));        \
+  if (member == nullptr) throw std::runtime_error("missing export plugin_filter_" #name);
+    K7730_EXPORTS(K7730_RESOLVE)
+#undef K7730_RESOLVE
+    setIccProfile = reinterpret_cast<decltype(setIccProfile)>(dlsym(handle, "plugin_filter_setIccProfile"));
   }
+#undef K7730_EXPORTS
   ~ModuleApi() {
     if (handle != nullptr) dlclose(handle);
   }
   ModuleApi(const ModuleApi&) = delete;
   ModuleApi& operator=(const ModuleApi&) = delete;
 };
+
+// The module's folder as the module names it, with links resolved.
+inline std::string ModuleFolder(const char* path = K7730FE_MODULE_PATH) {
+  std::error_code ec;
+  const auto module = std::filesystem::canonical(path, ec);
+  return (ec ? std::filesystem::path(path) : module).parent_path().string();
+}
 
 }  // namespace k7730::test

@@ -22,30 +22,18 @@ Table Curve(std::initializer_list<std::pair<int, int>> inputOutput) {
   return t;
 }
 
-TEST(CurveTable, TwoPointLineIsTruncatedAndFlatBeyondTheEnds) {
+TEST(CurveTable, WorkedValuesOfLinesAndTheThreePointSpline) {
   Table identity = Curve({{0, 0}, {255, 255}});
   for (int x = 0; x < 256; ++x) EXPECT_EQ(identity[x], x);
-
+  // Flat beyond the ends; a falling line truncates toward zero, not down.
   Table t = Curve({{20, 40}, {200, 180}});
-  for (int x = 0; x <= 20; ++x) EXPECT_EQ(t[x], 40) << x;
-  EXPECT_EQ(t[100], 102);
-  for (int x = 20; x <= 200; ++x) EXPECT_EQ(t[x], 40 + ((x - 20) * 140) / 180) << x;
-  for (int x = 200; x < 256; ++x) EXPECT_EQ(t[x], 180) << x;
-
-  // A falling line truncates toward zero, not toward minus infinity.
+  EXPECT_EQ(t[0], 40); EXPECT_EQ(t[20], 40); EXPECT_EQ(t[100], 102); EXPECT_EQ(t[200], 180); EXPECT_EQ(t[255], 180);
   Table falling = Curve({{0, 255}, {255, 0}});
   for (int x = 0; x < 256; ++x) EXPECT_EQ(falling[x], 255 - x);
-  Table shallow = Curve({{0, 10}, {255, 0}});
-  EXPECT_EQ(shallow[1], 10);  // 10 + (1 * -10) / 255 = 10 - 0
-}
-
-TEST(CurveTable, ThreePointSplineMatchesWorkedValues) {
-  Table t = Curve({{0, 0}, {128, 200}, {255, 255}});
-  EXPECT_EQ(t[0], 0);
-  EXPECT_EQ(t[128], 200);
-  EXPECT_EQ(t[255], 255);
-  EXPECT_EQ(t[64], 114);
-  EXPECT_EQ(t[192], 241);
+  EXPECT_EQ(Curve({{0, 10}, {255, 0}})[1], 10);  // 10 + (1 * -10) / 255 = 10 - 0
+  Table spline = Curve({{0, 0}, {128, 200}, {255, 255}});
+  EXPECT_EQ(spline[0], 0); EXPECT_EQ(spline[64], 114); EXPECT_EQ(spline[128], 200);
+  EXPECT_EQ(spline[192], 241); EXPECT_EQ(spline[255], 255);
 }
 
 TEST(CurveTable, PointsOnTheIdentityLineGiveTheIdentity) {
@@ -97,16 +85,6 @@ TEST(CurveTable, LargeSwingsAreClamped) {
   EXPECT_TRUE(sawTop || sawBottom);
 }
 
-TEST(CurveTable, FewerThanTwoPointsLeaveTheTableAlone) {
-  ControlPoint points[kMaxCurvePoints] = {{100, 100}};
-  Table t;
-  t.fill(77);
-  ComputeCurveTable(points, 1, t.data());
-  ComputeCurveTable(points, 0, t.data());
-  ComputeCurveTable(points, -5, t.data());
-  for (auto v : t) EXPECT_EQ(v, 77);
-}
-
 // Sets from outside the editor: whatever they hold, nothing divides by zero,
 // only the 20 points are read, and entries are bytes. ASan/UBSan catch the
 // rest (reads past the array, float-to-int overflow).
@@ -139,9 +117,15 @@ TEST(CurveTable, HostileSetsStayInBounds) {
   Table wild = Curve({{-300, 0}, {0, 900}, {255, -40}});
   EXPECT_EQ(wild[0], 255);
   EXPECT_EQ(wild[255], 0);
+  // Fewer than two points leave the table alone.
+  ControlPoint one[kMaxCurvePoints] = {{100, 100}};
+  Table t;
+  t.fill(77);
+  for (int n : {1, 0, -5}) ComputeCurveTable(one, n, t.data());
+  for (auto v : t) EXPECT_EQ(v, 77);
 }
 
-TEST(GammaTable, WorkedValues) {
+TEST(GammaTable, WorkedValuesAndHostileGammas) {
   Table t{};
   ComputeGammaTable(1.0, t.data());
   for (int x = 0; x < 256; ++x) EXPECT_EQ(t[x], x);
@@ -153,18 +137,12 @@ TEST(GammaTable, WorkedValues) {
     EXPECT_EQ(t[255], 255) << g;
     for (int x = 1; x < 256; ++x) EXPECT_GE(t[x], t[x - 1]) << g;
   }
-}
-
-TEST(GammaTable, ZeroAndNegativeGammasStayInRange) {
-  Table t{};
-  ComputeGammaTable(0.0, t.data());
-  EXPECT_EQ(t[0], 0);
-  for (int x = 1; x < 256; ++x) EXPECT_EQ(t[x], 255);
-  ComputeGammaTable(-1.0, t.data());
-  EXPECT_EQ(t[0], 0);
-  for (int x = 1; x < 256; ++x) EXPECT_EQ(t[x], 255);
-  ComputeGammaTable(-327.68, t.data());
-  EXPECT_EQ(t[255], 255);
+  // Zero and negative gammas: 0 then 255 throughout, no division by zero.
+  for (double g : {0.0, -1.0, -327.68}) {
+    ComputeGammaTable(g, t.data());
+    EXPECT_EQ(t[0], 0) << g;
+    for (int x = 1; x < 256; ++x) EXPECT_EQ(t[x], 255) << g;
+  }
 }
 
 }  // namespace

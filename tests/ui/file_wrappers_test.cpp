@@ -1,20 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
+#include "support/temp_files.h"
 #include "ui/file_wrappers.h"
 
 namespace k7730 {
 namespace {
 
+using testing_files::ReadBytes;
+using testing_files::TempFile;
+
 class FileWrappers : public ::testing::Test {
  protected:
-  std::string path_ = ::testing::TempDir() + "k7730_wrappers_" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  void TearDown() override { std::remove(path_.c_str()); }
-  void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
+  const TempFile path_{""};
+  void Write(const std::string& bytes) { testing_files::WriteBytes(path_, {bytes.begin(), bytes.end()}); }
 };
 
 TEST_F(FileWrappers, ReadSucceedsOnlyForTheWholeCount) {
@@ -57,15 +57,13 @@ TEST_F(FileWrappers, CreateWriteTruncatesAnExistingFile) {
   std::uint16_t count = 3;
   ASSERT_EQ(FileWrite(&f, "abc", &count), 0);
   FileClose(&f);
-  std::ifstream in(path_, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(content, "abc");
+  EXPECT_EQ(ReadBytes(path_), (testing_files::Bytes{'a', 'b', 'c'}));
 }
 
 TEST_F(FileWrappers, FailuresAreOneAndNeverTouchAClosedFile) {
   FileHandle f;
   FileInit(&f);
-  EXPECT_EQ(FileOpenRead(&f, (path_ + "_missing").c_str()), 1);
+  EXPECT_EQ(FileOpenRead(&f, (path_.path + "_missing").c_str()), 1);
   FileInit(&f);
   char buffer[4];
   std::uint16_t count = 4;

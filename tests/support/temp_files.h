@@ -36,17 +36,19 @@ inline void Words(Bytes& out, std::initializer_list<unsigned> words) {
     out.push_back(static_cast<std::uint8_t>(w & 0xFF));
   }
 }
+inline Bytes Words(std::initializer_list<unsigned> words) {
+  Bytes b;
+  Words(b, words);
+  return b;
+}
 
-// Removes the files it was given when the test ends.
-class Cleanup {
- public:
-  explicit Cleanup(std::vector<std::string> paths) : paths_(std::move(paths)) {}
-  ~Cleanup() {
-    for (const auto& p : paths_) std::remove(p.c_str());
-  }
-
- private:
-  std::vector<std::string> paths_;
+// A scratch file named after the running test, removed when the test ends.
+struct TempFile {
+  explicit TempFile(const std::string& suffix) : path(TempPath(suffix)) {}
+  ~TempFile() { std::remove(path.c_str()); }
+  operator const std::string&() const { return path; }
+  const char* c_str() const { return path.c_str(); }
+  const std::string path;
 };
 
 }  // namespace k7730::testing_files

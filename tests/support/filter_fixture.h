@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "mtf_reference.h"
 #include "support/module_api.h"
+#include "support/mtf_reference.h"
 
 namespace k7730::test {
 
@@ -40,6 +40,7 @@ class Filter {
     std::uint16_t err = 0xFFFF;
     inst_ = Api().open(&err);
     EXPECT_NE(inst_, nullptr);
+    EXPECT_EQ(err, 0);
   }
   ~Filter() {
     Api().disposPtr(buffer_);
@@ -52,30 +53,25 @@ class Filter {
   K7730_FilterInstance* get() const { return inst_; }
 
   Bytes GetBlock() {
-    Bytes b(K7730_SETTINGS_SIZE);
-    std::uint32_t size = K7730_SETTINGS_SIZE;
-    EXPECT_EQ(Api().preference(inst_, 2, 0, b.data(), &size, nullptr), 1u);
-    return b;
-  }
-  void SetBlock(Bytes b) {
+    Bytes b(K7730_SETTINGS_SIZE, 0xEE);
     std::uint32_t size = K7730_SETTINGS_SIZE;
     std::uint16_t err = 0xFFFF;
-    EXPECT_EQ(Api().preference(inst_, 1, 0, b.data(), &size, &err), 1u);
+    EXPECT_EQ(Api().preference(inst_, 2, 0, b.data(), &size, &err), 1u);
     EXPECT_EQ(err, 0);
+    EXPECT_EQ(size, K7730_SETTINGS_SIZE);
+    return b;
   }
-  void SetWord(std::size_t offset, std::uint32_t value) {
-    Bytes b = GetBlock();
-    std::memcpy(&b[offset], &value, 4);
-    SetBlock(b);
+  std::uint32_t SetBlock(Bytes b, std::uint16_t* err = nullptr) {
+    std::uint32_t size = K7730_SETTINGS_SIZE;
+    return Api().preference(inst_, 1, 0, b.data(), &size, err);
   }
   // Takes the whole 5 x 5 kernel through a stored block, switching MTF on.
   void SetKernel(const Kernel& kernel) {
     Bytes b = GetBlock();
     std::memcpy(&b[kMtfAt], kernel.k, 100);
     std::memcpy(&b[kMtfAt + 100], &kernel.scale, 4);
-    const std::uint32_t on = 1;
-    std::memcpy(&b[kMtfEnabledAt], &on, 4);
-    SetBlock(b);
+    b[kMtfEnabledAt] = 1;
+    EXPECT_EQ(SetBlock(b), 1u);
   }
   void Switch(std::uint16_t selector, bool on) {
     EXPECT_EQ(Api().preference(inst_, on ? 4 : 5, selector, nullptr, nullptr, nullptr), 1u);
