@@ -27,5 +27,27 @@ K7730_API K7730_ColorWorld K7730_STDCALL SDKCMCreateColorWorld_(uint32_t intent,
 }
 K7730_API void K7730_STDCALL SDKCMDisposeColorWorld_(K7730_ColorWorld world) { SDKCMDisposeColorWorld(world); }
 
+K7730_API int32_t K7730_STDCALL SDKCMMatchPixelMap_(K7730_ColorWorld world, const K7730_PixelMap* source,
+                                                    const K7730_PixelMap* destination) {
+  return SDKCMMatchPixelMap(world, source, destination);
+}
+K7730_API int32_t K7730_STDCALL SDKCMMatchPlaneMap_(K7730_ColorWorld world, const K7730_PlaneMap* source,
+                                                    const K7730_PlaneMap* destination) {
+  return SDKCMMatchPlaneMap(world, source, destination);
+}
+K7730_API uint32_t K7730_STDCALL SDKCMGetNumsOfInPixComp_(K7730_ColorWorld world) {
+  return SDKCMGetNumsOfInPixComp(world);
+}
+K7730_API uint32_t K7730_STDCALL SDKCMGetNumsOfOutPixComp_(K7730_ColorWorld world) {
+  return SDKCMGetNumsOfOutPixComp(world);
+}
+K7730_API void K7730_STDCALL SDKCMCreatLUT_(int16_t gamma0, int16_t gamma1, int16_t gamma2, int16_t gamma3,
+                                            int16_t gamma4, K7730_CurveLutSet* tables) {
+  SDKCMCreatLUT(gamma0, gamma1, gamma2, gamma3, gamma4, tables);
+}
+K7730_API uint32_t K7730_STDCALL SDKCMConvertColorWorldToIPB_(K7730_ColorWorld world, void* record) {
+  return SDKCMConvertColorWorldToIPB(world, record);
+}
+
 }  // extern "C"
 #endif

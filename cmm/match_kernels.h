@@ -1,0 +1,39 @@
+// The matching kernels: input curves, interpolation in the ColorWorld's
+// grid and output curves for every pixel of a run. Each kernel exists
+// twice: a plain scalar version that follows the arithmetic step by step and
+// serves as the reference, and the fast version the exports call, which
+// produces the same bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "cmm/color_world.h"
+#include "cmm/wide_tables.h"
+
+namespace k7730::cmm {
+
+// One checked matching job. Pixel kernels use src[0] and dst[0]; plane
+// kernels one pointer per plane. A run is `rows` rows of `pixels` pixels;
+// after each row the skips are added to the read and write positions.
+// Contiguous buffers come as a single row of all their pixels.
+struct MatchRun {
+  const std::uint8_t* src[4] = {};
+  std::uint8_t* dst[4] = {};
+  std::size_t srcSkip = 0;
+  std::size_t dstSkip = 0;
+  std::size_t pixels = 0;
+  std::size_t rows = 0;
+};
+
+using MatchKernel = void (*)(const ColorWorldHeader& world, const WideTables* wide, const MatchRun& run);
+
+// Whether the kernel reads the WideTables (the 3-to-3 matrix/TRC pair).
+bool KernelIsWide(std::uint32_t id);
+bool KernelIsPlanar(std::uint32_t id);
+
+// Null for an unknown kernel id.
+MatchKernel ScalarKernel(std::uint32_t id);
+MatchKernel FastKernel(std::uint32_t id);
+
+}  // namespace k7730::cmm
