@@ -200,10 +200,13 @@ void BM_LittleCms(benchmark::State& state, Conversion conv) {
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> rate;
+  // With repetitions the median stands for the benchmark.
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs) {
       auto it = r.counters.find("MPix/s");
-      if (it != r.counters.end() && !r.error_occurred) rate[r.benchmark_name()] = it->second.value;
+      if (it == r.counters.end() || r.error_occurred) continue;
+      const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+      if (r.run_type == Run::RT_Iteration || median) rate[r.run_name.function_name] = it->second.value;
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -211,9 +214,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 void PrintRatios(const RatioReporter& r) {
   auto get = [&](const std::string& prefix) {
-    for (const auto& [name, v] : r.rate)
-      if (name.rfind(prefix, 0) == 0) return v;
-    return 0.0;
+    auto it = r.rate.find(prefix);
+    return it != r.rate.end() ? it->second : 0.0;
   };
   const double lookup = get("BM_LookupTables");
   std::printf("\nRatios (targets: 3to3 >= 4x LittleCMS and >= 0.20 of the lookup pass; others >= 2x LittleCMS)\n");

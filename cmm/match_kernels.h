@@ -36,4 +36,10 @@ bool KernelIsPlanar(std::uint32_t id);
 MatchKernel ScalarKernel(std::uint32_t id);
 MatchKernel FastKernel(std::uint32_t id);
 
+// Every implementation by itself, for checking each against the scalar
+// one: null when this build or this processor lacks the set, or the set
+// has no such kernel.
+enum class KernelSet { Scalar, Avx2, Avx512 };
+MatchKernel KernelFrom(KernelSet set, std::uint32_t id);
+
 }  // namespace k7730::cmm

@@ -148,12 +148,132 @@ void Kernel(const ColorWorldHeader& world, const WideTables* wide, const MatchRu
   }
 }
 
+
+// ---- Three to three, interleaved, eight pixels at a time ------------------
+// The lanes hold eight pixels; the grid corners are gathered as whole
+// entries and each output channel is interpolated for all eight at once.
+// Used for the bulk of every row; the rest goes through the per-pixel path.
+
+struct VectorTables {
+  // Per input channel: the cell offset share in the low 20 bits, the weight
+  // above them.
+  alignas(32) std::uint32_t packed[3][256];
+  // The output curves widened to 32 bits for gathering.
+  alignas(32) std::uint32_t out[3][256];
+};
+
+void FillVectorTables(const ColorWorldHeader& world, const CellTables& t, VectorTables* v) {
+  for (int c = 0; c < 3; ++c)
+    for (int i = 0; i < 256; ++i) {
+      v->packed[c][i] = t.offset[c][i] | (t.weight[c][i] << 20);
+      v->out[c][i] = world.outCurve[c][i];
+    }
+}
+
+// Byte `o` of every entry, as the low (b == false) or high (b == true)
+// 16-bit word of each lane.
+inline __m256i ByteMask(int o, bool high) {
+  alignas(32) std::int8_t m[32];
+  for (int i = 0; i < 32; ++i) m[i] = -1;
+  for (int lane = 0; lane < 8; ++lane) m[lane * 4 + (high ? 2 : 0)] = static_cast<std::int8_t>((lane % 4) * 4 + o);
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+}
+
+template <bool Wide>
+inline void Block3to3(const std::uint8_t* in, std::uint8_t* outBytes, const std::uint8_t* grid, const VectorTables& v,
+                      const __m256i (&low)[3], const __m256i (&high)[3]) {
+  // Deinterleave: pixels 0-3 in the lower half, 4-7 in the upper one, then
+  // each channel zero-extended into the eight lanes.
+  const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i rest = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + 16));
+  const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_inserti128_si256(_mm256_castsi128_si256(first), rest, 1),
+                                                    _mm256_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6));
+  __m256i c[3];
+  for (int k = 0; k < 3; ++k) {
+    const __m256i pick = _mm256_setr_epi8(k, -1, -1, -1, k + 3, -1, -1, -1, k + 6, -1, -1, -1, k + 9, -1, -1, -1,  //
+                                          k, -1, -1, -1, k + 3, -1, -1, -1, k + 6, -1, -1, -1, k + 9, -1, -1, -1);
+    c[k] = _mm256_shuffle_epi8(bytes, pick);
+  }
+  const __m256i lowBits = _mm256_set1_epi32(0xFFFFF);
+  __m256i offset = _mm256_setzero_si256(), w[3];
+  for (int k = 0; k < 3; ++k) {
+    const __m256i e = _mm256_i32gather_epi32(reinterpret_cast<const int*>(v.packed[k]), c[k], 4);
+    offset = _mm256_add_epi32(offset, _mm256_and_si256(e, lowBits));
+    w[k] = _mm256_srli_epi32(e, 20);
+  }
+  const __m256i factors = _mm256_or_si256(_mm256_slli_epi32(w[2], 16), _mm256_sub_epi32(_mm256_set1_epi32(256), w[2]));
+  const int* g = reinterpret_cast<const int*>(grid);
+  // Corners: [channel 0 step][channel 1 step], each with its neighbour
+  // along channel 2.
+  const __m256i a00 = _mm256_i32gather_epi32(g, offset, 1);
+  const __m256i b00 = _mm256_i32gather_epi32(g, _mm256_add_epi32(offset, _mm256_set1_epi32(4)), 1);
+  const __m256i a01 = _mm256_i32gather_epi32(g, _mm256_add_epi32(offset, _mm256_set1_epi32(256)), 1);
+  const __m256i b01 = _mm256_i32gather_epi32(g, _mm256_add_epi32(offset, _mm256_set1_epi32(260)), 1);
+  const __m256i a10 = _mm256_i32gather_epi32(g, _mm256_add_epi32(offset, _mm256_set1_epi32(16384)), 1);
+  const __m256i b10 = _mm256_i32gather_epi32(g, _mm256_add_epi32(offset, _mm256_set1_epi32(16388)), 1);
+  const __m256i a11 = _mm256_i32gather_epi32(g, _mm256_add_epi32(offset, _mm256_set1_epi32(16640)), 1);
+  const __m256i b11 = _mm256_i32gather_epi32(g, _mm256_add_epi32(offset, _mm256_set1_epi32(16644)), 1);
+  __m256i r[3];
+  for (int o = 0; o < 3; ++o) {
+    auto first = [&](__m256i a, __m256i b) {
+      return _mm256_madd_epi16(_mm256_or_si256(_mm256_shuffle_epi8(a, low[o]), _mm256_shuffle_epi8(b, high[o])),
+                               factors);
+    };
+    const __m256i s00 = first(a00, b00), s01 = first(a01, b01), s10 = first(a10, b10), s11 = first(a11, b11);
+    __m256i byte;
+    if constexpr (Wide) {
+      const __m256i s = Widen(Widen(s00, s01, w[1]), Widen(s10, s11, w[1]), w[0]);
+      byte = _mm256_srli_epi32(_mm256_add_epi32(s, _mm256_set1_epi32(0x800000)), 24);
+    } else {
+      const __m256i s = Next(Next(s00, s01, w[1]), Next(s10, s11, w[1]), w[0]);
+      byte = _mm256_srli_epi32(_mm256_add_epi32(s, _mm256_set1_epi32(128)), 8);
+    }
+    r[o] = _mm256_i32gather_epi32(reinterpret_cast<const int*>(v.out[o]), byte, 4);
+  }
+  // Interleave back to 24 bytes.
+  const __m256i packed = _mm256_or_si256(r[0], _mm256_or_si256(_mm256_slli_epi32(r[1], 8), _mm256_slli_epi32(r[2], 16)));
+  const __m256i squeezed = _mm256_shuffle_epi8(
+      packed, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
+                               0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+  const __m256i joined = _mm256_permutevar8x32_epi32(squeezed, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(outBytes), Low(joined));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(outBytes + 16), High(joined));
+}
+
+// Interleaved three-to-three runs: blocks of eight pixels, the rest of each
+// row one by one. A block reads all its pixels before writing any, and
+// writes exactly its own 24 bytes, so in-place runs stay correct.
+template <bool Wide>
+void Pixels3to3(const ColorWorldHeader& world, const WideTables* wide, const MatchRun& run) {
+  CellTables t;
+  FillCellTables(world, wide, Wide, &t);
+  VectorTables v;
+  FillVectorTables(world, t, &v);
+  __m256i low[3], high[3];
+  for (int o = 0; o < 3; ++o) low[o] = ByteMask(o, false), high[o] = ByteMask(o, true);
+  const std::uint8_t* grid = world.Grid();
+  const std::uint8_t* src = run.src[0];
+  std::uint8_t* dst = run.dst[0];
+  for (std::size_t y = 0; y < run.rows; ++y) {
+    std::size_t x = 0;
+    for (; x + 8 <= run.pixels; x += 8) Block3to3<Wide>(src + 3 * x, dst + 3 * x, grid, v, low, high);
+    for (; x < run.pixels; ++x) {
+      const std::uint32_t c[4] = {src[3 * x], src[3 * x + 1], src[3 * x + 2], 0};
+      const std::uint32_t bytes =
+          Interpolate<3, Wide>(grid + t.offset[0][c[0]] + t.offset[1][c[1]] + t.offset[2][c[2]], t, c);
+      for (int o = 0; o < 3; ++o) dst[3 * x + o] = world.outCurve[o][(bytes >> (8 * o)) & 0xFF];
+    }
+    src += 3 * run.pixels + run.srcSkip;
+    dst += 3 * run.pixels + run.dstSkip;
+  }
+}
+
 }  // namespace
 
 MatchKernel Kernel(std::uint32_t id) {
   switch (id) {
-    case kPixels3to3: return Kernel<3, 3, false, false>;
-    case kPixels3to3Wide: return Kernel<3, 3, false, true>;
+    case kPixels3to3: return Pixels3to3<false>;
+    case kPixels3to3Wide: return Pixels3to3<true>;
     case kPixels3to4: return Kernel<3, 4, false, false>;
     case kPixels4to3: return Kernel<4, 3, false, false>;
     case kPixels4to4: return Kernel<4, 4, false, false>;

@@ -130,11 +130,22 @@ K7730_API K7730_ColorWorld K7730_CDECL SDKCMCreateColorWorld(uint32_t intent, K7
 K7730_API void K7730_CDECL SDKCMDisposeColorWorld(K7730_ColorWorld world);
 
 /* ---- Matching ------------------------------------------------------------ */
-/* A null destination writes the results over the source buffers. */
+/* A null destination writes the results over the source buffers; a
+ * three-to-four ColorWorld cannot, and refuses. Four-to-three in place keeps
+ * each source row's padding: output row y starts y * (rowBytes - width)
+ * bytes into the buffer, a packed run of 3-byte pixels when the rows are
+ * packed. Results: 0 done (also for a width or height of 0, with nothing
+ * written), -1 refused with nothing written: a handle that names no live
+ * ColorWorld, component counts that differ from the ColorWorld's, negative
+ * sizes, rows shorter than width * components (or width, for planes), a
+ * missing buffer, an image beyond the address space, or a three-to-four
+ * destination that overlaps the source. */
 K7730_API int32_t K7730_CDECL SDKCMMatchPixelMap(K7730_ColorWorld world, const K7730_PixelMap* source,
                                                  const K7730_PixelMap* destination);
 K7730_API int32_t K7730_CDECL SDKCMMatchPlaneMap(K7730_ColorWorld world, const K7730_PlaneMap* source,
                                                  const K7730_PlaneMap* destination);
+/* The ColorWorld's input and output components, 3 or 4; 0 for a handle that
+ * names no live ColorWorld. */
 K7730_API uint32_t K7730_CDECL SDKCMGetNumsOfInPixComp(K7730_ColorWorld world);
 K7730_API uint32_t K7730_CDECL SDKCMGetNumsOfOutPixComp(K7730_ColorWorld world);
 

@@ -230,5 +230,45 @@ TEST(MatchKernels, GridNodeInputsReturnTheirEntryExactly) {
   }
 }
 
+// Each implementation the processor can run, by itself: long rows (so the
+// vector blocks and the leftover pixels both occur), padded rows, in place.
+TEST(MatchKernels, EveryImplementationGivesTheReferenceBytes) {
+  std::mt19937 rng(99);
+  for (KernelKind kind : kAllKinds) {
+    for (int n = 0; n < 3; ++n) {
+      RandomWorld r = MakeRandomWorld(kind, rng);
+      ASSERT_TRUE(r.world);
+      const auto& h = *r.world->header();
+      const std::uint32_t in = h.inChannels, out = h.outChannels;
+      const bool wide = cmm::KernelIsWide(h.pixelKernel);
+      for (cmm::KernelSet set : {cmm::KernelSet::Scalar, cmm::KernelSet::Avx2, cmm::KernelSet::Avx512}) {
+        cmm::MatchKernel kernel = cmm::KernelFrom(set, h.pixelKernel);
+        if (kernel == nullptr) continue;
+        const std::string what = std::string(KindName(kind)) + " set " + std::to_string(int(set)) + " " + r.description;
+        const int width = 1 + int(rng() % 70), height = 1 + int(rng() % 4);
+        const std::uint32_t inRow = width * in + rng() % 5, outRow = width * out + rng() % 5;
+        std::vector<std::uint8_t> source(std::size_t(inRow) * height);
+        FillWithRuns(source.data(), source.size() / in, in, in, rng);
+        K7730_PixelMap src{width, height, in, inRow, source.data()};
+        std::vector<std::uint8_t> expected(std::size_t(outRow) * height, kUntouched), got = expected;
+        K7730_PixelMap ref{width, height, out, outRow, expected.data()}, dst{width, height, out, outRow, got.data()};
+        ReferencePixelMap(h, r.world->wide(), wide, src, ref);
+        cmm::MatchRun run;
+        ASSERT_EQ(cmm::CheckPixelMaps(h, &src, &dst, &run), cmm::RunCheck::Ready);
+        kernel(h, r.world->wide(), run);
+        EXPECT_EQ(got, expected) << what;
+        if (in == 3 && out == 4) continue;
+        std::vector<std::uint8_t> inPlace = source, expectedInPlace = source;
+        K7730_PixelMap self{width, height, in, inRow, inPlace.data()};
+        K7730_PixelMap selfRef{width, height, out, inRow - (in - out) * width, expectedInPlace.data()};
+        ReferencePixelMap(h, r.world->wide(), wide, src, selfRef);
+        ASSERT_EQ(cmm::CheckPixelMaps(h, &self, nullptr, &run), cmm::RunCheck::Ready);
+        kernel(h, r.world->wide(), run);
+        EXPECT_EQ(inPlace, expectedInPlace) << what << " in place";
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace k7730::test
