@@ -13,7 +13,7 @@ platform::FileId FileOfRef(const K7730_ProfileRef* ref) {
 }
 
 bool RefOfFile(platform::FileId file, K7730_ProfileRef* ref) {
-  if (file == platform::kNoFile || file >= 0xFFFFFFFFu) return false;
+  if (file == platform::kNoFile || file == platform::kInvalidFile) return false;
   *ref = static_cast<K7730_ProfileRef>(file);
   return true;
 }

@@ -20,8 +20,8 @@
 K7730_EXTERN_C_BEGIN
 
 /* ---- Handles ---------------------------------------------------------- */
-typedef uint32_t K7730_ProfileRef; /* the open profile file */
-typedef uint32_t K7730_ColorWorld; /* a built transform; 0 is none */
+typedef uintptr_t K7730_ProfileRef; /* the open profile file: a platform file handle word */
+typedef uintptr_t K7730_ColorWorld; /* a built transform; 0 is none */
 
 /* ---- Four-character signatures as host-order integers ------------------ */
 #define K7730_SIG(a, b, c, d) \

@@ -77,7 +77,9 @@ int ScriptedUi::ShowMessageBox(WindowId owner, const char* text, const char* cap
 }
 
 CursorId ScriptedUi::LoadSystemCursor(int id) {
-  loadedCursors.push_back("#" + std::to_string(id));
+  std::string name = "#";
+  name += std::to_string(id);
+  loadedCursors.push_back(name);
   return SystemCursorHandle(id);
 }
 

@@ -103,8 +103,9 @@ TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity)
 
 TEST_F(CurveFileBadInput, ForeignValuesAreStoredAsRead) {
   // A polarity word of 7 and a free-hand channel with a point count of 9.
-  Bytes channel = Words({1, 9});
-  channel.resize(channel.size() + 256, 0x33);
+  Bytes channel(4 + 256, 0x33);
+  const Bytes head = Words({1, 9});
+  std::copy(head.begin(), head.end(), channel.begin());
   Bytes file = VersionTwoWith(channel);
   file[3] = 7;
   WriteBytes(path_, file);
