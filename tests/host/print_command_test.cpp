@@ -237,11 +237,15 @@ TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
 }
 
 TEST_F(PrintCommand, MissingExportsAreNamedNotCalled) {
-  if (HasColourMatching()) GTEST_SKIP() << "colour matching is in this module build";
   Page("good.png", 4, 4, 8);
-  const RunResult r = RunPrint(Path("good.png") + " " + Path("out.png") + " --color-match");
+  const std::string module = std::string(" --module ") + K7730_SETTINGS_ONLY_MODULE;
+  const RunResult r = RunPrint(Path("good.png") + " " + Path("out.png") + " --color-match" + module);
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("does not support colour matching"), std::string::npos) << r.output;
+  EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
+  const RunResult pages = RunPrint(Path("good.png") + " " + Path("out.png") + module);
+  EXPECT_EQ(pages.status, 1) << pages.output;
+  EXPECT_NE(pages.output.find("does not support running pages"), std::string::npos) << pages.output;
   EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
 }
 
