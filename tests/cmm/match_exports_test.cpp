@@ -1,32 +1,26 @@
-// The matching exports' checks: everything that can be checked before a
-// byte is touched is refused with -1 and leaves every buffer as it was;
-// empty images succeed without writing; the component counts.
+// The exports around the kernels: the matching exports' checks (everything
+// that can be checked before a byte is touched is refused with -1 and
+// leaves every buffer as it was; empty images succeed without writing), the
+// component counts, SDKCMCreatLUT's gamma tables and
+// SDKCMConvertColorWorldToIPB's big-endian record.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <vector>
 
-#include "profile_builder.h"
+#include "cmm/color_world.h"
 #include "world_fixture.h"
 
 namespace k7730::test {
 namespace {
 
-const std::string kLut8 = GeneratedProfile("rgb_lut8.icc");
-const std::string kGamma22 = GeneratedProfile("rgb_gamma22.icc");
-const std::string kCmyk = GeneratedProfile("cmyk_lut8.icc");
-
-// A source and a destination buffer of `pixels` pixels each, filled with
-// marks so that any write shows.
+// A source and a destination buffer, filled with marks so that any write shows.
 struct Buffers {
-  std::vector<std::uint8_t> source, destination;
-  Buffers(std::size_t bytes = 4096) : source(bytes, 0x11), destination(bytes, 0x22) {}
+  std::vector<std::uint8_t> source = std::vector<std::uint8_t>(4096, 0x11);
+  std::vector<std::uint8_t> destination = std::vector<std::uint8_t>(4096, 0x22);
   bool Untouched() const {
-    for (auto v : source)
-      if (v != 0x11) return false;
-    for (auto v : destination)
-      if (v != 0x22) return false;
-    return true;
+    return source == std::vector<std::uint8_t>(4096, 0x11) && destination == std::vector<std::uint8_t>(4096, 0x22);
   }
 };
 
@@ -34,27 +28,22 @@ class MatchExports : public ::testing::Test {
  protected:
   World rgb{kLut8, kLut8, 0};
   World wide{kGamma22, kLut8, 0};
-  World toCmyk{kLut8, kCmyk, 0};
-  World fromCmyk{kCmyk, kLut8, 0};
-  World cmyk{kCmyk, kCmyk, 0};
+  World toCmyk{kLut8, kCmykLut8, 0};
+  World fromCmyk{kCmykLut8, kLut8, 0};
+  World cmyk{kCmykLut8, kCmykLut8, 0};
 
   void SetUp() override {
     for (const World* w : {&rgb, &wide, &toCmyk, &fromCmyk, &cmyk}) ASSERT_NE(w->handle(), 0u);
   }
 };
 
-TEST_F(MatchExports, ComponentCountsFollowTheProfiles) {
-  EXPECT_EQ(SDKCMGetNumsOfInPixComp(rgb.handle()), 3u);
-  EXPECT_EQ(SDKCMGetNumsOfOutPixComp(rgb.handle()), 3u);
+TEST_F(MatchExports, ComponentCountsAndHandlesThatNameNoColorWorld) {
   EXPECT_EQ(SDKCMGetNumsOfInPixComp(toCmyk.handle()), 3u);
   EXPECT_EQ(SDKCMGetNumsOfOutPixComp(toCmyk.handle()), 4u);
   EXPECT_EQ(SDKCMGetNumsOfInPixComp(fromCmyk.handle()), 4u);
   EXPECT_EQ(SDKCMGetNumsOfOutPixComp(fromCmyk.handle()), 3u);
   EXPECT_EQ(SDKCMGetNumsOfInPixComp(0), 0u);
   EXPECT_EQ(SDKCMGetNumsOfOutPixComp(0x12345), 0u);
-}
-
-TEST_F(MatchExports, HandlesThatNameNoColorWorldAreRefused) {
   Buffers b;
   K7730_PixelMap src{4, 4, 3, 12, b.source.data()}, dst{4, 4, 3, 12, b.destination.data()};
   K7730_PlaneMap planes{4, 4, 3, 4, {b.source.data(), b.source.data() + 64, b.source.data() + 128, nullptr}};
@@ -161,6 +150,72 @@ TEST_F(MatchExports, EmptyImagesSucceedWithoutWriting) {
   // Nothing is read either: the buffers may be absent.
   K7730_PixelMap none{0, 3, 3, 0, nullptr};
   EXPECT_EQ(SDKCMMatchPixelMap(rgb.handle(), &none, nullptr), 0);
+}
+
+TEST(CreatLut, GammasGiveTheirPowerTables) {
+  K7730_CurveLutSet set;
+  SDKCMCreatLUT(100, 100, 100, 100, 100, &set);
+  for (int t = 0; t < 5; ++t)
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(set.tables[t][i], i) << t;
+
+  // Every table has its own gamma.
+  SDKCMCreatLUT(200, 100, 0, -50, 45, &set);
+  EXPECT_EQ(set.tables[0][128], 64);  // 128^2 / 255 = 64.25
+  EXPECT_EQ(set.tables[0][0], 0);
+  EXPECT_EQ(set.tables[0][255], 255);
+  for (int i = 0; i < 256; ++i) {
+    EXPECT_EQ(set.tables[0][i], int(std::pow(i / 255.0, 2.0) * 255.0 + 0.5)) << i;
+    EXPECT_EQ(set.tables[1][i], i);
+    // Power 0 is 1 everywhere; negative powers exceed 1 (infinite at 0).
+    EXPECT_EQ(set.tables[2][i], 255) << i;
+    EXPECT_EQ(set.tables[3][i], 255) << i;
+    EXPECT_EQ(set.tables[4][i], int(std::pow(i / 255.0, 0.45) * 255.0 + 0.5)) << i;
+  }
+}
+
+// Each of the 17 x 17 x 17 samples holds every second grid node times 16.
+TEST_F(MatchExports, IpbRecordHoldsEverySecondNodeTimesSixteen) {
+  for (const World* w : {&rgb, &wide}) {
+    EXPECT_EQ(SDKCMConvertColorWorldToIPB(w->handle(), nullptr), 29484u);
+    std::vector<std::uint8_t> record(29484 + 16, 0xEE);
+    ASSERT_EQ(SDKCMConvertColorWorldToIPB(w->handle(), record.data()), 29484u);
+    EXPECT_EQ(std::vector<std::uint8_t>(record.begin(), record.begin() + 6),
+              (std::vector<std::uint8_t>{0x1B, 0x5A, 0x33, 0x03, 0x04, 0x04}));
+    EXPECT_EQ(std::vector<std::uint8_t>(record.begin() + 29484, record.end()), std::vector<std::uint8_t>(16, 0xEE));
+    const auto sample = [&record](std::uint32_t o, std::size_t at) {
+      return std::uint32_t(record[6 + o * 9826 + at * 2] << 8 | record[6 + o * 9826 + at * 2 + 1]);
+    };
+    for (std::uint32_t n = 0; n < 17 * 17 * 17; ++n) {
+      const std::uint8_t* node = w->Grid() + cmm::GridOffset3(2 * (n % 17), 2 * (n / 17 % 17), 2 * (n / 289));
+      for (std::uint32_t o = 0; o < 3; ++o) ASSERT_EQ(sample(o, n), node[o] * 16u) << "sample " << n << " output " << o;
+    }
+    // The white corner, sample (16, 16, 16), is the last value of each
+    // plane and comes from grid node (32, 32, 32): inputs 255, 255, 255.
+    // With the lut source's identity input curves, matching white gives that
+    // node through the output curves.
+    std::uint8_t white[3] = {255, 255, 255};
+    K7730_PixelMap map{1, 1, 3, 3, white};
+    ASSERT_EQ(SDKCMMatchPixelMap(w->handle(), &map, nullptr), 0);
+    for (std::uint32_t o = 0; o < 3; ++o) {
+      const std::uint8_t corner = w->Grid()[cmm::GridOffset3(32, 32, 32) + o];
+      EXPECT_EQ(sample(o, 4912), corner * 16u);
+      if (w == &rgb) {
+        EXPECT_EQ(white[o], w->header()->outCurve[o][corner]);
+      }
+    }
+  }
+}
+
+TEST_F(MatchExports, OnlyThreeToThreeColorWorldsAreExportedToIpb) {
+  for (const World* w : {&toCmyk, &fromCmyk, &cmyk}) {
+    std::vector<std::uint8_t> record(29484, 0xEE);
+    EXPECT_EQ(SDKCMConvertColorWorldToIPB(w->handle(), record.data()), 0u);
+    EXPECT_EQ(SDKCMConvertColorWorldToIPB(w->handle(), nullptr), 0u);
+    EXPECT_EQ(record, std::vector<std::uint8_t>(29484, 0xEE));
+  }
+  std::vector<std::uint8_t> record(29484, 0xEE);
+  EXPECT_EQ(SDKCMConvertColorWorldToIPB(0, record.data()), 0u);
+  EXPECT_EQ(record, std::vector<std::uint8_t>(29484, 0xEE));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "match_reference.h"
 
-#include <vector>
-
 namespace k7730::test {
 namespace {
 
@@ -44,23 +42,21 @@ void ReferencePixel(const cmm::ColorWorldHeader& world, const cmm::WideTables* w
     // values[k]: corner k of the cell, bit (n-1-c) of k set for the upper
     // node along channel c. Interpolating along the last channel first
     // halves the list; each further channel halves it again.
-    std::vector<i64> values(1u << n);
-    for (std::uint32_t k = 0; k < values.size(); ++k) {
+    const std::uint32_t corners = 1u << n;
+    i64 values[16], s[8];
+    for (std::uint32_t k = 0; k < corners; ++k) {
       std::uint32_t index[4];
       for (std::uint32_t c = 0; c < n; ++c) index[c] = cell[c] + ((k >> (n - 1 - c)) & 1);
       values[k] = Node(world, index, o);
     }
-    std::vector<i64> s;
-    for (std::size_t k = 0; k < values.size(); k += 2) s.push_back(values[k] * 256 + (values[k + 1] - values[k]) * w[n - 1]);
-    for (int c = int(n) - 2; c >= 0; --c) {
-      std::vector<i64> next;
-      for (std::size_t k = 0; k < s.size(); k += 2) {
+    for (std::uint32_t k = 0; k < corners; k += 2) s[k / 2] = values[k] * 256 + (values[k + 1] - values[k]) * w[n - 1];
+    for (int c = int(n) - 2, count = int(corners / 2); c >= 0; --c, count /= 2) {
+      for (int k = 0; k < count; k += 2) {
         if (useWide)
-          next.push_back(s[k] * 256 + (s[k + 1] - s[k]) * w[c]);
+          s[k / 2] = s[k] * 256 + (s[k + 1] - s[k]) * w[c];
         else
-          next.push_back(s[k] + FloorDiv((s[k + 1] - s[k]) * w[c] + 128, 256));
+          s[k / 2] = s[k] + FloorDiv((s[k + 1] - s[k]) * w[c] + 128, 256);
       }
-      s = next;
     }
     const i64 byte = useWide ? FloorDiv(s[0] + (1 << 23), 1 << 24) : FloorDiv(s[0] + 128, 256);
     out[o] = world.outCurve[o][byte];

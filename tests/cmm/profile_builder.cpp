@@ -9,20 +9,10 @@
 
 namespace k7730::test {
 
-void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-  b[at] = std::uint8_t(v >> 8);
-  b[at + 1] = std::uint8_t(v);
-}
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = std::uint8_t(v >> (24 - 8 * i));
-}
-void Append16(Bytes& b, std::uint32_t v) {
-  b.push_back(std::uint8_t(v >> 8));
-  b.push_back(std::uint8_t(v));
-}
-void Append32(Bytes& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (24 - 8 * i)));
-}
+void Put16(Bytes& b, std::size_t at, std::uint32_t v) { b[at] = std::uint8_t(v >> 8), b[at + 1] = std::uint8_t(v); }
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) { Put16(b, at, v >> 16), Put16(b, at + 2, v); }
+void Append16(Bytes& b, std::uint32_t v) { b.push_back(std::uint8_t(v >> 8)), b.push_back(std::uint8_t(v)); }
+void Append32(Bytes& b, std::uint32_t v) { Append16(b, v >> 16), Append16(b, v); }
 std::uint32_t Get32(const Bytes& b, std::size_t at) {
   return (std::uint32_t(b[at]) << 24) | (std::uint32_t(b[at + 1]) << 16) | (std::uint32_t(b[at + 2]) << 8) | b[at + 3];
 }
@@ -48,8 +38,7 @@ Bytes ParaElement(double gamma) {
   Bytes b;
   Append32(b, Sig("para"));
   Append32(b, 0);
-  Append16(b, 0);  // function type 0: y = x^g
-  Append16(b, 0);
+  Append32(b, 0);  // function type 0: y = x^g
   Append32(b, std::uint32_t(std::lround(gamma * 65536.0)));
   return b;
 }
@@ -60,12 +49,8 @@ Bytes LutHeader(std::uint32_t type, int in, int out, int grid) {
   Bytes b;
   Append32(b, type);
   Append32(b, 0);
-  b.push_back(std::uint8_t(in));
-  b.push_back(std::uint8_t(out));
-  b.push_back(std::uint8_t(grid));
-  b.push_back(0);
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) Append32(b, r == c ? 0x10000 : 0);
+  b.insert(b.end(), {std::uint8_t(in), std::uint8_t(out), std::uint8_t(grid), 0});
+  for (int i = 0; i < 9; ++i) Append32(b, i % 4 == 0 ? 0x10000 : 0);
   return b;
 }
 
@@ -95,21 +80,17 @@ Bytes Lut16Element(int in, int out, int grid, const std::vector<std::uint16_t>& 
   return b;
 }
 
-Bytes IdentityClut8(int grid) {
-  Bytes clut;
-  for (int i = 0; i < grid; ++i)
-    for (int j = 0; j < grid; ++j)
-      for (int k = 0; k < grid; ++k)
-        for (int v : {i, j, k}) clut.push_back(std::uint8_t(std::lround(v * 255.0 / (grid - 1))));
+std::vector<std::uint16_t> IdentityClut16(int grid) {
+  std::vector<std::uint16_t> clut;
+  for (int n = 0; n < grid * grid * grid; ++n)
+    for (int v : {n / grid / grid, n / grid % grid, n % grid})
+      clut.push_back(std::uint16_t(std::lround(v * 65535.0 / (grid - 1))));
   return clut;
 }
 
-std::vector<std::uint16_t> IdentityClut16(int grid) {
-  std::vector<std::uint16_t> clut;
-  for (int i = 0; i < grid; ++i)
-    for (int j = 0; j < grid; ++j)
-      for (int k = 0; k < grid; ++k)
-        for (int v : {i, j, k}) clut.push_back(std::uint16_t(std::lround(v * 65535.0 / (grid - 1))));
+Bytes IdentityClut8(int grid) {
+  Bytes clut;
+  for (std::uint16_t v : IdentityClut16(grid)) clut.push_back(std::uint8_t(v >> 8));
   return clut;
 }
 
@@ -138,12 +119,9 @@ Bytes BuildProfile(const ProfileSpec& spec) {
 ProfileSpec MatrixTrcSpec(const Bytes& trc) {
   ProfileSpec spec;
   // sRGB colorants adapted to D50.
-  spec.tags.push_back({Sig("rXYZ"), XyzElement(0.4361, 0.2225, 0.0139)});
-  spec.tags.push_back({Sig("gXYZ"), XyzElement(0.3851, 0.7169, 0.0971)});
-  spec.tags.push_back({Sig("bXYZ"), XyzElement(0.1431, 0.0606, 0.7141)});
-  spec.tags.push_back({Sig("rTRC"), trc});
-  spec.tags.push_back({Sig("gTRC"), trc});
-  spec.tags.push_back({Sig("bTRC"), trc});
+  spec.tags = {{Sig("rXYZ"), XyzElement(0.4361, 0.2225, 0.0139)}, {Sig("gXYZ"), XyzElement(0.3851, 0.7169, 0.0971)},
+               {Sig("bXYZ"), XyzElement(0.1431, 0.0606, 0.7141)}, {Sig("rTRC"), trc},
+               {Sig("gTRC"), trc},                                 {Sig("bTRC"), trc}};
   return spec;
 }
 
@@ -164,10 +142,8 @@ struct TempFolderCleanup {
 }  // namespace
 
 std::string WriteTempFile(const Bytes& bytes, const std::string& name) {
-  namespace fs = std::filesystem;
-  fs::path dir = TempFolder();
-  fs::create_directories(dir);
-  fs::path path = dir / name;
+  std::filesystem::create_directories(TempFolder());
+  std::filesystem::path path = TempFolder() / name;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path.string();

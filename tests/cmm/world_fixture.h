@@ -1,6 +1,5 @@
-// Opening profiles and building ColorWorlds in tests, and a plain
-// evaluation of a ColorWorld (input curve, cell interpolation in 8.8 fixed
-// point, output curve) for checking what the tables hold.
+// Opening profiles and building ColorWorlds in tests, the generated and
+// Debian profiles they use, and a plain evaluation of a ColorWorld.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +7,24 @@
 
 #include "cmm/color_world_store.h"
 #include "k7730fe_cmm.h"
+#include "match_reference.h"
+#include "profile_builder.h"
 
 namespace k7730::test {
 
-// Debian's profile folders; a test skips when a file is not there.
-inline const char* kIccFolder = "/usr/share/color/icc/";
-inline const char* kArgyllFolder = "/usr/share/color/argyll/ref/";
-bool Exists(const std::string& path);
+inline const std::string kGamma22 = GeneratedProfile("rgb_gamma22.icc");
+inline const std::string kTable256 = GeneratedProfile("rgb_table256.icc");
+inline const std::string kTable1024 = GeneratedProfile("rgb_table1024.icc");
+inline const std::string kLut8 = GeneratedProfile("rgb_lut8.icc");
+inline const std::string kLut16 = GeneratedProfile("rgb_lut16.icc");
+inline const std::string kCmykLut8 = GeneratedProfile("cmyk_lut8.icc");
+inline const std::string kCmykLut16 = GeneratedProfile("cmyk_lut16.icc");
+
+// Debian's profile folders; a test skips a file that is not there.
+inline const std::string kIcc = "/usr/share/color/icc/";
+inline const std::string kArgyll = "/usr/share/color/argyll/ref/";
+// Whether `path` exists; prints a skip note when it does not.
+bool Installed(const std::string& path);
 
 class OpenedProfile {
  public:
@@ -30,7 +40,8 @@ class OpenedProfile {
   bool ok_ = false;
 };
 
-// A ColorWorld built from two profile files, disposed with the object.
+// A ColorWorld built from two profile files, disposed with the object; the
+// handle is 0 when a profile does not open or the build is refused.
 class World {
  public:
   World(const std::string& source, const std::string& destination, std::uint32_t intent,
@@ -44,13 +55,19 @@ class World {
   const cmm::WideTables* wide() const { return view_.wide; }
   const std::uint8_t* Grid() const { return view_.header->Grid(); }
 
-  // One pixel through the tables: `in` has inChannels components, `out`
-  // receives outChannels (four-channel values complemented, as at the ends).
-  void Evaluate(const std::uint8_t* in, std::uint8_t* out) const;
+  // One pixel through the 8-bit tables (four-channel values complemented,
+  // as at the ends).
+  void Evaluate(const std::uint8_t* in, std::uint8_t* out) const {
+    ReferencePixel(*header(), wide(), false, in, out);
+  }
 
  private:
   K7730_ColorWorld handle_ = 0;
   cmm::LockedColorWorld view_;
 };
+
+inline bool Builds(const std::string& source, const std::string& destination, std::uint32_t intent) {
+  return World(source, destination, intent).handle() != 0;
+}
 
 }  // namespace k7730::test
