@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "yardstick.h"
+
 #include "k7730fe_cmm.h"
 
 namespace {
@@ -120,18 +122,10 @@ void BM_LookupTables(benchmark::State& state) {
   if (!HavePage(state)) return;
   const std::vector<std::uint8_t>& page = RgbPage();
   std::vector<std::uint8_t> out(page.size());
-  std::uint8_t tables[3][256];
-  for (int c = 0; c < 3; ++c)
-    for (int v = 0; v < 256; ++v) tables[c][v] = std::uint8_t(255 - v + c);
-  benchmark::DoNotOptimize(&tables[0][0]);
+  const k7730::bench::YardstickTables tables;
+  benchmark::DoNotOptimize(&tables);
   for (auto _ : state) {
-    const std::uint8_t* in = page.data();
-    std::uint8_t* o = out.data();
-    for (std::size_t i = 0; i < kPixels; ++i, in += 3, o += 3) {
-      o[0] = tables[0][in[0]];
-      o[1] = tables[1][in[1]];
-      o[2] = tables[2][in[2]];
-    }
+    k7730::bench::LookupPass(tables, page.data(), out.data(), kPixels);
     benchmark::DoNotOptimize(out.data());
     benchmark::ClobberMemory();
   }
