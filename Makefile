@@ -26,6 +26,7 @@ release: deps $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 
 bench: release
+	@[ -f $(RELEASE_DIR)/bench-photos/.fetched ] || bash bench/fetch_photos.sh $(RELEASE_DIR)/bench-photos
 	@for b in $(RELEASE_DIR)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
 
 # Prints a generated photo-like page through the module: out/demo.png.
