@@ -230,6 +230,10 @@ TEST_F(RasterFilter, TruncatedDamagedAndAbsurdStreamsEndWithOneError) {
   RasterPage huge{RgbHeader(1u << 20, 1u << 20), {}};
   WriteRasterFile(Path("huge.ras"), {first, huge});
   cases.push_back({"absurd size", ReadBytes(Path("huge.ras")), "claims 1048576 x 1048576 pixels", 1});
+  RasterPage manyCopies = RgbPage(4, 4, 3);
+  manyCopies.header.NumCopies = 100000;
+  WriteRasterFile(Path("copies.ras"), {first, manyCopies});
+  cases.push_back({"absurd copies", ReadBytes(Path("copies.ras")), "page 2: the page header asks for 100000 copies", 1});
   for (const Case& c : cases) {
     WriteBytes(Path("in.ras"), c.bytes);
     const FilterRun run = RunRasterFilter(dir, "k7730-sharpen=mild", Path("in.ras"));
@@ -257,7 +261,13 @@ TEST_F(RasterFilter, BadOptionsAndFilesAreRefusedBeforeAnyOutput) {
     EXPECT_NE(run.log.find("ERROR: " + expected), std::string::npos) << run.log;
     EXPECT_TRUE(ReadText(run.outputPath).empty()) << options;
   }
-  // A queue whose PPD does not open, and a missing input file.
+  // A queue whose PPD names a module that is not there, a PPD that does
+  // not open, and a missing input file.
+  const std::string noModule = Ppd({{"*k7730ModuleFile: \"\"", "*k7730ModuleFile: \"" + Path("gone/K7730fe.so") + "\""}});
+  FilterRun lost = RunRasterFilter(dir, "", Path("in.ras"), "K7730FE_MODULE= " + noModule);
+  EXPECT_TRUE(lost.EndsWithOneError()) << lost.log;
+  EXPECT_NE(lost.log.find("ERROR: " + Path("gone/K7730fe.so") + ": "), std::string::npos) << lost.log;
+  EXPECT_TRUE(ReadText(lost.outputPath).empty());
   FilterRun run = RunRasterFilter(dir, "", Path("in.ras"), "PPD=" + ShellQuote(Path("none.ppd")));
   EXPECT_TRUE(run.EndsWithOneError()) << run.log;
   EXPECT_NE(run.log.find("cannot read the PPD"), std::string::npos) << run.log;
