@@ -7,50 +7,80 @@
 
 namespace k7730::host {
 
-namespace {
-
-// Ends the page and returns the output buffer on every path out of RunPage.
-struct PageGuard {
-  const ModuleApi& api;
-  K7730_FilterInstance* inst;
-  std::uint8_t* output = nullptr;
-  bool onPage = false;
-  ~PageGuard() {
-    if (onPage) {
-      std::uint16_t err = 0;
-      api.endpage(inst, &err);
-      api.freepage(inst, &err);
-    }
-    api.disposPtr(output);
+ModulePage::ModulePage(FilterSession& session, std::uint32_t width, std::uint32_t height, bool swap,
+                       std::string name)
+    : module_(session.Module()), inst_(session.Instance()), width_(width), height_(height), name_(std::move(name)) {
+  const ModuleApi& api = module_.Api();
+  module_.Require(reinterpret_cast<const void*>(api.doBand), "plugin_filter_do", "running pages");
+  module_.Require(reinterpret_cast<const void*>(api.initpage), "plugin_filter_initpage", "running pages");
+  module_.Require(reinterpret_cast<const void*>(api.startpage), "plugin_filter_startpage", "running pages");
+  module_.Require(reinterpret_cast<const void*>(api.endpage), "plugin_filter_endpage", "running pages");
+  module_.Require(reinterpret_cast<const void*>(api.freepage), "plugin_filter_freepage", "running pages");
+  std::uint16_t err = 0;
+  if (api.initpage(inst_, width, height, swap ? 1 : 0, &err) != 1) {
+    const std::string hint = err == K7730_ERR_PROFILE ? "; check the input and output profiles" : "";
+    throw FileError(name_, "the module cannot start the page: " + DescribeErrorCode(err) + hint);
   }
-};
+  onPage_ = true;
+}
 
-}  // namespace
+ModulePage::~ModulePage() {
+  const ModuleApi& api = module_.Api();
+  if (onPage_) {
+    std::uint16_t err = 0;
+    api.endpage(inst_, &err);
+    api.freepage(inst_, &err);
+  }
+  api.disposPtr(output_);
+}
+
+void ModulePage::StartCopy() {
+  std::uint16_t err = 0;
+  if (module_.Api().startpage(inst_, &err) != 1) {
+    throw FileError(name_, "the module cannot start the page: " + DescribeErrorCode(err));
+  }
+  taken_ = released_ = 0;
+}
+
+std::span<const std::uint8_t> ModulePage::Band(std::uint8_t* band, std::uint32_t lines) {
+  std::uint32_t outLines = 0;
+  std::uint16_t err = 0;
+  if (module_.Api().doBand(inst_, band, lines, &output_, &outLines, &err) != 1) {
+    throw FileError(name_, "the module failed on the band at line " + std::to_string(taken_) + ": " +
+                               DescribeErrorCode(err));
+  }
+  if (outLines > height_ - released_ || (outLines > 0 && output_ == nullptr)) {
+    throw FileError(name_, "the module released more lines than the page has (" +
+                               std::to_string(released_ + outLines) + " of " + std::to_string(height_) + ")");
+  }
+  taken_ += lines;
+  released_ += outLines;
+  return {output_, std::size_t{outLines} * width_ * 3};
+}
+
+void ModulePage::FinishCopy() const {
+  if (released_ != height_) {
+    throw FileError(name_, "the module released " + std::to_string(released_) + " of " +
+                               std::to_string(height_) + " lines; the page is incomplete");
+  }
+}
+
+void ModulePage::End() {
+  const ModuleApi& api = module_.Api();
+  std::uint16_t err = 0;
+  onPage_ = false;
+  if (api.endpage(inst_, &err) != 1) {
+    api.freepage(inst_, &err);
+    throw FileError(name_, "the module cannot end the page: " + DescribeErrorCode(err));
+  }
+  if (api.freepage(inst_, &err) != 1) throw FileError(name_, "the module cannot free the page: " + DescribeErrorCode(err));
+}
 
 Image RunPage(FilterSession& session, Image& page, const PageRunOptions& options, StepTimer& timer,
               PageRunReport& report) {
-  const LoadedModule& module = session.Module();
-  const ModuleApi& api = module.Api();
-  module.Require(reinterpret_cast<const void*>(api.doBand), "plugin_filter_do", "running pages");
-  module.Require(reinterpret_cast<const void*>(api.initpage), "plugin_filter_initpage", "running pages");
-  module.Require(reinterpret_cast<const void*>(api.startpage), "plugin_filter_startpage", "running pages");
-  module.Require(reinterpret_cast<const void*>(api.endpage), "plugin_filter_endpage", "running pages");
-  module.Require(reinterpret_cast<const void*>(api.freepage), "plugin_filter_freepage", "running pages");
-
-  K7730_FilterInstance* inst = session.Instance();
-  const std::string& name = options.imagePath;
-  PageGuard guard{api, inst};
-  std::uint16_t err = 0;
-
   timer.Begin("start page (tone tables, MTF buffers, colour transform)");
-  if (api.initpage(inst, page.width, page.height, options.swap ? 1 : 0, &err) != 1) {
-    const std::string hint = err == K7730_ERR_PROFILE ? "; check the input and output profiles" : "";
-    throw FileError(name, "the module cannot start the page: " + DescribeErrorCode(err) + hint);
-  }
-  guard.onPage = true;
-  if (api.startpage(inst, &err) != 1) {
-    throw FileError(name, "the module cannot start the page: " + DescribeErrorCode(err));
-  }
+  ModulePage modulePage(session, page.width, page.height, options.swap, options.imagePath);
+  modulePage.StartCopy();
 
   timer.Begin("bands of up to " + std::to_string(options.bandHeight) + " lines");
   Image out;
@@ -58,21 +88,14 @@ Image RunPage(FilterSession& session, Image& page, const PageRunOptions& options
   out.height = page.height;
   out.rgb.assign(page.rgb.size(), 0);
   const std::size_t rowBytes = page.RowBytes();
-  std::uint32_t taken = 0, released = 0;
+  std::uint32_t taken = 0;
+  std::size_t filled = 0;
   ProgressBar progress(options.progress, page.height);
   while (taken < page.height) {
     const std::uint32_t lines = std::min(options.bandHeight, page.height - taken);
-    std::uint32_t outLines = 0;
-    if (api.doBand(inst, page.rgb.data() + taken * rowBytes, lines, &guard.output, &outLines, &err) != 1) {
-      throw FileError(name, "the module failed on the band at line " + std::to_string(taken) + ": " +
-                                DescribeErrorCode(err));
-    }
-    if (outLines > page.height - released || (outLines > 0 && guard.output == nullptr)) {
-      throw FileError(name, "the module released more lines than the page has (" +
-                                std::to_string(released + outLines) + " of " + std::to_string(page.height) + ")");
-    }
-    if (outLines > 0) std::memcpy(out.rgb.data() + released * rowBytes, guard.output, outLines * rowBytes);
-    released += outLines;
+    const std::span<const std::uint8_t> released = modulePage.Band(page.rgb.data() + taken * rowBytes, lines);
+    if (!released.empty()) std::memcpy(out.rgb.data() + filled, released.data(), released.size());
+    filled += released.size();
     taken += lines;
     ++report.bands;
     progress.Update(taken);
@@ -80,17 +103,9 @@ Image RunPage(FilterSession& session, Image& page, const PageRunOptions& options
   progress.Finish();
 
   timer.Begin("end page");
-  guard.onPage = false;
-  if (api.endpage(inst, &err) != 1) {
-    api.freepage(inst, &err);
-    throw FileError(name, "the module cannot end the page: " + DescribeErrorCode(err));
-  }
-  if (api.freepage(inst, &err) != 1) throw FileError(name, "the module cannot free the page: " + DescribeErrorCode(err));
+  modulePage.End();
   timer.End();
-  if (released != page.height) {
-    throw FileError(name, "the module released " + std::to_string(released) + " of " +
-                              std::to_string(page.height) + " lines; the page is incomplete");
-  }
+  modulePage.FinishCopy();
   return out;
 }
 

@@ -1,8 +1,9 @@
-// Pushes one page through an open filter instance in bands, the way a print
+// Pushes pages through an open filter instance in bands, the way a print
 // host does, and collects the lines the module releases.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "console.h"
@@ -10,6 +11,37 @@
 #include "image.h"
 
 namespace k7730::host {
+
+// One page on the module: initpage when made, then any number of copies,
+// each a startpage and its bands; endpage and freepage at the end (or when
+// it is destroyed on the way out of an error). Every failure throws
+// HostError naming `name` and carrying the module's ErrorCode.
+class ModulePage {
+ public:
+  ModulePage(FilterSession& session, std::uint32_t width, std::uint32_t height, bool swap, std::string name);
+  ~ModulePage();
+  ModulePage(const ModulePage&) = delete;
+  ModulePage& operator=(const ModulePage&) = delete;
+
+  // Restarts the page for the next copy; the first copy needs it too.
+  void StartCopy();
+  // Hands one band to the module (which changes it in place) and returns
+  // the lines it released, valid until the next call.
+  std::span<const std::uint8_t> Band(std::uint8_t* band, std::uint32_t lines);
+  // Checks that the copy came back whole: exactly `height` lines.
+  void FinishCopy() const;
+  // Ends and frees the page.
+  void End();
+
+ private:
+  const LoadedModule& module_;
+  K7730_FilterInstance* inst_;
+  std::uint32_t width_, height_;
+  std::string name_;
+  std::uint8_t* output_ = nullptr;     // the module's output buffer, ours to dispose
+  bool onPage_ = false;
+  std::uint32_t taken_ = 0, released_ = 0;
+};
 
 struct PageRunOptions {
   std::uint32_t bandHeight = 128;

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev libpng-dev libtiff-dev
   icc-profiles-free libgs-common argyll colord-data
+  libcups2-dev libcupsimage2-dev cups cups-client cups-filters
 )
 
 missing=()
