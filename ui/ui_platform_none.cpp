@@ -1,7 +1,6 @@
 // Builds without a window system: no file is ever chosen (and no failure is
 // reported, so no warning box follows), messages go nowhere, there are no
-// cursors, no key is held down
-// and no dialog can be shown.
+// cursors, no key is held down and no dialog can be shown.
 #include "ui/ui_platform.h"
 
 namespace k7730::ui {
