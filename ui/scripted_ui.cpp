@@ -120,9 +120,11 @@ void ScriptedUi::OnDialog(std::string name, DialogScript script) {
 
 int ScriptedUi::RunDialog(const DialogTemplate& dialog, WindowId owner, DialogProcedure& procedure) {
   dialogsRun.emplace_back(dialog.name);
-  if (scripts_.empty() || scripts_.front().first != dialog.name) return kDialogFailed;
-  DialogScript script = std::move(scripts_.front().second);
-  scripts_.pop_front();
+  const auto queued = std::find_if(scripts_.begin(), scripts_.end(),
+                                   [&](const auto& entry) { return entry.first == dialog.name; });
+  if (queued == scripts_.end()) return kDialogFailed;
+  DialogScript script = std::move(queued->second);
+  scripts_.erase(queued);
   VirtualDialog running(dialog, owner, procedure);
   running.Start();
   if (script) script(running);

@@ -27,8 +27,9 @@ class ScriptedUi final : public UiPlatform {
   void AnswerCancel();
   void AnswerFailure(std::uint32_t extendedError);
 
-  // The user's part in the next modal dialog of this template name, in
-  // order: it acts on the running dialog. A dialog the script leaves open
+  // The user's part in the next modal dialog of this template name (scripts
+  // of one name are used in the order queued): it acts on the running
+  // dialog, which may open further dialogs. A dialog the script leaves open
   // is closed as with the close box (IDCANCEL). A dialog with no script
   // queued for it cannot be shown (kDialogFailed).
   using DialogScript = std::function<void(VirtualDialog&)>;
