@@ -40,7 +40,8 @@ void CurveArea::ChooseHoverCursor(ui::PixelPoint position) {
 }
 
 ui::AreaTracking* CurveArea::ButtonDown(ui::PixelPoint position) {
-  if (window_ == nullptr || !Bound()) return nullptr;
+  // An area without pixels (a window shrunk away) has nothing to track.
+  if (window_ == nullptr || !Bound() || rect_.Width() < 1 || rect_.Height() < 1) return nullptr;
   const ui::WindowId previousFocus = window_->TakeFocus();
   ui::AreaTracking* tracking = nullptr;
   if (channel_.mode == kModePoints) {
