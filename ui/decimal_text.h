@@ -1,5 +1,5 @@
-// Decimal integers in text, as the MTF file and the MTF dialog's fields hold
-// them.
+// Decimal numbers in text, as the MTF file, the MTF dialog's fields and the
+// tone-curve editor's gamma box hold them.
 #pragma once
 
 #include <cstdint>
@@ -15,5 +15,11 @@ std::int32_t ParseDecimal(const char* text);
 // 1 when the text is empty, or one optional sign followed by nothing but
 // digits (a lone sign counts); 0 otherwise, and for null.
 int IsIntegerText(const char* text);
+
+// The leading decimal number of the text, as the runtime's text-to-number
+// conversion reads it: blanks, an optional sign, digits with an optional
+// decimal point and an optional exponent; 0 when there is none. Neither the
+// locale nor words like "inf" take part. Null gives 0.
+double ParseLeadingNumber(const char* text);
 
 }  // namespace k7730

@@ -70,4 +70,10 @@ std::size_t BoundedLength(const char* text, std::size_t field) {
   return end == nullptr ? field : static_cast<std::size_t>(static_cast<const char*>(end) - text);
 }
 
+void CopyPathField(char* to, const char* from) {
+  const std::size_t length = from == nullptr ? 0 : BoundedLength(from, kMaxPath - 1);
+  if (length > 0) std::memmove(to, from, length);
+  to[length] = '\0';
+}
+
 }  // namespace k7730

@@ -35,6 +35,11 @@ bool JoinModuleFile(const char* folder, const char* name, char* field);
 // Length of a string inside a fixed field; `field` when no terminator is found.
 std::size_t BoundedLength(const char* text, std::size_t field);
 
+// Copies a path between fields of kMaxPath bytes: at most kMaxPath - 1
+// bytes of `from`, never read past its field, and always terminated. A
+// null `from` gives an empty path.
+void CopyPathField(char* to, const char* from);
+
 constexpr std::uint16_t Swap16(std::uint16_t value) {
   return static_cast<std::uint16_t>((value >> 8) | (value << 8));
 }

@@ -1,6 +1,9 @@
 #include "ui/scripted_ui.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "resources/string_table.h"
 
 namespace k7730::ui {
 namespace {
@@ -109,6 +112,33 @@ int ScriptedUi::DestroyCursor(CursorId cursor) {
 
 std::uint16_t ScriptedUi::AsyncKeyState(int virtualKey) {
   return virtualKey == kVkShift && shiftDown ? 0x8000 : 0;
+}
+
+void ScriptedUi::OnDialog(std::string name, DialogScript script) {
+  scripts_.emplace_back(std::move(name), std::move(script));
+}
+
+int ScriptedUi::RunDialog(const DialogTemplate& dialog, WindowId owner, DialogProcedure& procedure) {
+  dialogsRun.emplace_back(dialog.name);
+  const auto queued = std::find_if(scripts_.begin(), scripts_.end(),
+                                   [&](const auto& entry) { return entry.first == dialog.name; });
+  if (queued == scripts_.end()) return kDialogFailed;
+  DialogScript script = std::move(queued->second);
+  scripts_.erase(queued);
+  VirtualDialog running(dialog, owner, procedure);
+  running.Start();
+  if (script) script(running);
+  running.Finish();
+  return running.Result();
+}
+
+int ScriptedUi::LoadString(int id, char* buffer, int size) {
+  const char* text = res::FindString(id);
+  if (buffer == nullptr || size <= 0) return 0;
+  const int n = text == nullptr ? 0 : std::min(static_cast<int>(std::strlen(text)), size - 1);
+  if (n > 0) std::memcpy(buffer, text, static_cast<std::size_t>(n));
+  buffer[n] = '\0';
+  return n;
 }
 
 }  // namespace k7730::ui

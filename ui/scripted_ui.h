@@ -1,16 +1,19 @@
 // A window system that follows a script, for tests: file dialogs are
-// answered from a queue (a path, a cancel or a failure code), and message
-// boxes, cursor calls and dialog records are written down. Not part of the
-// module; tests link it from its own library.
+// answered from a queue (a path, a cancel or a failure code), modal dialogs
+// are acted on by queued scripts (see scripted_dialog.h), and message boxes,
+// cursor calls and dialog records are written down. Not part of the module;
+// tests link it from its own library.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "ui/scripted_dialog.h"
 #include "ui/ui_platform.h"
 
 namespace k7730::ui {
@@ -23,6 +26,15 @@ class ScriptedUi final : public UiPlatform {
   void AnswerWithPath(std::string path);
   void AnswerCancel();
   void AnswerFailure(std::uint32_t extendedError);
+
+  // The user's part in the next modal dialog of this template name (scripts
+  // of one name are used in the order queued): it acts on the running
+  // dialog, which may open further dialogs. A dialog the script leaves open
+  // is closed as with the close box (IDCANCEL). A dialog with no script
+  // queued for it cannot be shown (kDialogFailed).
+  using DialogScript = std::function<void(VirtualDialog&)>;
+  void OnDialog(std::string name, DialogScript script);
+  std::size_t PendingDialogScripts() const { return scripts_.size(); }
 
   bool shiftDown = false;
   WindowId activeWindow = 0x5150;
@@ -51,6 +63,7 @@ class ScriptedUi final : public UiPlatform {
   std::vector<std::string> loadedCursors;  // resource names, or "#id" for system cursors
   std::vector<CursorId> cursorsSet;        // every SetCurrentCursor, in order
   std::vector<CursorId> cursorsDestroyed;
+  std::vector<std::string> dialogsRun;  // template names, in order of opening
   CursorId currentCursor = 0;
 
   // The handle LoadSystemCursor / LoadModuleCursor give for a cursor.
@@ -69,6 +82,9 @@ class ScriptedUi final : public UiPlatform {
   int DestroyCursor(CursorId cursor) override;
   std::uint16_t AsyncKeyState(int virtualKey) override;
   WindowId ActiveWindow() override { return activeWindow; }
+  CursorId CurrentCursor() override { return currentCursor; }
+  int RunDialog(const DialogTemplate& dialog, WindowId owner, DialogProcedure& procedure) override;
+  int LoadString(int id, char* buffer, int size) override;
 
  private:
   struct ScriptedAnswer {
@@ -79,6 +95,7 @@ class ScriptedUi final : public UiPlatform {
   int Respond(bool save, FileDialogRecord& record);
 
   std::deque<ScriptedAnswer> answers_;
+  std::deque<std::pair<std::string, DialogScript>> scripts_;
   std::uint32_t lastError_ = 0;
 };
 

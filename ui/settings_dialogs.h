@@ -1,6 +1,6 @@
-// The settings dialogs as the filter interface runs them. Each system with a
-// window system supplies its own implementation; a build without one runs no
-// dialog and says so.
+// The settings dialogs as the filter interface runs them, on the window
+// system of the build (ui_platform.h); a build without one runs no dialog
+// and says so.
 #pragma once
 
 #include <cstdint>

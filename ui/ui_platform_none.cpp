@@ -1,6 +1,6 @@
 // Builds without a window system: no file is ever chosen (and no failure is
 // reported, so no warning box follows), messages go nowhere, there are no
-// cursors and no key is held down.
+// cursors, no key is held down and no dialog can be shown.
 #include "ui/ui_platform.h"
 
 namespace k7730::ui {
@@ -18,6 +18,12 @@ class NoWindowSystem final : public UiPlatform {
   int DestroyCursor(CursorId) override { return 1; }
   std::uint16_t AsyncKeyState(int) override { return 0; }
   WindowId ActiveWindow() override { return 0; }
+  CursorId CurrentCursor() override { return 0; }
+  int RunDialog(const DialogTemplate&, WindowId, DialogProcedure&) override { return kDialogFailed; }
+  int LoadString(int, char* buffer, int size) override {
+    if (buffer != nullptr && size > 0) buffer[0] = '\0';
+    return 0;
+  }
 };
 
 }  // namespace

@@ -1,0 +1,160 @@
+// The dialog templates, the string table and the dialog layer around them:
+// what every dialog is built from and how a dialog request ends.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "editor_fixture.h"
+#include "resources/correction_dialog.h"
+#include "resources/icc_dialog.h"
+#include "resources/mtf_dialog.h"
+#include "resources/string_table.h"
+#include "ui/settings_dialogs.h"
+
+namespace k7730::editor_test {
+namespace {
+
+using namespace res;
+
+const ui::DialogTemplate* const kAllDialogs[] = {&res::kToneCurveDialog, &res::kCorrectionDialog,
+                                                 &res::kIccDialog, &res::kMtfDialog};
+
+TEST(DialogTemplates, IdsAreUniqueAndRectanglesLieInsideTheDialog) {
+  for (const ui::DialogTemplate* dialog : kAllDialogs) {
+    std::set<int> ids;
+    for (const ui::ControlTemplate& control : dialog->controls) {
+      if (control.id != ui::kNoControlId) {
+        EXPECT_TRUE(ids.insert(control.id).second) << dialog->name << " " << control.id;
+      }
+      const bool hidden = (control.style & ui::kStyleHidden) != 0;
+      if (hidden) continue;  // hidden fields are placed where the layout puts them
+      EXPECT_LE(control.rect.x + control.rect.width, dialog->rect.width) << dialog->name << " " << control.id;
+      EXPECT_LE(control.rect.y + control.rect.height, dialog->rect.height) << dialog->name << " " << control.id;
+    }
+    EXPECT_STREQ(dialog->font, "MS Sans Serif");
+    EXPECT_EQ(dialog->fontPoints, 8);
+  }
+  // The MTF dialog carries all 25 coefficients, 16 of them hidden and disabled.
+  int hiddenRing = 0;
+  for (int i = 0; i < 25; ++i) {
+    const ui::ControlTemplate* edit = res::kMtfDialog.Find(res::kMfFirstCoefficient + i);
+    ASSERT_NE(edit, nullptr) << i;
+    if ((edit->style & ui::kStyleHidden) && (edit->style & ui::kStyleDisabled)) ++hiddenRing;
+  }
+  EXPECT_EQ(hiddenRing, 16);
+  EXPECT_EQ(res::kMtfDialog.Find(1018)->rect.x, 43);  // c12, the centre
+  EXPECT_EQ(res::kMtfDialog.Find(1018)->rect.y, 35);
+  const ui::ControlTemplate* absolute = res::kIccDialog.Find(res::kIcIntentAbsolute);
+  EXPECT_EQ(absolute->style & (ui::kStyleHidden | ui::kStyleDisabled), ui::kStyleHidden | ui::kStyleDisabled);
+  EXPECT_EQ(res::kCorrectionDialog.Find(res::kCoMtfCheck)->kind, ui::ControlKind::AutoCheckBox);
+  EXPECT_EQ(res::kCorrectionDialog.Find(res::kCoIccCheck)->kind, ui::ControlKind::CheckBox);
+}
+
+TEST(DialogTemplates, StringTableHoldsTheChannelNamesOfBothDirections) {
+  const char* const input[] = {"RGB", "Red(R)", "Green(G)", "Blue(B)"};
+  const char* const output[] = {"CMY", "Cyan(C)", "Magenta(M)", "Yellow(Y)"};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_STREQ(res::FindString(res::kInputChannelNames + k), input[k]);
+    EXPECT_STREQ(res::FindString(res::kOutputChannelNames + k), output[k]);
+  }
+  EXPECT_STREQ(res::FindString(409), "Black(BK)");
+  EXPECT_STREQ(res::FindString(450), "Black");
+  EXPECT_EQ(res::FindString(444), nullptr);
+}
+
+TEST_F(EditorTest, DialogsWithoutAWindowToShowThemInAreUnavailable) {
+  K7730_SettingsBlock block{};
+  ResetCurveSet(block.inputCurves);
+  const K7730_SettingsBlock before = block;
+  // No script queued: the platform cannot show the dialog.
+  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_INPUT_CURVE, nullptr, block),
+            ui::DialogOutcome::Unavailable);
+  EXPECT_EQ(std::memcmp(&block, &before, sizeof block), 0);
+  // The cursor table is filled and emptied around it all the same.
+  EXPECT_EQ(ui::CursorInSlot(ui::kCursorPlus), 0u);
+  EXPECT_EQ(ui_->dialogsRun, std::vector<std::string>{"TONECURVE"});
+}
+
+TEST_F(EditorTest, SettingsDialogSelectorsOneAndTwoEditTheirOwnCurves) {
+  K7730_SettingsBlock block{};
+  ResetCurveSet(block.inputCurves);
+  ResetCurveSet(block.outputCurves);
+  block.outputCurves.polarity = 0;
+
+  ui_->OnDialog("TONECURVE", [](VirtualDialog& d) {
+    EXPECT_EQ(d.Caption(), "Input Tone Curve");
+    d.Click(res::kTcInputBar);  // to ink
+    d.Click(res::kTcOk);
+  });
+  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_INPUT_CURVE, nullptr, block),
+            ui::DialogOutcome::Confirmed);
+  EXPECT_EQ(block.inputCurves.polarity, kPolarityInk);
+  EXPECT_EQ(block.outputCurves.polarity, 0);
+
+  ui_->OnDialog("TONECURVE", [](VirtualDialog& d) {
+    EXPECT_EQ(d.Caption(), "Output Tone Curve");
+    d.Click(res::kTcInputBar);
+    d.Click(res::kTcCancel);
+  });
+  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_OUTPUT_CURVE, nullptr, block),
+            ui::DialogOutcome::Cancelled);
+  EXPECT_EQ(block.outputCurves.polarity, 0);
+  // Selectors of dialogs this build does not have yet.
+  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_MTF, nullptr, block), ui::DialogOutcome::Unavailable);
+}
+
+TEST_F(EditorTest, PreferenceModeThreeOpensTheEditorOnTheInstancesCurves) {
+  std::uint16_t err = 0xFFFF;
+  K7730_FilterInstance* inst = plugin_filter_open(&err);
+  ASSERT_NE(inst, nullptr);
+  K7730_SettingsBlock block{};
+  std::uint32_t size = sizeof block;
+
+  void* const owner = reinterpret_cast<void*>(std::uintptr_t{0x4711});
+  ui_->OnDialog("TONECURVE", [](VirtualDialog& d) {
+    EXPECT_EQ(d.Owner(), 0x4711u);
+    d.Click(kTcInputBar);
+    d.Click(kTcOk);
+  });
+  EXPECT_EQ(plugin_filter_preference(inst, K7730_PREF_DIALOG, K7730_DIALOG_OUTPUT_CURVE, owner, &size, &err), 1u);
+  EXPECT_EQ(err, K7730_OK);
+  EXPECT_EQ(size, 0u);
+  // Cancelled: still 1 and ErrorCode 0; the curves stay as confirmed before.
+  ui_->OnDialog("TONECURVE", [](VirtualDialog& d) {
+    d.Click(kTcInputBar);
+    d.Click(kTcCancel);
+  });
+  EXPECT_EQ(plugin_filter_preference(inst, K7730_PREF_DIALOG, K7730_DIALOG_OUTPUT_CURVE, owner, &size, &err), 1u);
+  EXPECT_EQ(err, K7730_OK);
+  // Without a window to show it in: ErrorCode 1006.
+  EXPECT_EQ(plugin_filter_preference(inst, K7730_PREF_DIALOG, K7730_DIALOG_INPUT_CURVE, owner, &size, &err), 0u);
+  EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
+
+  size = sizeof block;
+  ASSERT_EQ(plugin_filter_preference(inst, K7730_PREF_GET_BLOCK, 0, &block, &size, &err), 1u);
+  EXPECT_EQ(block.outputCurves.polarity, kPolarityInk);  // switched once, confirmed
+  EXPECT_EQ(block.inputCurves.polarity, kPolarityLevels);
+  EXPECT_EQ(block.outputCurveEnabled, 0u);  // the editor never switches a stage
+  plugin_filter_close(inst);
+  plugin_filter_disposPtr(inst);
+}
+
+TEST_F(EditorTest, TheUserReachesOnlyVisibleEnabledControlsOfAnOpenDialog) {
+  ToneCurveSet set = FreshSet();
+  Edit(set, kInputCurves, [](VirtualDialog& d) {
+    EXPECT_FALSE(d.Click(res::kTcPaste));        // disabled
+    EXPECT_FALSE(d.Click(res::kTcGammaRadio));   // hidden
+    EXPECT_FALSE(d.Type(res::kTcGammaBox, "2"));  // disabled outside gamma mode
+    EXPECT_FALSE(d.Pick(res::kTcChannelList, 4));
+    EXPECT_TRUE(d.Click("Cancel"));
+    EXPECT_TRUE(d.Ended());
+    EXPECT_FALSE(d.Click(res::kTcOk));  // the dialog has ended
+  });
+  // A script that leaves the dialog open closes it as with the close box.
+  EXPECT_EQ(Edit(set, kInputCurves, [](VirtualDialog&) {}), 0);
+  EXPECT_EQ(ui_->PendingDialogScripts(), 0u);
+}
+
+}  // namespace
+}  // namespace k7730::editor_test

@@ -1,0 +1,108 @@
+// Every dialog through plugin_filter_preference mode 3: what the export
+// reports and what reaches the instance's settings.
+#include <string>
+
+#include "dialogs_fixture.h"
+#include "resources/correction_dialog.h"
+#include "resources/icc_dialog.h"
+#include "resources/mtf_dialog.h"
+
+namespace k7730::dialogs_test {
+namespace {
+
+using namespace res;
+
+class PreferenceTest : public DialogsTest {
+ protected:
+  PreferenceTest() : inst_(plugin_filter_open(nullptr)) {}
+  ~PreferenceTest() override {
+    plugin_filter_close(inst_);
+    plugin_filter_disposPtr(inst_);
+  }
+  // Runs mode 3 with a selector; the result, with the ErrorCode and size word.
+  std::uint32_t Dialog(std::uint16_t selector) {
+    size_ = 1234;
+    return plugin_filter_preference(inst_, K7730_PREF_DIALOG, selector, owner_, &size_, &err_);
+  }
+  K7730_SettingsBlock Settings() {
+    K7730_SettingsBlock block{};
+    std::uint32_t size = sizeof block;
+    plugin_filter_preference(inst_, K7730_PREF_GET_BLOCK, 0, &block, &size, nullptr);
+    return block;
+  }
+
+  K7730_FilterInstance* inst_;
+  void* owner_ = reinterpret_cast<void*>(std::uintptr_t{0xABC});
+  std::uint32_t size_ = 0;
+  std::uint16_t err_ = 0xFFFF;
+};
+
+TEST_F(PreferenceTest, CorrectionDialogReportsWhetherTheUserConfirmed) {
+  ui_->OnDialog("CORRECT_UI", [](VirtualDialog& d) {
+    EXPECT_EQ(d.Owner(), 0xABCu);
+    d.Click(kCoInputCurveCheck);  // opens the input editor, which is cancelled
+    d.Click(kCoOk);
+  });
+  EXPECT_EQ(Dialog(K7730_DIALOG_CORRECTION), 1u);
+  EXPECT_EQ(err_, K7730_OK);
+  EXPECT_EQ(size_, 0u);
+  EXPECT_EQ(Settings().inputCurveEnabled, 0u);  // the editor had no script: not confirmed
+
+  const K7730_SettingsBlock before = Settings();
+  ui_->OnDialog("CORRECT_UI", [](VirtualDialog& d) { d.Click(kCoCancel); });
+  EXPECT_EQ(Dialog(K7730_DIALOG_CORRECTION), 0u);
+  EXPECT_EQ(err_, K7730_OK);
+
+  ui_->OnDialog("CORRECT_UI", [](VirtualDialog& d) { d.Click(kCoOk); });
+  platform::FailAllocationAfter(0);
+  EXPECT_EQ(Dialog(K7730_DIALOG_CORRECTION), 0u);
+  platform::FailAllocationAfter(-1);
+  EXPECT_EQ(err_, K7730_ERR_NO_MEMORY);
+  const K7730_SettingsBlock after = Settings();
+  EXPECT_TRUE(SameBytes(after, before));
+}
+
+TEST_F(PreferenceTest, EditorsReportOneWhetherConfirmedOrNot) {
+  ui_->OnDialog("ICCSETUP", [](VirtualDialog& d) {
+    d.Click(kIcIntentSaturation);
+    d.Click(kIcCancel);
+  });
+  EXPECT_EQ(Dialog(K7730_DIALOG_COLOR_MATCHING), 1u);
+  EXPECT_EQ(err_, K7730_OK);
+  EXPECT_EQ(Settings().intent, 0);
+
+  ui_->OnDialog("ICCSETUP", [](VirtualDialog& d) {
+    d.Click(kIcIntentSaturation);
+    d.Click(kIcOk);  // the default profiles may be missing: a warning, still handed back
+  });
+  EXPECT_EQ(Dialog(K7730_DIALOG_COLOR_MATCHING), 1u);
+  EXPECT_EQ(Settings().intent, 2);
+  EXPECT_EQ(Settings().iccEnabled, 0u);  // no dialog but the correction dialog switches a stage
+
+  ui_->OnDialog("MTFSETUP2", [](VirtualDialog& d) {
+    d.Type(1018, "300");
+    d.Click(kMfLoad);  // starts in the module's folder
+    d.Click(kMfOk);
+  });
+  EXPECT_EQ(Dialog(K7730_DIALOG_MTF), 1u);
+  EXPECT_EQ(err_, K7730_OK);
+  EXPECT_EQ(Settings().mtf.coefficients[12], 100);  // the load showed the fields afresh
+  ASSERT_EQ(ui_->dialogs.size(), 1u);
+  EXPECT_EQ(ui_->dialogs[0].initialFolder, ModuleFolder());
+}
+
+TEST_F(PreferenceTest, UnknownSelectorsAndMissingWindowsAreRefused) {
+  EXPECT_EQ(Dialog(5), 0u);
+  EXPECT_EQ(err_, K7730_ERR_BAD_ARGUMENT);
+  EXPECT_EQ(size_, 0u);
+  for (std::uint16_t selector = 0; selector <= 4; ++selector) {
+    err_ = 0;
+    EXPECT_EQ(Dialog(selector), 0u) << selector;  // no script: the dialog cannot be shown
+    EXPECT_EQ(err_, K7730_ERR_BAD_ARGUMENT) << selector;
+  }
+  EXPECT_EQ(ui_->dialogsRun, (std::vector<std::string>{"CORRECT_UI", "TONECURVE", "TONECURVE",
+                                                       "ICCSETUP", "MTFSETUP2"}));
+}
+
+}  // namespace
+}  // namespace k7730::dialogs_test
