@@ -44,8 +44,10 @@ Image RunPage(FilterSession& session, Image& page, const PageRunOptions& options
 
   timer.Begin("start page (tone tables, MTF buffers, colour transform)");
   if (api.initpage(inst, page.width, page.height, options.swap ? 1 : 0, &err) != 1) {
-    const std::string hint = err == K7730_ERR_PROFILE ? "; check the input and output profiles" : "";
-    throw FileError(name, "the module cannot start the page: " + DescribeErrorCode(err) + hint);
+    std::string why;
+    if (err == K7730_ERR_PROFILE || err == K7730_ERR_NO_MEMORY) why = session.ExplainColourFailure();
+    if (why.empty() && err == K7730_ERR_PROFILE) why = "; check the input and output profiles";
+    throw FileError(name, "the module cannot start the page: " + DescribeErrorCode(err) + why);
   }
   guard.onPage = true;
   if (api.startpage(inst, &err) != 1) {
