@@ -99,24 +99,35 @@ void ReportIntent(const LoadedModule& module, const Image& page, const std::stri
   std::printf(" %9.2f\n", darkest / double(quarter));
 }
 
-// The widest max - min of the module's output over the 256 source greys.
-int GreySpread(const LoadedModule& module, const std::string& source, const std::string& printer,
-               std::uint16_t intent, int* worstGrey) {
+struct Spread {
+  int levels = 0, grey = 0;
+};
+
+// The widest max - min over the 256 source greys of a printed ramp.
+Spread GreySpread(const std::vector<std::uint8_t>& printed) {
+  Spread worst;
+  for (int v = 0; v < 256; ++v) {
+    const std::uint8_t* px = &printed[3 * v];
+    const int spread = std::max({px[0], px[1], px[2]}) - std::min({px[0], px[1], px[2]});
+    if (spread > worst.levels) worst = {spread, v};
+  }
+  return worst;
+}
+
+void ReportGreys(const LoadedModule& module, const std::string& source, const std::string& printer,
+                 const Profiles& p, std::uint16_t intent) {
   Image ramp;
   ramp.width = 256;
   ramp.height = 1;
   for (int v = 0; v < 256; ++v) ramp.rgb.insert(ramp.rgb.end(), {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
-  const Image out = ThroughModule(module, ramp, source, printer, intent);
-  int worst = 0;
-  for (int v = 0; v < 256; ++v) {
-    const std::uint8_t* px = &out.rgb[3 * v];
-    const int spread = std::max({px[0], px[1], px[2]}) - std::min({px[0], px[1], px[2]});
-    if (spread > worst) {
-      worst = spread;
-      *worstGrey = v;
-    }
-  }
-  return worst;
+  const Spread ours = GreySpread(ThroughModule(module, ramp, source, printer, intent).rgb);
+  cmsHTRANSFORM t = cmsCreateTransform(p.source, TYPE_RGB_8, p.printer, TYPE_RGB_8, intent, cmsFLAGS_NOCACHE);
+  std::vector<std::uint8_t> theirs(ramp.rgb.size());
+  cmsDoTransform(t, ramp.rgb.data(), theirs.data(), 256);
+  cmsDeleteTransform(t);
+  const Spread reference = GreySpread(theirs);
+  std::printf("  %-11s module %3d levels (grey %3d), LittleCMS %3d levels (grey %3d)\n", kIntents[intent],
+              ours.levels, ours.grey, reference.levels, reference.grey);
 }
 
 int Run(int argc, char** argv) {
@@ -125,12 +136,8 @@ int Run(int argc, char** argv) {
   Profiles p{cmsOpenProfileFromFile(source.c_str(), "r"), cmsOpenProfileFromFile(printer.c_str(), "r"),
              cmsCreateLab4Profile(nullptr)};
   if (p.source == nullptr || p.printer == nullptr) throw HostError("LittleCMS cannot open the profiles");
-  std::printf("grey ramp 0..255, widest channel spread through the module:\n");
-  for (std::uint16_t intent = 0; intent < 3; ++intent) {
-    int at = 0;
-    const int spread = GreySpread(module, source, printer, intent, &at);
-    std::printf("  %-11s %3d levels (grey %d)\n", kIntents[intent], spread, at);
-  }
+  std::printf("grey ramp 0..255, widest channel spread (max - min):\n");
+  for (std::uint16_t intent = 0; intent < 3; ++intent) ReportGreys(module, source, printer, p, intent);
   for (int i = 4; i < argc; ++i) {
     const Image page = ReadImage(argv[i]);
     std::printf("%s (%u x %u): mean ΔE2000 against LittleCMS by source L*\n", argv[i], page.width, page.height);

@@ -106,6 +106,7 @@ int SampleLabToDevice(const cmsUInt16Number in[], cmsUInt16Number out[], void* d
   } else if (cargo->rendering == Rendering::Saturation) {
     lab = k7730::profiles::SaturationToColorimetric(lab);
   }
+  if (cargo->rendering != Rendering::Perceptual) lab = cargo->model->MapIntoGamut(lab);
   const Vec3 rgb = cargo->model->LabToDevice(lab);
   for (int c = 0; c < 3; ++c) out[c] = static_cast<cmsUInt16Number>(std::lround(rgb[c] * 65535.0));
   return 1;
