@@ -192,6 +192,27 @@ Bytes LutProfile(const Bytes& element, std::uint32_t tag) {
   return BuildProfile(spec);
 }
 
+// An ICC v4 lookup element: channel counts, a reserved zero where a lut8 or
+// lut16 has its grid size, then the offsets of its parts.
+Bytes VersionFourLut(const char (&type)[5]) {
+  Bytes b;
+  Append32(b, Sig(type));
+  Append32(b, 0);
+  b.insert(b.end(), {3, 3, 0, 0});
+  for (std::uint32_t offset : {32u, 0u, 0u, 0u, 0u}) Append32(b, offset);
+  b.resize(b.size() + 256, 0);  // room for curves and a CLUT
+  return b;
+}
+
+TEST(ColorWorldBuild, VersionFourLookupElementsStayRefused) {
+  // No fallback to the matrix/TRC tags either: the intent's element is there.
+  ProfileSpec source = MatrixTrcSpec(CurvElement({}));
+  source.tags.push_back({Sig("A2B1"), VersionFourLut("mAB ")});
+  EXPECT_FALSE(BuildsFromBytes(BuildProfile(source), true, 1));
+  EXPECT_TRUE(BuildsFromBytes(BuildProfile(source), true, 0));
+  EXPECT_FALSE(BuildsFromBytes(LutProfile(VersionFourLut("mBA "), Sig("B2A0")), false));
+}
+
 TEST(ColorWorldBuild, InconsistentLutElementsAreRefused) {
   const Bytes good8 = Lut8Element(3, 3, 3, IdentityClut8(3));
   const Bytes good16 = Lut16Element(3, 3, 3, IdentityClut16(3), 4);
