@@ -166,17 +166,18 @@ std::string ProblemOfOpenProfile(ModuleProfile& profile, const std::string& path
   }
   std::error_code ec;
   const std::uint64_t fileSize = std::filesystem::file_size(path, ec);
-  if (!ec && h.size > fileSize) {
+  if (ec) return "";  // nothing more can be judged safely
+  if (h.size > fileSize) {
     return "cut short (its header gives " + std::to_string(h.size) + " bytes, the file has " +
            std::to_string(fileSize) + ")";
   }
-  if (!ec && 132 + 12ull * profile.tagCount() > fileSize) {
+  if (132 + 12ull * profile.tagCount() > fileSize) {
     return "cut short (its tag table of " + std::to_string(profile.tagCount()) +
            " entries runs past the end of the file)";
   }
   const std::vector<K7730_TagEntry> tags = profile.Tags();
   for (const K7730_TagEntry& e : tags) {
-    if (!ec && std::uint64_t{e.offset} + e.size > fileSize) {
+    if (std::uint64_t{e.offset} + e.size > fileSize) {
       return "cut short (its " + QuotedSignature(e.signature) + " element runs past the end of the file)";
     }
   }

@@ -76,6 +76,17 @@ TEST_F(ProfileRefusal, CutShortProfilesAreNamedWithBothSizes) {
   EXPECT_NE(r.output.find("ErrorCode 1000"), std::string::npos) << r.output;
 }
 
+TEST_F(ProfileRefusal, ProfilesTheModuleDoesNotOpenAreNamed) {
+  REQUIRE_COLOUR_MATCHING();
+  Bytes deviceLink = source;
+  std::copy_n("RGB ", 4, deviceLink.begin() + 20);  // an RGB connection space
+  const RunResult r = PrintWith(deviceLink, printer);
+  ExpectRefusal(r, "input profile " + Path("in.icc"),
+                "the module does not open it (it reads RGB, CMYK and Lab profiles with an XYZ or Lab connection "
+                "space)");
+  EXPECT_NE(r.output.find("ErrorCode 1006"), std::string::npos) << r.output;
+}
+
 TEST_F(ProfileRefusal, MissingIntentTablesAreListed) {
   REQUIRE_COLOUR_MATCHING();
   Bytes noRelative = printer;
