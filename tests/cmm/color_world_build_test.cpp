@@ -78,7 +78,17 @@ TEST(ColorWorldBuild, VersionFourAndTwoSrgbAgreeOnEveryNode) {
             const std::size_t at = (i << 14) | (j << 8) | (k << 2) | o;
             worst = std::max(worst, std::abs(para.Grid()[at] - curv.Grid()[at]));
           }
-    EXPECT_LE(worst, 2) << source << " -> " << destination;
+    // The 8-bit tables and the grid come out the same; a level either way
+    // is allowed for the colorants' last digits.
+    EXPECT_LE(worst, 1) << source << " -> " << destination;
+    if (source != v4) continue;
+    // On the 16-bit input side the sampled function and the 1024-entry
+    // table differ by the table's own interpolation error (2 of 65535).
+    double widest = 0;
+    for (int c = 0; c < 3; ++c)
+      for (std::uint32_t v = 0; v < 65536; ++v)
+        widest = std::max(widest, std::abs(double(para.wide()->SourceCurve(c)[v]) - curv.wide()->SourceCurve(c)[v]));
+    EXPECT_LE(widest, 4) << "16-bit source curves";
   }
 }
 
