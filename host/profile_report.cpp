@@ -118,24 +118,34 @@ std::string LutElementProblem(ModuleProfile& profile, std::uint32_t tag) {
   return "";
 }
 
-// Whether the module decodes a TRC element of this start: a 'curv', or a
-// 'para' of a known function type with all its parameters.
+// Why the module cannot decode a parametric TRC; empty when it can: a known
+// function type, all its parameters, a gamma above zero and, where the
+// curve starts at -b / a, a slope a that is not zero.
+std::string ParametricProblem(const std::vector<std::uint8_t>& start, std::uint32_t tag, std::uint32_t size) {
+  static constexpr std::uint32_t kParameters[5] = {1, 3, 4, 5, 7};
+  const std::uint32_t function = start.size() >= 10 ? (start[8] << 8) | start[9] : 0xFFFF;
+  if (function >= 5) {
+    return "a TRC of a type the module does not read (" + QuotedSignature(tag) + " is a 'para' of function type " +
+           std::to_string(function) + ")";
+  }
+  if (size < 12 + 4 * kParameters[function] || start.size() < 12 + 4 * kParameters[function]) {
+    return "its " + QuotedSignature(tag) + " curve is cut short";
+  }
+  const bool flatOrInfinite = static_cast<std::int32_t>(Be32(start, 12)) <= 0;
+  const bool noStart = (function == 1 || function == 2) && Be32(start, 16) == 0;
+  if (flatOrInfinite || noStart) {
+    return "its " + QuotedSignature(tag) + " curve has parameters that make no curve (" +
+           (flatOrInfinite ? "a gamma of zero or below" : "a zero slope") + ")";
+  }
+  return "";
+}
+
+// Why the module cannot decode a TRC element; empty when it can.
 std::string TrcProblem(ModuleProfile& profile, std::uint32_t tag, const K7730_TagEntry& entry) {
-  const std::vector<std::uint8_t> start = profile.ElementStart(tag, 12);
+  const std::vector<std::uint8_t> start = profile.ElementStart(tag, 40);
   const std::uint32_t type = Be32(start, 0);
   if (type == Sig("curv")) return "";
-  if (type == Sig("para")) {
-    static constexpr std::uint32_t kParameters[5] = {1, 3, 4, 5, 7};
-    const std::uint32_t function = start.size() >= 10 ? (start[8] << 8) | start[9] : 0xFFFF;
-    if (function >= 5) {
-      return "a TRC of a type the module does not read (" + QuotedSignature(tag) + " is a 'para' of function type " +
-             std::to_string(function) + ")";
-    }
-    if (entry.size < 12 + 4 * kParameters[function]) {
-      return "its " + QuotedSignature(tag) + " curve is cut short";
-    }
-    return "";
-  }
+  if (type == Sig("para")) return ParametricProblem(start, tag, entry.size);
   return "a TRC of a type the module does not read (" + QuotedSignature(tag) + " is " + QuotedSignature(type) + ")";
 }
 

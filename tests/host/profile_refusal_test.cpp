@@ -114,6 +114,11 @@ TEST_F(ProfileRefusal, VersionFourLookupElementsAndUnknownCurvesAreNamed) {
   for (const char* trc : {"rTRC", "gTRC", "bTRC"}) Retype(para, trc, {'p', 'a', 'r', 'a', 0, 0, 0, 0, 0, 9});
   ExpectRefusal(PrintWith(para, printer), "input profile",
                 "a TRC of a type the module does not read ('rTRC' is a 'para' of function type 9)");
+
+  Bytes flat = source;
+  for (const char* trc : {"rTRC", "gTRC", "bTRC"}) Retype(flat, trc, {'p', 'a', 'r', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  ExpectRefusal(PrintWith(flat, printer), "input profile",
+                "its 'rTRC' curve has parameters that make no curve (a gamma of zero or below)");
 }
 
 TEST_F(ProfileRefusal, VersionFourDisplayProfilesPrint) {
