@@ -11,3 +11,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(K7730_OBJDUMP ${K7730_MINGW_TRIPLET}-objdump)
+
+# GCC for Windows does not align the stack to 32 or 64 bytes for spilled
+# AVX registers yet still spills them with aligned moves; the assembler
+# turns every aligned vector move into an unaligned one, which costs nothing
+# on processors with AVX and removes the fault.
+set(CMAKE_C_FLAGS_INIT "-Wa,-muse-unaligned-vector-move")
+set(CMAKE_CXX_FLAGS_INIT "-Wa,-muse-unaligned-vector-move")
