@@ -112,6 +112,25 @@ TEST_F(Win32FileWrappers, ShortReadFailsAndKeepsTheCount) {
   FileClose(&f);
 }
 
+TEST_F(Win32FileWrappers, SizesOfFourGibibytesAndMoreAreRefused) {
+  // A sparse file just over 4 GiB: its low 32 bits would claim 16 bytes.
+  HANDLE h = ::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER end;
+  end.QuadPart = 0x100000010LL;
+  ASSERT_TRUE(::SetFilePointerEx(h, end, nullptr, FILE_BEGIN));
+  ASSERT_TRUE(::SetEndOfFile(h));
+  ::CloseHandle(h);
+
+  FileHandle f;
+  FileInit(&f);
+  ASSERT_EQ(FileOpenRead(&f, path_.c_str()), 0);
+  std::uint32_t size = 7;
+  EXPECT_EQ(FileGetSize(&f, &size), 1);
+  EXPECT_EQ(size, 7u);
+  FileClose(&f);
+}
+
 TEST(Win32Paths, ProgramFolderUsesBackslashes) {
   char folder[260];
   GetModuleFolder(folder);
