@@ -105,10 +105,18 @@ target_include_directories(ui_services_test PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(ui_services_test PRIVATE k7730_core k7730_cmm k7730_platform gtest_main)
 k7730_wine_test(ui_services_test)
 
-# The README's minimal Windows host, compiled and run as a host would.
-k7730_windows_program(minimal_host minimal_host.c)
-target_compile_definitions(minimal_host PRIVATE K7730FE_DLL="${k7730_z}$<TARGET_FILE:K7730fe>")
-k7730_wine_test(minimal_host)
+# The README's minimal Windows host, taken from the README itself, built
+# next to the DLL and run as a host would run.
+file(READ ${PROJECT_SOURCE_DIR}/README.md k7730_readme)
+string(REGEX MATCH "```c\n(#include <windows.h>[^`]*)```" k7730_host_block "${k7730_readme}")
+if(NOT CMAKE_MATCH_1)
+  message(FATAL_ERROR "README.md has no Windows host example (a ```c block starting with #include <windows.h>)")
+endif()
+file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/readme_host.c CONTENT "${CMAKE_MATCH_1}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+k7730_windows_program(readme_host ${CMAKE_CURRENT_BINARY_DIR}/readme_host.c)
+set_target_properties(readme_host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${K7730_MODULE_DIR})
+k7730_wine_test(readme_host)
 
 # Wine is started before the first test and stopped after the last.
 add_test(NAME windows.wine_start COMMAND ${k7730_wine_run} ${k7730_wine_prefix} cmd /c echo wine-ready)
