@@ -74,19 +74,8 @@ k7730_windows_abi_test(module_folder_test module_folder_test.cpp)
 k7730_windows_abi_test(memory_abi_test memory_abi_test.cpp)
 target_compile_definitions(module_folder_test PRIVATE K7730_EXPECTED_MODULE_FOLDER="${k7730_z}${K7730_MODULE_DIR}")
 
-# Recording line-filter libraries: one complete, six each lacking one entry.
-foreach(variant full 0 1 2 3 4 5)
-  set(lib recording_vorndll_${variant})
-  add_library(${lib} SHARED ${t}/linefilter/recording_vorndll.cpp)
-  set_target_properties(${lib} PROPERTIES PREFIX "")
-  target_link_options(${lib} PRIVATE -static)
-  if(variant STREQUAL "full")
-    target_compile_definitions(${lib} PRIVATE LACKS_ENTRY=-1)
-  else()
-    target_compile_definitions(${lib} PRIVATE LACKS_ENTRY=${variant})
-  endif()
-  list(APPEND recording_libs ${lib})
-endforeach()
+include(${t}/linefilter/recording_libraries.cmake)
+k7730_recording_vorndlls(recording_libs)
 k7730_windows_abi_test(line_filter_abi_test ${t}/linefilter/line_filter_abi_test.cpp)
 target_compile_definitions(line_filter_abi_test PRIVATE
   RECORDING_VORNDLL_DIR="${k7730_z}$<TARGET_FILE_DIR:recording_vorndll_full>"
