@@ -34,7 +34,7 @@ $(WIN64_DIR)/build.ninja: | deps
 	cmake --preset win64 -B $(WIN64_DIR) -DK7730_NATIVE_BUILD_DIR=$(abspath $(BUILD_DIR))
 
 $(WIN32_DIR)/build.ninja: | deps
-	cmake --preset win32 -B $(WIN32_DIR)
+	cmake --preset win32 -B $(WIN32_DIR) -DK7730_NATIVE_BUILD_DIR=$(abspath $(BUILD_DIR))
 
 windows: native-profiles $(WIN64_DIR)/build.ninja $(WIN32_DIR)/build.ninja
 	cmake --build $(WIN64_DIR) -j $(JOBS)
