@@ -43,6 +43,7 @@ function(k7730_wine_test name)
   # at all never counts as a pass.
   set_tests_properties(windows.${name} PROPERTIES
     FIXTURES_REQUIRED wine
+    TIMEOUT 300
     PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]|^480 of 480 lines"
     FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]|\\[  SKIPPED \\]|wine_run:")
 endfunction()
@@ -115,6 +116,7 @@ if(NOT K7730_RUN_UNDER_WINE)
 endif()
 # Wine is started before the first test and stopped after the last.
 add_test(NAME windows.wine_start COMMAND ${k7730_wine_run} ${k7730_wine_prefix} cmd /c echo wine-ready)
-set_tests_properties(windows.wine_start PROPERTIES FIXTURES_SETUP wine PASS_REGULAR_EXPRESSION "wine-ready")
+set_tests_properties(windows.wine_start PROPERTIES FIXTURES_SETUP wine PASS_REGULAR_EXPRESSION "wine-ready"
+                     TIMEOUT 600)
 add_test(NAME windows.wine_stop COMMAND ${k7730_wine_run} ${k7730_wine_prefix} --stop)
 set_tests_properties(windows.wine_stop PROPERTIES FIXTURES_CLEANUP wine)
