@@ -54,6 +54,8 @@ bool FileSeek(FileId file, std::int64_t offset, SeekFrom from);
 bool FileSize(FileId file, std::uint64_t* size);
 bool FileClose(FileId file);
 bool FileExists(const char* path);
+// True when the path names an existing folder.
+bool FolderExists(const char* path);
 
 // ---- The module's own file --------------------------------------------------
 // Writes the full path of the module's file (terminated) when it fits `capacity`.

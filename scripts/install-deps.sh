@@ -8,8 +8,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev libpng-dev libtiff-dev
   icc-profiles-free libgs-common argyll colord-data
-  # The Windows DLLs: cross compilers, GoogleTest's sources for them, and
-  # Wine to run the Windows tests.
+)
+# The Windows DLLs: cross compilers, GoogleTest's sources for them, and
+# Wine to run the Windows tests.
+packages+=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest wine wine64
 )

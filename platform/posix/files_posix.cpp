@@ -107,4 +107,10 @@ bool FileExists(const char* path) {
   return ::stat(path, &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool FolderExists(const char* path) {
+  if (path == nullptr || path[0] == '\0') return false;
+  struct stat st;
+  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 }  // namespace k7730::platform

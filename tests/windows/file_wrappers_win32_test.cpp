@@ -137,6 +137,10 @@ TEST(Win32Paths, ProgramFolderUsesBackslashes) {
   ASSERT_GT(std::strlen(folder), 2u);
   EXPECT_EQ(std::strchr(folder, '/'), nullptr) << folder;
   EXPECT_EQ(std::string(PathFileName("C:\\dir\\file.icc")), "file.icc");
+  EXPECT_TRUE(platform::FolderExists(folder));
+  EXPECT_FALSE(platform::FileExists(folder));
+  std::strcat(folder, "\\no such folder");
+  EXPECT_FALSE(platform::FolderExists(folder));
 }
 
 }  // namespace
