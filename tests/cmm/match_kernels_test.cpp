@@ -20,7 +20,8 @@ namespace k7730::test {
 namespace {
 
 constexpr std::uint8_t kUntouched = 0xCD;
-constexpr cmm::KernelSet kSets[] = {cmm::KernelSet::Scalar, cmm::KernelSet::Avx2, cmm::KernelSet::Avx512};
+constexpr cmm::KernelSet kSets[] = {cmm::KernelSet::Scalar, cmm::KernelSet::Baseline, cmm::KernelSet::Avx2,
+                                     cmm::KernelSet::Avx512};
 
 enum class Kind { Lut3to3, Wide3to3, Lut3to4, Lut4to3, Lut4to4 };
 constexpr Kind kAllKinds[] = {Kind::Lut3to3, Kind::Wide3to3, Kind::Lut3to4, Kind::Lut4to3, Kind::Lut4to4};
