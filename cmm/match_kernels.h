@@ -35,23 +35,29 @@ bool KernelIsPlanar(std::uint32_t id);
 // The plain reference kernel; null for an unknown kernel id.
 MatchKernel ScalarKernel(std::uint32_t id);
 
+// The two ways the vector kernels go through a run: blocks of pixels, one
+// in each lane, or one pixel after the other with its output channels in
+// the lanes (sets from AVX2 up) and the reference's one-entry cache.
+// Fastest is whichever of them the benchmarks found faster for the set.
+enum class MatchPath { Fastest, Blocks, OneByOne };
+
 // The vector kernel of one instruction set (match_kernels_inl.h compiled
-// for it); null for an unknown id. Call only where the processor has the
-// set.
+// for it); null for an unknown id or a path the set lacks. Call only where
+// the processor has the set.
 namespace baseline {
-MatchKernel VectorKernel(std::uint32_t id);
+MatchKernel VectorKernel(std::uint32_t id, MatchPath path = MatchPath::Fastest);
 }
 namespace avx2 {
-MatchKernel VectorKernel(std::uint32_t id);
+MatchKernel VectorKernel(std::uint32_t id, MatchPath path = MatchPath::Fastest);
 }
 namespace avx512 {
-MatchKernel VectorKernel(std::uint32_t id);
+MatchKernel VectorKernel(std::uint32_t id, MatchPath path = MatchPath::Fastest);
 }
 
 // Every implementation by itself, for checking each against the scalar
 // one: null when the processor lacks the set or the kernel is unknown.
 enum class KernelSet { Scalar, Baseline, Avx2, Avx512 };
-MatchKernel KernelFrom(KernelSet set, std::uint32_t id);
+MatchKernel KernelFrom(KernelSet set, std::uint32_t id, MatchPath path = MatchPath::Fastest);
 
 // What the exports run: for the active instruction set, its vector kernel
 // where that is faster than the scalar one, else the scalar one.

@@ -14,6 +14,7 @@ K7730_TARGET_BEGIN("avx2")
 namespace k7730::cmm::avx2 {
 #define K7730_LANES 8
 #define K7730_USE_AVX2 1
+#define K7730_FASTEST_PATH OneByOne
 #include "cmm/match_kernels_inl.h"
 }  // namespace k7730::cmm::avx2
 K7730_TARGET_END

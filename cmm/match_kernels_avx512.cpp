@@ -15,6 +15,7 @@ K7730_TARGET_BEGIN("avx512f,avx512bw,avx512vbmi")
 namespace k7730::cmm::avx512 {
 #define K7730_LANES 16
 #define K7730_USE_AVX512 1
+#define K7730_FASTEST_PATH OneByOne
 #include "cmm/match_kernels_inl.h"
 }  // namespace k7730::cmm::avx512
 K7730_TARGET_END

@@ -2,6 +2,10 @@
 // plain loads where the wider sets gather.
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "cmm/instruction_set_target.h"
 #include "cmm/match_kernels.h"
 #include "cmm/match_pixel.h"
@@ -9,5 +13,6 @@
 
 namespace k7730::cmm::baseline {
 #define K7730_LANES 4
+#define K7730_FASTEST_PATH Blocks
 #include "cmm/match_kernels_inl.h"
 }  // namespace k7730::cmm::baseline

@@ -105,11 +105,14 @@ void Run(const World& w, cmm::MatchKernel kernel, const K7730_PlaneMap* src, con
   }
 }
 
-// The export (null) and each implementation this processor has.
+// The export (null) and each implementation this processor has, on both
+// paths of the vector kernels.
 std::vector<std::pair<cmm::MatchKernel, std::string>> Implementations(std::uint32_t id) {
   std::vector<std::pair<cmm::MatchKernel, std::string>> out = {{nullptr, "export"}};
   for (cmm::KernelSet set : kSets)
-    if (cmm::MatchKernel k = cmm::KernelFrom(set, id)) out.push_back({k, "set " + std::to_string(int(set))});
+    for (cmm::MatchPath path : {cmm::MatchPath::Blocks, cmm::MatchPath::OneByOne})
+      if (cmm::MatchKernel k = cmm::KernelFrom(set, id, path))
+        out.push_back({k, "set " + std::to_string(int(set)) + " path " + std::to_string(int(path))});
   return out;
 }
 
