@@ -4,6 +4,7 @@
 #include "tonecurve/curve_file_io.h"
 #include "tonecurve/curve_reset.h"
 #include "tonecurve/curve_table.h"
+#include "tonecurve/gamma_table.h"
 #include "tonecurve/polarity.h"
 #include "ui/file_wrappers.h"
 #include "ui/path_utils.h"
@@ -144,7 +145,7 @@ Blocks ReadBlocks(FileHandle* file, int numbering, std::uint16_t filePolarity, T
         if (!ReadWord(file, &gamma)) return Blocks::Truncated;
         set.gammaHundredths[c] = static_cast<std::int16_t>(gamma);
         set.pointCount[c] = 0;
-        ComputeGammaTable(set.gammaHundredths[c] * 0.01, set.tables[c]);
+        GammaTableFixedBlack(set.gammaHundredths[c] * 0.01, set.tables[c]);
         if (filePolarity == kPolarityInk) ReverseInvertTable(set.tables[c]);
         break;
       }

@@ -8,6 +8,7 @@
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_reset.h"
 #include "tonecurve/curve_table.h"
+#include "tonecurve/gamma_table.h"
 #include "tonecurve/polarity.h"
 #include "ui/scripted_ui.h"
 
@@ -134,7 +135,7 @@ TEST(CurveFile, RandomValidSetsRoundTrip) {
       } else if (set.mode[c] == kModeFreeHand) {
         for (auto& e : set.tables[c]) e = static_cast<std::uint8_t>(rng());
       } else {
-        ComputeGammaTable(set.gammaHundredths[c] * 0.01, set.tables[c]);
+        GammaTableFixedBlack(set.gammaHundredths[c] * 0.01, set.tables[c]);
         if (set.polarity == kPolarityInk) ReverseInvertTable(set.tables[c]);
       }
     }
