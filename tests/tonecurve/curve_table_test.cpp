@@ -5,7 +5,6 @@
 #include <random>
 
 #include "tonecurve/curve_table.h"
-#include "tonecurve/gamma_table.h"
 
 namespace k7730 {
 namespace {
@@ -124,26 +123,6 @@ TEST(CurveTable, HostileSetsStayInBounds) {
   t.fill(77);
   for (int n : {1, 0, -5}) ComputeCurveTable(one, n, t.data());
   for (auto v : t) EXPECT_EQ(v, 77);
-}
-
-TEST(GammaTable, WorkedValuesAndHostileGammas) {
-  Table t{};
-  GammaTableFixedBlack(1.0, t.data());
-  for (int x = 0; x < 256; ++x) EXPECT_EQ(t[x], x);
-  GammaTableFixedBlack(2.0, t.data());
-  EXPECT_EQ(t[128], 64);
-  for (double g : {0.01, 0.45, 2.2, 10.0, 327.67}) {
-    GammaTableFixedBlack(g, t.data());
-    EXPECT_EQ(t[0], 0) << g;
-    EXPECT_EQ(t[255], 255) << g;
-    for (int x = 1; x < 256; ++x) EXPECT_GE(t[x], t[x - 1]) << g;
-  }
-  // Zero and negative gammas: 0 then 255 throughout, no division by zero.
-  for (double g : {0.0, -1.0, -327.68}) {
-    GammaTableFixedBlack(g, t.data());
-    EXPECT_EQ(t[0], 0) << g;
-    for (int x = 1; x < 256; ++x) EXPECT_EQ(t[x], 255) << g;
-  }
 }
 
 }  // namespace
