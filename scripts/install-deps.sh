@@ -9,6 +9,7 @@ packages=(
   liblcms2-dev libpng-dev libtiff-dev
   icc-profiles-free libgs-common argyll colord-data
   libcups2-dev libcupsimage2-dev cups cups-client cups-filters
+  libcli11-dev
 )
 # The Windows DLLs: cross compilers, GoogleTest's sources for them, and
 # Wine to run the Windows tests.
