@@ -86,24 +86,13 @@ ToneCurveTables ParseNativeToneCurves(std::span<const std::uint8_t> bytes, const
 }
 
 ToneCurveTables ParseRawTables(std::span<const std::uint8_t> bytes, const std::string& path) {
-  if (bytes.size() != 768 && bytes.size() != 1280) {
+  ToneCurveSet set;
+  ResetCurveSet(set);
+  if (!ParseRawTableBytes(ByteView(bytes.data(), bytes.size()), set)) {
     throw FileError(path, "a raw table file holds 768 or 1280 bytes, this one " + std::to_string(bytes.size()));
   }
   ToneCurveTables result;
-  for (auto& t : result.tables) {
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<std::uint8_t>(i);
-  }
-  if (bytes.size() == 768) {
-    for (int c = 1; c <= 3; ++c) std::copy_n(bytes.data() + (c - 1) * 256, 256, result.tables[c].begin());
-  } else {
-    // The common table is folded into each colour table: channel first,
-    // common second.
-    CurveTable common{};
-    std::copy_n(bytes.data(), 256, common.begin());
-    for (int c = 1; c <= 3; ++c) {
-      for (int i = 0; i < 256; ++i) result.tables[c][i] = common[bytes[c * 256 + i]];
-    }
-  }
+  for (int c = 0; c < kChannels; ++c) std::copy_n(set.tables[c], 256, result.tables[c].begin());
   return result;
 }
 

@@ -168,4 +168,21 @@ int ParseCurveBytes(cmm::ByteView bytes, int numbering, ToneCurveSet& set) {
   return kCurveFileUnsupported;
 }
 
+bool ParseRawTableBytes(cmm::ByteView bytes, ToneCurveSet& set) {
+  if (bytes.size() != kRawThreeTables && bytes.size() != kRawFiveTables) return false;
+  ResetCurveSetForRawTables(set);
+  const int first = bytes.size() == kRawThreeTables ? 1 : 0;
+  Reader r(bytes);
+  for (int c = first; c <= 3; ++c) r.Bytes(set.tables[c], kTableBytes);
+  if (first == 0) {
+    // Fold the common table into the colour channels: the channel's table
+    // acts first, the common table second.
+    for (int c = 1; c <= 3; ++c) {
+      for (std::uint8_t& entry : set.tables[c]) entry = set.tables[0][entry];
+    }
+  }
+  FillIdentityTable(set.tables[0]);
+  return true;
+}
+
 }  // namespace k7730

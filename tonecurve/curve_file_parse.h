@@ -1,5 +1,6 @@
-// The native tone-curve file in memory: its layout check and the reading of
-// its channel blocks, shared by the module's Load and the print command.
+// Tone-curve files in memory, shared by the module's Load and the print
+// command: the native file's layout check and channel blocks, and raw table
+// files.
 #pragma once
 
 #include <cstddef>
@@ -40,5 +41,16 @@ int CheckCurveBytes(cmm::ByteView bytes, std::uint64_t fileSize, int numbering);
 // early): every channel reset, polarity kept. kCurveFileUnsupported: the set
 // is unchanged.
 int ParseCurveBytes(cmm::ByteView bytes, int numbering, ToneCurveSet& set);
+
+// Raw table files: 768 bytes (tables of channels 1..3) or 1280 bytes
+// (channels 0..3, the common table folded into 1..3; the fifth table is not
+// read).
+inline constexpr std::size_t kRawThreeTables = 3 * curvefile::kTableBytes;
+inline constexpr std::size_t kRawFiveTables = 5 * curvefile::kTableBytes;
+
+// Every channel becomes a free-hand table, channel 0 and 4 the identity,
+// channels 1..3 the file's; polarity unchanged. False, with the set
+// unchanged, for any other length.
+bool ParseRawTableBytes(cmm::ByteView bytes, ToneCurveSet& set);
 
 }  // namespace k7730
