@@ -71,31 +71,6 @@ class ByteView {
   std::size_t size_ = 0;
 };
 
-// Reads one value after the other from the start of a view; a read that
-// does not fit fails and leaves the position where it was.
-class ByteCursor {
- public:
-  explicit ByteCursor(ByteView view) : view_(view) {}
-
-  std::size_t Remaining() const { return view_.size() - position_; }
-  bool U16(std::uint16_t* out) { return Advance(view_.U16(position_, out), 2); }
-  bool Bytes(std::uint8_t* out, std::size_t count) {
-    if (!view_.Has(position_, count)) return false;
-    for (std::size_t i = 0; i < count; ++i) out[i] = view_.data()[position_ + i];
-    position_ += count;
-    return true;
-  }
-  bool Skip(std::size_t count) { return Advance(view_.Has(position_, count), count); }
-
- private:
-  bool Advance(bool ok, std::size_t count) {
-    if (ok) position_ += count;
-    return ok;
-  }
-  ByteView view_;
-  std::size_t position_ = 0;
-};
-
 // A view of 16-bit big-endian entries, checked once when it is made.
 class BigEndian16Array {
  public:

@@ -306,8 +306,13 @@ template <int In, bool Wide>
 K7730_VECTOR_INLINE std::uint32_t InterpolateChannels(const std::uint8_t* p, const CellTables& t, const std::uint32_t* c) {
   typedef std::int32_t I8x __attribute__((vector_size(32)));
   typedef std::int32_t I4x __attribute__((vector_size(16)));
-  auto low = [](I8x v) { return I4x{v[0], v[1], v[2], v[3]}; };
-  auto high = [](I8x v) { return I4x{v[4], v[5], v[6], v[7]}; };
+  auto low = [](I8x v) { return (I4x)_mm256_castsi256_si128((__m256i)v); };
+  auto high = [](I8x v) { return (I4x)_mm256_extracti128_si256((__m256i)v, 1); };
+  // Byte `at` of each 32-bit lane, lowest lane first, in one word.
+  auto byteOfLanes = [](__m128i v, char at) {
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(
+        _mm_shuffle_epi8(v, _mm_setr_epi8(at, at + 4, at + 8, at + 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1))));
+  };
   I4x s;
   if constexpr (In == 3) {
     const __m256i factors = _mm256_set1_epi32(static_cast<int>(t.lastPair[c[2]]));
@@ -320,9 +325,9 @@ K7730_VECTOR_INLINE std::uint32_t InterpolateChannels(const std::uint8_t* p, con
       typedef std::uint32_t U8x __attribute__((vector_size(32)));
       typedef std::uint32_t U4x __attribute__((vector_size(16)));
       const U8x e = ((U8x)a << 8) + ((U8x)b - (U8x)a) * (U8x)w1;
-      const U4x el = {e[0], e[1], e[2], e[3]}, eh = {e[4], e[5], e[6], e[7]};
-      const U4x r = ((el << 8) + (eh - el) * (U4x)w0 + 0x800000u) >> 24;
-      return r[0] | (r[1] << 8) | (r[2] << 16) | (r[3] << 24);
+      const U4x el = (U4x)low((I8x)e), eh = (U4x)high((I8x)e);
+      // (s + 0x800000) >> 24 is byte 3 of each lane after the add.
+      return byteOfLanes((__m128i)((el << 8) + (eh - el) * (U4x)w0 + 0x800000u), 3);
     } else {
       const I8x e = EdgeNext(a, b, w1);
       s = EdgeNext(low(e), high(e), w0);
@@ -341,9 +346,8 @@ K7730_VECTOR_INLINE std::uint32_t InterpolateChannels(const std::uint8_t* p, con
     const I8x e = EdgeNext(EdgeNext(s00, s01, w2), EdgeNext(s10, s11, w2), w1);
     s = EdgeNext(low(e), high(e), w0);
   }
-  // (s + 128) >> 8 fits a byte.
-  const I4x r = (s + 128) >> 8;
-  return std::uint32_t(r[0]) | (std::uint32_t(r[1]) << 8) | (std::uint32_t(r[2]) << 16) | (std::uint32_t(r[3]) << 24);
+  // (s + 128) >> 8 fits a byte: byte 1 of each lane after the add.
+  return byteOfLanes((__m128i)(s + 128), 1);
 }
 
 // Pixel after pixel with the reference's one-entry cache.

@@ -106,6 +106,9 @@ std::size_t PairedLine(const MtfState& state, const TapPair* pairs, int pairCoun
 }
 
 // ---- Byte tables --------------------------------------------------------------
+// Only AVX-512 VBMI holds a 256-byte table in registers. Gathers from widened
+// tables (AVX2) measured no faster than the plain pass for one table set
+// and slower for two, so the other sets leave the tables to it.
 #if K7730_USE_AVX512
 // 256-byte tables held in registers and looked up with VBMI byte permutes,
 // 64 pixels (three vectors) a block. Byte j of vector k in a block belongs

@@ -11,7 +11,7 @@ namespace {
 using namespace curvefile;
 
 // Header plus five channels with the largest payload (a table).
-constexpr std::size_t kLargestFile = kHeaderBytes + kCurveChannels * (kChannelHeaderBytes + kTableBytes);
+constexpr std::size_t kLargestFile = kCurveFileReadLimit;
 
 // Appends big-endian words and raw bytes to a fixed buffer; refuses anything
 // that would not fit.
