@@ -22,14 +22,32 @@ void TwoEntryTable8(double e0, double e1, std::uint8_t out[256]) {
   for (int i = 0; i < 256; ++i) out[i] = static_cast<std::uint8_t>(TruncLimited(i * slope, 255.0));
 }
 
+// A curve as 'curv' entries: the element's own, or for a 'para' the
+// samples of its function, held here as big-endian bytes like the element's.
 struct CurvElement {
   BigEndian16Array entries;
   std::uint32_t count = 0;
+  std::uint8_t sampled[2 * kParaSamples];
 };
+
+bool ReadParametric(ByteView element, CurvElement* curv) {
+  std::uint16_t values[kParaSamples];
+  if (!SampleParametricCurve(element, values)) return false;
+  for (std::uint32_t i = 0; i < kParaSamples; ++i) {
+    curv->sampled[2 * i] = static_cast<std::uint8_t>(values[i] >> 8);
+    curv->sampled[2 * i + 1] = static_cast<std::uint8_t>(values[i] & 0xFF);
+  }
+  curv->count = kParaSamples;
+  bool ok = false;
+  curv->entries = BigEndian16Array(ByteView(curv->sampled, sizeof curv->sampled), 0, kParaSamples, &ok);
+  return ok;
+}
 
 bool ReadCurv(ByteView element, CurvElement* curv) {
   std::uint32_t type = 0;
-  if (!element.U32(0, &type) || type != kCurvType) return false;
+  if (!element.U32(0, &type)) return false;
+  if (type == kParaType) return ReadParametric(element, curv);
+  if (type != kCurvType) return false;
   if (!element.U32(8, &curv->count)) return false;
   bool ok = false;
   curv->entries = BigEndian16Array(element, 12, curv->count, &ok);
@@ -70,9 +88,9 @@ void Lut16CurvesToTables8(std::uint32_t count, std::uint32_t channels, const Big
     ResampleTable8(entries, static_cast<std::size_t>(c) * count, count, out[c]);
 }
 
-bool CurveToTable8(ByteView element, std::uint8_t out[256]) {
-  CurvElement curv;
-  if (!ReadCurv(element, &curv)) return false;
+namespace {
+
+void CurvTable8(const CurvElement& curv, std::uint8_t out[256]) {
   if (curv.count == 0) {
     SetIdentityCurves(reinterpret_cast<std::uint8_t(*)[256]>(out), 1);
   } else if (curv.count == 1) {
@@ -86,13 +104,9 @@ bool CurveToTable8(ByteView element, std::uint8_t out[256]) {
   } else {
     ResampleTable8(curv.entries, 0, curv.count, out);
   }
-  return true;
 }
 
-bool CurveToTables8And16(ByteView element, std::uint8_t out8[256], std::uint32_t* out16) {
-  if (!CurveToTable8(element, out8)) return false;
-  CurvElement curv;
-  ReadCurv(element, &curv);
+void CurvTable16(const CurvElement& curv, std::uint32_t* out16) {
   const std::uint32_t n = curv.count;
   if (n == 0) {
     for (std::uint32_t v = 0; v < 65536; ++v) out16[v] = v;
@@ -122,6 +136,22 @@ bool CurveToTables8And16(ByteView element, std::uint8_t out8[256], std::uint32_t
       out16[v] = TruncLimited(y + 0.5, 65535.0);
     }
   }
+}
+
+}  // namespace
+
+bool CurveToTable8(ByteView element, std::uint8_t out[256]) {
+  CurvElement curv;
+  if (!ReadCurv(element, &curv)) return false;
+  CurvTable8(curv, out);
+  return true;
+}
+
+bool CurveToTables8And16(ByteView element, std::uint8_t out8[256], std::uint32_t* out16) {
+  CurvElement curv;
+  if (!ReadCurv(element, &curv)) return false;
+  CurvTable8(curv, out8);
+  CurvTable16(curv, out16);
   return true;
 }
 

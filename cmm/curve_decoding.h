@@ -9,6 +9,10 @@
 namespace k7730::cmm {
 
 inline constexpr std::uint32_t kCurvType = 0x63757276;  // 'curv'
+inline constexpr std::uint32_t kParaType = 0x70617261;  // 'para'
+// A 'para' element is decoded as the 'curv' of this many entries sampled
+// from its function.
+inline constexpr std::uint32_t kParaSamples = 4096;
 
 // Resamples `count` 16-bit entries (entries[first .. first+count-1], count of
 // at least 2) to a 256-entry byte table.
@@ -19,8 +23,16 @@ void ResampleTable8(const BigEndian16Array& entries, std::size_t first, std::uin
 void Lut16CurvesToTables8(std::uint32_t count, std::uint32_t channels, const BigEndian16Array& entries,
                           std::uint8_t (*out)[256]);
 
-// Decodes a 'curv' element. False, with the outputs untouched, when the
-// element is not a 'curv' or its entries do not fit it.
+// Samples a 'para' element's function at i / 4095 (i = 0..4095), limited to
+// 0..1 and rounded to 16 bits. False when the element is not a 'para', its
+// function type is unknown, its parameters do not fit the element, or they
+// make no curve (a gamma of zero or below, a zero slope where the function
+// divides by it).
+bool SampleParametricCurve(ByteView element, std::uint16_t out[kParaSamples]);
+
+// Decodes a 'curv' element, or a 'para' element as the 'curv' of its
+// samples. False, with the outputs untouched, when the element is neither
+// or its entries do not fit it.
 bool CurveToTable8(ByteView element, std::uint8_t out[256]);
 // The same 256-byte table and a 65536-entry table on the 16-bit scale.
 bool CurveToTables8And16(ByteView element, std::uint8_t out8[256], std::uint32_t* out16);

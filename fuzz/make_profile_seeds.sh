@@ -11,7 +11,8 @@ profiles=()
 for p in "$generated"/*.icc \
          /usr/share/color/icc/sRGB.icc /usr/share/color/icc/LStar-RGB.icc \
          /usr/share/color/icc/ghostscript/{srgb,a98,scrgb,esrgb,default_cmyk,ps_cmyk}.icc \
-         /usr/share/color/icc/colord/{sRGB,Crayons}.icc /usr/share/color/argyll/ref/Rec2020.icm; do
+         /usr/share/color/icc/colord/{sRGB,Crayons,AdobeRGB1998,Bluish,Gamma5000K}.icc \
+         /usr/share/color/argyll/ref/Rec2020.icm; do
   [ -f "$p" ] && profiles+=("$p")
 done
 

@@ -9,21 +9,13 @@
 #include "byte_reader.h"
 #include "file_bytes.h"
 #include "host_error.h"
+#include "profile_report.h"
 #include "settings_record.h"
 #include "tone_curve_file.h"
 
 namespace k7730::host {
 
 namespace {
-
-std::string Signature(std::uint32_t s) {
-  std::string text;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    const char c = static_cast<char>((s >> shift) & 0xFF);
-    text += (c >= 0x20 && c < 0x7F) ? c : '?';
-  }
-  return "'" + text + "'";
-}
 
 // Settings records outlive the working folder they were made in.
 std::string AbsolutePath(const std::string& path) {
@@ -38,7 +30,7 @@ std::string RgbProfileProblem(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < 128) return "not an ICC profile (shorter than a profile header)";
   if (Be32At(bytes, 36) != 0x61637370) return "not an ICC profile (no 'acsp' signature)";
   const std::uint32_t space = Be32At(bytes, 16);
-  if (space != 0x52474220) return "not an RGB profile (its data colour space is " + Signature(space) + ")";
+  if (space != 0x52474220) return "not an RGB profile (its data colour space is " + QuotedSignature(space) + ")";
   return "";
 }
 
@@ -204,8 +196,40 @@ void FilterSession::ApplyColorMatching(const StageOptions& s, const Image* image
   std::uint16_t err = 0;
   if (module_.Api().setIccProfile(inst_, 1, input.c_str(), output.c_str(), intent, &err) != 1) {
     throw HostError(input + ", " + output + ": the module refused the profiles for colour matching: " +
-                    DescribeErrorCode(err));
+                    DescribeErrorCode(err) + ExplainProfiles(input, output, intent));
   }
+}
+
+std::string FilterSession::ExplainProfiles(const std::string& input, const std::string& output,
+                                           std::uint16_t intent) const {
+  std::string text;
+  for (const auto& [path, role] : {std::pair{&input, ProfileRole::Source}, std::pair{&output, ProfileRole::Destination}}) {
+    const std::string problem = ProfileProblem(module_.Api(), *path, role, intent);
+    if (!problem.empty()) text += std::string("; ") + RoleName(role) + " " + *path + ": " + problem;
+  }
+  return text;
+}
+
+std::string FilterSession::ExplainColourFailure() const {
+  const K7730_SettingsBlock b = DecodeSettings(GetBlock());
+  if (b.iccEnabled != 1) return "";
+  return ExplainProfiles(std::string(b.inputProfilePath, strnlen(b.inputProfilePath, K7730_PATH_FIELD)),
+                         std::string(b.outputProfilePath, strnlen(b.outputProfilePath, K7730_PATH_FIELD)),
+                         static_cast<std::uint16_t>(b.intent));
+}
+
+std::vector<std::string> FilterSession::DescribeColourMatching() const {
+  const K7730_SettingsBlock b = DecodeSettings(GetBlock());
+  if (b.iccEnabled != 1) return {};
+  const auto intent = static_cast<std::uint16_t>(b.intent);
+  std::vector<std::string> lines{std::string("intent:  ") + IntentName(intent <= 2 ? intent : 0)};
+  for (const auto& [field, role] : {std::pair{b.inputProfilePath, ProfileRole::Source},
+                                    std::pair{b.outputProfilePath, ProfileRole::Destination}}) {
+    const std::string path(field, strnlen(field, K7730_PATH_FIELD));
+    lines.push_back(std::string(role == ProfileRole::Source ? "input:   " : "printer: ") + path + ": " +
+                    DescribeProfile(module_.Api(), path, role, intent));
+  }
+  return lines;
 }
 
 void FilterSession::RecordMtfName(const std::string& file) {

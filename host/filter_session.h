@@ -33,6 +33,14 @@ class FilterSession {
   // The printer profile when colour matching is on, else empty.
   std::string ActiveOutputProfile() const;
 
+  // Why the module cannot use the settings' profiles, as "; printer
+  // profile PATH: reason" for each one found at fault; empty when colour
+  // matching is off or nothing is found.
+  std::string ExplainColourFailure() const;
+  // For --verbose: the intent and both profiles (class, version, the tags
+  // the intent reads); empty when colour matching is off.
+  std::vector<std::string> DescribeColourMatching() const;
+
   // The stages that will run on a page, in pipeline order, for messages.
   std::vector<std::string> PlannedStages(bool swap) const;
 
@@ -45,6 +53,7 @@ class FilterSession {
   void ApplyColorMatching(const StageOptions& stages, const Image* image, const std::string& imagePath);
   void SwitchOff(std::uint16_t selector);
   void RecordMtfName(const std::string& file);
+  std::string ExplainProfiles(const std::string& input, const std::string& output, std::uint16_t intent) const;
   std::string SaveEmbeddedProfile(const Image& image, const std::string& imagePath);
 
   const LoadedModule& module_;

@@ -52,6 +52,9 @@ int PrintPage(const Options& o, Console& console) {
   console.Detail("page:    " + o.input + ", " + std::to_string(page.width) + " x " +
                  std::to_string(page.height) + " pixels");
   console.Detail("stages:  " + JoinStages(stages));
+  if (o.verbose) {
+    for (const std::string& line : session.DescribeColourMatching()) console.Detail(line);
+  }
 
   PageRunOptions run;
   run.bandHeight = o.bandHeight;

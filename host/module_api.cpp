@@ -41,6 +41,11 @@ LoadedModule::LoadedModule(const std::string& path) : path_(path) {
   Resolve(handle_, api_.doBand, "plugin_filter_do");
   Resolve(handle_, api_.endpage, "plugin_filter_endpage");
   Resolve(handle_, api_.freepage, "plugin_filter_freepage");
+  Resolve(handle_, api_.openProfile, "SDKCMOpenProfile");
+  Resolve(handle_, api_.closeProfile, "SDKCMCloseProfile");
+  Resolve(handle_, api_.getProfileHeader, "SDKCMGetProfileHeader");
+  Resolve(handle_, api_.getTagTableInfo, "SDKCMGetTagTableInfo");
+  Resolve(handle_, api_.getPartialProfileElement, "SDKCMGetPartialProfileElement");
   if (api_.open == nullptr || api_.close == nullptr || api_.disposPtr == nullptr ||
       api_.preference == nullptr) {
     ::dlclose(handle_);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "k7730fe.h"
+#include "k7730fe_cmm.h"
 
 namespace k7730::host {
 
@@ -24,6 +25,18 @@ struct ModuleApi {
   decltype(&plugin_filter_do) doBand = nullptr;
   decltype(&plugin_filter_endpage) endpage = nullptr;
   decltype(&plugin_filter_freepage) freepage = nullptr;
+  // The colour engine's profile access, used to explain a profile the
+  // module cannot use; null when the build lacks it.
+  decltype(&SDKCMOpenProfile) openProfile = nullptr;
+  decltype(&SDKCMCloseProfile) closeProfile = nullptr;
+  decltype(&SDKCMGetProfileHeader) getProfileHeader = nullptr;
+  decltype(&SDKCMGetTagTableInfo) getTagTableInfo = nullptr;
+  decltype(&SDKCMGetPartialProfileElement) getPartialProfileElement = nullptr;
+
+  bool CanReadProfiles() const {
+    return openProfile != nullptr && closeProfile != nullptr && getProfileHeader != nullptr &&
+           getTagTableInfo != nullptr && getPartialProfileElement != nullptr;
+  }
 };
 
 class LoadedModule {

@@ -18,8 +18,10 @@ ModulePage::ModulePage(FilterSession& session, std::uint32_t width, std::uint32_
   module_.Require(reinterpret_cast<const void*>(api.freepage), "plugin_filter_freepage", "running pages");
   std::uint16_t err = 0;
   if (api.initpage(inst_, width, height, swap ? 1 : 0, &err) != 1) {
-    const std::string hint = err == K7730_ERR_PROFILE ? "; check the input and output profiles" : "";
-    throw FileError(name_, "the module cannot start the page: " + DescribeErrorCode(err) + hint);
+    std::string why;
+    if (err == K7730_ERR_PROFILE || err == K7730_ERR_NO_MEMORY) why = session.ExplainColourFailure();
+    if (why.empty() && err == K7730_ERR_PROFILE) why = "; check the input and output profiles";
+    throw FileError(name_, "the module cannot start the page: " + DescribeErrorCode(err) + why);
   }
   onPage_ = true;
 }

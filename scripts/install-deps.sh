@@ -10,6 +10,12 @@ packages=(
   icc-profiles-free libgs-common argyll colord-data
   libcups2-dev libcupsimage2-dev cups cups-client cups-filters
 )
+# The Windows DLLs: cross compilers, GoogleTest's sources for them, and
+# Wine to run the Windows tests.
+packages+=(
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  googletest wine wine64
+)
 
 missing=()
 for p in "${packages[@]}"; do

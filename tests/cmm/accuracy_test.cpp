@@ -52,6 +52,7 @@ TEST(ChainAccuracy, ProfileToItselfKeepsEveryGridNode) {
   } cases[] = {{kGamma22, 4, 1},
                {kTable256, 4, 1},
                {kTable1024, 4, 1},
+               {kParaV4, 4, 1},
                {kLut16, 10, 1.5},
                {kIcc + "sRGB.icc", 4, 1},
                {kIcc + "ghostscript/a98.icc", 4, 1},
@@ -191,6 +192,7 @@ TEST(ChainAccuracy, LittleCmsAgreesWithinTheEightBitLabBudget) {
       {kTable1024, kLut8, 2},       {kGamma22, kCmykLut16, 1},      {kLut8, kCmykLut8, 0},
       {kCmykLut8, kLut16, 1},       {kCmykLut16, kGamma22, 2},      {kCmykLut16, kCmykLut8, 1},
       {kIcc + "sRGB.icc", kLut8, 1}, {kIcc + "sRGB.icc", defaultCmyk, 1}, {defaultCmyk, kLut16, 1},
+      {kParaV4, kLut16, 1},         {kLut16, kParaV4, 0},           {kIcc + "colord/AdobeRGB1998.icc", kLut8, 1},
   };
   std::mt19937 rng(4);
   for (const Pair& p : pairs) {

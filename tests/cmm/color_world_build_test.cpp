@@ -3,6 +3,10 @@
 // back as specified) without a crash.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
 #include "profile_builder.h"
 #include "world_fixture.h"
 
@@ -37,9 +41,60 @@ TEST(ColorWorldBuild, DebianProfilesBuildBothWays) {
   }
 }
 
+TEST(ColorWorldBuild, VersionFourMatrixProfilesBuildBothWays) {
+  // colord's profiles: 'para' TRCs of function types 0 and 3, one 'curv'.
+  for (const char* name : {"sRGB.icc", "AdobeRGB1998.icc", "ProPhotoRGB.icc", "Bluish.icc", "Gamma5000K.icc",
+                           "Rec709.icc", "WideGamutRGB.icc"}) {
+    const std::string p = kIcc + "colord/" + name;
+    if (!Installed(p)) continue;
+    for (std::uint32_t intent = 0; intent < 4; ++intent) {
+      EXPECT_TRUE(Builds(p, kLut16, intent)) << p << " intent " << intent;
+      EXPECT_TRUE(Builds(kLut16, p, intent)) << p << " intent " << intent;
+    }
+  }
+}
+
+TEST(ColorWorldBuild, VersionFourAndTwoSrgbAgreeOnEveryNode) {
+  // The same colour space described with 'para' curves (colord, version 4)
+  // and with a 1024-entry 'curv' (icc-profiles-free, version 2).
+  const std::string v4 = kIcc + "colord/sRGB.icc", v2 = kIcc + "sRGB.icc";
+  if (!Installed(v4) || !Installed(v2)) return;
+  for (const auto& [source, destination] : {std::pair{v4, kLut16}, std::pair{kLut16, v4}}) {
+    const World para(source, destination, 1);
+    const World curv(source == v4 ? v2 : source, destination == v4 ? v2 : destination, 1);
+    ASSERT_NE(para.handle(), 0u);
+    ASSERT_NE(curv.handle(), 0u);
+    int worst = 0;
+    for (int c = 0; c < 3; ++c) {
+      for (int v = 0; v < 256; ++v) {
+        worst = std::max(worst, std::abs(para.header()->inCurve[c][v] - curv.header()->inCurve[c][v]));
+        worst = std::max(worst, std::abs(para.header()->outCurve[c][v] - curv.header()->outCurve[c][v]));
+      }
+    }
+    for (std::size_t i = 0; i < 33; ++i)
+      for (std::size_t j = 0; j < 33; ++j)
+        for (std::size_t k = 0; k < 33; ++k)
+          for (std::size_t o = 0; o < 3; ++o) {
+            const std::size_t at = (i << 14) | (j << 8) | (k << 2) | o;
+            worst = std::max(worst, std::abs(para.Grid()[at] - curv.Grid()[at]));
+          }
+    // The 8-bit tables and the grid come out the same; a level either way
+    // is allowed for the colorants' last digits.
+    EXPECT_LE(worst, 1) << source << " -> " << destination;
+    if (source != v4) continue;
+    // On the 16-bit input side the sampled function and the 1024-entry
+    // table differ by the table's own interpolation error (2 of 65535).
+    double widest = 0;
+    for (int c = 0; c < 3; ++c)
+      for (std::uint32_t v = 0; v < 65536; ++v)
+        widest = std::max(widest, std::abs(double(para.wide()->SourceCurve(c)[v]) - curv.wide()->SourceCurve(c)[v]));
+    EXPECT_LE(widest, 4) << "16-bit source curves";
+  }
+}
+
 TEST(ColorWorldBuild, ProfilesThisEngineCannotUseAreRefused) {
-  // 'para' TRCs; 'mBA ' elements with a Lab device space.
-  for (const std::string& p : {kIcc + "colord/sRGB.icc", kIcc + "colord/Crayons.icc"}) {
+  // 'mBA ' elements with a Lab device space.
+  for (const std::string& p : {kIcc + "colord/Crayons.icc"}) {
     if (!Installed(p)) continue;
     for (std::uint32_t intent = 0; intent < 4; ++intent) {
       EXPECT_FALSE(Builds(p, kLut16, intent)) << p;
@@ -147,6 +202,27 @@ Bytes LutProfile(const Bytes& element, std::uint32_t tag) {
   return BuildProfile(spec);
 }
 
+// An ICC v4 lookup element: channel counts, a reserved zero where a lut8 or
+// lut16 has its grid size, then the offsets of its parts.
+Bytes VersionFourLut(const char (&type)[5]) {
+  Bytes b;
+  Append32(b, Sig(type));
+  Append32(b, 0);
+  b.insert(b.end(), {3, 3, 0, 0});
+  for (std::uint32_t offset : {32u, 0u, 0u, 0u, 0u}) Append32(b, offset);
+  b.resize(b.size() + 256, 0);  // room for curves and a CLUT
+  return b;
+}
+
+TEST(ColorWorldBuild, VersionFourLookupElementsStayRefused) {
+  // No fallback to the matrix/TRC tags either: the intent's element is there.
+  ProfileSpec source = MatrixTrcSpec(CurvElement({}));
+  source.tags.push_back({Sig("A2B1"), VersionFourLut("mAB ")});
+  EXPECT_FALSE(BuildsFromBytes(BuildProfile(source), true, 1));
+  EXPECT_TRUE(BuildsFromBytes(BuildProfile(source), true, 0));
+  EXPECT_FALSE(BuildsFromBytes(LutProfile(VersionFourLut("mBA "), Sig("B2A0")), false));
+}
+
 TEST(ColorWorldBuild, InconsistentLutElementsAreRefused) {
   const Bytes good8 = Lut8Element(3, 3, 3, IdentityClut8(3));
   const Bytes good16 = Lut16Element(3, 3, 3, IdentityClut16(3), 4);
@@ -183,11 +259,11 @@ TEST(ColorWorldBuild, InconsistentLutElementsAreRefused) {
 }
 
 TEST(ColorWorldBuild, UndecodableCurvesAndMatrices) {
-  // 'para' where 'curv' is expected, counts beyond the element, short elements.
+  // A 'para' without a usable gamma, counts beyond the element, short elements.
   Bytes overlong = CurvElement({0, 30000, 65535}), huge = overlong;
   Put32(overlong, 8, 4);
   Put32(huge, 8, 0xFFFFFFFF);
-  for (const Bytes& trc : {ParaElement(2.2), overlong, huge, Bytes(overlong.begin(), overlong.begin() + 11)}) {
+  for (const Bytes& trc : {ParaElement(0.0), overlong, huge, Bytes(overlong.begin(), overlong.begin() + 11)}) {
     Bytes profile = BuildProfile(MatrixTrcSpec(trc));
     EXPECT_FALSE(BuildsFromBytes(profile, true));
     EXPECT_FALSE(BuildsFromBytes(profile, false));

@@ -1,7 +1,8 @@
-// Curve decoding: 'curv' elements, lut16 table resampling and inversion
-// (malformed 'curv' elements are refused through the exports).
+// Curve decoding: 'curv' and 'para' elements, lut16 table resampling and
+// inversion (malformed 'curv' elements are refused through the exports).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -135,6 +136,97 @@ TEST(CurveDecoding, Inversion) {
   EXPECT_EQ(curve[125], 255);  // 125..249 go up
   EXPECT_EQ(curve[255], 255);  // unreached top maps to itself
   EXPECT_EQ(curve[254], 255);  // run 251..254 closed at 254, both halves
+}
+
+// The value a parametric function of ICC version 4 takes at x, written out
+// from its definition for each function type.
+double ParametricFormula(int type, const std::vector<double>& p, double x) {
+  const double g = p[0];
+  auto power = [&](double base) { return base > 0 ? std::pow(base, g) : 0.0; };
+  switch (type) {
+    case 0: return std::pow(x, g);
+    case 1: return x >= -p[2] / p[1] ? power(p[1] * x + p[2]) : 0.0;
+    case 2: return x >= -p[2] / p[1] ? power(p[1] * x + p[2]) + p[3] : p[3];
+    case 3: return x >= p[4] ? power(p[1] * x + p[2]) : p[3] * x;
+    default: return x >= p[4] ? power(p[1] * x + p[2]) + p[5] : p[3] * x + p[6];
+  }
+}
+
+// Parameters as the element stores them (s15Fixed16Number).
+std::vector<double> Stored(std::vector<double> p) {
+  for (double& v : p) v = std::lround(v * 65536.0) / 65536.0;
+  return p;
+}
+
+struct ParaCase {
+  std::uint16_t type;
+  std::vector<double> parameters;
+};
+
+const ParaCase kParaCases[] = {
+    {0, {2.2}},
+    {1, {1.8, 1.1, -0.1}},                                          // zero below x = 0.0909
+    {2, {2.0, 0.9, 0.05, 0.02}},                                    // raised by c throughout
+    {3, {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045}},      // sRGB
+    {4, {2.2, 0.95, 0.05, 0.5, 0.1, -0.01, 0.003}},                 // offsets on both pieces
+};
+
+TEST(ParametricCurves, EachFunctionTypeFollowsItsFormula) {
+  for (const ParaCase& c : kParaCases) {
+    const Bytes element = test::ParaElement(c.type, c.parameters);
+    std::vector<std::uint16_t> samples(kParaSamples);
+    ASSERT_TRUE(SampleParametricCurve(ByteView(element.data(), element.size()), samples.data())) << c.type;
+    const std::vector<double> p = Stored(c.parameters);
+    for (std::uint32_t i = 0; i < kParaSamples; ++i) {
+      const double y = std::clamp(ParametricFormula(c.type, p, i / 4095.0), 0.0, 1.0);
+      ASSERT_NEAR(samples[i], y * 65535.0, 0.5 + 1e-9) << "type " << c.type << " sample " << i;
+    }
+  }
+}
+
+TEST(ParametricCurves, DecodeExactlyAsTheCurvOfTheirSamples) {
+  for (const ParaCase& c : kParaCases) {
+    const Bytes element = test::ParaElement(c.type, c.parameters);
+    std::vector<std::uint16_t> samples(kParaSamples);
+    ASSERT_TRUE(SampleParametricCurve(ByteView(element.data(), element.size()), samples.data()));
+    const Decoded para = Decode(element), curv = Decode(test::CurvElement(samples));
+    ASSERT_TRUE(para.ok && curv.ok);
+    EXPECT_TRUE(std::equal(para.table8, para.table8 + 256, curv.table8)) << c.type;
+    EXPECT_EQ(para.table16, curv.table16) << c.type;
+    std::uint8_t only8[256];
+    ASSERT_TRUE(CurveToTable8(ByteView(element.data(), element.size()), only8));
+    EXPECT_TRUE(std::equal(only8, only8 + 256, para.table8)) << c.type;
+  }
+}
+
+TEST(ParametricCurves, MalformedElementsAreRefused) {
+  Bytes shortOfParameters = test::ParaElement(3, {2.4, 0.9, 0.1, 0.08, 0.04});
+  shortOfParameters.resize(shortOfParameters.size() - 1);
+  Bytes noType = test::ParaElement(0, {2.2});
+  noType.resize(9);
+  const Bytes refused[] = {
+      shortOfParameters,
+      noType,
+      test::ParaElement(4, {2.2, 1, 0, 1, 0, 0}),   // type 4 needs seven parameters
+      test::ParaElement(5, {2.2, 1, 0, 1, 0, 0, 0, 0}),  // no such function type
+      test::ParaElement(0, {0.0}),                  // flat, and 0^0 at black
+      test::ParaElement(0, {-1.0}),                 // infinite at black
+      test::ParaElement(3, {-2.4, 0.9, 0.1, 0.08, 0.04}),
+      test::ParaElement(1, {2.2, 0.0, 0.5}),        // its start -b/a divides by zero
+      test::ParaElement(2, {2.2, 0.0, 0.0, 0.1}),
+  };
+  for (const Bytes& element : refused) {
+    Decoded d = Decode(element);
+    EXPECT_FALSE(d.ok) << test::Get32(element, 8);
+    EXPECT_EQ(d.table8[0], 0xAA);
+    EXPECT_EQ(d.table16[0], 0xDEADBEEF);
+  }
+  // Huge values are limited to the curve's range, not wrapped.
+  Decoded steep = Decode(test::ParaElement(1, {30000.0, 30000.0, 0.0}));
+  ASSERT_TRUE(steep.ok);
+  EXPECT_EQ(steep.table8[0], 0);
+  EXPECT_EQ(steep.table8[1], 255);
+  EXPECT_EQ(steep.table16[65535], 65535u);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "profile_builder.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "support/dynamic_module.h"
 
 namespace k7730::test {
 
@@ -34,12 +34,15 @@ Bytes CurvElement(const std::vector<std::uint16_t>& entries) {
   return b;
 }
 
-Bytes ParaElement(double gamma) {
+Bytes ParaElement(double gamma) { return ParaElement(0, {gamma}); }
+
+Bytes ParaElement(std::uint16_t type, const std::vector<double>& parameters) {
   Bytes b;
   Append32(b, Sig("para"));
   Append32(b, 0);
-  Append32(b, 0);  // function type 0: y = x^g
-  Append32(b, std::uint32_t(std::lround(gamma * 65536.0)));
+  Append16(b, type);
+  Append16(b, 0);
+  for (double p : parameters) Append32(b, std::uint32_t(std::int32_t(std::lround(p * 65536.0))));
   return b;
 }
 
@@ -128,7 +131,7 @@ ProfileSpec MatrixTrcSpec(const Bytes& trc) {
 namespace {
 
 std::filesystem::path TempFolder() {
-  return std::filesystem::temp_directory_path() / ("k7730_cmm_test_" + std::to_string(::getpid()));
+  return std::filesystem::temp_directory_path() / ("k7730_cmm_test_" + std::to_string(ProcessNumber()));
 }
 
 // Removes the process's temporary folder when the test program ends.

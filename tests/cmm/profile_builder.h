@@ -25,6 +25,9 @@ std::uint32_t Get32(const Bytes& b, std::size_t at);
 Bytes XyzElement(double x, double y, double z);
 Bytes CurvElement(const std::vector<std::uint16_t>& entries);
 Bytes ParaElement(double gamma);
+// A 'para' of the given function type and parameters (g, a, b, c, d, e, f
+// as far as given), each stored as s15Fixed16Number.
+Bytes ParaElement(std::uint16_t type, const std::vector<double>& parameters);
 // lut8 with identity tables and the given CLUT (outputs innermost).
 Bytes Lut8Element(int in, int out, int grid, const Bytes& clut);
 // lut16 with identity tables of `entries` entries and the given 16-bit CLUT.

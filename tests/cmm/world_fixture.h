@@ -15,6 +15,7 @@ namespace k7730::test {
 inline const std::string kGamma22 = GeneratedProfile("rgb_gamma22.icc");
 inline const std::string kTable256 = GeneratedProfile("rgb_table256.icc");
 inline const std::string kTable1024 = GeneratedProfile("rgb_table1024.icc");
+inline const std::string kParaV4 = GeneratedProfile("rgb_para_v4.icc");  // version 4, 'para' type 4
 inline const std::string kLut8 = GeneratedProfile("rgb_lut8.icc");
 inline const std::string kLut16 = GeneratedProfile("rgb_lut16.icc");
 inline const std::string kCmykLut8 = GeneratedProfile("cmyk_lut8.icc");

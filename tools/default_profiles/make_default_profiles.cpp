@@ -106,6 +106,11 @@ int SampleLabToDevice(const cmsUInt16Number in[], cmsUInt16Number out[], void* d
   } else if (cargo->rendering == Rendering::Saturation) {
     lab = k7730::profiles::SaturationToColorimetric(lab);
   }
+  // Perceptual rendering already lifts black to the printer's and reduces
+  // chroma, and its greys stay neutral with the dye-by-dye limit alone; the
+  // colorimetric renderings need their unreachable colours mapped, or the
+  // dark ones turn into vivid device values.
+  if (cargo->rendering != Rendering::Perceptual) lab = cargo->model->MapIntoGamut(lab);
   const Vec3 rgb = cargo->model->LabToDevice(lab);
   for (int c = 0; c < 3; ++c) out[c] = static_cast<cmsUInt16Number>(std::lround(rgb[c] * 65535.0));
   return 1;

@@ -16,11 +16,12 @@ constexpr double kD50[3] = {0.9642, 1.0, 0.8249};
 constexpr double kSurface = 0.006;     // light reflected before it reaches the dyes
 constexpr double kToneExponent = 1.2;  // dye transfer: effective amount = amount^1.2
 constexpr double kNeutralDensity = 2.2;
+constexpr double kDarkRolloff = 30.0;  // L* units above the black over which chroma is eased in
 
 // Unwanted absorptions of real dyes, per dye: red, green, blue band.
 constexpr double kAbsorption[3][3] = {{1.00, 0.32, 0.10}, {0.10, 1.00, 0.30}, {0.02, 0.12, 1.00}};
 // A slight cast of the printer at equal amounts, as real machines have.
-constexpr double kDyeStrength[3] = {1.00, 0.97, 1.03};
+constexpr double kDyeStrength[3] = {1.00, 0.975, 1.03};
 
 using Mat3 = std::array<Vec3, 3>;
 
@@ -71,7 +72,8 @@ PrinterModel::PrinterModel() {
     for (int dye = 0; dye < 3; ++dye) bandsFromAmounts[band][dye] = density_[dye][band];
   }
   densityInv_ = Invert(bandsFromAmounts);
-  blackL_ = DeviceToLab({0, 0, 0})[0];
+  black_ = DeviceToLab({0, 0, 0});
+  blackL_ = black_[0];
 }
 
 Vec3 PrinterModel::DeviceToLab(const Vec3& rgb) const {
@@ -90,24 +92,77 @@ Vec3 PrinterModel::DeviceToLab(const Vec3& rgb) const {
   return XyzToLab(xyz);
 }
 
-Vec3 PrinterModel::LabToDevice(const Vec3& lab) const {
+bool PrinterModel::AmountsFor(const Vec3& lab, Vec3* amounts) const {
   const Vec3 xyz = LabToXyz(lab);
   static const Mat3 xyzToBand = Invert({Vec3{kBandToXyz[0][0], kBandToXyz[0][1], kBandToXyz[0][2]},
                                         Vec3{kBandToXyz[1][0], kBandToXyz[1][1], kBandToXyz[1][2]},
                                         Vec3{kBandToXyz[2][0], kBandToXyz[2][1], kBandToXyz[2][2]}});
   Vec3 density{};
+  bool reachable = true;
   for (int band = 0; band < 3; ++band) {
     double r = 0;
     for (int i = 0; i < 3; ++i) r += xyzToBand[band][i] * xyz[i];
-    const double dyeLight = std::clamp((r - kSurface) / (1.0 - kSurface), 1e-6, 1.0);
-    density[band] = -std::log10(dyeLight);
+    const double dyeLight = (r - kSurface) / (1.0 - kSurface);
+    if (!(dyeLight > 1e-6) || dyeLight > 1.0) reachable = false;
+    density[band] = -std::log10(std::clamp(dyeLight, 1e-6, 1.0));
   }
-  Vec3 rgb{};
   for (int dye = 0; dye < 3; ++dye) {
     double amount = 0;
     for (int band = 0; band < 3; ++band) amount += densityInv_[dye][band] * density[band];
-    rgb[dye] = 1.0 - std::pow(std::clamp(amount, 0.0, 1.0), 1.0 / kToneExponent);
+    (*amounts)[dye] = amount;
   }
+  return reachable;
+}
+
+bool PrinterModel::InGamut(const Vec3& lab) const {
+  constexpr double kSlack = 1e-9;
+  Vec3 amounts{};
+  if (!AmountsFor(lab, &amounts)) return false;
+  for (double a : amounts) {
+    if (a < -kSlack || a > 1.0 + kSlack) return false;
+  }
+  return true;
+}
+
+Vec3 PrinterModel::AnchorFor(const Vec3& lab) const {
+  // The neutral of the same lightness, limited to the printer's range; over
+  // the darkest 10 L* units it takes on the cast of the printer's black, so
+  // that at the bottom it is that black itself.
+  constexpr double kBlend = 10.0;
+  const double l = std::clamp(lab[0], blackL_, 100.0);
+  const double toBlack = std::max(0.0, 1.0 - (l - blackL_) / kBlend);
+  return {l, black_[1] * toBlack, black_[2] * toBlack};
+}
+
+Vec3 PrinterModel::MapIntoGamut(const Vec3& input) const {
+  const Vec3 anchor = AnchorFor(input);
+  // Near its black the printer's gamut narrows to a point: there chroma is
+  // eased toward the anchor, so that neighbouring dark colours of any hue
+  // print as neighbouring near-blacks.
+  const double t = std::clamp((input[0] - blackL_) / kDarkRolloff, 0.0, 1.0);
+  const double keep = t * t * (3.0 - 2.0 * t);
+  const Vec3 lab = {input[0], anchor[1] + keep * (input[1] - anchor[1]), anchor[2] + keep * (input[2] - anchor[2])};
+  if (InGamut(lab)) return lab;
+  auto along = [&](double s) {
+    return Vec3{anchor[0] + s * (lab[0] - anchor[0]), anchor[1] + s * (lab[1] - anchor[1]),
+                anchor[2] + s * (lab[2] - anchor[2])};
+  };
+  // Bisection for the last reachable point; the anchor itself may lie a
+  // hair outside (the paper's white, the black's own rounding), which the
+  // dye-by-dye limit in LabToDevice then absorbs.
+  double inside = 0.0, outside = 1.0;
+  for (int i = 0; i < 40; ++i) {
+    const double mid = 0.5 * (inside + outside);
+    (InGamut(along(mid)) ? inside : outside) = mid;
+  }
+  return along(inside);
+}
+
+Vec3 PrinterModel::LabToDevice(const Vec3& lab) const {
+  Vec3 amounts{};
+  AmountsFor(lab, &amounts);
+  Vec3 rgb{};
+  for (int dye = 0; dye < 3; ++dye) rgb[dye] = 1.0 - std::pow(std::clamp(amounts[dye], 0.0, 1.0), 1.0 / kToneExponent);
   return rgb;
 }
 

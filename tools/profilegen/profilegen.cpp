@@ -1,6 +1,7 @@
 // Writes the colour engine's test profiles with LittleCMS: ICC version 2
 // profiles, so that lookup tables are stored as lut8 ('mft1') or lut16
-// ('mft2') and tone curves as 'curv'. The header date is fixed so that the
+// ('mft2') and tone curves as 'curv', and one version 4 matrix/TRC profile
+// whose tone curves are stored as 'para'. The header date is fixed so that the
 // files are the same on every build.
 //
 // Usage: profilegen OUTPUT_FOLDER
@@ -196,9 +197,9 @@ cmsPipeline* BuildLut(LutShape& s) {
 
 // ---- Writing --------------------------------------------------------------
 
-// Saves version 2 with a fixed creation date (1 January 2020, midnight).
-bool Save(cmsHPROFILE h, const char* name) {
-  cmsSetProfileVersion(h, 2.1);
+// Saves with a fixed creation date (1 January 2020, midnight).
+bool Save(cmsHPROFILE h, const char* name, double version = 2.1) {
+  cmsSetProfileVersion(h, version);
   cmsUInt32Number bytes = 0;
   if (!cmsSaveProfileToMem(h, nullptr, &bytes)) return false;
   std::vector<unsigned char> data(bytes);
@@ -213,17 +214,24 @@ bool Save(cmsHPROFILE h, const char* name) {
   return ok;
 }
 
-bool SaveAndClose(cmsHPROFILE h, const char* name) {
-  bool ok = h != nullptr && Save(h, name);
+bool SaveAndClose(cmsHPROFILE h, const char* name, double version = 2.1) {
+  bool ok = h != nullptr && Save(h, name, version);
   if (h != nullptr) cmsCloseProfile(h);
   if (!ok) std::fprintf(stderr, "profilegen: cannot write %s\n", name);
   return ok;
 }
 
-bool MatrixProfile(const char* name, cmsToneCurve* curve) {
+bool MatrixProfile(const char* name, cmsToneCurve* curve, double version = 2.1) {
   cmsHPROFILE h = RgbMatrixProfile(curve);
   cmsFreeToneCurve(curve);
-  return SaveAndClose(h, name);
+  return SaveAndClose(h, name, version);
+}
+
+// The sRGB curve as ICC function type 4 (LittleCMS type 5), with small
+// offsets on both pieces so that all seven parameters count.
+cmsToneCurve* ParametricSrgbCurve() {
+  const cmsFloat64Number p[7] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045, 0.002, 0.002};
+  return cmsBuildParametricToneCurve(nullptr, 5, p);
 }
 
 cmsHPROFILE LutPlaceholder(cmsColorSpaceSignature space) {
@@ -326,6 +334,7 @@ int main(int argc, char** argv) {
   ok &= MatrixProfile("rgb_gamma22.icc", cmsBuildGamma(nullptr, 2.2));
   ok &= MatrixProfile("rgb_table256.icc", TabulatedGamma(256, 2.2));
   ok &= MatrixProfile("rgb_table1024.icc", TabulatedGamma(1024, 2.2));
+  ok &= MatrixProfile("rgb_para_v4.icc", ParametricSrgbCurve(), 4.3);
   ok &= RgbLutProfile("rgb_lut16.icc", false, {0, 1, 2});
   ok &= RgbLutProfile("rgb_lut8.icc", true, {0, 1, 2});
   ok &= RgbLutProfile("rgb_lut16_intent1_only.icc", false, {1});
