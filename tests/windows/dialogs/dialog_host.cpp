@@ -38,8 +38,8 @@ void PrintCurve(const char* name, const K7730_ToneCurveSet& set) {
 }
 
 void PrintSettings(const K7730_SettingsBlock& s) {
-  std::printf("mtfEnabled|%u\nc12|%d\nscale|%d\nintent|%u\niccEnabled|%u\n", s.mtfEnabled,
-              s.mtf.coefficients[12], s.mtf.scale, s.intent, s.iccEnabled);
+  std::printf("mtfEnabled|%u\nc12|%d\nscale|%d\nmtfName|%s\nintent|%u\niccEnabled|%u\n", s.mtfEnabled,
+              s.mtf.coefficients[12], s.mtf.scale, s.mtfName, s.intent, s.iccEnabled);
   PrintCurve("inputCurve", s.inputCurves);
   PrintCurve("outputCurve", s.outputCurves);
 }

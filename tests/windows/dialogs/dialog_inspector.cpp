@@ -182,8 +182,10 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM lParam) {
   const auto* caption = reinterpret_cast<const std::string*>(lParam);
   RECT r{};
   GetWindowRect(child, &r);
-  std::printf("item|%s|%d|%ld|%ld|%ld|%ld\n", caption->c_str(), GetDlgCtrlID(child), r.left, r.top, r.right,
-              r.bottom);
+  char className[64] = "";
+  GetClassNameA(child, className, sizeof className);
+  std::printf("item|%s|%d|%ld|%ld|%ld|%ld|%s\n", caption->c_str(), GetDlgCtrlID(child), r.left, r.top, r.right,
+              r.bottom, className);
   return TRUE;
 }
 

@@ -1,5 +1,6 @@
 // Watches the dialog host's thread for dialogs and message boxes and
 // reports, for each one that appears, where its controls are on the screen
+// ("item|caption|id|left|top|right|bottom|class")
 // (for the test script that clicks them) and whether it matches the
 // template it was built from: font, client size in dialog units, every
 // control's class, kind, text, visibility and place.

@@ -119,16 +119,18 @@ report() {
     cut -d'|' -f3-
 }
 
-# Screen centre of a control of the last window with this caption.
+# Screen centre of a control of the last window with this caption (and,
+# if given, of this window class).
 centre_of() {
-  local caption=$1 id=$2
-  awk -F'|' -v c="$caption" -v id="$id" '$1 == "item" && $2 == c && $3 == id { x = int(($4 + $6) / 2); y = int(($5 + $7) / 2) }
+  local caption=$1 id=$2 class=${3:-}
+  awk -F'|' -v c="$caption" -v id="$id" -v cls="$class" \
+    '$1 == "item" && $2 == c && $3 == id && (cls == "" || $8 == cls) { x = int(($4 + $6) / 2); y = int(($5 + $7) / 2) }
     END { if (x == "") exit 1; print x, y }' "$log" || fail "no control $id in \"$caption\""
 }
 
 click() {
-  local caption=$1 id=$2 x y
-  read -r x y < <(centre_of "$caption" "$id")
+  local caption=$1 id=$2 class=${3:-} x y
+  read -r x y < <(centre_of "$caption" "$id" "$class")
   xdotool mousemove --sync "$x" "$y" click 1
   sleep 0.2
 }
@@ -257,6 +259,25 @@ mtf_value() {
   finish "result|1|error 0" "c12|150"
 }
 
+# Load... opens the system's file dialog; the file typed there fills the
+# fields, and OK hands its settings and its path back.
+mtf_load_file() {
+  local file=$state/sample.mtf
+  printf '0 0 0 0 0\n0 1 2 3 0\n0 4 5 6 0\n0 7 8 9 0\n0 0 0 0 0\n100\n' >"$file"
+  local windows_path="Z:${file//\//\\}"
+  run_host 4 mtf-load
+  wait_window MTF
+  click MTF 1001
+  wait_window "OPEN Mtf file"
+  screenshot "OPEN Mtf file" mtf-open-file
+  xdotool type --delay 20 "$windows_path"
+  click "OPEN Mtf file" 1 Button
+  wait_visible "OPEN Mtf file" 0
+  screenshot MTF mtf-loaded
+  click MTF 1
+  finish "result|1|error 0" "c12|5" "scale|100" "mtfName|$windows_path"
+}
+
 # 1.5 is no integer: the range message, then Cancel leaves everything.
 mtf_range_message() {
   run_host 4 mtf-range
@@ -276,7 +297,8 @@ mtf_range_message() {
 case "$command" in
   start) start ;;
   stop) stop ;;
-  correction_mtf | tone_curve_ok | tone_curve_cancel | color_matching | mtf_value | mtf_range_message)
+  correction_mtf | tone_curve_ok | tone_curve_cancel | color_matching | mtf_value | mtf_load_file | \
+    mtf_range_message)
     [ -n "$host" ] || fail "no dialog host given"
     need xdotool import
     [ -s "$state/display" ] || fail "no display: run 'dialog_test.sh start' first"

@@ -31,7 +31,8 @@ set_tests_properties(windows.dialogs_start PROPERTIES FIXTURES_SETUP dialogs RES
 add_test(NAME windows.dialogs_stop COMMAND ${k7730_dialog_test} stop ${k7730_dialog_state} ${k7730_wine_run})
 set_tests_properties(windows.dialogs_stop PROPERTIES FIXTURES_CLEANUP dialogs RESOURCE_LOCK dialogs_display)
 
-foreach(scenario correction_mtf tone_curve_ok tone_curve_cancel color_matching mtf_value mtf_range_message)
+foreach(scenario correction_mtf tone_curve_ok tone_curve_cancel color_matching mtf_value mtf_load_file
+                 mtf_range_message)
   add_test(NAME windows.dialog_${scenario}
            COMMAND ${k7730_dialog_test} ${scenario} ${k7730_dialog_state} ${k7730_wine_run} $<TARGET_FILE:dialog_host>)
   set_tests_properties(windows.dialog_${scenario} PROPERTIES
