@@ -26,9 +26,10 @@ test: build windows
 	ctest --test-dir $(WIN32_DIR) --output-on-failure -j $(JOBS)
 
 # K7730fe.dll for x86_64 (build/win64) and i686 (build/win32), cross-built
-# with mingw-w64. The profiles beside them come from the native build.
+# with mingw-w64. The profiles beside them and the resources inside them
+# (dialogs, strings, bitmaps, cursors) come from the native build.
 native-profiles: deps $(BUILD_DIR)/build.ninja
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target default_profiles k7730_test_profiles
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target default_profiles k7730_test_profiles win32_resources
 
 $(WIN64_DIR)/build.ninja: | deps
 	cmake --preset win64 -B $(WIN64_DIR) -DK7730_NATIVE_BUILD_DIR=$(abspath $(BUILD_DIR))

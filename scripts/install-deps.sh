@@ -17,6 +17,9 @@ packages+=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest wine wine64
 )
+# The dialogs in real windows: a virtual display, Wine's own fonts, a
+# scripted mouse and keyboard, screenshots.
+packages+=(xvfb xauth fonts-wine xdotool imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,5 +6,7 @@
 namespace k7730::platform::detail {
 
 void RecordModuleHandle(HMODULE module);
+// The handle recorded, or null when the code is linked into a program.
+HMODULE RecordedModuleHandle();
 
 }  // namespace k7730::platform::detail

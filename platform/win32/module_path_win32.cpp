@@ -16,6 +16,8 @@ namespace detail {
 
 void RecordModuleHandle(HMODULE module) { recordedModule = module; }
 
+HMODULE RecordedModuleHandle() { return recordedModule; }
+
 }  // namespace detail
 
 bool ModuleFilePath(char* buffer, std::size_t capacity) {

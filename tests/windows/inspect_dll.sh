@@ -46,13 +46,14 @@ case $what in
     echo "exports: $(exported_names | wc -l) names, as listed"
     ;;
   imports)
-    # The system's own DLLs; no C or C++ runtime of the compiler.
-    allowed='^(KERNEL32|USER32|GDI32|COMDLG32|ADVAPI32|msvcrt)\.dll$'
+    # The system's own DLLs; no C or C++ runtime of the compiler. DLL
+    # names are compared without regard to case, as Windows does.
+    allowed='^(KERNEL32|USER32|GDI32|COMDLG32|ADVAPI32|MSVCRT)\.DLL$'
     imports=$("$objdump" -p "$dll" | sed -n 's/^[[:space:]]*DLL Name: //p')
     [ -n "$imports" ] || { echo "FAIL: no import table found in $dll"; exit 1; }
     status=0
     for name in $imports; do
-      if [[ $name =~ $allowed ]]; then echo "import: $name"; else echo "FAIL: imports $name"; status=1; fi
+      if [[ ${name^^} =~ $allowed ]]; then echo "import: $name"; else echo "FAIL: imports $name"; status=1; fi
     done
     exit $status
     ;;

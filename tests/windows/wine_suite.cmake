@@ -111,12 +111,16 @@ k7730_windows_program(readme_host ${CMAKE_CURRENT_BINARY_DIR}/readme_host.c)
 set_target_properties(readme_host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${K7730_MODULE_DIR})
 k7730_wine_test(readme_host)
 
+include(dialogs/dialogs.cmake)
+
 if(NOT K7730_RUN_UNDER_WINE)
   return()
 endif()
-# Wine is started before the first test and stopped after the last.
+# Wine is started before the first test and stopped after the last, always
+# without a display (the dialog tests have a prefix and a display of their
+# own).
 add_test(NAME windows.wine_start COMMAND ${k7730_wine_run} ${k7730_wine_prefix} cmd /c echo wine-ready)
 set_tests_properties(windows.wine_start PROPERTIES FIXTURES_SETUP wine PASS_REGULAR_EXPRESSION "wine-ready"
-                     TIMEOUT 600)
+                     TIMEOUT 600 ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
 add_test(NAME windows.wine_stop COMMAND ${k7730_wine_run} ${k7730_wine_prefix} --stop)
 set_tests_properties(windows.wine_stop PROPERTIES FIXTURES_CLEANUP wine)

@@ -1,0 +1,300 @@
+#include "tests/windows/dialogs/dialog_inspector.h"
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "resources/correction_dialog.h"
+#include "resources/cursor_names.h"
+#include "resources/icc_dialog.h"
+#include "resources/mtf_dialog.h"
+#include "resources/string_table.h"
+#include "resources/tonecurve_dialog.h"
+#include "tools/win32_resources/resource_script.h"
+
+namespace k7730::dialogtest {
+namespace {
+
+using ui::ControlKind;
+using ui::ControlTemplate;
+using ui::DialogTemplate;
+
+DWORD g_thread = 0;
+HWND g_owner = nullptr;
+HANDLE g_inspector = nullptr;
+volatile LONG g_stop = 0;
+int g_failures = 0;
+
+void Fail(const std::string& what) {
+  ++g_failures;
+  std::printf("FAIL|%s\n", what.c_str());
+  std::fflush(stdout);
+}
+
+std::string Text(HWND hwnd) {
+  char text[512] = "";
+  GetWindowTextA(hwnd, text, sizeof text);
+  return text;
+}
+
+// The low style bits that tell one kind of button or static from another.
+DWORD KindBits(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::PushButton: return BS_PUSHBUTTON;
+    case ControlKind::DefaultPushButton: return BS_DEFPUSHBUTTON;
+    case ControlKind::CheckBox: return BS_CHECKBOX;
+    case ControlKind::AutoCheckBox: return BS_AUTOCHECKBOX;
+    case ControlKind::RadioButton: return BS_RADIOBUTTON;
+    case ControlKind::GroupBox: return BS_GROUPBOX;
+    case ControlKind::OwnerDrawButton: return BS_OWNERDRAW;
+    case ControlKind::Frame: return SS_ETCHEDFRAME;
+    case ControlKind::BlackFrame: return SS_BLACKFRAME;
+    case ControlKind::Text: return SS_LEFT;
+    case ControlKind::RightText: return SS_RIGHT;
+    case ControlKind::Bitmap: return SS_BITMAP;
+    case ControlKind::DropDownList: return CBS_DROPDOWNLIST;
+    case ControlKind::Edit: return ES_LEFT;
+  }
+  return 0;
+}
+
+DWORD KindMask(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Frame:
+    case ControlKind::BlackFrame:
+    case ControlKind::Text:
+    case ControlKind::RightText:
+    case ControlKind::Bitmap: return SS_TYPEMASK;
+    case ControlKind::DropDownList: return 0x3;
+    case ControlKind::Edit: return 0x3;
+    default: return BS_TYPEMASK;
+  }
+}
+
+// Buttons show their template text; what statics and edits show is up to
+// the dialog.
+bool IsButtonWithText(ControlKind kind) {
+  return std::strcmp(resgen::ControlClass(kind), "Button") == 0 && kind != ControlKind::OwnerDrawButton;
+}
+
+RECT ClientRectOf(HWND dialog, HWND item) {
+  RECT r{};
+  GetWindowRect(item, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// The dialog manager converts a control's position and its size each on
+// its own, so the right edge is the converted x plus the converted width.
+RECT DialogUnitsToPixels(HWND dialog, const ui::DialogUnits& u) {
+  RECT place{u.x, u.y, u.x, u.y};
+  RECT size{0, 0, u.width, u.height};
+  MapDialogRect(dialog, &place);
+  MapDialogRect(dialog, &size);
+  return {place.left, place.top, place.left + size.right, place.top + size.bottom};
+}
+
+std::string Describe(const RECT& r) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%ld,%ld,%ld,%ld", r.left, r.top, r.right, r.bottom);
+  return text;
+}
+
+// The tone-curve editor moves most of its controls when it starts; only
+// these stay where the template puts them.
+bool StaysInPlace(const DialogTemplate& dialog, int id) {
+  if (&dialog != &res::kToneCurveDialog) return true;
+  return id == res::kTcGammaTool || id == res::kTcFreeHandTool || id == res::kTcPointsTool ||
+         id == res::kTcGammaBox || id == res::kTcAreaFrame;
+}
+
+void CheckControl(HWND hwnd, const DialogTemplate& dialog, const ControlTemplate& control) {
+  const std::string where = std::string(dialog.name) + " control " + std::to_string(control.id);
+  HWND item = GetDlgItem(hwnd, control.id);
+  if (item == nullptr) return Fail(where + " is missing");
+  char className[64] = "";
+  GetClassNameA(item, className, sizeof className);
+  if (lstrcmpiA(className, resgen::ControlClass(control.kind)) != 0) Fail(where + " has class " + className);
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(item, GWL_STYLE));
+  if ((style & KindMask(control.kind)) != KindBits(control.kind)) Fail(where + " has the wrong kind of style");
+  if ((control.style & ui::kStyleHidden) && IsWindowVisible(item)) Fail(where + " should be hidden");
+  if ((control.style & ui::kStyleDisabled) && IsWindowEnabled(item)) Fail(where + " should be disabled");
+  if (IsButtonWithText(control.kind) && Text(item) != control.text) {
+    Fail(where + " reads \"" + Text(item) + "\"");
+  }
+  if (!StaysInPlace(dialog, control.id)) return;
+  const RECT expected = DialogUnitsToPixels(hwnd, control.rect);
+  const RECT actual = ClientRectOf(hwnd, item);
+  // A drop-down list is as high as its edit field; a bitmap static takes
+  // its bitmap's size.
+  const bool sizeFixed = control.kind != ControlKind::Bitmap;
+  const bool heightFixed = sizeFixed && control.kind != ControlKind::DropDownList;
+  if (actual.left != expected.left || actual.top != expected.top ||
+      (sizeFixed && actual.right != expected.right) || (heightFixed && actual.bottom != expected.bottom)) {
+    Fail(where + " at " + Describe(actual) + ", template says " + Describe(expected));
+  }
+}
+
+void CheckFont(HWND hwnd, const DialogTemplate& dialog, const char* caption) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+  LOGFONTA logFont{};
+  if (font == nullptr || GetObjectA(font, sizeof logFont, &logFont) == 0) return Fail(std::string(dialog.name) + " has no font");
+  HDC screen = GetDC(nullptr);
+  const LONG height = -MulDiv(dialog.fontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  std::printf("font|%s|%s|%ld\n", caption, logFont.lfFaceName, logFont.lfHeight);
+  if (std::strcmp(logFont.lfFaceName, dialog.font) != 0 || logFont.lfHeight != height) {
+    Fail(std::string(dialog.name) + " font " + logFont.lfFaceName + " " + std::to_string(logFont.lfHeight));
+  }
+  RECT units{0, 0, 4, 8};
+  MapDialogRect(hwnd, &units);
+  std::printf("baseunits|%s|%ld|%ld\n", caption, units.right, units.bottom);
+}
+
+void CheckDrawingArea(HWND hwnd, const char* caption) {
+  HWND area = FindWindowExA(hwnd, nullptr, "EditArea", nullptr);
+  if (area == nullptr) return Fail("the tone-curve editor has no EditArea window");
+  if (Text(area) != "edit") Fail("the drawing area is titled " + Text(area));
+  RECT client{};
+  GetClientRect(area, &client);
+  if (client.right != 256 || client.bottom != 256) Fail("the drawing area's client is " + Describe(client));
+  const RECT frame = ClientRectOf(hwnd, GetDlgItem(hwnd, res::kTcAreaFrame));
+  const RECT placed = ClientRectOf(hwnd, area);
+  if (placed.left != frame.left || placed.top != frame.top) Fail("the drawing area is not at frame 1215");
+  RECT screen{};
+  GetWindowRect(area, &screen);
+  std::printf("area|%s|%ld|%ld|%ld|%ld\n", caption, screen.left, screen.top, screen.right, screen.bottom);
+}
+
+const DialogTemplate* TemplateOf(HWND hwnd, const std::string& caption) {
+  if (caption == "Correction") return &res::kCorrectionDialog;
+  if (caption == "Color Matching") return &res::kIccDialog;
+  if (caption == "MTF" && GetDlgItem(hwnd, res::kMfScale) != nullptr) return &res::kMtfDialog;
+  if ((caption == "Input Tone Curve" || caption == "Output Tone Curve") &&
+      GetDlgItem(hwnd, res::kTcAreaFrame) != nullptr) {
+    return &res::kToneCurveDialog;
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM lParam) {
+  const auto* caption = reinterpret_cast<const std::string*>(lParam);
+  RECT r{};
+  GetWindowRect(child, &r);
+  char className[64] = "";
+  GetClassNameA(child, className, sizeof className);
+  std::printf("item|%s|%d|%ld|%ld|%ld|%ld|%s\n", caption->c_str(), GetDlgCtrlID(child), r.left, r.top, r.right,
+              r.bottom, className);
+  return TRUE;
+}
+
+BOOL CALLBACK MessageText(HWND child, LPARAM lParam) {
+  char className[32] = "";
+  GetClassNameA(child, className, sizeof className);
+  if (lstrcmpiA(className, "Static") == 0 && !Text(child).empty()) *reinterpret_cast<std::string*>(lParam) = Text(child);
+  return TRUE;
+}
+
+void Inspect(HWND hwnd) {
+  const std::string caption = Text(hwnd);
+  RECT frame{}, client{};
+  GetWindowRect(hwnd, &frame);
+  GetClientRect(hwnd, &client);
+  std::printf("window|%s|%ld|%ld|%ld|%ld|%ld|%ld\n", caption.c_str(), frame.left, frame.top, frame.right,
+              frame.bottom, client.right, client.bottom);
+  EnumChildWindows(hwnd, PrintChild, reinterpret_cast<LPARAM>(&caption));
+  const DialogTemplate* dialog = TemplateOf(hwnd, caption);
+  if (dialog == nullptr) {
+    std::string text;
+    EnumChildWindows(hwnd, MessageText, reinterpret_cast<LPARAM>(&text));
+    std::printf("message|%s|%s\n", caption.c_str(), text.c_str());
+  } else {
+    CheckFont(hwnd, *dialog, caption.c_str());
+    if (dialog == &res::kToneCurveDialog) {
+      CheckDrawingArea(hwnd, caption.c_str());
+    } else {
+      const RECT expected = DialogUnitsToPixels(hwnd, {0, 0, dialog->rect.width, dialog->rect.height});
+      if (client.right != expected.right || client.bottom != expected.bottom) {
+        Fail(caption + " client " + Describe(client) + ", template says " + Describe(expected));
+      }
+    }
+    for (const ControlTemplate& control : dialog->controls) {
+      if (control.id != ui::kNoControlId) CheckControl(hwnd, *dialog, control);
+    }
+    // The dialog the host asked for is owned by the window it handed over.
+    static bool first = true;
+    if (first && GetWindow(hwnd, GW_OWNER) != g_owner) Fail(caption + " is not owned by the host's window");
+    first = false;
+  }
+  std::printf("inspected|%s\n", caption.c_str());
+  std::fflush(stdout);
+}
+
+std::set<HWND> g_seen;
+
+BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM) {
+  char className[16] = "";
+  GetClassNameA(hwnd, className, sizeof className);
+  if (std::strcmp(className, "#32770") != 0 || !IsWindowVisible(hwnd) || g_seen.count(hwnd) != 0) return TRUE;
+  g_seen.insert(hwnd);
+  Inspect(hwnd);
+  return TRUE;
+}
+
+DWORD WINAPI Watch(void*) {
+  while (InterlockedCompareExchange(&g_stop, 0, 0) == 0) {
+    EnumThreadWindows(g_thread, VisitWindow, 0);
+    Sleep(30);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void StartInspector(DWORD thread, HWND owner) {
+  g_thread = thread;
+  g_owner = owner;
+  g_inspector = CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
+  if (g_inspector == nullptr) Fail("the inspector thread did not start");
+}
+
+int StopInspector() {
+  InterlockedExchange(&g_stop, 1);
+  if (g_inspector != nullptr) {
+    WaitForSingleObject(g_inspector, INFINITE);
+    CloseHandle(g_inspector);
+  }
+  return g_failures;
+}
+
+int CheckModuleResources(HMODULE module) {
+  for (int id = 140; id <= 149; ++id) {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    const auto* header = found ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, found))) : nullptr;
+    if (header == nullptr) {
+      Fail("bitmap " + std::to_string(id) + " is missing");
+      continue;
+    }
+    const bool tool = id <= 145, vertical = id == 147 || id == 148;
+    const LONG width = tool ? 27 : vertical ? 12 : 256, height = tool ? 23 : vertical ? 256 : 12;
+    if (header->biWidth != width || header->biHeight != height || header->biBitCount != 4) {
+      Fail("bitmap " + std::to_string(id) + " is " + std::to_string(header->biWidth) + " x " +
+           std::to_string(header->biHeight) + " at " + std::to_string(header->biBitCount) + " bits");
+    }
+  }
+  for (const char* name : res::kModuleCursorNames) {
+    HCURSOR cursor = LoadCursorA(module, name);
+    if (cursor == nullptr) Fail(std::string("cursor ") + name + " is missing");
+  }
+  for (const ui::StringResource& entry : res::kStringTable) {
+    char text[64] = "";
+    LoadStringA(module, static_cast<UINT>(entry.id), text, sizeof text);
+    if (std::strcmp(text, entry.text) != 0) Fail("string " + std::to_string(entry.id) + " reads " + text);
+  }
+  std::printf("resources|checked\n");
+  std::fflush(stdout);
+  return g_failures;
+}
+
+}  // namespace k7730::dialogtest
