@@ -24,7 +24,9 @@ struct StageOptions {
   std::string mtfSource;                  // how the kernel was given, for messages
   bool noMtf = false;
   bool colorMatch = false, noColorMatch = false;
-  std::optional<std::string> inputProfile, outputProfile;
+  std::optional<std::string> inputProfile, outputProfile;   // input: FILE, "embedded" or "settings"
+  bool fallbackProfile = false;            // an unusable embedded profile falls back to the settings'
+
   std::optional<std::uint16_t> intent;
   std::optional<bool> lineFilter;
 };

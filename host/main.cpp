@@ -14,73 +14,44 @@
 #include "image_formats.h"
 #include "module_api.h"
 #include "page_run.h"
+#include "print_job.h"
 #include "settings_record.h"
 
 using namespace k7730::host;
 
 namespace {
 
-std::string JoinStages(const std::vector<std::string>& stages) {
-  if (stages.empty()) return "none (the page is copied)";
-  std::string text;
-  for (const auto& s : stages) text += (text.empty() ? "" : ", ") + s;
-  return text;
-}
-
 std::string ModulePathOf(const Options& o) {
   return o.modulePath.empty() ? DefaultModulePath() : o.modulePath;
 }
 
-int PrintPage(const Options& o, Console& console) {
-  StepTimer timer;
-  // Refuse an output name we cannot write before doing any work.
-  const ImageFormat outFormat = FormatFromName(o.output);
+PrintJob JobFor(const Options& o, const std::string& input, const std::string& output) {
+  PrintJob job;
+  job.input = input;
+  job.output = output;
+  job.stages = o.stages;
+  job.bandHeight = o.bandHeight;
+  job.progress = !o.quiet;
+  return job;
+}
 
-  timer.Begin("load module");
-  LoadedModule module(ModulePathOf(o));
-
-  timer.Begin("read image");
-  Image page = ReadImage(o.input);
-  for (const auto& notice : page.notices) console.Notice(o.input + ": " + notice);
-
-  timer.Begin("apply settings");
-  FilterSession session(module);
-  session.ApplyStages(o.stages, &page, o.input, console);
-  if (!module.CanRunPages()) module.Require(nullptr, "plugin_filter_do", "running pages");
-  const std::vector<std::string> stages = session.PlannedStages(o.stages.swap);
-  console.Detail("module:  " + module.Path());
-  console.Detail("page:    " + o.input + ", " + std::to_string(page.width) + " x " +
-                 std::to_string(page.height) + " pixels");
-  console.Detail("stages:  " + JoinStages(stages));
-  if (o.verbose) {
-    for (const std::string& line : session.DescribeColourMatching()) console.Detail(line);
-  }
-
-  PageRunOptions run;
-  run.bandHeight = o.bandHeight;
-  run.swap = o.stages.swap;
-  run.progress = !o.quiet;
-  run.imagePath = o.input;
-  PageRunReport report;
-  Image result = RunPage(session, page, run, timer, report);
-
-  timer.Begin("write image");
-  // Tag the result with the colours it is in: the printer's after colour
-  // matching, otherwise those of the input.
-  const std::string printerProfile = session.ActiveOutputProfile();
-  result.iccProfile = printerProfile.empty() ? page.iccProfile : ReadFileBytes(printerProfile, std::size_t{64} << 20);
-  WriteImage(o.output, result);
-  timer.End();
-
+void Summarise(const std::string& output, const PrintOutcome& r, const Console& console) {
   char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.2f s", timer.TotalSeconds());
-  console.Info("k7730-print: wrote " + o.output + " (" + FormatName(outFormat) + ", " +
-               std::to_string(result.width) + " x " + std::to_string(result.height) + ", " +
-               std::to_string(report.bands) + (report.bands == 1 ? " band" : " bands") + ") in " +
-               seconds + "; stages: " + JoinStages(stages));
-  if (o.verbose) {
-    for (const auto& line : timer.Report()) console.Detail(line);
+  std::snprintf(seconds, sizeof seconds, "%.2f s", r.seconds);
+  console.Info("k7730-print: wrote " + (IsStdio(output) ? std::string("standard output") : output) + " (" +
+               FormatName(r.format) + ", " + std::to_string(r.width) + " x " + std::to_string(r.height) + ", " +
+               std::to_string(r.bands) + (r.bands == 1 ? " band" : " bands") + ") in " + seconds +
+               "; stages: " + JoinStages(r.stages));
+  if (!r.inputProfileNote.empty()) console.Info("k7730-print: colour matching from " + r.inputProfileNote);
+  if (console.verbose) {
+    for (const auto& line : r.timings) console.Detail(line);
   }
+}
+
+int PrintPage(const Options& o, Console& console) {
+  const LoadedModule module(ModulePathOf(o));
+  const PrintJob job = JobFor(o, o.input, o.output);
+  Summarise(job.output, PrintImage(module, job, console), console);
   return 0;
 }
 
@@ -109,6 +80,10 @@ int ShowInfo(const Options& o) {
   std::printf("tone curves       %s\n", has(reinterpret_cast<const void*>(api.setInputToneCurve)));
   std::printf("MTF sharpening    %s\n", has(reinterpret_cast<const void*>(api.setMtf)));
   std::printf("colour matching   %s\n", has(reinterpret_cast<const void*>(api.setIccProfile)));
+  const std::string folder = module.Path().substr(0, module.Path().rfind('/') + 1);
+  const std::string lineFilter = folder + "vorndll.so";
+  std::printf("line filter       %s (%s)\n", lineFilter.c_str(),
+              std::filesystem::exists(lineFilter) ? "present" : "missing: --line-filter on will fail");
   FilterSession session(module);
   const K7730_SettingsBlock b = DecodeSettings(session.GetBlock());
   for (const char* path : {b.inputProfilePath, b.outputProfilePath}) {

@@ -1,6 +1,7 @@
 #include "page_run.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "host_error.h"
@@ -78,36 +79,103 @@ void ModulePage::End() {
   if (api.freepage(inst_, &err) != 1) throw FileError(name_, "the module cannot free the page: " + DescribeErrorCode(err));
 }
 
-Image RunPage(FilterSession& session, Image& page, const PageRunOptions& options, StepTimer& timer,
-              PageRunReport& report) {
-  timer.Begin("start page (tone tables, MTF buffers, colour transform)");
-  ModulePage modulePage(session, page.width, page.height, options.swap, options.imagePath);
-  modulePage.StartCopy();
+namespace {
 
-  timer.Begin("bands of up to " + std::to_string(options.bandHeight) + " lines");
-  Image out;
-  out.width = page.width;
-  out.height = page.height;
-  out.rgb.assign(page.rgb.size(), 0);
-  const std::size_t rowBytes = page.RowBytes();
-  std::uint32_t taken = 0;
-  std::size_t filled = 0;
-  ProgressBar progress(options.progress, page.height);
-  while (taken < page.height) {
-    const std::uint32_t lines = std::min(options.bandHeight, page.height - taken);
-    const std::span<const std::uint8_t> released = modulePage.Band(page.rgb.data() + taken * rowBytes, lines);
-    if (!released.empty()) std::memcpy(out.rgb.data() + filled, released.data(), released.size());
-    filled += released.size();
+// Adds up the time of many short stretches of one kind.
+class Stopwatch {
+ public:
+  template <typename F>
+  auto Time(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    struct Add {
+      double& total;
+      std::chrono::steady_clock::time_point start;
+      ~Add() { total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
+    } add{seconds, start};
+    return f();
+  }
+  double seconds = 0;
+};
+
+class MemorySource : public ImageSource {
+ public:
+  explicit MemorySource(const Image& image) : rgb_(image.rgb) { header_ = image; }
+  void ReadRows(std::uint8_t* rgb, std::uint32_t count) override {
+    const std::size_t bytes = std::size_t{count} * header_.RowBytes();
+    std::memcpy(rgb, rgb_.data() + at_, bytes);
+    at_ += bytes;
+  }
+
+ private:
+  const std::vector<std::uint8_t>& rgb_;
+  std::size_t at_ = 0;
+};
+
+class MemorySink : public ImageSink {
+ public:
+  explicit MemorySink(std::vector<std::uint8_t>& rgb) : rgb_(rgb) {}
+  void WriteRows(const std::uint8_t* rgb, std::uint32_t count) override {
+    rgb_.insert(rgb_.end(), rgb, rgb + std::size_t{count} * rowBytes);
+  }
+  void Finish() override {}
+  std::size_t rowBytes = 0;
+
+ private:
+  std::vector<std::uint8_t>& rgb_;
+};
+
+}  // namespace
+
+void StreamPage(FilterSession& session, ImageSource& source, std::span<ImageSink* const> sinks,
+                const PageRunOptions& options, StepTimer& timer, PageRunReport& report) {
+  const ImageHeader& header = source.Header();
+  timer.Begin("start page (tone tables, MTF buffers, colour transform)");
+  ModulePage modulePage(session, header.width, header.height, options.swap, options.imagePath);
+  modulePage.StartCopy();
+  timer.End();
+
+  Stopwatch reading, filtering, writing;
+  const std::size_t rowBytes = header.RowBytes();
+  std::vector<std::uint8_t> band(rowBytes * std::min(options.bandHeight, header.height));
+  std::uint32_t taken = 0, written = 0;
+  ProgressBar progress(options.progress, header.height, options.progressLabel);
+  // Each band is read, filtered and written before the next is read; the
+  // bar counts lines that are through all three.
+  while (taken < header.height) {
+    const std::uint32_t lines = std::min(options.bandHeight, header.height - taken);
+    reading.Time([&] { source.ReadRows(band.data(), lines); });
+    const std::span<const std::uint8_t> released = filtering.Time([&] { return modulePage.Band(band.data(), lines); });
+    const auto releasedLines = static_cast<std::uint32_t>(released.size() / rowBytes);
+    writing.Time([&] {
+      for (ImageSink* sink : sinks) sink->WriteRows(released.data(), releasedLines);
+    });
     taken += lines;
+    written += releasedLines;
     ++report.bands;
-    progress.Update(taken);
+    progress.Update(written);
   }
   progress.Finish();
-
-  timer.Begin("end page");
-  modulePage.End();
-  timer.End();
+  filtering.Time([&] { modulePage.End(); });
   modulePage.FinishCopy();
+  writing.Time([&] {
+    for (ImageSink* sink : sinks) sink->Finish();
+  });
+  timer.Record("read " + std::to_string(header.height) + " lines", reading.seconds);
+  timer.Record("filter in bands of up to " + std::to_string(options.bandHeight) + " lines", filtering.seconds);
+  timer.Record("write", writing.seconds);
+}
+
+Image RunPage(FilterSession& session, const Image& page, const PageRunOptions& options, StepTimer& timer,
+              PageRunReport& report) {
+  MemorySource source(page);
+  Image out;
+  static_cast<ImageHeader&>(out) = page;
+  out.notices.clear();
+  out.rgb.reserve(page.rgb.size());
+  MemorySink sink(out.rgb);
+  sink.rowBytes = page.RowBytes();
+  ImageSink* sinks[] = {&sink};
+  StreamPage(session, source, sinks, options, timer, report);
   return out;
 }
 
