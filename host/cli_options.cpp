@@ -7,16 +7,24 @@ namespace k7730::host {
 const char* UsageText() {
   return R"(Usage:
   k7730-print [options] INPUT OUTPUT     run a page image through the filter module
+  k7730-print [options] --output-dir DIR INPUT...
+                                         run several images, each to DIR under its own name
+  k7730-print curve save FILE (--gamma G | --points IN:OUT,...) [--channel C] [--polarity ink]
+                                         write a tone-curve file
+  k7730-print curve show FILE            print a tone-curve file's channels and modes
   k7730-print settings show FILE         print a stored settings record
   k7730-print settings save FILE [stage options]
                                          write a settings record made from the options
   k7730-print info                       show the module and what this build supports
   k7730-print --help | --version
 
-Images: PNG, TIFF and binary PPM, 8-bit RGB. 16-bit, greyscale, palette and
-transparent images are converted with a notice. The output format follows the
-OUTPUT name (.png, .tif, .tiff, .ppm); it is written only when the whole page
-succeeded.
+Images: PNG, TIFF, JPEG and binary PPM, 8-bit RGB. 16-bit, greyscale, palette
+and transparent images are converted with a notice. The output format follows
+--format, else the OUTPUT name (.png, .tif, .tiff, .jpg, .jpeg, .ppm), else the
+input's format; a file is written only when the whole page succeeded. "-"
+reads PNG or PPM from standard input and writes PNG or PPM to standard
+output; "--" ends the options. An output that is the input file is refused
+unless --overwrite is given.
 
 Stage options (applied after --settings, in this order):
   --settings FILE            start from a stored settings record (4340 bytes)
@@ -32,15 +40,32 @@ Stage options (applied after --settings, in this order):
   --sharpen mild|medium|strong
                              a ready-made MTF sharpening
   --no-mtf
-  --color-match              ICC colour matching with the profiles of the settings
-                             (by default A17D50.ICC to K77302.ICC next to the module)
-  --input-profile FILE|embedded
-                             the image's profile; "embedded" takes the one in the
-                             input image (implies --color-match)
+  --color-match              ICC colour matching: from the profile embedded in the
+                             image, else the settings' input profile, to the printer
+                             profile (by default A17D50.ICC to K77302.ICC next to
+                             the module)
+  --input-profile FILE|embedded|settings
+                             the image's profile: a file, the one embedded in the
+                             image, or the settings' (implies --color-match)
+  --fallback-profile         an embedded profile the module cannot use falls back to
+                             the settings' input profile (with a notice)
   --output-profile FILE      the printer's profile (implies --color-match)
   --intent perceptual|relative|saturation
   --no-color-match
   --swap                     exchange red and blue first (this page only, not stored)
+
+Output options:
+  --format png|tiff|jpeg|ppm the print file's format
+  --output-dir DIR           write each INPUT to DIR, name kept, extension of the format
+  --quality N                JPEG quality, 1 to 100 (default 92)
+  --dpi N                    the resolution written to the print (default: the input's)
+  --embed-profile            embed the printer profile in PNG and JPEG prints too
+                             (TIFF prints always carry it; PNG and JPEG name it in a
+                             comment)
+  --proof FILE               also write a soft proof: the print as it will look,
+                             converted back through the printer profile to sRGB
+  --proof-only               write the proof without the print (INPUT and --proof only)
+  --overwrite                allow writing over the input file
 
 Run options:
   --band-height N            lines per band handed to the module (default 128)
@@ -49,7 +74,8 @@ Run options:
   -q, --quiet                print errors only
   -v, --verbose              print the stages and the time each step took
 
-Exit status: 0 success, 1 a file, the image or the module failed, 2 wrong usage.
+Exit status: 0 success, 1 a file, the image or the module failed (in a batch:
+any image failed; the others are still printed), 2 wrong usage.
 )";
 }
 
@@ -89,6 +115,16 @@ MtfKernel ParseKernel(const std::string& flag, const std::string& text) {
   return kernel;
 }
 
+double ParseDecimal(const std::string& flag, const std::string& text, double min, double max) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || !(value >= min && value <= max)) {
+    throw UsageError(flag + " takes a number from " + std::to_string(static_cast<int>(min)) + " to " +
+                     std::to_string(static_cast<int>(max)) + ", not '" + text + "'");
+  }
+  return value;
+}
+
 std::uint16_t ParseIntent(const std::string& text) {
   if (text == "perceptual" || text == "0") return 0;
   if (text == "relative" || text == "relative-colorimetric" || text == "1") return 1;
@@ -104,8 +140,14 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
   std::optional<std::int32_t> mtfScale;
   std::optional<MtfKernel> kernelFlag;
   std::string kernelFlagName;
+  bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string arg = args[i];
+    if (optionsEnded || arg == "--") {
+      if (optionsEnded) positional.push_back(arg);
+      optionsEnded = true;
+      continue;
+    }
     std::optional<std::string> inlineValue;
     if (arg.rfind("--", 0) == 0) {
       const auto eq = arg.find('=');
@@ -151,6 +193,23 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
     else if (arg == "--input-profile") s.inputProfile = value();
     else if (arg == "--output-profile") s.outputProfile = value();
     else if (arg == "--intent") s.intent = ParseIntent(value());
+    else if (arg == "--fallback-profile") { flagOnly(); s.fallbackProfile = true; }
+    else if (arg == "--format") o.format = value();
+    else if (arg == "--output-dir") o.outputDir = value();
+    else if (arg == "--quality") o.quality = static_cast<int>(ParseCount(arg, value(), 1, 100));
+    else if (arg == "--dpi") o.dpi = ParseDecimal(arg, value(), 1, 65535);
+    else if (arg == "--embed-profile") { flagOnly(); o.embedProfile = true; }
+    else if (arg == "--proof") o.proof = value();
+    else if (arg == "--proof-only") { flagOnly(); o.proofOnly = true; }
+    else if (arg == "--overwrite") { flagOnly(); o.overwrite = true; }
+    else if (arg == "--gamma") o.curve.gamma = ParseDecimal(arg, value(), 0.01, 327.67);
+    else if (arg == "--points") o.curve.points = value();
+    else if (arg == "--channel") o.curve.channel = value();
+    else if (arg == "--polarity") {
+      const std::string v = value();
+      if (v != "ink" && v != "levels") throw UsageError("--polarity takes levels or ink, not '" + v + "'");
+      o.curve.ink = v == "ink";
+    }
     else if (arg == "--line-filter") {
       const std::string v = value();
       if (v != "on" && v != "off") throw UsageError("--line-filter takes on or off, not '" + v + "'");
@@ -187,19 +246,36 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
     }
     return o;
   }
+  if (!positional.empty() && positional[0] == "curve") {
+    if (positional.size() != 3 || (positional[1] != "show" && positional[1] != "save")) {
+      throw UsageError("use 'curve save FILE --gamma G' (or --points) or 'curve show FILE'");
+    }
+    o.command = positional[1] == "show" ? Command::CurveShow : Command::CurveSave;
+    o.recordFile = positional[2];
+    return o;
+  }
   if (!positional.empty() && positional[0] == "info") {
     if (positional.size() != 1) throw UsageError("'info' takes no file names");
     o.command = Command::Info;
     return o;
   }
-  if (positional.size() != 2) {
-    throw UsageError(positional.empty() ? "name an INPUT and an OUTPUT image"
-                                        : "expected an INPUT and an OUTPUT image, got " +
-                                              std::to_string(positional.size()) + " names");
-  }
   o.command = Command::Print;
-  o.input = positional[0];
-  o.output = positional[1];
+  if (o.proofOnly && o.proof.empty()) throw UsageError("--proof-only needs --proof FILE");
+  if (!o.outputDir.empty()) {
+    if (positional.empty()) throw UsageError("name the INPUT images to write to " + o.outputDir);
+    if (!o.proof.empty()) throw UsageError("--proof names one file; give it for a single image, not with --output-dir");
+    o.inputs = positional;
+    return o;
+  }
+  const std::size_t wanted = o.proofOnly ? 1 : 2;
+  if (positional.size() != wanted) {
+    const std::string names = o.proofOnly ? "an INPUT image (the proof goes to --proof)" : "an INPUT and an OUTPUT image";
+    throw UsageError(positional.empty() ? "name " + names
+                                        : "expected " + names + ", got " + std::to_string(positional.size()) +
+                                              " names (use --output-dir DIR for several images)");
+  }
+  o.inputs = {positional[0]};
+  if (!o.proofOnly) o.output = positional[1];
   return o;
 }
 

@@ -107,6 +107,15 @@ OpenedHead ReadHead(const std::string& path) {
   return h;
 }
 
+ImageFormat FormatOf(Signature kind) {
+  switch (kind) {
+    case Signature::Tiff: return ImageFormat::Tiff;
+    case Signature::Ppm: return ImageFormat::Ppm;
+    case Signature::Jpeg: return ImageFormat::Jpeg;
+    default: return ImageFormat::Png;
+  }
+}
+
 }  // namespace
 
 ImageFormat FormatFromName(const std::string& path) {
@@ -145,9 +154,10 @@ const char* FormatExtension(ImageFormat format) {
   return "";
 }
 
-std::unique_ptr<ImageSource> OpenImage(const std::string& path) {
+std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* format) {
   OpenedHead h = ReadHead(path);
   const Signature kind = Recognise(h.head, h.count);
+  if (format != nullptr) *format = FormatOf(kind);
   if (IsStdio(path) && kind != Signature::Png && kind != Signature::Ppm) {
     std::fclose(h.file);
     throw FileError("standard input", "only PNG and binary PPM are read from standard input");

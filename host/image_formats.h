@@ -25,7 +25,8 @@ inline bool IsStdio(const std::string& path) { return path == "-"; }
 
 // Opens any supported image, recognised by its first bytes; "-" reads PNG
 // or PPM from standard input. Throws HostError.
-std::unique_ptr<ImageSource> OpenImage(const std::string& path);
+// `format`, when given, receives the format found.
+std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* format = nullptr);
 // The format OpenImage would recognise; throws like it.
 ImageFormat DetectFormat(const std::string& path);
 

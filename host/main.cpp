@@ -14,12 +14,23 @@
 #include "image_formats.h"
 #include "module_api.h"
 #include "page_run.h"
+#include "curve_command.h"
 #include "print_job.h"
 #include "settings_record.h"
 
 using namespace k7730::host;
 
 namespace {
+
+// A batch input's format for its output name; a file that cannot be read
+// is named .png here and reported when its turn comes.
+ImageFormat DetectFormatOrPng(const std::string& input) {
+  try {
+    return DetectFormat(input);
+  } catch (const HostError&) {
+    return ImageFormat::Png;
+  }
+}
 
 std::string ModulePathOf(const Options& o) {
   return o.modulePath.empty() ? DefaultModulePath() : o.modulePath;
@@ -29,29 +40,88 @@ PrintJob JobFor(const Options& o, const std::string& input, const std::string& o
   PrintJob job;
   job.input = input;
   job.output = output;
+  if (!o.format.empty()) {
+    ImageFormat format;
+    if (!FormatFromWord(o.format, format)) throw UsageError("--format takes png, tiff, jpeg or ppm, not '" + o.format + "'");
+    job.format = format;
+  }
+  job.proof = o.proof;
   job.stages = o.stages;
   job.bandHeight = o.bandHeight;
+  job.write.jpegQuality = o.quality;
+  job.dpi = o.dpi;
+  job.embedProfile = o.embedProfile;
+  job.overwrite = o.overwrite;
   job.progress = !o.quiet;
   return job;
 }
 
-void Summarise(const std::string& output, const PrintOutcome& r, const Console& console) {
+void Summarise(const PrintJob& job, const PrintOutcome& r, const Console& console) {
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f s", r.seconds);
-  console.Info("k7730-print: wrote " + (IsStdio(output) ? std::string("standard output") : output) + " (" +
-               FormatName(r.format) + ", " + std::to_string(r.width) + " x " + std::to_string(r.height) + ", " +
-               std::to_string(r.bands) + (r.bands == 1 ? " band" : " bands") + ") in " + seconds +
-               "; stages: " + JoinStages(r.stages));
-  if (!r.inputProfileNote.empty()) console.Info("k7730-print: colour matching from " + r.inputProfileNote);
+  std::string written;
+  if (!job.output.empty()) written = IsStdio(job.output) ? std::string("standard output") : job.output;
+  if (!job.proof.empty()) written += (written.empty() ? "the proof " : " and the proof ") + job.proof;
+  console.Info("k7730-print: wrote " + written + " (" + (job.output.empty() ? "" : std::string(FormatName(r.format)) + ", ") +
+               std::to_string(r.width) + " x " + std::to_string(r.height) + ", " + std::to_string(r.bands) +
+               (r.bands == 1 ? " band" : " bands") + ") in " + seconds + "; stages: " + JoinStages(r.stages));
+  if (!r.inputProfileNote.empty()) {
+    console.Info("k7730-print: colour matching from " + r.inputProfileNote + " to the printer profile " +
+                 r.printerProfile + (r.profileEmbedded ? " (embedded in the print)" : ""));
+  }
   if (console.verbose) {
     for (const auto& line : r.timings) console.Detail(line);
   }
 }
 
-int PrintPage(const Options& o, Console& console) {
+// One image, or each image of a batch in turn: a failed image is reported
+// and the others go on; the status says whether all succeeded.
+int PrintPages(const Options& o, Console& console) {
+  std::vector<PrintJob> jobs;
+  for (const std::string& input : o.inputs) {
+    if (o.outputDir.empty()) {
+      jobs.push_back(JobFor(o, input, o.output));
+      continue;
+    }
+    if (IsStdio(input)) throw UsageError("standard input (-) cannot be part of a batch");
+    PrintJob job = JobFor(o, input, "");
+    job.output = OutputPathIn(o.outputDir, input, job.format ? *job.format : DetectFormatOrPng(input));
+    jobs.push_back(std::move(job));
+  }
+  console.stdoutIsImage = o.output == "-";
   const LoadedModule module(ModulePathOf(o));
-  const PrintJob job = JobFor(o, o.input, o.output);
-  Summarise(job.output, PrintImage(module, job, console), console);
+  int failed = 0;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    if (jobs.size() > 1) jobs[i].progressLabel = std::to_string(i + 1) + " of " + std::to_string(jobs.size());
+    try {
+      Summarise(jobs[i], PrintImage(module, jobs[i], console), console);
+    } catch (const HostError& e) {
+      if (jobs.size() == 1) throw;
+      console.Error(e.what());
+      ++failed;
+    }
+  }
+  if (failed > 0) {
+    console.Error(std::to_string(failed) + " of " + std::to_string(jobs.size()) + " images failed");
+    return 1;
+  }
+  return 0;
+}
+
+int SaveCurveCommand(const Options& o, const Console& console) {
+  CurveSpec spec;
+  spec.gamma = o.curve.gamma;
+  spec.points = o.curve.points;
+  spec.channel = o.curve.channel;
+  spec.ink = o.curve.ink;
+  SaveCurve(o.recordFile, spec);
+  console.Info("k7730-print: wrote tone-curve file " + o.recordFile);
+  return 0;
+}
+
+int ShowCurveCommand(const Options& o) {
+  std::printf("tone-curve file %s\n", o.recordFile.c_str());
+  for (const std::string& line : DescribeCurveFile(o.recordFile)) std::printf("  %s\n", line.c_str());
   return 0;
 }
 
@@ -111,7 +181,9 @@ int main(int argc, char** argv) {
     switch (options.command) {
       case Command::Help: std::fputs(UsageText(), stdout); return 0;
       case Command::Version: std::printf("k7730-print %s\n", K7730_PRINT_VERSION); return 0;
-      case Command::Print: return PrintPage(options, console);
+      case Command::Print: return PrintPages(options, console);
+      case Command::CurveSave: return SaveCurveCommand(options, console);
+      case Command::CurveShow: return ShowCurveCommand(options);
       case Command::SettingsShow: return ShowSettings(options);
       case Command::SettingsSave: return SaveSettings(options, console);
       case Command::Info: return ShowInfo(options);

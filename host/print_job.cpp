@@ -81,7 +81,6 @@ std::string JoinStages(const std::vector<std::string>& stages) {
 ImageFormat OutputFormat(const PrintJob& job) {
   if (job.format) return *job.format;
   if (!job.output.empty() && !IsStdio(job.output)) return FormatFromName(job.output);
-  if (IsStdio(job.input)) throw UsageError("give --format for an image from standard input to standard output");
   return DetectFormat(job.input);
 }
 
@@ -101,16 +100,20 @@ void RefuseOverwritingInput(const std::string& input, const std::string& output,
 PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const Console& console) {
   PrintOutcome outcome;
   StepTimer timer;
-  outcome.format = OutputFormat(job);
-  RefuseOverwritingInput(job.input, job.output, job.overwrite);
-  RefuseOverwritingInput(job.input, job.proof, job.overwrite);
-  if (IsStdio(job.output) && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {
+  const bool fromPipeToPipe = IsStdio(job.input) && IsStdio(job.output) && !job.format;
+  if (!fromPipeToPipe) outcome.format = OutputFormat(job);
+  if (IsStdio(job.output) && !fromPipeToPipe && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {
     throw UsageError("standard output takes PNG or PPM (--format png or --format ppm)");
   }
+  RefuseOverwritingInput(job.input, job.output, job.overwrite);
+  RefuseOverwritingInput(job.input, job.proof, job.overwrite);
   const ImageFormat proofFormat = job.proof.empty() ? ImageFormat::Png : FormatFromName(job.proof);
 
   timer.Begin("open image");
-  const std::unique_ptr<ImageSource> source = OpenImage(job.input);
+  ImageFormat inputFormat = ImageFormat::Png;
+  const std::unique_ptr<ImageSource> source = OpenImage(job.input, &inputFormat);
+  // A pipe to a pipe keeps the format that came in (PNG or PPM).
+  if (fromPipeToPipe) outcome.format = inputFormat;
   const ImageHeader& in = source->Header();
   const std::string name = IsStdio(job.input) ? "standard input" : job.input;
   for (const auto& notice : in.notices) console.Notice(name + ": " + notice);

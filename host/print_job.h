@@ -44,7 +44,8 @@ struct PrintOutcome {
 PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const Console& console);
 
 // The format of the print file: --format, else the output name's
-// extension, else the input's format.
+// extension, else the input's format (for a pipe to a pipe, found once
+// the input is open).
 ImageFormat OutputFormat(const PrintJob& job);
 
 // `dir`/`input`'s name with the extension of `format`.
