@@ -222,11 +222,12 @@ bool WritePngHeader(PngSession& s, const ImageHeader& header) {
     text.text = const_cast<png_charp>(header.comment.c_str());
     png_set_text(s.png, s.info, &text, 1);
   }
-  // Pages are large and photographic: the Sub filter with the fastest
+  // Pages are large and photographic: the Up filter with the fastest
   // deflate level keeps nearly all of the size gain of the adaptive filters
-  // at a fraction of their time.
+  // at a fraction of their time (Huffman-only coding saves a fifth of the
+  // time but makes files a third larger).
   png_set_compression_level(s.png, 1);
-  png_set_filter(s.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  png_set_filter(s.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
   png_write_info(s.png, s.info);
   return true;
 }

@@ -219,6 +219,12 @@ TEST_F(PrintPhoto, StandardInputAndOutputCarryPpmAndPng) {
   ASSERT_EQ(Shell(cmd + " -q - - < " + Path("page.png") + " > " + Path("piped.out")), 0);
   EXPECT_EQ(ReadImage(Path("piped.out")).rgb, page.rgb) << "PNG in, PNG out by default";
   EXPECT_EQ(Shell(cmd + " -q - - < " + Path("page.png") + " --format tiff > /dev/null 2>&1"), 2);
+  // A full disk under the writer's thread ends the run with one error.
+  const std::string big = Path("big.ppm");
+  test::WritePpmFile(big, 600, 400, test::NoisePixels(600, 400, 3));
+  EXPECT_EQ(Shell(cmd + " --band-height 16 - - < " + big + " > /dev/full 2> " + Path("err.txt")), 1);
+  const auto err = test::ReadBytes(Path("err.txt"));
+  EXPECT_NE(std::string(err.begin(), err.end()).find("cannot write"), std::string::npos);
 }
 
 TEST_F(PrintPhoto, AnInputIsNotWrittenOverUnlessAskedTo) {
@@ -260,6 +266,13 @@ TEST_F(PrintPhoto, CurveFilesMadeOnTheCommandLineDriveTheCurveStage) {
     EXPECT_EQ(r.status, 2) << bad << ": " << r.output;
   }
   EXPECT_FALSE(std::filesystem::exists(Path("bad.tcv")));
+}
+
+TEST_F(PrintPhoto, ExampleCurveFilesRead) {
+  for (const char* name : {"gamma-1.8.tcv", "brighten.tcv", "warm.tcv"}) {
+    const RunResult r = RunPrint(std::string("curve show ") + K7730_EXAMPLES_DIR + "/" + name);
+    EXPECT_EQ(r.status, 0) << name << ": " << r.output;
+  }
 }
 
 TEST_F(PrintPhoto, LineFilterDefaultTableSmoothsThePrint) {
