@@ -338,7 +338,9 @@ class TiffSource : public ImageSource {
  public:
   explicit TiffSource(const std::string& path) : path_(path) {
     InstallTiffHandlers();
-    closer_.tif = TIFFOpen(path.c_str(), "r");
+    // "m": read through the file, not a memory map, whose pages would
+    // count as resident memory in proportion to the whole file.
+    closer_.tif = TIFFOpen(path.c_str(), "rm");
     TIFF* tif = closer_.tif;
     if (tif == nullptr) throw FileError(path, TiffProblem("damaged or unreadable TIFF"));
     const Layout l = ReadLayout(tif);

@@ -243,5 +243,43 @@ TEST_F(ImageStream, HeadersClaimingTooMuchAreRefusedBeforeAllocation) {
   }
 }
 
+// Points every strip of a little-endian TIFF at the first strip's data.
+void ShareFirstStrip(std::vector<std::uint8_t>& tiff) {
+  auto le16 = [&](std::size_t at) { return static_cast<std::uint32_t>(tiff[at] | (tiff[at + 1] << 8)); };
+  auto le32 = [&](std::size_t at) { return le16(at) | (le16(at + 2) << 16); };
+  const std::size_t ifd = le32(4);
+  for (std::uint32_t i = 0; i < le16(ifd); ++i) {
+    const std::size_t entry = ifd + 2 + 12 * i;
+    if (le16(entry) != TIFFTAG_STRIPOFFSETS) continue;
+    const std::size_t table = le32(entry + 8);
+    for (std::uint32_t k = 1; k < le32(entry + 4); ++k) std::memcpy(&tiff[table + 4 * k], &tiff[table], 4);
+  }
+}
+
+TEST_F(ImageStream, StripsSharingTheirDataAreReadInBandsWithinTheirBound) {
+  // 400 deflated one-line strips that all decode from the same bytes: the
+  // file is small, the page is read band by band like any other.
+  const std::uint32_t w = 300, h = 400;
+  std::vector<std::uint8_t> rgb(std::size_t{w} * h * 3);
+  for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i % (w * 3) / 4);
+  TIFF* tif = TIFFOpen(Path("shared.tif").c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_DEFLATE);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1);
+  for (std::uint32_t y = 0; y < h; ++y) ASSERT_GE(TIFFWriteScanline(tif, &rgb[y * w * 3], y, 0), 0);
+  TIFFClose(tif);
+  std::vector<std::uint8_t> bytes = test::ReadBytes(Path("shared.tif"));
+  ShareFirstStrip(bytes);
+  test::WriteBytes(Path("shared.tif"), bytes);
+  EXPECT_EQ(ReadInBands(Path("shared.tif"), 64), ReadInBands(Path("shared.tif"), 400));
+  const std::vector<std::uint8_t> read = ReadImage(Path("shared.tif")).rgb;
+  EXPECT_TRUE(std::equal(read.begin(), read.begin() + w * 3, read.end() - w * 3)) << "every row is the first";
+}
+
 }  // namespace
 }  // namespace k7730::host
