@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "byte_reader.h"
+#include "file_bytes.h"
 #include "host_error.h"
 
 namespace k7730::host {
@@ -27,6 +29,25 @@ struct OpenProfile {
   OpenProfile& operator=(const OpenProfile&) = delete;
 };
 
+// The proof's conversion starts from the printer profile. The colour engine
+// keeps the 16-bit tables of a matrix/TRC source once per process, and the
+// page's own conversion (from an sRGB-like profile) needs them at the same
+// time; so the printer profile must bring lookup tables (an A2B tag), as
+// printer profiles do.
+bool HasLookupTables(const std::string& path) {
+  constexpr std::size_t kHeaderBytes = 128, kEntryBytes = 12;
+  constexpr std::uint32_t kMaxTags = 1024;
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path, std::size_t{64} << 20);
+  if (bytes.size() < kHeaderBytes + 4) return false;
+  const std::uint32_t count = Be32At(bytes, kHeaderBytes);
+  if (count > kMaxTags || bytes.size() < kHeaderBytes + 4 + std::size_t{count} * kEntryBytes) return false;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t tag = Be32At(bytes, kHeaderBytes + 4 + i * kEntryBytes);
+    if (tag == 0x41324230 || tag == 0x41324231 || tag == 0x41324232) return true;  // 'A2B0'..'A2B2'
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string ScreenProfilePath(const LoadedModule& module) {
@@ -40,6 +61,9 @@ ProofSink::ProofSink(const LoadedModule& module, const std::string& printerProfi
     : api_(module.Api()), width_(width), next_(std::move(next)) {
   if (!api_.CanMatch()) {
     throw FileError(module.Path(), "this module build has no colour engine exports for the proof");
+  }
+  if (!HasLookupTables(printerProfile)) {
+    throw FileError(printerProfile, "a printer profile without lookup tables (A2B): the proof cannot be made from it");
   }
   {
     OpenProfile printer(api_, printerProfile);

@@ -174,6 +174,12 @@ TEST_F(PrintPhoto, ProofOfAGreyRampIsNeutralAndOfAPhotoCloseToIt) {
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_LT(MeanDifference(Pixels("proof.png"), page.rgb), 4.0);
   EXPECT_GT(MeanDifference(Pixels("print.png"), page.rgb), MeanDifference(Pixels("proof.png"), page.rgb));
+
+  // A matrix/TRC "printer" profile cannot give a proof, and says so.
+  r = RunPrint(Path("page.png") + " --output-profile " + Profile("A17D50.ICC") + " --proof-only --proof " +
+               Path("none.png"));
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("lookup tables"), std::string::npos) << r.output;
 }
 
 TEST_F(PrintPhoto, ResolutionAndExifAreCarriedAndDpiSetsIt) {
