@@ -1,6 +1,7 @@
-// Bounds-checked big-endian reads from a view of untrusted bytes. Every
-// access names an offset and a width and fails, rather than reading outside
-// the view, when they do not fit.
+// Bounds-checked reads from a view of untrusted bytes, big-endian unless
+// named otherwise. Every access names an offset and a width and fails,
+// rather than reading outside the view, when they do not fit. Shared by the
+// colour engine, the file formats and the print command.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,11 @@ inline std::uint16_t LoadBigEndian16(const std::uint8_t* p) {
 inline std::uint32_t LoadBigEndian32(const std::uint8_t* p) {
   return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
          (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+}
+
+inline std::uint32_t LoadLittleEndian32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 class ByteView {
@@ -46,6 +52,12 @@ class ByteView {
     return true;
   }
 
+  bool U32LittleEndian(std::uint64_t offset, std::uint32_t* out) const {
+    if (!Has(offset, 4)) return false;
+    *out = LoadLittleEndian32(data_ + offset);
+    return true;
+  }
+
   // The sub-view of `count` bytes at `offset`; an empty view with ok false
   // when it does not fit.
   ByteView Slice(std::uint64_t offset, std::uint64_t count, bool* ok) const {
@@ -57,6 +69,31 @@ class ByteView {
  private:
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
+};
+
+// Reads one value after the other from the start of a view; a read that
+// does not fit fails and leaves the position where it was.
+class ByteCursor {
+ public:
+  explicit ByteCursor(ByteView view) : view_(view) {}
+
+  std::size_t Remaining() const { return view_.size() - position_; }
+  bool U16(std::uint16_t* out) { return Advance(view_.U16(position_, out), 2); }
+  bool Bytes(std::uint8_t* out, std::size_t count) {
+    if (!view_.Has(position_, count)) return false;
+    for (std::size_t i = 0; i < count; ++i) out[i] = view_.data()[position_ + i];
+    position_ += count;
+    return true;
+  }
+  bool Skip(std::size_t count) { return Advance(view_.Has(position_, count), count); }
+
+ private:
+  bool Advance(bool ok, std::size_t count) {
+    if (ok) position_ += count;
+    return ok;
+  }
+  ByteView view_;
+  std::size_t position_ = 0;
 };
 
 // A view of 16-bit big-endian entries, checked once when it is made.

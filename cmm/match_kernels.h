@@ -1,8 +1,8 @@
 // The matching kernels: input curves, interpolation in the ColorWorld's
 // grid and output curves for every pixel of a run. Each kernel exists
 // twice: a plain scalar version that follows the arithmetic step by step and
-// serves as the reference, and the fast version the exports call, which
-// produces the same bytes.
+// serves as the reference, and a vector version written once and compiled
+// per instruction set, which produces the same bytes.
 #pragma once
 
 #include <cstddef>
@@ -32,14 +32,35 @@ using MatchKernel = void (*)(const ColorWorldHeader& world, const WideTables* wi
 bool KernelIsWide(std::uint32_t id);
 bool KernelIsPlanar(std::uint32_t id);
 
-// Null for an unknown kernel id.
+// The plain reference kernel; null for an unknown kernel id.
 MatchKernel ScalarKernel(std::uint32_t id);
-MatchKernel FastKernel(std::uint32_t id);
+
+// The two ways the vector kernels go through a run: blocks of pixels, one
+// in each lane, or one pixel after the other with its output channels in
+// the lanes (sets from AVX2 up) and the reference's one-entry cache.
+// Fastest is whichever of them the benchmarks found faster for the set.
+enum class MatchPath { Fastest, Blocks, OneByOne };
+
+// The vector kernel of one instruction set (match_kernels_inl.h compiled
+// for it); null for an unknown id or a path the set lacks. Call only where
+// the processor has the set.
+namespace baseline {
+MatchKernel VectorKernel(std::uint32_t id, MatchPath path = MatchPath::Fastest);
+}
+namespace avx2 {
+MatchKernel VectorKernel(std::uint32_t id, MatchPath path = MatchPath::Fastest);
+}
+namespace avx512 {
+MatchKernel VectorKernel(std::uint32_t id, MatchPath path = MatchPath::Fastest);
+}
 
 // Every implementation by itself, for checking each against the scalar
-// one: null when this build or this processor lacks the set, or the set
-// has no such kernel.
-enum class KernelSet { Scalar, Avx2, Avx512 };
-MatchKernel KernelFrom(KernelSet set, std::uint32_t id);
+// one: null when the processor lacks the set or the kernel is unknown.
+enum class KernelSet { Scalar, Baseline, Avx2, Avx512 };
+MatchKernel KernelFrom(KernelSet set, std::uint32_t id, MatchPath path = MatchPath::Fastest);
+
+// What the exports run: for the active instruction set, its vector kernel
+// where that is faster than the scalar one, else the scalar one.
+MatchKernel FastKernel(std::uint32_t id);
 
 }  // namespace k7730::cmm

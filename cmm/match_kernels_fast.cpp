@@ -1,38 +1,46 @@
-// Chooses the fast kernels for this processor: the AVX-512 ones where they
-// exist, else the AVX2 ones, where the compiler can build them and the
-// processor has the instructions; the scalar ones elsewhere.
+// Chooses the kernels the exports run: the vector kernels of the active
+// instruction set on the path that set runs fastest. K7730_MATCH_PATH
+// ("blocks" or "one-by-one", read once) overrides the path, for timing one
+// against the other with the benchmarks.
+#include <cstdlib>
+#include <cstring>
+
+#include "cmm/instruction_set.h"
 #include "cmm/match_kernels.h"
 
-#include <initializer_list>
-
-#if K7730_HAVE_AVX2_KERNELS
-#include "cmm/match_kernels_avx2.h"
-#include "cmm/match_kernels_avx512.h"
-#endif
-
 namespace k7730::cmm {
+namespace {
 
-MatchKernel KernelFrom(KernelSet set, std::uint32_t id) {
+MatchPath PathFromEnvironment() {
+  const char* name = std::getenv("K7730_MATCH_PATH");
+  if (name == nullptr) return MatchPath::Fastest;
+  if (std::strcmp(name, "blocks") == 0) return MatchPath::Blocks;
+  if (std::strcmp(name, "one-by-one") == 0) return MatchPath::OneByOne;
+  return MatchPath::Fastest;
+}
+
+}  // namespace
+
+MatchKernel KernelFrom(KernelSet set, std::uint32_t id, MatchPath path) {
+  const InstructionSet supported = SupportedInstructionSet();
   switch (set) {
     case KernelSet::Scalar: return ScalarKernel(id);
-#if K7730_HAVE_AVX2_KERNELS
-    case KernelSet::Avx2: {
-      static const bool avx2 = __builtin_cpu_supports("avx2");
-      return avx2 ? avx2::Kernel(id) : nullptr;
-    }
-    case KernelSet::Avx512: {
-      static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                                 __builtin_cpu_supports("avx512vbmi");
-      return avx512 ? avx512::Kernel(id) : nullptr;
-    }
-#endif
-    default: return nullptr;
+    case KernelSet::Baseline: return baseline::VectorKernel(id, path);
+    case KernelSet::Avx2: return supported >= InstructionSet::Avx2 ? avx2::VectorKernel(id, path) : nullptr;
+    case KernelSet::Avx512: return supported >= InstructionSet::Avx512 ? avx512::VectorKernel(id, path) : nullptr;
   }
+  return nullptr;
 }
 
 MatchKernel FastKernel(std::uint32_t id) {
-  for (KernelSet set : {KernelSet::Avx512, KernelSet::Avx2})
-    if (MatchKernel k = KernelFrom(set, id)) return k;
+  static const MatchPath path = PathFromEnvironment();
+  KernelSet set = KernelSet::Baseline;
+  switch (ActiveInstructionSet()) {
+    case InstructionSet::Avx512: set = KernelSet::Avx512; break;
+    case InstructionSet::Avx2: set = KernelSet::Avx2; break;
+    case InstructionSet::Baseline: break;
+  }
+  if (MatchKernel k = KernelFrom(set, id, path)) return k;
   return ScalarKernel(id);
 }
 

@@ -1,10 +1,9 @@
 // SDKCMCreatLUT and SDKCMConvertColorWorldToIPB: gamma curve sets for
 // SDKCMCreateColorWorld, and a 3-to-3 ColorWorld's grid as an IpbRecord.
-#include <cmath>
-
 #include "cmm/color_world_store.h"
 #include "cmm/ipb_record.h"
 #include "k7730fe_cmm.h"
+#include "tonecurve/gamma_table.h"
 
 namespace cmm = k7730::cmm;
 
@@ -17,12 +16,7 @@ K7730_API void K7730_CDECL SDKCMCreatLUT(int16_t gamma0, int16_t gamma1, int16_t
                                          int16_t gamma4, K7730_CurveLutSet* tables) {
   if (tables == nullptr) return;
   const int16_t gammas[5] = {gamma0, gamma1, gamma2, gamma3, gamma4};
-  for (int i = 0; i < 256; ++i) {
-    for (int t = 0; t < 5; ++t) {
-      const double r = std::pow(i / 255.0, gammas[t] / 100.0) * 255.0 + 0.5;
-      tables->tables[t][i] = r > 255.0 ? 255 : r < 0.0 ? 0 : static_cast<uint8_t>(r);
-    }
-  }
+  for (int t = 0; t < 5; ++t) k7730::GammaTablePlainPower(gammas[t] / 100.0, tables->tables[t]);
 }
 
 K7730_API uint32_t K7730_CDECL SDKCMConvertColorWorldToIPB(K7730_ColorWorld world, void* record) {

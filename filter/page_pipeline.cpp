@@ -12,59 +12,6 @@
 #include "stages/table_stages.h"
 
 namespace k7730 {
-namespace {
-
-// Rewrites the band in place through the band tables (after the swap when
-// on) and, when Emit is set, writes the same pixels through the out tables.
-// The tables never overlap the pixels, which lets the compiler move table
-// reads ahead of the pixel writes.
-template <bool Swap, bool Emit>
-void BandPixels(const std::uint8_t* __restrict b0, const std::uint8_t* __restrict b1,
-                const std::uint8_t* __restrict b2, const std::uint8_t* __restrict o0,
-                const std::uint8_t* __restrict o1, const std::uint8_t* __restrict o2,
-                std::uint8_t* band, std::uint8_t* out, std::size_t pixels) {
-  for (std::size_t i = 0; i < pixels; ++i, band += 3) {
-    const std::uint8_t s0 = Swap ? band[2] : band[0];
-    const std::uint8_t s1 = band[1];
-    const std::uint8_t s2 = Swap ? band[0] : band[2];
-    band[0] = b0[s0];
-    band[1] = b1[s1];
-    band[2] = b2[s2];
-    if constexpr (Emit) {
-      out[0] = o0[s0];
-      out[1] = o1[s1];
-      out[2] = o2[s2];
-      out += 3;
-    }
-  }
-}
-
-template <bool Swap, bool Emit>
-void BandPass(std::uint8_t* band, std::uint8_t* out, std::size_t pixels,
-              const ChannelTables& bandTables, const ChannelTables& outTables) {
-  BandPixels<Swap, Emit>(bandTables.channel[0], bandTables.channel[1], bandTables.channel[2],
-                         outTables.channel[0], outTables.channel[1], outTables.channel[2], band,
-                         out, pixels);
-}
-
-void RunBandPass(bool swap, std::uint8_t* band, std::uint8_t* out, std::size_t pixels,
-                 const ChannelTables& bandTables, const ChannelTables& outTables) {
-  if (swap) {
-    if (out != nullptr) {
-      BandPass<true, true>(band, out, pixels, bandTables, outTables);
-    } else {
-      BandPass<true, false>(band, out, pixels, bandTables, outTables);
-    }
-  } else {
-    if (out != nullptr) {
-      BandPass<false, true>(band, out, pixels, bandTables, outTables);
-    } else {
-      BandPass<false, false>(band, out, pixels, bandTables, outTables);
-    }
-  }
-}
-
-}  // namespace
 
 std::uint64_t OutputBufferBytes(std::uint32_t width, std::uint32_t lines) {
   const std::uint64_t bytes = (static_cast<std::uint64_t>(lines) + 2) * width * 3;
@@ -105,14 +52,14 @@ std::uint32_t RunBandStages(FilterInstance& inst, std::uint8_t* band, std::uint3
     if (rewriteBand) {
       ChannelTables emitTables = bandTables;
       if (output) ChainTables(emitTables, outTables);
-      RunBandPass(swap, band, out, pixels, bandTables, emitTables);
+      ApplyBandTables(swap, band, out, pixels, bandTables, emitTables);
     } else if (output) {
       ApplyChannelTables(outTables, out, band, pixels);
     } else {
       std::memmove(out, band, pixels * 3);  // a host may pass its band as the buffer
     }
   } else {
-    if (rewriteBand) RunBandPass(swap, band, nullptr, pixels, bandTables, bandTables);
+    if (rewriteBand) ApplyBandTables(swap, band, nullptr, pixels, bandTables, bandTables);
     const std::uint8_t* current = band;
     if (mtf) {
       std::size_t bytes = 0;

@@ -65,6 +65,7 @@ class UsageError : public std::runtime_error {
 
 // Throws UsageError with a one-line explanation.
 Options ParseCommandLine(const std::vector<std::string>& args);
-const char* UsageText();
+// The help text, made from the same declaration as the parser.
+std::string UsageText();
 
 }  // namespace k7730::host

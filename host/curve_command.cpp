@@ -9,6 +9,7 @@
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_reset.h"
 #include "tonecurve/curve_table.h"
+#include "tonecurve/gamma_table.h"
 #include "tonecurve/polarity.h"
 
 namespace k7730::host {

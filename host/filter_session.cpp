@@ -6,12 +6,13 @@
 #include <cstring>
 #include <filesystem>
 
-#include "byte_reader.h"
+#include "cmm/byte_reader.h"
 #include "file_bytes.h"
 #include "host_error.h"
 #include "profile_report.h"
 #include "settings_record.h"
 #include "tone_curve_file.h"
+#include "tonecurve/polarity.h"
 
 namespace k7730::host {
 
@@ -28,8 +29,11 @@ std::string AbsolutePath(const std::string& path) {
 
 std::string RgbProfileProblem(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < 128) return "not an ICC profile (shorter than a profile header)";
-  if (Be32At(bytes, 36) != 0x61637370) return "not an ICC profile (no 'acsp' signature)";
-  const std::uint32_t space = Be32At(bytes, 16);
+  const cmm::ByteView view(bytes.data(), bytes.size());
+  std::uint32_t signature = 0, space = 0;
+  view.U32(36, &signature);
+  view.U32(16, &space);
+  if (signature != 0x61637370) return "not an ICC profile (no 'acsp' signature)";
   if (space != 0x52474220) return "not an RGB profile (its data colour space is " + QuotedSignature(space) + ")";
   return "";
 }
@@ -128,7 +132,7 @@ void FilterSession::ApplyToneCurve(bool input, const std::string& path) {
   const bool fileIsInk = curves.polarityFromFile && curves.polarity != 1;
   const bool setIsInk = setPolarity != 1;
   if (fileIsInk != setIsInk) {
-    for (auto& t : curves.tables) t = ReverseInvert(t);
+    for (auto& t : curves.tables) ReverseInvertTable(t.data());
   }
   std::uint16_t err = 0;
   if (setter(inst_, 1, curves.tables[0].data(), curves.tables[1].data(), curves.tables[2].data(),

@@ -179,7 +179,7 @@ int main(int argc, char** argv) {
   console.verbose = options.verbose;
   try {
     switch (options.command) {
-      case Command::Help: std::fputs(UsageText(), stdout); return 0;
+      case Command::Help: std::fputs(UsageText().c_str(), stdout); return 0;
       case Command::Version: std::printf("k7730-print %s\n", K7730_PRINT_VERSION); return 0;
       case Command::Print: return PrintPages(options, console);
       case Command::CurveSave: return SaveCurveCommand(options, console);

@@ -4,42 +4,15 @@
 
 #include "file_bytes.h"
 #include "host_error.h"
+#include "ui/mtf_text.h"
 
 namespace k7730::host {
 
-namespace {
-
-bool IsTokenByte(std::uint8_t c) { return (c >= '0' && c <= '9') || c == '+' || c == '-'; }
-
-// The value of an optional sign and the digits after it, up to the first
-// other character; saturates far outside the accepted ranges.
-std::int64_t ParseDecimal(const std::string& token) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-  std::int64_t value = 0;
-  for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
-    value = value * 10 + (token[i] - '0');
-    if (value > (std::int64_t{1} << 40)) value = std::int64_t{1} << 40;
-  }
-  return negative ? -value : value;
-}
-
-}  // namespace
-
 MtfKernel ParseMtfText(std::span<const std::uint8_t> text, const std::string& path) {
-  // Integers are runs of digits and signs; everything between them is
-  // skipped, and a 0xFF byte ends the file.
-  std::vector<std::int64_t> values;
-  std::size_t pos = 0;
-  while (values.size() < 26) {
-    while (pos < text.size() && text[pos] != 0xFF && !IsTokenByte(text[pos])) ++pos;
-    if (pos >= text.size() || text[pos] == 0xFF) break;
-    std::string token;
-    while (pos < text.size() && IsTokenByte(text[pos]) && token.size() < 255) token += static_cast<char>(text[pos++]);
-    ++pos;  // the byte that ended the token
-    values.push_back(ParseDecimal(token));
-  }
+  // The module's own reading of the text: the first 26 runs of digits and
+  // signs, whatever lies between them; a 0xFF byte ends the file.
+  std::int32_t read[26];
+  const std::vector<std::int64_t> values(read, read + ReadMtfIntegers(text.data(), text.size(), read, 26));
   if (values.size() < 26) {
     throw FileError(path, "not an MTF file: it holds " + std::to_string(values.size()) +
                               " integers, an MTF file holds 26");

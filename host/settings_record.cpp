@@ -5,7 +5,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "byte_reader.h"
+#include "cmm/byte_reader.h"
 #include "file_bytes.h"
 #include "host_error.h"
 
@@ -102,8 +102,10 @@ std::vector<std::uint8_t> ReadSettingsFile(const std::string& path) {
     throw FileError(path, "not a settings record: it has " + std::to_string(block.size()) +
                               " bytes, a settings record has " + std::to_string(K7730_SETTINGS_SIZE));
   }
-  const std::uint32_t size = Le32At(block, 0);
-  const std::uint32_t magic = Le32At(block, 4);
+  const cmm::ByteView view(block.data(), block.size());
+  std::uint32_t size = 0, magic = 0;
+  view.U32LittleEndian(0, &size);
+  view.U32LittleEndian(4, &magic);
   if (size != K7730_SETTINGS_SIZE || magic != K7730_SETTINGS_MAGIC) {
     throw FileError(path, "not a settings record: size field " + std::to_string(size) + " and magic " +
                               Hex32(magic) + ", expected " + std::to_string(K7730_SETTINGS_SIZE) +

@@ -23,15 +23,4 @@ ToneCurveTables ReadToneCurveFile(const std::string& path);
 ToneCurveTables ParseNativeToneCurves(std::span<const std::uint8_t> bytes, const std::string& path);
 ToneCurveTables ParseRawTables(std::span<const std::uint8_t> bytes, const std::string& path);
 
-// Natural cubic spline through control points (inputs rising), as the
-// module's editor computes it.
-struct CurvePoint {
-  int input;
-  int output;
-};
-CurveTable CurveFromPoints(std::span<const CurvePoint> points);
-CurveTable CurveFromGamma(double gamma);
-// Converts a table between level and ink polarity (its own inverse).
-CurveTable ReverseInvert(const CurveTable& table);
-
 }  // namespace k7730::host

@@ -159,31 +159,32 @@ K7730_API void K7730_CDECL SDKCMCreatLUT(int16_t gamma0, int16_t gamma1, int16_t
 K7730_API uint32_t K7730_CDECL SDKCMConvertColorWorldToIPB(K7730_ColorWorld world, void* record);
 
 #if defined(_WIN32)
-/* Standard-call twins that only forward. On 32-bit Windows the compiler
- * decorates each as _Name_@N (an underscore, the name, the argument bytes),
- * which is the name hosts look up. */
-K7730_API int32_t K7730_STDCALL SDKCMOpenProfile_(const char* path, K7730_ProfileRef* ref);
-K7730_API int32_t K7730_STDCALL SDKCMCloseProfile_(K7730_ProfileRef* ref);
-K7730_API void K7730_STDCALL SDKCMGetProfileHeader_(K7730_ProfileRef* ref, K7730_ProfileHeader* header);
-K7730_API void K7730_STDCALL SDKCMGetTagTableInfo_(K7730_ProfileRef* ref, uint32_t* count,
+/* Standard-call twins that only forward. The DLL exports each only under its
+ * decorated name _Name_@N (an underscore, the name, a second underscore, @
+ * and the argument bytes), which is the name hosts look up with
+ * GetProcAddress. */
+int32_t K7730_STDCALL SDKCMOpenProfile_(const char* path, K7730_ProfileRef* ref);
+int32_t K7730_STDCALL SDKCMCloseProfile_(K7730_ProfileRef* ref);
+void K7730_STDCALL SDKCMGetProfileHeader_(K7730_ProfileRef* ref, K7730_ProfileHeader* header);
+void K7730_STDCALL SDKCMGetTagTableInfo_(K7730_ProfileRef* ref, uint32_t* count,
                                                    K7730_TagTable* table);
-K7730_API int32_t K7730_STDCALL SDKCMGetPartialProfileElement_(K7730_ProfileRef* ref, uint32_t tag,
+int32_t K7730_STDCALL SDKCMGetPartialProfileElement_(K7730_ProfileRef* ref, uint32_t tag,
                                                                uint32_t offset, uint32_t* count,
                                                                void* buffer);
-K7730_API K7730_ColorWorld K7730_STDCALL SDKCMCreateColorWorld_(uint32_t intent, K7730_ProfileRef* source,
+K7730_ColorWorld K7730_STDCALL SDKCMCreateColorWorld_(uint32_t intent, K7730_ProfileRef* source,
                                                                 const K7730_CurveLutSet* inputCurves,
                                                                 K7730_ProfileRef* destination,
                                                                 const K7730_CurveLutSet* outputCurves);
-K7730_API void K7730_STDCALL SDKCMDisposeColorWorld_(K7730_ColorWorld world);
-K7730_API int32_t K7730_STDCALL SDKCMMatchPixelMap_(K7730_ColorWorld world, const K7730_PixelMap* source,
+void K7730_STDCALL SDKCMDisposeColorWorld_(K7730_ColorWorld world);
+int32_t K7730_STDCALL SDKCMMatchPixelMap_(K7730_ColorWorld world, const K7730_PixelMap* source,
                                                     const K7730_PixelMap* destination);
-K7730_API int32_t K7730_STDCALL SDKCMMatchPlaneMap_(K7730_ColorWorld world, const K7730_PlaneMap* source,
+int32_t K7730_STDCALL SDKCMMatchPlaneMap_(K7730_ColorWorld world, const K7730_PlaneMap* source,
                                                     const K7730_PlaneMap* destination);
-K7730_API uint32_t K7730_STDCALL SDKCMGetNumsOfInPixComp_(K7730_ColorWorld world);
-K7730_API uint32_t K7730_STDCALL SDKCMGetNumsOfOutPixComp_(K7730_ColorWorld world);
-K7730_API void K7730_STDCALL SDKCMCreatLUT_(int16_t gamma0, int16_t gamma1, int16_t gamma2, int16_t gamma3,
+uint32_t K7730_STDCALL SDKCMGetNumsOfInPixComp_(K7730_ColorWorld world);
+uint32_t K7730_STDCALL SDKCMGetNumsOfOutPixComp_(K7730_ColorWorld world);
+void K7730_STDCALL SDKCMCreatLUT_(int16_t gamma0, int16_t gamma1, int16_t gamma2, int16_t gamma3,
                                             int16_t gamma4, K7730_CurveLutSet* tables);
-K7730_API uint32_t K7730_STDCALL SDKCMConvertColorWorldToIPB_(K7730_ColorWorld world, void* record);
+uint32_t K7730_STDCALL SDKCMConvertColorWorldToIPB_(K7730_ColorWorld world, void* record);
 #endif
 
 /* ---- Layout checks ------------------------------------------------------- */

@@ -9,6 +9,13 @@ packages=(
   liblcms2-dev libpng-dev libtiff-dev libjpeg62-turbo-dev
   icc-profiles-free libgs-common argyll colord-data
   libcups2-dev libcupsimage2-dev cups cups-client cups-filters
+  libcli11-dev
+)
+# The Windows DLLs: cross compilers, GoogleTest's sources for them, and
+# Wine to run the Windows tests.
+packages+=(
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  googletest wine wine64
 )
 
 missing=()

@@ -20,9 +20,10 @@ int MtfCollectTaps(const MtfState& state, const std::uint8_t* const rows[5], Mtf
                    bool& narrow);
 
 // Vector version of the sum and normalisation for kernels with 16-bit
-// coefficients and a shift or multiply-and-shift normalisation. Handles the
-// leading samples that whole vectors cover and returns how many; the caller
-// does the rest. Returns 0 where no vector unit is available.
+// coefficients and a shift or multiply-and-shift normalisation, in the
+// active instruction set. Handles the leading samples that whole vectors
+// cover and returns how many; the caller does the rest. Returns 0 where no
+// vector unit is available.
 std::size_t MtfVectorLine(const MtfState& state, const MtfTap* taps, int count, std::size_t samples,
                           std::uint8_t* out);
 

@@ -4,6 +4,7 @@
 #include "tonecurve/curve_file_io.h"
 #include "tonecurve/curve_reset.h"
 #include "tonecurve/curve_table.h"
+#include "tonecurve/gamma_table.h"
 #include "tonecurve/polarity.h"
 #include "ui/file_wrappers.h"
 #include "ui/path_utils.h"

@@ -117,15 +117,4 @@ void ComputeCurveTable(const ControlPoint* points, int count, std::uint8_t table
   }
 }
 
-void ComputeGammaTable(double gamma, std::uint8_t table[256]) {
-  if (table == nullptr) return;
-  for (int i = 0; i < 256; ++i) {
-    if (i == 0) {
-      table[0] = 0;  // 0^gamma taken as 0
-      continue;
-    }
-    table[i] = ClampRounded(std::pow(i / 255.0, gamma) * 255.0);
-  }
-}
-
 }  // namespace k7730

@@ -17,9 +17,4 @@ namespace k7730 {
 // stays in 0..255.
 void ComputeCurveTable(const ControlPoint* points, int count, std::uint8_t table[256]);
 
-// entry i = (i/255)^gamma * 255 + 0.5, truncated. A gamma of 0 or below (or
-// not a number) cannot come from the editor; its entries are clamped to
-// 0..255 like any other.
-void ComputeGammaTable(double gamma, std::uint8_t table[256]);
-
 }  // namespace k7730

@@ -3,43 +3,10 @@
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "ui/decimal_text.h"
+#include "ui/mtf_text.h"
 
 namespace k7730 {
 namespace {
-
-constexpr int kEnd = -1;
-constexpr std::size_t kLongestToken = 255;
-
-bool IsTokenByte(int b) { return (b >= '0' && b <= '9') || b == '+' || b == '-'; }
-
-// `next()` yields the next byte (0..254) or kEnd.
-template <typename NextByte>
-int ReadInteger(NextByte&& next, std::int32_t* value) {
-  int b;
-  do {
-    b = next();
-    if (b == kEnd) {
-      *value = 0;
-      return 0;
-    }
-  } while (!IsTokenByte(b));
-
-  char token[kLongestToken + 1];
-  std::size_t length = 0;
-  token[length++] = static_cast<char>(b);
-  while (length < kLongestToken) {
-    b = next();
-    if (b == kEnd || !IsTokenByte(b)) break;  // the ending byte is dropped
-    token[length++] = static_cast<char>(b);
-  }
-  token[length] = '\0';
-  *value = ParseDecimal(token);
-  return 1;
-}
-
-// A byte 0xFF reads as the end of the file, like a failed read.
-int AsByte(std::uint8_t b) { return b == 0xFF ? kEnd : b; }
 
 // Whole-file reads go through a buffer, so that a long run of text between
 // integers costs one platform read per block instead of one per byte.
@@ -49,11 +16,11 @@ class BufferedBytes {
   int operator()() {
     if (position_ == filled_) {
       std::uint32_t done = 0;
-      if (!platform::FileRead(file_, buffer_, sizeof buffer_, &done) || done == 0) return kEnd;
+      if (!platform::FileRead(file_, buffer_, sizeof buffer_, &done) || done == 0) return kMtfTextEnd;
       filled_ = done;
       position_ = 0;
     }
-    return AsByte(buffer_[position_++]);
+    return MtfTextByte(buffer_[position_++]);
   }
 
  private:
@@ -91,10 +58,10 @@ int ReadNextInteger(FileHandle* file, std::int32_t* value) {
   auto next = [file]() -> int {
     std::uint8_t b = 0;
     std::uint16_t count = 1;
-    if (FileRead(file, &b, &count) != 0) return kEnd;
-    return AsByte(b);
+    if (FileRead(file, &b, &count) != 0) return kMtfTextEnd;
+    return MtfTextByte(b);
   };
-  return ReadInteger(next, value);
+  return ReadMtfInteger(next, value);
 }
 
 int WriteMtfFile(const char* path, const MtfSettings* settings, std::uint16_t* status) {
@@ -138,7 +105,7 @@ int ReadMtfFile(const char* path, MtfSettings* settings, std::uint16_t* status) 
   BufferedBytes next(file);
   for (int i = 0; i < kMtfWords; ++i) {
     std::int32_t value = 0;
-    if (ReadInteger(next, &value) == 0) {
+    if (ReadMtfInteger(next, &value) == 0) {
       FileClose(&file);
       SetStatus(status, kMtfUnsupported);
       return 0;

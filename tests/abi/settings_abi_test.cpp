@@ -30,8 +30,8 @@ TEST(SettingsAbi, DefaultsSerialisedByteForByte) {
   // Build the expected block independently of the module's own record.
   Bytes expected(K7730_SETTINGS_SIZE, 0);
   std::memcpy(expected.data(), head, 8);
-  const std::string in = ModuleFolder() + "/A17D50.ICC";
-  const std::string out = ModuleFolder() + "/K77302.ICC";
+  const std::string in = ModuleFolder() + kModuleSeparator + "A17D50.ICC";
+  const std::string out = ModuleFolder() + kModuleSeparator + "K77302.ICC";
   ASSERT_LT(in.size(), 260u);
   std::memcpy(&expected[14], in.c_str(), in.size() + 1);
   std::memcpy(&expected[274], out.c_str(), out.size() + 1);
@@ -222,8 +222,9 @@ TEST(SettingsAbi, CloseResetsAndKeepsTheInstanceUsable) {
 }
 
 TEST(SettingsAbi, OnlyTheInterfaceIsExported) {
-  EXPECT_EQ(dlsym(Api().handle, "_ZN5k77308platform8AllocateEm"), nullptr);
-  EXPECT_EQ(dlsym(Api().handle, "ApplyDefaults"), nullptr);
+  EXPECT_EQ(LibrarySymbol(Api().handle, "_ZN5k77308platform8AllocateEm"), nullptr);
+  EXPECT_EQ(LibrarySymbol(Api().handle, "_ZN5k77308platform8AllocateEy"), nullptr);
+  EXPECT_EQ(LibrarySymbol(Api().handle, "ApplyDefaults"), nullptr);
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ namespace k7730::test {
 namespace {
 
 constexpr std::uint8_t kUntouched = 0xCD;
-constexpr cmm::KernelSet kSets[] = {cmm::KernelSet::Scalar, cmm::KernelSet::Avx2, cmm::KernelSet::Avx512};
+constexpr cmm::KernelSet kSets[] = {cmm::KernelSet::Scalar, cmm::KernelSet::Baseline, cmm::KernelSet::Avx2,
+                                     cmm::KernelSet::Avx512};
 
 enum class Kind { Lut3to3, Wide3to3, Lut3to4, Lut4to3, Lut4to4 };
 constexpr Kind kAllKinds[] = {Kind::Lut3to3, Kind::Wide3to3, Kind::Lut3to4, Kind::Lut4to3, Kind::Lut4to4};
@@ -104,11 +105,14 @@ void Run(const World& w, cmm::MatchKernel kernel, const K7730_PlaneMap* src, con
   }
 }
 
-// The export (null) and each implementation this processor has.
+// The export (null) and each implementation this processor has, on both
+// paths of the vector kernels.
 std::vector<std::pair<cmm::MatchKernel, std::string>> Implementations(std::uint32_t id) {
   std::vector<std::pair<cmm::MatchKernel, std::string>> out = {{nullptr, "export"}};
   for (cmm::KernelSet set : kSets)
-    if (cmm::MatchKernel k = cmm::KernelFrom(set, id)) out.push_back({k, "set " + std::to_string(int(set))});
+    for (cmm::MatchPath path : {cmm::MatchPath::Blocks, cmm::MatchPath::OneByOne})
+      if (cmm::MatchKernel k = cmm::KernelFrom(set, id, path))
+        out.push_back({k, "set " + std::to_string(int(set)) + " path " + std::to_string(int(path))});
   return out;
 }
 

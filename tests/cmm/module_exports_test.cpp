@@ -1,24 +1,24 @@
 // The colour engine as a host finds it in the built module: every entry
 // point resolves by name, and a profile pair opened, built into a
 // ColorWorld, matched and exported through them.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "k7730fe_cmm.h"
 #include "profile_builder.h"
+#include "support/dynamic_module.h"
 
 namespace k7730::test {
 namespace {
 
 TEST(ModuleExports, MatchAnImageAndExportItsTable) {
-  void* module = dlopen(K7730FE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(module, nullptr) << dlerror();
+  void* module = OpenLibrary(K7730FE_MODULE_PATH);
+  ASSERT_NE(module, nullptr) << LibraryError();
   for (const char* name : {"SDKCMGetProfileHeader", "SDKCMGetTagTableInfo", "SDKCMGetPartialProfileElement",
                            "SDKCMMatchPlaneMap", "SDKCMGetNumsOfInPixComp", "SDKCMGetNumsOfOutPixComp"})
-    EXPECT_NE(dlsym(module, name), nullptr) << name;
-#define GET(fn) reinterpret_cast<decltype(&fn)>(dlsym(module, #fn))
+    EXPECT_NE(LibrarySymbol(module, name), nullptr) << name;
+#define GET(fn) Symbol<decltype(&fn)>(module, #fn)
   auto open = GET(SDKCMOpenProfile);
   auto close = GET(SDKCMCloseProfile);
   auto create = GET(SDKCMCreateColorWorld);
@@ -48,7 +48,7 @@ TEST(ModuleExports, MatchAnImageAndExportItsTable) {
   dispose(world);
   EXPECT_EQ(match(world, &map, nullptr), -1);
 #undef GET
-  dlclose(module);
+  CloseLibrary(module);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "profile_builder.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "support/dynamic_module.h"
 
 namespace k7730::test {
 
@@ -131,7 +131,7 @@ ProfileSpec MatrixTrcSpec(const Bytes& trc) {
 namespace {
 
 std::filesystem::path TempFolder() {
-  return std::filesystem::temp_directory_path() / ("k7730_cmm_test_" + std::to_string(::getpid()));
+  return std::filesystem::temp_directory_path() / ("k7730_cmm_test_" + std::to_string(ProcessNumber()));
 }
 
 // Removes the process's temporary folder when the test program ends.

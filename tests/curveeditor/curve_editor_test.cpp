@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor_fixture.h"
+#include "tonecurve/gamma_table.h"
 #include "tonecurve/polarity.h"
 #include "ui/decimal_text.h"
 #include "../support/temp_files.h"

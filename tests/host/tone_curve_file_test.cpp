@@ -31,17 +31,6 @@ Bytes Version2File(int base, int polarity, int gammaHundredths) {
   return b;
 }
 
-TEST(CurveTables, LineIsFlatBeyondItsEndsAndPointsOnTheIdentityGiveIt) {
-  const CurvePoint two[] = {{20, 40}, {200, 180}};
-  const CurveTable line = CurveFromPoints(two);
-  EXPECT_EQ(line[0], 40); EXPECT_EQ(line[20], 40); EXPECT_EQ(line[100], 102);
-  EXPECT_EQ(line[200], 180); EXPECT_EQ(line[255], 180);
-  std::vector<CurvePoint> onIdentity;
-  for (int x = 0; x <= 255; x += 17) onIdentity.push_back({x, x});
-  const CurveTable identity = CurveFromPoints(onIdentity);
-  for (int i = 0; i < 256; ++i) ASSERT_EQ(identity[i], i);
-}
-
 // Gamma 2.00 gives 64 at 128; the three points give the spline's 114 at 64;
 // an ink file's gamma channel is reverse-inverted (255 - 64 at 127).
 TEST(NativeToneCurveFile, ReadsBothModeNumberingsAndBothPolarities) {

@@ -2,8 +2,6 @@
 // temporary folder beside a recording line-filter library.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,8 +15,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using k7730::test::CloseLibrary;
+using k7730::test::kLibraryExtension;
+using k7730::test::LibraryError;
 using k7730::test::ModuleApi;
+using k7730::test::OpenLibrary;
+using k7730::test::Symbol;
 using Bytes = std::vector<std::uint8_t>;
+
+// The names the module and the line-filter library have on this system.
+std::string ModuleName() { return std::string("K7730fe") + kLibraryExtension; }
+std::string LineFilterName() { return std::string("vorndll") + kLibraryExtension; }
 
 // A module folder of its own: K7730fe.so and, unless the variant is empty,
 // the chosen recording library as vorndll.so.
@@ -26,18 +33,19 @@ class ModuleFolder {
  public:
   explicit ModuleFolder(const std::string& variant) {
     static int counter = 0;
-    dir_ = fs::path(::testing::TempDir()) / ("k7730_linefilter_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+    dir_ = fs::path(::testing::TempDir()) / ("k7730_linefilter_" + std::to_string(k7730::test::ProcessNumber()) + "_" + std::to_string(counter++));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    fs::copy_file(K7730FE_MODULE_PATH, dir_ / "K7730fe.so");
+    fs::copy_file(K7730FE_MODULE_PATH, dir_ / ModuleName());
     if (!variant.empty()) {
-      fs::copy_file(fs::path(RECORDING_VORNDLL_DIR) / ("recording_vorndll_" + variant + ".so"), dir_ / "vorndll.so");
-      recorder_ = dlopen((dir_ / "vorndll.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-      EXPECT_NE(recorder_, nullptr) << dlerror();
-      configure_ = reinterpret_cast<void (*)(std::uint32_t, std::uint32_t)>(dlsym(recorder_, "RecVornConfigure"));
-      log_ = reinterpret_cast<const char* (*)()>(dlsym(recorder_, "RecVornLog"));
+      fs::copy_file(fs::path(RECORDING_VORNDLL_DIR) / ("recording_vorndll_" + variant + kLibraryExtension),
+                    dir_ / LineFilterName());
+      recorder_ = OpenLibrary((dir_ / LineFilterName()).string());
+      EXPECT_NE(recorder_, nullptr) << LibraryError();
+      configure_ = Symbol<void (*)(std::uint32_t, std::uint32_t)>(recorder_, "RecVornConfigure");
+      log_ = Symbol<const char* (*)()>(recorder_, "RecVornLog");
     }
-    api_ = std::make_unique<ModuleApi>((dir_ / "K7730fe.so").c_str());
+    api_ = std::make_unique<ModuleApi>((dir_ / ModuleName()).string().c_str());
   }
   ~ModuleFolder() {
     if (inst_ != nullptr) {
@@ -46,7 +54,7 @@ class ModuleFolder {
       api_->disposPtr(inst_);
     }
     api_.reset();
-    if (recorder_ != nullptr) dlclose(recorder_);
+    if (recorder_ != nullptr) CloseLibrary(recorder_);
     fs::remove_all(dir_);
   }
   const fs::path& dir() const { return dir_; }
@@ -179,7 +187,7 @@ TEST(LineFilterAbi, IncompleteMissingOrForeignLibraryIs1007) {
   for (const std::string variant : {"0", "1", "2", "3", "4", "5", "", "foreign"}) {
     SCOPED_TRACE("library " + variant);
     ModuleFolder folder(variant == "foreign" ? "" : variant);
-    if (variant == "foreign") std::ofstream(folder.dir() / "vorndll.so") << "not a library";
+    if (variant == "foreign") std::ofstream(folder.dir() / LineFilterName()) << "not a library";
     K7730_FilterInstance* inst = folder.Open(1);
     if (variant.size() == 1) folder.TakeLog();
     std::uint16_t err = 0;

@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#if defined(_WIN32)
+#define EXPORT extern "C" __declspec(dllexport)
+#else
 #define EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace {
 std::string g_log;

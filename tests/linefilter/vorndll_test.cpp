@@ -1,17 +1,16 @@
 // The project's own line-filter library, loaded as the module loads it.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <random>
 #include <vector>
 
+#include "support/dynamic_module.h"
 #include "vorndll.h"
 
 namespace {
 
 struct Vorn {
-  void* handle = dlopen(VORNDLL_PATH, RTLD_NOW | RTLD_LOCAL);
+  void* handle = k7730::test::OpenLibrary(VORNDLL_PATH);
   decltype(&VornDllInit) init = Get<decltype(&VornDllInit)>("VornDllInit");
   decltype(&VornDllSetDotsPerLine) setDots = Get<decltype(&VornDllSetDotsPerLine)>("VornDllSetDotsPerLine");
   decltype(&VornDllSetParameterTableNo) setTable =
@@ -19,10 +18,10 @@ struct Vorn {
   decltype(&VornDllFilter) filter = Get<decltype(&VornDllFilter)>("VornDllFilter");
   template <typename F>
   F Get(const char* name) {
-    return handle == nullptr ? nullptr : reinterpret_cast<F>(dlsym(handle, name));
+    return k7730::test::Symbol<F>(handle, name);
   }
   ~Vorn() {
-    if (handle != nullptr) dlclose(handle);
+    if (handle != nullptr) k7730::test::CloseLibrary(handle);
   }
 };
 

@@ -3,7 +3,9 @@
 // engine matches them.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include <dirent.h>
+#endif
 
 #include <cstring>
 #include <fstream>
@@ -36,7 +38,7 @@ struct Engine {
   decltype(&SDKCMMatchPixelMap) match = Get<decltype(match)>("SDKCMMatchPixelMap");
   template <typename F>
   static F Get(const char* name) {
-    return reinterpret_cast<F>(dlsym(Api().handle, name));
+    return k7730::test::Symbol<F>(Api().handle, name);
   }
 
   // The band matched by a ColorWorld of the two profiles, with the output curves.
@@ -67,13 +69,20 @@ std::string ModuleFile(const char* name) {
   return path.substr(0, path.rfind('/') + 1) + name;
 }
 
+// Open files of this process: descriptors on POSIX, handles on Windows.
 std::size_t OpenDescriptors() {
+#if defined(_WIN32)
+  DWORD handles = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+  return handles;
+#else
   std::size_t n = 0;
   if (DIR* d = opendir("/proc/self/fd")) {
     while (readdir(d) != nullptr) ++n;
     closedir(d);
   }
   return n;
+#endif
 }
 
 std::string WriteFile(const std::string& name, const Bytes& bytes) {

@@ -8,6 +8,7 @@
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_reset.h"
 #include "tonecurve/curve_table.h"
+#include "tonecurve/gamma_table.h"
 #include "tonecurve/polarity.h"
 #include "ui/scripted_ui.h"
 

@@ -1,0 +1,4 @@
+# Cross build of the Windows DLL with Debian's mingw-w64 (64-bit).
+set(K7730_MINGW_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

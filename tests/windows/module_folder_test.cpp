@@ -1,0 +1,65 @@
+// Where the DLL finds its folder: the default profile paths are the folder
+// of the loaded file, a backslash and the profile's name, wherever the DLL
+// was loaded from.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "support/filter_fixture.h"
+
+namespace k7730::test {
+namespace {
+
+constexpr std::size_t kInputPathAt = 14, kOutputPathAt = 274;
+
+std::string WindowsPath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::string Field(const Bytes& block, std::size_t at) {
+  return std::string(reinterpret_cast<const char*>(&block[at]), strnlen(reinterpret_cast<const char*>(&block[at]), 260));
+}
+
+Bytes DefaultBlock(ModuleApi& api) {
+  std::uint16_t err = 0xFFFF;
+  K7730_FilterInstance* inst = api.open(&err);
+  EXPECT_NE(inst, nullptr);
+  Bytes block(K7730_SETTINGS_SIZE);
+  std::uint32_t size = K7730_SETTINGS_SIZE;
+  EXPECT_EQ(api.preference(inst, 2, 0, block.data(), &size, &err), 1u);
+  api.close(inst);
+  api.disposPtr(inst);
+  return block;
+}
+
+TEST(ModuleFolder, DefaultProfilesSitBesideTheDllWithBackslashes) {
+  const std::string folder = WindowsPath(K7730_EXPECTED_MODULE_FOLDER);
+  const Bytes block = DefaultBlock(Api());
+  EXPECT_EQ(Field(block, kInputPathAt), folder + "\\A17D50.ICC");
+  EXPECT_EQ(Field(block, kOutputPathAt), folder + "\\K77302.ICC");
+}
+
+TEST(ModuleFolder, FollowsTheDllToAnotherFolder) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(::testing::TempDir()) / ("k7730 module " + std::to_string(ProcessNumber()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy_file(K7730FE_MODULE_PATH, dir / "K7730fe.dll");
+  {
+    ModuleApi copy((dir / "K7730fe.dll").string().c_str());
+    const std::string folder = ModuleFolder((dir / "K7730fe.dll").string().c_str());
+    ASSERT_NE(folder.find("k7730 module"), std::string::npos) << folder;
+    const Bytes block = DefaultBlock(copy);
+    EXPECT_EQ(Field(block, kInputPathAt), folder + "\\A17D50.ICC");
+    EXPECT_EQ(Field(block, kOutputPathAt), folder + "\\K77302.ICC");
+    EXPECT_EQ(Field(block, kInputPathAt).find('/'), std::string::npos);
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace k7730::test
