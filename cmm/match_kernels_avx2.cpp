@@ -20,6 +20,6 @@ namespace k7730::cmm::avx2 {
 K7730_TARGET_END
 #else
 namespace k7730::cmm::avx2 {
-MatchKernel VectorKernel(std::uint32_t) { return nullptr; }
+MatchKernel VectorKernel(std::uint32_t, MatchPath) { return nullptr; }
 }  // namespace k7730::cmm::avx2
 #endif

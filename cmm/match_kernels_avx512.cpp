@@ -21,6 +21,6 @@ namespace k7730::cmm::avx512 {
 K7730_TARGET_END
 #else
 namespace k7730::cmm::avx512 {
-MatchKernel VectorKernel(std::uint32_t) { return nullptr; }
+MatchKernel VectorKernel(std::uint32_t, MatchPath) { return nullptr; }
 }  // namespace k7730::cmm::avx512
 #endif

@@ -36,17 +36,24 @@ std::vector<std::uint8_t> ReadInBands(const std::string& path, std::uint32_t ban
   return rgb;
 }
 
-// 8-bit RGB as tiles, or as separate planes in strips, with libtiff.
-void WriteTiffLayout(const std::string& path, std::uint32_t w, std::uint32_t h, const std::vector<std::uint8_t>& rgb,
-                     bool tiled, bool separate) {
+// A new deflated 8-bit RGB TIFF of w x h, its layout still to be set.
+TIFF* OpenDeflatedRgbTiff(const std::string& path, std::uint32_t w, std::uint32_t h) {
   TIFF* tif = TIFFOpen(path.c_str(), "w");
-  ASSERT_NE(tif, nullptr);
+  if (tif == nullptr) return nullptr;
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_DEFLATE);
+  return tif;
+}
+
+// 8-bit RGB as tiles, or as separate planes in strips, with libtiff.
+void WriteTiffLayout(const std::string& path, std::uint32_t w, std::uint32_t h, const std::vector<std::uint8_t>& rgb,
+                     bool tiled, bool separate) {
+  TIFF* tif = OpenDeflatedRgbTiff(path, w, h);
+  ASSERT_NE(tif, nullptr);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
   if (tiled) {
     TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
@@ -262,14 +269,8 @@ TEST_F(ImageStream, StripsSharingTheirDataAreReadInBandsWithinTheirBound) {
   const std::uint32_t w = 300, h = 400;
   std::vector<std::uint8_t> rgb(std::size_t{w} * h * 3);
   for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i % (w * 3) / 4);
-  TIFF* tif = TIFFOpen(Path("shared.tif").c_str(), "w");
+  TIFF* tif = OpenDeflatedRgbTiff(Path("shared.tif"), w, h);
   ASSERT_NE(tif, nullptr);
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_DEFLATE);
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1);
   for (std::uint32_t y = 0; y < h; ++y) ASSERT_GE(TIFFWriteScanline(tif, &rgb[y * w * 3], y, 0), 0);
   TIFFClose(tif);

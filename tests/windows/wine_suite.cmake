@@ -71,7 +71,7 @@ set(t ${PROJECT_SOURCE_DIR}/tests)
 
 k7730_windows_abi_test(settings_abi_test ${t}/abi/settings_abi_test.cpp)
 k7730_windows_abi_test(pipeline_abi_test ${t}/pipeline/pipeline_abi_test.cpp ${t}/pipeline/line_accounting_abi_test.cpp)
-k7730_windows_abi_test(color_stage_abi_test ${t}/colorstage/color_stage_abi_test.cpp)
+k7730_windows_abi_test(color_stage_abi_test ${t}/stages/color_stage_abi_test.cpp)
 k7730_windows_abi_test(cmm_abi_test ${t}/cmm/module_exports_test.cpp ${t}/cmm/header_compiles_as_c.c
                        ${t}/cmm/profile_builder.cpp twins_abi_test.cpp)
 k7730_windows_abi_test(module_folder_test module_folder_test.cpp)
