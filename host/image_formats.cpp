@@ -202,14 +202,32 @@ std::unique_ptr<ImageSink> CreateImageSink(ImageFormat format, int fd, const std
   throw FileError(path, "unknown output format");
 }
 
-Image ReadImage(const std::string& path) {
-  const std::unique_ptr<ImageSource> source = OpenImage(path);
+namespace {
+
+Image ReadWhole(ImageSource& source) {
   Image image;
-  static_cast<ImageHeader&>(image) = source->Header();
+  static_cast<ImageHeader&>(image) = source.Header();
   image.rgb.resize(image.RowBytes() * image.height);
-  source->ReadRows(image.rgb.data(), image.height);
+  source.ReadRows(image.rgb.data(), image.height);
   return image;
 }
+
+// Opens a file for one format's reader, which takes the stream from the
+// start.
+std::FILE* OpenForReading(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) throw FileError(path, "cannot open: " + ErrnoText());
+  return file;
+}
+
+}  // namespace
+
+Image ReadImage(const std::string& path) { return ReadWhole(*OpenImage(path)); }
+
+Image ReadPng(const std::string& path) { return ReadWhole(*OpenPng(path, OpenForReading(path), 0)); }
+Image ReadTiff(const std::string& path) { return ReadWhole(*OpenTiff(path)); }
+Image ReadPpm(const std::string& path) { return ReadWhole(*OpenPpm(path, OpenForReading(path), "")); }
+Image ReadJpeg(const std::string& path) { return ReadWhole(*OpenJpeg(path, OpenForReading(path))); }
 
 void WriteImage(const std::string& path, const Image& image, const WriteOptions& options) {
   const ImageFormat format = FormatFromName(path);

@@ -37,6 +37,12 @@ std::unique_ptr<ImageSink> CreateImageSink(ImageFormat format, int fd, const std
 
 // Reads a whole image.
 Image ReadImage(const std::string& path);
+// Reads a whole image of one format, whatever its first bytes say (the
+// fuzz targets take one reader each).
+Image ReadPng(const std::string& path);
+Image ReadTiff(const std::string& path);
+Image ReadPpm(const std::string& path);
+Image ReadJpeg(const std::string& path);
 
 // Writes the image all or nothing (a temporary file renamed into place).
 void WriteImage(const std::string& path, const Image& image, const WriteOptions& options = {});

@@ -55,7 +55,9 @@ bool ReadHeaderNumber(HeaderReader& in, std::uint32_t& value, int& next) {
 
 class PpmSource : public ImageSource {
  public:
-  PpmSource(const std::string& path, std::FILE* stream, const std::string& consumed) : path_(path), file_(stream) {
+  PpmSource(const std::string& path, std::FILE* stream, std::string consumed) : path_(path), file_(stream) {
+    // The magic number, from the stream when the caller read none of it.
+    for (int c; consumed.size() < 2 && (c = std::fgetc(file_.file)) != EOF;) consumed.push_back(static_cast<char>(c));
     if (consumed.size() < 2 || consumed[0] != 'P') throw FileError(path, "not a PPM file");
     if (consumed[1] != '6') {
       throw FileError(path, std::string("a P") + consumed[1] + " file: only binary colour PPM (P6) is read");
