@@ -14,20 +14,29 @@ namespace {
 constexpr const char* kFooter = R"(
 Commands:
   k7730-print [options] INPUT OUTPUT     run a page image through the filter module
+  k7730-print [options] --output-dir DIR INPUT...
+                                         run several images, each to DIR under its own name
   k7730-print settings show FILE         print a stored settings record
   k7730-print settings save FILE [stage options]
                                          write a settings record made from the options
+  k7730-print curve save FILE (--gamma G | --points IN:OUT,...) [--channel C] [--polarity ink]
+                                         write a tone-curve file
+  k7730-print curve show FILE            print a tone-curve file's channels and modes
   k7730-print info                       show the module and what this build supports
 
-Images: PNG, TIFF and binary PPM, 8-bit RGB. 16-bit, greyscale, palette and
-transparent images are converted with a notice. The output format follows the
-OUTPUT name (.png, .tif, .tiff, .ppm); it is written only when the whole page
-succeeded.
+Images: PNG, TIFF, JPEG and binary PPM, 8-bit RGB. 16-bit, greyscale, palette
+and transparent images are converted with a notice. The output format follows
+--format, else the OUTPUT name (.png, .tif, .tiff, .jpg, .jpeg, .ppm), else the
+input's format; a file is written only when the whole page succeeded. "-"
+reads PNG or PPM from standard input and writes PNG or PPM to standard
+output; "--" ends the options. An output that is the input file is refused
+unless --overwrite is given.
 
 Stage options apply after --settings, in the order listed. --swap belongs to
 the page and is never stored.
 
-Exit status: 0 success, 1 a file, the image or the module failed, 2 wrong usage.
+Exit status: 0 success, 1 a file, the image or the module failed (in a batch:
+any image failed; the others are still printed), 2 wrong usage.
 )";
 
 std::uint32_t ParseCount(const std::string& flag, const std::string& text, std::uint32_t min, std::uint32_t max) {
@@ -64,6 +73,16 @@ MtfKernel ParseKernel(const std::string& flag, const std::string& text) {
   return kernel;
 }
 
+double ParseDecimal(const std::string& flag, const std::string& text, double min, double max) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || !(value >= min && value <= max)) {
+    throw UsageError(flag + " takes a number from " + std::to_string(static_cast<int>(min)) + " to " +
+                     std::to_string(static_cast<int>(max)) + ", not '" + text + "'");
+  }
+  return value;
+}
+
 std::uint16_t ParseIntent(const std::string& text) {
   if (text == "perceptual" || text == "0") return 0;
   if (text == "relative" || text == "relative-colorimetric" || text == "1") return 1;
@@ -75,8 +94,10 @@ std::uint16_t ParseIntent(const std::string& text) {
 struct RawOptions {
   std::vector<std::string> positional;
   std::string bandHeight, mtfKernel, mtfScale, sharpen, intent, lineFilter;
+  std::string quality, dpi, gamma, polarity;
   CLI::Option *bandHeightOpt, *mtfKernelOpt, *mtfScaleOpt, *sharpenOpt, *intentOpt, *lineFilterOpt;
-  CLI::App *settings, *show, *save, *info;
+  CLI::Option *qualityOpt, *dpiOpt, *gammaOpt, *polarityOpt;
+  CLI::App *settings, *show, *save, *info, *curve, *curveShow, *curveSave;
   std::string recordFile;
   bool help = false;
 };
@@ -99,11 +120,14 @@ void DeclareStageOptions(CLI::App& app, StageOptions& s, RawOptions& raw) {
                        ->type_name("mild|medium|strong");
   app.add_flag("--no-mtf", s.noMtf, "MTF sharpening off");
   app.add_flag("--color-match,--colour-match", s.colorMatch,
-               "ICC colour matching with the profiles of the settings (by default A17D50.ICC to K77302.ICC next "
-               "to the module)");
+               "ICC colour matching: from the profile embedded in the image, else the settings' input profile, "
+               "to the printer profile (by default A17D50.ICC to K77302.ICC next to the module)");
   app.add_option("--input-profile", s.inputProfile,
-                 "the image's profile; \"embedded\" takes the one in the input image (implies --color-match)")
-      ->type_name("FILE|embedded");
+                 "the image's profile: a file, the one embedded in the image, or the settings' (implies "
+                 "--color-match)")
+      ->type_name("FILE|embedded|settings");
+  app.add_flag("--fallback-profile", s.fallbackProfile,
+               "an embedded profile the module cannot use falls back to the settings' input profile, with a notice");
   app.add_option("--output-profile", s.outputProfile, "the printer's profile (implies --color-match)")
       ->type_name("FILE");
   raw.intentOpt = app.add_option("--intent", raw.intent, "the rendering intent of colour matching")->type_name("perceptual|relative|saturation");
@@ -121,6 +145,34 @@ void DeclareRunOptions(CLI::App& app, Options& o, RawOptions& raw) {
   app.add_flag("-v,--verbose", o.verbose, "print the stages and the time each step took");
 }
 
+void DeclareOutputOptions(CLI::App& app, Options& o, RawOptions& raw) {
+  app.add_option("--format", o.format, "the print file's format")->type_name("png|tiff|jpeg|ppm");
+  app.add_option("--output-dir", o.outputDir, "write each INPUT to DIR, name kept, extension of the format")
+      ->type_name("DIR");
+  raw.qualityOpt = app.add_option("--quality", raw.quality, "JPEG quality, 1 to 100 (default 92)")->type_name("N");
+  raw.dpiOpt = app.add_option("--dpi", raw.dpi, "the resolution written to the print (default: the input's)")
+                   ->type_name("N");
+  app.add_flag("--embed-profile", o.embedProfile,
+               "embed the printer profile in PNG and JPEG prints too (TIFF prints always carry it; PNG and JPEG "
+               "name it in a comment)");
+  app.add_option("--proof", o.proof,
+                 "also write a soft proof: the print as it will look, converted back through the printer profile "
+                 "to sRGB")
+      ->type_name("FILE");
+  app.add_flag("--proof-only", o.proofOnly, "write the proof without the print (INPUT and --proof only)");
+  app.add_flag("--overwrite", o.overwrite, "allow writing over an input file");
+}
+
+void DeclareCurveOptions(CLI::App& app, Options& o, RawOptions& raw) {
+  raw.gammaOpt = app.add_option("--gamma", raw.gamma, "curve save: a gamma curve, 0.01 to 327.67")->type_name("G");
+  app.add_option("--points", o.curve.points, "curve save: control points, inputs rising")
+      ->type_name("IN:OUT,IN:OUT,...");
+  app.add_option("--channel", o.curve.channel, "curve save: the channel the curve is for (default common)")
+      ->type_name("common|red|green|blue|fourth");
+  raw.polarityOpt = app.add_option("--polarity", raw.polarity, "curve save: the file's polarity (default levels)")
+                        ->type_name("levels|ink");
+}
+
 void DeclareCommands(CLI::App& app, Options& o, RawOptions& raw) {
   app.add_option("images", raw.positional, "INPUT and OUTPUT: run a page image through the filter module")
       ->type_name("INPUT OUTPUT");
@@ -129,11 +181,17 @@ void DeclareCommands(CLI::App& app, Options& o, RawOptions& raw) {
   raw.save = raw.settings->add_subcommand("save", "write a settings record made from the stage options");
   for (CLI::App* sub : {raw.show, raw.save}) sub->add_option("FILE", raw.recordFile)->required();
   raw.info = app.add_subcommand("info", "show the module and what this build supports");
+  raw.curve = app.add_subcommand("curve", "tone-curve files");
+  raw.curveShow = raw.curve->add_subcommand("show", "print a tone-curve file's channels and modes");
+  raw.curveSave = raw.curve->add_subcommand("save", "write a tone-curve file (--gamma or --points)");
+  for (CLI::App* sub : {raw.curveShow, raw.curveSave}) sub->add_option("FILE", raw.recordFile)->required();
   // Options may follow the subcommands; names after them are the main
   // command's and refused below.
-  for (CLI::App* sub : {raw.settings, raw.show, raw.save, raw.info}) sub->fallthrough();
+  for (CLI::App* sub : {raw.settings, raw.show, raw.save, raw.info, raw.curve, raw.curveShow, raw.curveSave})
+    sub->fallthrough();
   app.require_subcommand(0, 1);
   raw.settings->require_subcommand(0, 1);
+  raw.curve->require_subcommand(0, 1);
   (void)o;
 }
 
@@ -144,7 +202,9 @@ void Declare(CLI::App& app, Options& o, RawOptions& raw) {
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_flag_callback("--version", [] { throw CLI::CallForVersion(); }, "print the version");
   DeclareStageOptions(app, o.stages, raw);
+  DeclareOutputOptions(app, o, raw);
   DeclareRunOptions(app, o, raw);
+  DeclareCurveOptions(app, o, raw);
   DeclareCommands(app, o, raw);
   app.allow_extras();
   for (CLI::Option* flag : app.get_options())
@@ -205,12 +265,42 @@ void CheckStages(const std::vector<std::string>& args, Options& o, RawOptions& r
       throw UsageError("--line-filter takes on or off, not '" + raw.lineFilter + "'");
     s.lineFilter = raw.lineFilter == "on";
   }
+  if (raw.qualityOpt->count() > 0) o.quality = static_cast<int>(ParseCount("--quality", raw.quality, 1, 100));
+  if (raw.dpiOpt->count() > 0) o.dpi = ParseDecimal("--dpi", raw.dpi, 1, 65535);
+  if (raw.gammaOpt->count() > 0) o.curve.gamma = ParseDecimal("--gamma", raw.gamma, 0.01, 327.67);
+  if (raw.polarityOpt->count() > 0) {
+    if (raw.polarity != "ink" && raw.polarity != "levels")
+      throw UsageError("--polarity takes levels or ink, not '" + raw.polarity + "'");
+    o.curve.ink = raw.polarity == "ink";
+  }
   TakeKernel(args, raw, s);
   if ((s.mtfFile || s.mtfKernel) && s.noMtf) throw UsageError("--no-mtf contradicts the MTF options");
   if (s.inputProfile || s.outputProfile) s.colorMatch = true;
   if (s.colorMatch && s.noColorMatch) throw UsageError("--no-color-match contradicts the colour-matching options");
   if (s.inputCurve && s.noInputCurve) throw UsageError("--no-input-curve contradicts --input-curve");
   if (s.outputCurve && s.noOutputCurve) throw UsageError("--no-output-curve contradicts --output-curve");
+}
+
+// One INPUT and OUTPUT, one INPUT with --proof-only, or any number of
+// inputs with --output-dir.
+void ChoosePrintImages(Options& o, const std::vector<std::string>& positional) {
+  o.command = Command::Print;
+  if (o.proofOnly && o.proof.empty()) throw UsageError("--proof-only needs --proof FILE");
+  if (!o.outputDir.empty()) {
+    if (positional.empty()) throw UsageError("name the INPUT images to write to " + o.outputDir);
+    if (!o.proof.empty()) throw UsageError("--proof names one file; give it for a single image, not with --output-dir");
+    o.inputs = positional;
+    return;
+  }
+  const std::size_t wanted = o.proofOnly ? 1 : 2;
+  if (positional.size() != wanted) {
+    const std::string names = o.proofOnly ? "an INPUT image (the proof goes to --proof)" : "an INPUT and an OUTPUT image";
+    throw UsageError(positional.empty() ? "name " + names
+                                        : "expected " + names + ", got " + std::to_string(positional.size()) +
+                                              " names (use --output-dir DIR for several images)");
+  }
+  o.inputs = {positional[0]};
+  if (!o.proofOnly) o.output = positional[1];
 }
 
 void ChooseCommand(Options& o, RawOptions& raw) {
@@ -224,19 +314,19 @@ void ChooseCommand(Options& o, RawOptions& raw) {
       throw UsageError("--swap belongs to a page, a settings record does not keep it");
     return;
   }
+  if (raw.curve->parsed()) {
+    if (!(raw.curveShow->parsed() || raw.curveSave->parsed()) || !positional.empty())
+      throw UsageError("use 'curve save FILE --gamma G' (or --points) or 'curve show FILE'");
+    o.command = raw.curveShow->parsed() ? Command::CurveShow : Command::CurveSave;
+    o.recordFile = raw.recordFile;
+    return;
+  }
   if (raw.info->parsed()) {
     if (!positional.empty()) throw UsageError("'info' takes no file names");
     o.command = Command::Info;
     return;
   }
-  if (positional.size() != 2) {
-    throw UsageError(positional.empty() ? "name an INPUT and an OUTPUT image"
-                                        : "expected an INPUT and an OUTPUT image, got " +
-                                              std::to_string(positional.size()) + " names");
-  }
-  o.command = Command::Print;
-  o.input = positional[0];
-  o.output = positional[1];
+  ChoosePrintImages(o, positional);
 }
 
 }  // namespace
@@ -254,8 +344,11 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
   RawOptions raw;
   CLI::App app("", "k7730-print");
   Declare(app, o, raw);
+  // Everything after "--" is an image name, even when it starts with "-".
+  const auto end = std::find(args.begin(), args.end(), std::string("--"));
+  const std::vector<std::string> names(end == args.end() ? end : end + 1, args.end());
   // CLI11 takes the arguments last first.
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  std::vector<std::string> reversed(std::make_reverse_iterator(end), args.rend());
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp&) {
@@ -271,6 +364,7 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
     if (extra.size() > 1 && extra[0] == '-') throw UsageError("unknown option " + extra);
   const std::vector<std::string> extras = app.remaining();
   raw.positional.insert(raw.positional.end(), extras.begin(), extras.end());
+  raw.positional.insert(raw.positional.end(), names.begin(), names.end());
   CheckStages(args, o, raw);
   ChooseCommand(o, raw);
   return o;

@@ -11,7 +11,7 @@
 
 namespace k7730::host {
 
-enum class Command { Print, SettingsShow, SettingsSave, Info, Help, Version };
+enum class Command { Print, SettingsShow, SettingsSave, Info, CurveSave, CurveShow, Help, Version };
 
 // How each stage is to be set; nothing set means "as the settings have it".
 struct StageOptions {
@@ -24,15 +24,34 @@ struct StageOptions {
   std::string mtfSource;                  // how the kernel was given, for messages
   bool noMtf = false;
   bool colorMatch = false, noColorMatch = false;
-  std::optional<std::string> inputProfile, outputProfile;
+  std::optional<std::string> inputProfile, outputProfile;   // input: FILE, "embedded" or "settings"
+  bool fallbackProfile = false;            // an unusable embedded profile falls back to the settings'
+
   std::optional<std::uint16_t> intent;
   std::optional<bool> lineFilter;
 };
 
+// What `curve save` writes.
+struct CurveOptions {
+  std::optional<double> gamma;
+  std::string points;                     // IN:OUT,IN:OUT,...
+  std::string channel = "common";
+  bool ink = false;
+};
+
 struct Options {
   Command command = Command::Help;
-  std::string input, output;              // Print
-  std::string recordFile;                 // SettingsShow, SettingsSave
+  std::vector<std::string> inputs;        // Print: the images, "-" for standard input
+  std::string output;                     // Print: one output, "-" for standard output
+  std::string outputDir;                  // Print: a batch's folder
+  std::string format;                     // --format word, empty for the default
+  std::string proof;                      // --proof FILE
+  bool proofOnly = false;
+  std::optional<double> dpi;
+  int quality = 92;
+  bool embedProfile = false, overwrite = false;
+  std::string recordFile;                 // SettingsShow, SettingsSave; CurveSave, CurveShow
+  CurveOptions curve;
   StageOptions stages;
   std::uint32_t bandHeight = 128;
   std::string modulePath;                 // empty: the default

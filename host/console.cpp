@@ -13,10 +13,10 @@ void Console::Notice(const std::string& message) const {
   if (!quiet) std::fprintf(stderr, "k7730-print: note: %s\n", message.c_str());
 }
 void Console::Info(const std::string& message) const {
-  if (!quiet) std::printf("%s\n", message.c_str());
+  if (!quiet) std::fprintf(Out(), "%s\n", message.c_str());
 }
 void Console::Detail(const std::string& message) const {
-  if (verbose && !quiet) std::printf("%s\n", message.c_str());
+  if (verbose && !quiet) std::fprintf(Out(), "%s\n", message.c_str());
 }
 
 void StepTimer::Begin(const std::string& step) {
@@ -30,6 +30,8 @@ void StepTimer::End() {
   steps_.emplace_back(current_, std::chrono::duration<double>(Clock::now() - started_).count());
   current_.clear();
 }
+
+void StepTimer::Record(const std::string& step, double seconds) { steps_.emplace_back(step, seconds); }
 
 std::vector<std::string> StepTimer::Report() const {
   std::vector<std::string> lines;
@@ -47,9 +49,10 @@ double StepTimer::TotalSeconds() const {
   return total;
 }
 
-ProgressBar::ProgressBar(bool enabled, std::uint64_t total)
+ProgressBar::ProgressBar(bool enabled, std::uint64_t total, std::string label)
     : enabled_(enabled && ::isatty(STDERR_FILENO) == 1 && total > 0),
       total_(total),
+      label_(std::move(label)),
       start_(Clock::now()),
       lastDraw_(start_) {}
 
@@ -67,7 +70,7 @@ void ProgressBar::Update(std::uint64_t done) {
   char bar[kWidth + 1];
   for (int i = 0; i < kWidth; ++i) bar[i] = i < filled ? '#' : '.';
   bar[kWidth] = '\0';
-  std::fprintf(stderr, "\r[%s] %3d%%  %llu of %llu lines", bar, static_cast<int>(100 * done / total_),
+  std::fprintf(stderr, "\r%s%s[%s] %3d%%  %llu of %llu lines", label_.c_str(), label_.empty() ? "" : " ", bar, static_cast<int>(100 * done / total_),
                static_cast<unsigned long long>(done), static_cast<unsigned long long>(total_));
   std::fflush(stderr);
 }

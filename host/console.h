@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,11 +14,15 @@ class Console {
  public:
   bool quiet = false;
   bool verbose = false;
+  bool stdoutIsImage = false;   // an image goes to standard output: talk on stderr
 
   void Error(const std::string& message) const;
   void Notice(const std::string& message) const;
   void Info(const std::string& message) const;     // stdout, unless quiet
   void Detail(const std::string& message) const;   // stdout, verbose only
+
+ private:
+  std::FILE* Out() const { return stdoutIsImage ? stderr : stdout; }
 };
 
 // Measures named steps for --verbose.
@@ -27,6 +32,8 @@ class StepTimer {
   void End();
   std::vector<std::string> Report() const;
   double TotalSeconds() const;
+  // Adds a step measured elsewhere (the sum of many short stretches).
+  void Record(const std::string& step, double seconds);
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -39,7 +46,8 @@ class StepTimer {
 // second; silent when stderr is not a terminal.
 class ProgressBar {
  public:
-  ProgressBar(bool enabled, std::uint64_t total);
+  // `label` leads the line, such as "2 of 5 photo.jpg".
+  ProgressBar(bool enabled, std::uint64_t total, std::string label = "");
   ~ProgressBar();
   void Update(std::uint64_t done);
   void Finish();
@@ -49,6 +57,7 @@ class ProgressBar {
   bool enabled_;
   bool drawn_ = false;
   std::uint64_t total_;
+  std::string label_;
   Clock::time_point start_, lastDraw_;
 };
 

@@ -85,7 +85,7 @@ void FilterSession::SwitchOff(std::uint16_t selector) {
   }
 }
 
-void FilterSession::ApplyStages(const StageOptions& s, const Image* image, const std::string& imagePath,
+void FilterSession::ApplyStages(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
                                 const Console& console) {
   if (!s.settingsFile.empty()) SetBlock(ReadSettingsFile(s.settingsFile), s.settingsFile);
   if (s.lineFilter) {
@@ -115,7 +115,7 @@ void FilterSession::ApplyStages(const StageOptions& s, const Image* image, const
     RecordMtfName("");
   }
   if (s.noMtf) SwitchOff(K7730_SWITCH_MTF);
-  if (s.colorMatch) ApplyColorMatching(s, image, imagePath);
+  if (s.colorMatch) ApplyColorMatching(s, image, imagePath, console);
   if (s.noColorMatch) SwitchOff(K7730_SWITCH_ICC);
 }
 
@@ -150,14 +150,9 @@ void FilterSession::ApplyMtf(const MtfKernel& kernel, const std::string& source)
   }
 }
 
-std::string FilterSession::SaveEmbeddedProfile(const Image& image, const std::string& imagePath) {
+std::string FilterSession::SaveEmbeddedProfile(const ImageHeader& image) {
   // The module takes profiles by path, so the embedded one goes to a
   // private temporary file that lives as long as this session.
-  if (image.iccProfile.empty()) {
-    throw FileError(imagePath, "has no embedded ICC profile (asked for by --input-profile embedded)");
-  }
-  const std::string problem = RgbProfileProblem(image.iccProfile);
-  if (!problem.empty()) throw FileError(imagePath, "its embedded profile is unusable: " + problem);
   const char* tmp = std::getenv("TMPDIR");
   std::string temp = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/k7730-embedded-XXXXXX";
   const int fd = ::mkstemp(temp.data());
@@ -173,22 +168,50 @@ std::string FilterSession::SaveEmbeddedProfile(const Image& image, const std::st
   return temp;
 }
 
-void FilterSession::ApplyColorMatching(const StageOptions& s, const Image* image, const std::string& imagePath) {
+// Which input profile to use: an explicit file, "settings", "embedded", or
+// by default the image's embedded profile when it has one and the
+// settings' profile otherwise. An embedded profile that cannot serve is an
+// error, unless the user allowed the fallback to the settings' profile.
+std::string FilterSession::ChooseInputProfile(const StageOptions& s, const ImageHeader* image,
+                                              const std::string& imagePath, const std::string& fromSettings,
+                                              const Console& console) {
+  const std::string asked = s.inputProfile.value_or("");
+  if (!asked.empty() && asked != "embedded" && asked != "settings") {
+    CheckRgbProfileFile(asked);
+    inputProfileNote_ = "input profile " + asked;
+    return AbsolutePath(asked);
+  }
+  const bool wantsEmbedded = asked == "embedded" || (asked.empty() && image != nullptr && !image->iccProfile.empty());
+  if (asked == "embedded" && image == nullptr) throw UsageError("--input-profile embedded needs an input image");
+  if (wantsEmbedded) {
+    const std::string problem = image->iccProfile.empty() ? "it has no embedded ICC profile"
+                                                          : RgbProfileProblem(image->iccProfile);
+    if (problem.empty()) {
+      inputProfileNote_ = "the embedded profile of " + imagePath;
+      return SaveEmbeddedProfile(*image);
+    }
+    if (!s.fallbackProfile) {
+      throw FileError(imagePath, "its embedded profile cannot be used (" + problem +
+                                     "); give --input-profile FILE, or --fallback-profile to use the settings' profile");
+    }
+    console.Notice(imagePath + ": its embedded profile cannot be used (" + problem +
+                   "); falling back to the settings' input profile " + fromSettings);
+  }
+  if (fromSettings.empty()) throw HostError("colour matching needs an input profile (--input-profile)");
+  CheckRgbProfileFile(fromSettings);
+  inputProfileNote_ = "the settings' input profile " + fromSettings;
+  return AbsolutePath(fromSettings);
+}
+
+void FilterSession::ApplyColorMatching(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
+                                       const Console& console) {
   module_.Require(reinterpret_cast<const void*>(module_.Api().setIccProfile), "plugin_filter_setIccProfile",
                   "colour matching");
   const K7730_SettingsBlock block = DecodeSettings(GetBlock());
-  std::string input = s.inputProfile.value_or(std::string(block.inputProfilePath, strnlen(block.inputProfilePath, K7730_PATH_FIELD)));
+  const std::string fromSettings(block.inputProfilePath, strnlen(block.inputProfilePath, K7730_PATH_FIELD));
   std::string output = s.outputProfile.value_or(std::string(block.outputProfilePath, strnlen(block.outputProfilePath, K7730_PATH_FIELD)));
   const std::uint16_t intent = s.intent.value_or(block.intent <= 2 ? block.intent : 0);
-
-  if (input == "embedded") {
-    if (image == nullptr) throw UsageError("--input-profile embedded needs an input image");
-    input = SaveEmbeddedProfile(*image, imagePath);
-  } else {
-    if (input.empty()) throw HostError("colour matching needs an input profile (--input-profile)");
-    CheckRgbProfileFile(input);
-    input = AbsolutePath(input);
-  }
+  std::string input = ChooseInputProfile(s, image, imagePath, fromSettings, console);
   if (output.empty()) throw HostError("colour matching needs an output profile (--output-profile)");
   CheckRgbProfileFile(output);
   output = AbsolutePath(output);
@@ -251,6 +274,11 @@ void FilterSession::RecordMtfName(const std::string& file) {
 std::string FilterSession::ActiveOutputProfile() const {
   const K7730_SettingsBlock b = DecodeSettings(GetBlock());
   if (b.iccEnabled != 1) return "";
+  return std::string(b.outputProfilePath, strnlen(b.outputProfilePath, K7730_PATH_FIELD));
+}
+
+std::string FilterSession::PrinterProfile() const {
+  const K7730_SettingsBlock b = DecodeSettings(GetBlock());
   return std::string(b.outputProfilePath, strnlen(b.outputProfilePath, K7730_PATH_FIELD));
 }
 

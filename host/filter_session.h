@@ -24,7 +24,7 @@ class FilterSession {
   // Applies --settings and the stage flags in the documented order. `image`
   // supplies an embedded profile for --input-profile embedded (null when
   // there is no image, as for `settings save`).
-  void ApplyStages(const StageOptions& stages, const Image* image, const std::string& imagePath,
+  void ApplyStages(const StageOptions& stages, const ImageHeader* image, const std::string& imagePath,
                    const Console& console);
 
   std::vector<std::uint8_t> GetBlock() const;
@@ -32,6 +32,8 @@ class FilterSession {
 
   // The printer profile when colour matching is on, else empty.
   std::string ActiveOutputProfile() const;
+  // The settings' printer profile, whether matching is on or not.
+  std::string PrinterProfile() const;
 
   // Why the module cannot use the settings' profiles, as "; printer
   // profile PATH: reason" for each one found at fault; empty when colour
@@ -40,6 +42,10 @@ class FilterSession {
   // For --verbose: the intent and both profiles (class, version, the tags
   // the intent reads); empty when colour matching is off.
   std::vector<std::string> DescribeColourMatching() const;
+
+  // Which input profile colour matching took, for the summary line
+  // ("the embedded profile of photo.jpg"); empty when it was not set.
+  const std::string& InputProfileNote() const { return inputProfileNote_; }
 
   // The stages that will run on a page, in pipeline order, for messages.
   std::vector<std::string> PlannedStages(bool swap) const;
@@ -50,15 +56,19 @@ class FilterSession {
  private:
   void ApplyToneCurve(bool input, const std::string& path);
   void ApplyMtf(const MtfKernel& kernel, const std::string& source);
-  void ApplyColorMatching(const StageOptions& stages, const Image* image, const std::string& imagePath);
+  void ApplyColorMatching(const StageOptions& stages, const ImageHeader* image, const std::string& imagePath,
+                          const Console& console);
+  std::string ChooseInputProfile(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
+                                 const std::string& fromSettings, const Console& console);
   void SwitchOff(std::uint16_t selector);
   void RecordMtfName(const std::string& file);
   std::string ExplainProfiles(const std::string& input, const std::string& output, std::uint16_t intent) const;
-  std::string SaveEmbeddedProfile(const Image& image, const std::string& imagePath);
+  std::string SaveEmbeddedProfile(const ImageHeader& image);
 
   const LoadedModule& module_;
   K7730_FilterInstance* inst_ = nullptr;
   std::string embeddedProfileFile_;   // removed when the session ends
+  std::string inputProfileNote_;
 };
 
 // Checks that a file looks like an RGB ICC profile, so that a refusal names

@@ -4,19 +4,33 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace k7730::host {
 
-struct Image {
+// Pixels per inch across and down; 0 when the file does not say.
+struct Resolution {
+  double x = 0, y = 0;
+  bool Known() const { return x > 0 && y > 0; }
+};
+
+// What a page image says about itself, apart from its pixels.
+struct ImageHeader {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  std::vector<std::uint8_t> rgb;           // width * height * 3
-  std::vector<std::uint8_t> iccProfile;    // embedded profile (PNG, TIFF), empty when none
+  std::vector<std::uint8_t> iccProfile;    // embedded profile, empty when none
   std::vector<std::string> notices;        // conversions the reader made
+  Resolution resolution;
+  std::vector<std::uint8_t> exif;          // a JPEG's Exif block ("Exif\0\0" and on), empty when none
+  std::string comment;                     // a line of text for the file's comment, written only
 
   std::size_t RowBytes() const { return static_cast<std::size_t>(width) * 3; }
+};
+
+struct Image : ImageHeader {
+  std::vector<std::uint8_t> rgb;           // width * height * 3
 };
 
 // The largest page the host accepts, to refuse absurd headers before any
@@ -26,6 +40,17 @@ constexpr std::uint32_t kMaxImageSide = 1u << 20;
 
 // Throws HostError when the size is zero or beyond the limits above.
 void CheckImageSize(const std::string& path, std::uint64_t width, std::uint64_t height);
+
+// Throws HostError when `decodedBytes` of image data cannot come out of the
+// `storedBytes` the file holds at `bestRatio`, the best compression its
+// coding reaches: the header claims more than the file describes, and its
+// buffers are never allocated. A `storedBytes` of 0 (a pipe) is not checked.
+void CheckImageData(const std::string& path, std::uint64_t decodedBytes, std::uint64_t storedBytes,
+                    std::uint64_t bestRatio);
+
+// The size of a regular file; 0 for a pipe or when it cannot be learnt.
+std::uint64_t FileSizeOf(std::FILE* file);
+std::uint64_t FileSizeOf(const std::string& path);
 
 // Sample conversions shared by the readers.
 inline std::uint8_t Scale16To8(std::uint32_t v) {

@@ -14,73 +14,114 @@
 #include "image_formats.h"
 #include "module_api.h"
 #include "page_run.h"
+#include "curve_command.h"
+#include "print_job.h"
 #include "settings_record.h"
 
 using namespace k7730::host;
 
 namespace {
 
-std::string JoinStages(const std::vector<std::string>& stages) {
-  if (stages.empty()) return "none (the page is copied)";
-  std::string text;
-  for (const auto& s : stages) text += (text.empty() ? "" : ", ") + s;
-  return text;
+// A batch input's format for its output name; a file that cannot be read
+// is named .png here and reported when its turn comes.
+ImageFormat DetectFormatOrPng(const std::string& input) {
+  try {
+    return DetectFormat(input);
+  } catch (const HostError&) {
+    return ImageFormat::Png;
+  }
 }
 
 std::string ModulePathOf(const Options& o) {
   return o.modulePath.empty() ? DefaultModulePath() : o.modulePath;
 }
 
-int PrintPage(const Options& o, Console& console) {
-  StepTimer timer;
-  // Refuse an output name we cannot write before doing any work.
-  const ImageFormat outFormat = FormatFromName(o.output);
-
-  timer.Begin("load module");
-  LoadedModule module(ModulePathOf(o));
-
-  timer.Begin("read image");
-  Image page = ReadImage(o.input);
-  for (const auto& notice : page.notices) console.Notice(o.input + ": " + notice);
-
-  timer.Begin("apply settings");
-  FilterSession session(module);
-  session.ApplyStages(o.stages, &page, o.input, console);
-  if (!module.CanRunPages()) module.Require(nullptr, "plugin_filter_do", "running pages");
-  const std::vector<std::string> stages = session.PlannedStages(o.stages.swap);
-  console.Detail("module:  " + module.Path());
-  console.Detail("page:    " + o.input + ", " + std::to_string(page.width) + " x " +
-                 std::to_string(page.height) + " pixels");
-  console.Detail("stages:  " + JoinStages(stages));
-  if (o.verbose) {
-    for (const std::string& line : session.DescribeColourMatching()) console.Detail(line);
+PrintJob JobFor(const Options& o, const std::string& input, const std::string& output) {
+  PrintJob job;
+  job.input = input;
+  job.output = output;
+  if (!o.format.empty()) {
+    ImageFormat format;
+    if (!FormatFromWord(o.format, format)) throw UsageError("--format takes png, tiff, jpeg or ppm, not '" + o.format + "'");
+    job.format = format;
   }
+  job.proof = o.proof;
+  job.stages = o.stages;
+  job.bandHeight = o.bandHeight;
+  job.write.jpegQuality = o.quality;
+  job.dpi = o.dpi;
+  job.embedProfile = o.embedProfile;
+  job.overwrite = o.overwrite;
+  job.progress = !o.quiet;
+  return job;
+}
 
-  PageRunOptions run;
-  run.bandHeight = o.bandHeight;
-  run.swap = o.stages.swap;
-  run.progress = !o.quiet;
-  run.imagePath = o.input;
-  PageRunReport report;
-  Image result = RunPage(session, page, run, timer, report);
-
-  timer.Begin("write image");
-  // Tag the result with the colours it is in: the printer's after colour
-  // matching, otherwise those of the input.
-  const std::string printerProfile = session.ActiveOutputProfile();
-  result.iccProfile = printerProfile.empty() ? page.iccProfile : ReadFileBytes(printerProfile, std::size_t{64} << 20);
-  WriteImage(o.output, result);
-  timer.End();
-
+void Summarise(const PrintJob& job, const PrintOutcome& r, const Console& console) {
   char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.2f s", timer.TotalSeconds());
-  console.Info("k7730-print: wrote " + o.output + " (" + FormatName(outFormat) + ", " +
-               std::to_string(result.width) + " x " + std::to_string(result.height) + ", " +
-               std::to_string(report.bands) + (report.bands == 1 ? " band" : " bands") + ") in " +
-               seconds + "; stages: " + JoinStages(stages));
-  if (o.verbose) {
-    for (const auto& line : timer.Report()) console.Detail(line);
+  std::snprintf(seconds, sizeof seconds, "%.2f s", r.seconds);
+  std::string written;
+  if (!job.output.empty()) written = IsStdio(job.output) ? std::string("standard output") : job.output;
+  if (!job.proof.empty()) written += (written.empty() ? "the proof " : " and the proof ") + job.proof;
+  console.Info("k7730-print: wrote " + written + " (" + (job.output.empty() ? "" : std::string(FormatName(r.format)) + ", ") +
+               std::to_string(r.width) + " x " + std::to_string(r.height) + ", " + std::to_string(r.bands) +
+               (r.bands == 1 ? " band" : " bands") + ") in " + seconds + "; stages: " + JoinStages(r.stages));
+  if (!r.inputProfileNote.empty()) {
+    console.Info("k7730-print: colour matching from " + r.inputProfileNote + " to the printer profile " +
+                 r.printerProfile + (r.profileEmbedded ? " (embedded in the print)" : ""));
   }
+  if (console.verbose) {
+    for (const auto& line : r.timings) console.Detail(line);
+  }
+}
+
+// One image, or each image of a batch in turn: a failed image is reported
+// and the others go on; the status says whether all succeeded.
+int PrintPages(const Options& o, Console& console) {
+  std::vector<PrintJob> jobs;
+  for (const std::string& input : o.inputs) {
+    if (o.outputDir.empty()) {
+      jobs.push_back(JobFor(o, input, o.output));
+      continue;
+    }
+    if (IsStdio(input)) throw UsageError("standard input (-) cannot be part of a batch");
+    PrintJob job = JobFor(o, input, "");
+    job.output = OutputPathIn(o.outputDir, input, job.format ? *job.format : DetectFormatOrPng(input));
+    jobs.push_back(std::move(job));
+  }
+  console.stdoutIsImage = o.output == "-";
+  const LoadedModule module(ModulePathOf(o));
+  int failed = 0;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    if (jobs.size() > 1) jobs[i].progressLabel = std::to_string(i + 1) + " of " + std::to_string(jobs.size());
+    try {
+      Summarise(jobs[i], PrintImage(module, jobs[i], console), console);
+    } catch (const HostError& e) {
+      if (jobs.size() == 1) throw;
+      console.Error(e.what());
+      ++failed;
+    }
+  }
+  if (failed > 0) {
+    console.Error(std::to_string(failed) + " of " + std::to_string(jobs.size()) + " images failed");
+    return 1;
+  }
+  return 0;
+}
+
+int SaveCurveCommand(const Options& o, const Console& console) {
+  CurveSpec spec;
+  spec.gamma = o.curve.gamma;
+  spec.points = o.curve.points;
+  spec.channel = o.curve.channel;
+  spec.ink = o.curve.ink;
+  SaveCurve(o.recordFile, spec);
+  console.Info("k7730-print: wrote tone-curve file " + o.recordFile);
+  return 0;
+}
+
+int ShowCurveCommand(const Options& o) {
+  std::printf("tone-curve file %s\n", o.recordFile.c_str());
+  for (const std::string& line : DescribeCurveFile(o.recordFile)) std::printf("  %s\n", line.c_str());
   return 0;
 }
 
@@ -109,6 +150,10 @@ int ShowInfo(const Options& o) {
   std::printf("tone curves       %s\n", has(reinterpret_cast<const void*>(api.setInputToneCurve)));
   std::printf("MTF sharpening    %s\n", has(reinterpret_cast<const void*>(api.setMtf)));
   std::printf("colour matching   %s\n", has(reinterpret_cast<const void*>(api.setIccProfile)));
+  const std::string folder = module.Path().substr(0, module.Path().rfind('/') + 1);
+  const std::string lineFilter = folder + "vorndll.so";
+  std::printf("line filter       %s (%s)\n", lineFilter.c_str(),
+              std::filesystem::exists(lineFilter) ? "present" : "missing: --line-filter on will fail");
   FilterSession session(module);
   const K7730_SettingsBlock b = DecodeSettings(session.GetBlock());
   for (const char* path : {b.inputProfilePath, b.outputProfilePath}) {
@@ -136,7 +181,9 @@ int main(int argc, char** argv) {
     switch (options.command) {
       case Command::Help: std::fputs(UsageText().c_str(), stdout); return 0;
       case Command::Version: std::printf("k7730-print %s\n", K7730_PRINT_VERSION); return 0;
-      case Command::Print: return PrintPage(options, console);
+      case Command::Print: return PrintPages(options, console);
+      case Command::CurveSave: return SaveCurveCommand(options, console);
+      case Command::CurveShow: return ShowCurveCommand(options);
       case Command::SettingsShow: return ShowSettings(options);
       case Command::SettingsSave: return SaveSettings(options, console);
       case Command::Info: return ShowInfo(options);

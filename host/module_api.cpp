@@ -46,6 +46,9 @@ LoadedModule::LoadedModule(const std::string& path) : path_(path) {
   Resolve(handle_, api_.getProfileHeader, "SDKCMGetProfileHeader");
   Resolve(handle_, api_.getTagTableInfo, "SDKCMGetTagTableInfo");
   Resolve(handle_, api_.getPartialProfileElement, "SDKCMGetPartialProfileElement");
+  Resolve(handle_, api_.createColorWorld, "SDKCMCreateColorWorld");
+  Resolve(handle_, api_.disposeColorWorld, "SDKCMDisposeColorWorld");
+  Resolve(handle_, api_.matchPixelMap, "SDKCMMatchPixelMap");
   if (api_.open == nullptr || api_.close == nullptr || api_.disposPtr == nullptr ||
       api_.preference == nullptr) {
     ::dlclose(handle_);

@@ -32,10 +32,18 @@ struct ModuleApi {
   decltype(&SDKCMGetProfileHeader) getProfileHeader = nullptr;
   decltype(&SDKCMGetTagTableInfo) getTagTableInfo = nullptr;
   decltype(&SDKCMGetPartialProfileElement) getPartialProfileElement = nullptr;
+  // Matching of the soft proof; null when the build lacks it.
+  decltype(&SDKCMCreateColorWorld) createColorWorld = nullptr;
+  decltype(&SDKCMDisposeColorWorld) disposeColorWorld = nullptr;
+  decltype(&SDKCMMatchPixelMap) matchPixelMap = nullptr;
 
   bool CanReadProfiles() const {
     return openProfile != nullptr && closeProfile != nullptr && getProfileHeader != nullptr &&
            getTagTableInfo != nullptr && getPartialProfileElement != nullptr;
+  }
+  bool CanMatch() const {
+    return openProfile != nullptr && closeProfile != nullptr && createColorWorld != nullptr &&
+           disposeColorWorld != nullptr && matchPixelMap != nullptr;
   }
 };
 

@@ -9,6 +9,7 @@
 #include "console.h"
 #include "filter_session.h"
 #include "image.h"
+#include "image_stream.h"
 
 namespace k7730::host {
 
@@ -47,6 +48,7 @@ struct PageRunOptions {
   std::uint32_t bandHeight = 128;
   bool swap = false;
   bool progress = false;      // draw the terminal bar for long pages
+  std::string progressLabel;  // leads the bar, such as "2 of 5 photo.jpg"
   std::string imagePath;      // for messages
 };
 
@@ -54,10 +56,17 @@ struct PageRunReport {
   std::uint32_t bands = 0;
 };
 
-// `page` is handed to the module band by band and is changed in place by
-// the first stages; the corrected page is returned. Throws HostError with
-// the module's ErrorCode when any step fails.
-Image RunPage(FilterSession& session, Image& page, const PageRunOptions& options, StepTimer& timer,
+// Streams one page: reads a band from `source`, hands it to the module and
+// gives the lines it releases to every sink, until the page is done; then
+// finishes the sinks. Memory follows the band, not the page. The time
+// spent reading, in the module and writing goes to `timer`. Throws
+// HostError with the module's ErrorCode when any step fails.
+void StreamPage(FilterSession& session, ImageSource& source, std::span<ImageSink* const> sinks,
+                const PageRunOptions& options, StepTimer& timer, PageRunReport& report);
+
+// The whole page in memory, through StreamPage; the corrected page is
+// returned.
+Image RunPage(FilterSession& session, const Image& page, const PageRunOptions& options, StepTimer& timer,
               PageRunReport& report);
 
 }  // namespace k7730::host

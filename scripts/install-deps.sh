@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  liblcms2-dev libpng-dev libtiff-dev
+  liblcms2-dev libpng-dev libtiff-dev libjpeg62-turbo-dev
   icc-profiles-free libgs-common argyll colord-data
   libcups2-dev libcupsimage2-dev cups cups-client cups-filters
   libcli11-dev

@@ -1,6 +1,6 @@
 #include "vorndll.h"
 
-#include <string.h>
+#include <stddef.h>
 
 #define VORN_DEFAULT_DOTS 1844u
 
@@ -10,7 +10,7 @@ struct VornTable {
 };
 
 static const struct VornTable kTables[VORN_TABLES] = {
-    {0, 0}, {1, 4}, {1, 8}, {1, 12}, {2, 16}, {2, 24},
+    {1, 4}, {1, 8}, {1, 12}, {2, 16}, {2, 24}, {2, 32},
 };
 
 static uint32_t g_dots = VORN_DEFAULT_DOTS;
@@ -42,10 +42,6 @@ uint32_t VORN_CALL VornDllFilter(const uint8_t* line, uint8_t* out) {
   if (line == NULL || out == NULL) return 1;
   const uint32_t dots = g_dots;
   const struct VornTable t = kTables[g_table];
-  if (t.radius == 0) {
-    memcpy(out, line, (size_t)dots * 3);
-    return 0;
-  }
   for (uint32_t x = 0; x < dots; ++x) {
     for (int c = 0; c < 3; ++c) {
       const int centre = line[x * 3 + c];

@@ -5,13 +5,14 @@
  * within a threshold of its own, so noise and dye-sublimation banding in
  * flat areas calm down while edges and fine detail stay.
  *
- * Parameter tables:
- *   0  identity (lines pass unchanged)
- *   1  radius 1, threshold 4     (lightest)
- *   2  radius 1, threshold 8
- *   3  radius 1, threshold 12
- *   4  radius 2, threshold 16
- *   5  radius 2, threshold 24    (strongest)
+ * Parameter tables (the module selects table 0 at every page start, so
+ * table 0 is the library's default):
+ *   0  radius 1, threshold 4     (mild, the default)
+ *   1  radius 1, threshold 8
+ *   2  radius 1, threshold 12
+ *   3  radius 2, threshold 16
+ *   4  radius 2, threshold 24
+ *   5  radius 2, threshold 32    (strongest)
  * The centre pixel weighs 2, each admitted neighbour 1; the result is the
  * weighted mean rounded half up. Lines of 1 to VORN_MAX_DOTS pixels are
  * accepted; wider lines are refused. State (width, table) is shared by every

@@ -30,7 +30,7 @@ std::string Refusal(const std::string& line) {
 TEST(CommandLine, ChoosesTheCommandWithOptionsAnywhere) {
   Options o = Parse("--band-height=8 in.png --swap out.tif -q");
   EXPECT_EQ(o.command, Command::Print);
-  EXPECT_EQ(o.input, "in.png");
+  EXPECT_EQ(o.inputs, std::vector<std::string>{"in.png"});
   EXPECT_EQ(o.output, "out.tif");
   EXPECT_EQ(o.bandHeight, 8u);
   EXPECT_TRUE(o.stages.swap);
@@ -86,15 +86,50 @@ TEST(CommandLine, RefusalsNameTheOptionAndWhatItTakes) {
       {"settings save s.k77 --swap", "--swap belongs to a page, a settings record does not keep it"},
       {"info x", "'info' takes no file names"},
       {"", "name an INPUT and an OUTPUT image"},
-      {"a b c", "expected an INPUT and an OUTPUT image, got 3 names"},
+      {"a b c", "expected an INPUT and an OUTPUT image, got 3 names (use --output-dir DIR for several images)"},
+      {"a b --quality 0", "--quality takes a whole number from 1 to 100, not '0'"},
+      {"a b --dpi x", "--dpi takes a number from 1 to 65535, not 'x'"},
+      {"a --proof-only", "--proof-only needs --proof FILE"},
+      {"a b --proof-only --proof p.png", "expected an INPUT image (the proof goes to --proof), got 2 names (use --output-dir DIR for several images)"},
+      {"--output-dir d", "name the INPUT images to write to d"},
+      {"--output-dir d a --proof p.png", "--proof names one file; give it for a single image, not with --output-dir"},
+      {"curve save c.tcv --polarity dark", "--polarity takes levels or ink, not 'dark'"},
+      {"curve", "use 'curve save FILE --gamma G' (or --points) or 'curve show FILE'"},
   };
   for (const auto& c : cases) EXPECT_EQ(Refusal(c.line), c.refusal) << c.line;
+}
+
+TEST(CommandLine, BatchesPipesProofsAndCurves) {
+  Options o = Parse("--output-dir out --format tiff a.jpg b.png --quality 80 --dpi 300");
+  EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.jpg", "b.png"}));
+  EXPECT_EQ(o.outputDir, "out");
+  EXPECT_EQ(o.format, "tiff");
+  EXPECT_EQ(o.quality, 80);
+  EXPECT_EQ(o.dpi, 300.0);
+  o = Parse("--sharpen mild - -");
+  EXPECT_EQ(o.inputs, std::vector<std::string>{"-"});
+  EXPECT_EQ(o.output, "-");
+  o = Parse("--swap -- -odd.png out.png");
+  EXPECT_EQ(o.inputs, std::vector<std::string>{"-odd.png"});
+  EXPECT_EQ(o.output, "out.png");
+  o = Parse("photo.jpg --proof-only --proof p.png --input-profile settings --fallback-profile");
+  EXPECT_TRUE(o.proofOnly);
+  EXPECT_TRUE(o.output.empty());
+  EXPECT_TRUE(o.stages.fallbackProfile);
+  o = Parse("curve save c.tcv --points 0:0,255:255 --channel red --polarity ink");
+  EXPECT_EQ(o.command, Command::CurveSave);
+  EXPECT_EQ(o.recordFile, "c.tcv");
+  EXPECT_EQ(o.curve.channel, "red");
+  EXPECT_TRUE(o.curve.ink);
+  EXPECT_EQ(Parse("curve show c.tcv").command, Command::CurveShow);
 }
 
 TEST(CommandLine, HelpNamesEveryOption) {
   const std::string help = UsageText();
   for (const char* option : {"--settings", "--line-filter", "--input-curve", "--mtf-kernel", "--sharpen",
-                             "--color-match", "--intent", "--swap", "--band-height", "--module", "settings", "info"})
+                             "--color-match", "--intent", "--swap", "--band-height", "--module", "settings", "info",
+                             "--format", "--output-dir", "--quality", "--dpi", "--embed-profile", "--proof",
+                             "--proof-only", "--overwrite", "--fallback-profile", "--gamma", "--points", "curve"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

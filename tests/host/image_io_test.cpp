@@ -97,7 +97,7 @@ TEST_F(ImageIo, FailedWriteLeavesNoFileBehind) {
   image.width = image.height = 2;
   image.rgb.assign(12, 9);
   EXPECT_THROW(WriteImage(Path("missing-folder/out.png"), image), HostError);
-  EXPECT_THROW(WriteImage(Path("out.jpg"), image), HostError);
+  EXPECT_THROW(WriteImage(Path("out.gif"), image), HostError);
   // The target is a folder: the rename fails and the temporary file goes.
   ASSERT_EQ(::mkdir(Path("taken.png").c_str(), 0755), 0);
   EXPECT_THROW(WriteImage(Path("taken.png"), image), HostError);

@@ -135,8 +135,8 @@ TEST_F(PrintCommand, EmbeddedInputProfileIsOfferedWhenAskedFor) {
   const Image embedded = ReadImage(Path("embedded.png"));
   EXPECT_EQ(embedded.rgb, Pixels("named.png"));
   EXPECT_NE(embedded.rgb, tagged.rgb);
-  // The result is tagged with the printer's profile.
-  EXPECT_EQ(embedded.iccProfile, ReadFileBytes(ModuleFolder() + "/K77302.ICC", 1 << 20));
+  // A PNG print names the printer's profile instead of carrying it.
+  EXPECT_TRUE(embedded.iccProfile.empty());
 
   Page("plain.png", 4, 4, 11);
   r = RunPrint(Path("plain.png") + " " + Path("out.png") + " --input-profile embedded");

@@ -45,7 +45,7 @@ TEST(VornDll, WidthsAndTables) {
   EXPECT_EQ(v.setTable(6), 1u);
 }
 
-TEST(VornDll, TableZeroIsTheIdentityAndOthersSmoothFlatNoiseButKeepEdges) {
+TEST(VornDll, EveryTableFromTheMildDefaultUpSmoothsFlatNoiseButKeepsEdges) {
   Vorn v;
   ASSERT_NE(v.filter, nullptr);
   std::mt19937 rng(5);
@@ -55,7 +55,6 @@ TEST(VornDll, TableZeroIsTheIdentityAndOthersSmoothFlatNoiseButKeepEdges) {
     const int base = x < width / 2 ? 60 : 200;  // one hard edge in the middle
     for (int c = 0; c < 3; ++c) line[x * 3 + c] = static_cast<std::uint8_t>(base + static_cast<int>(rng() % 21) - 10);
   }
-  EXPECT_EQ(FilterLine(v, 0, line), line);
 
   auto roughness = [&](const std::vector<std::uint8_t>& l) {
     long total = 0;
@@ -67,9 +66,12 @@ TEST(VornDll, TableZeroIsTheIdentityAndOthersSmoothFlatNoiseButKeepEdges) {
   };
   const long original = roughness(line);
   long previous = original;
-  for (std::uint32_t table = 1; table <= 5; ++table) {
+  for (std::uint32_t table = 0; table <= 5; ++table) {
     std::vector<std::uint8_t> out = FilterLine(v, table, line);
     const long r = roughness(out);
+    if (table == 0) {
+      EXPECT_LT(r, original) << "the default table smooths";
+    }
     EXPECT_LE(r, previous) << "table " << table << " is at least as strong as the one before";
     previous = r;
     // The edge stays sharp: no pixel takes a value between the two sides.
