@@ -1,16 +1,32 @@
-# The DLL's export table: the filter interface, the colour engine, and the
-# colour engine's standard-call twins under their decorated names. Each
-# colour engine entry is "name:argument bytes" (the N of _name_@N).
-set(K7730_FILTER_EXPORTS
-  plugin_filter_open plugin_filter_close plugin_filter_disposPtr plugin_filter_preference
-  plugin_filter_setInputToneCurve plugin_filter_setOutputToneCurve plugin_filter_setMtf
-  plugin_filter_setIccProfile plugin_filter_initpage plugin_filter_startpage plugin_filter_do
-  plugin_filter_endpage plugin_filter_freepage)
-set(K7730_CMM_EXPORTS
-  SDKCMOpenProfile:8 SDKCMCloseProfile:4 SDKCMGetProfileHeader:8 SDKCMGetTagTableInfo:12
-  SDKCMGetPartialProfileElement:20 SDKCMCreateColorWorld:20 SDKCMDisposeColorWorld:4
-  SDKCMMatchPixelMap:12 SDKCMMatchPlaneMap:12 SDKCMGetNumsOfInPixComp:4 SDKCMGetNumsOfOutPixComp:4
-  SDKCMCreatLUT:24 SDKCMConvertColorWorldToIPB:8)
+# The module's export table, read from the one export list in
+# include/k7730fe_exports.h: K7730_FILTER_EXPORTS holds the filter
+# interface's names, K7730_CMM_EXPORTS the colour engine's entries as
+# "name:argument bytes" (the N of the standard-call twin's _name_@N).
+set(k7730_export_header ${CMAKE_CURRENT_LIST_DIR}/../include/k7730fe_exports.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${k7730_export_header})
+file(READ ${k7730_export_header} k7730_export_text)
+# Entries are the lines that start "  X(name, member, " and continue with
+# the twin's bytes in the colour engine's list, with the result type in the
+# filter interface's.
+string(REGEX MATCHALL "\n  X\\([A-Za-z_]+, [A-Za-z]+, [^,]+," k7730_export_entries "${k7730_export_text}")
+set(K7730_FILTER_EXPORTS)
+set(K7730_CMM_EXPORTS)
+foreach(entry ${k7730_export_entries})
+  string(REGEX REPLACE "\n  X\\(([A-Za-z_]+), [A-Za-z]+, ([^,]+)," "\\1;\\2" parts "${entry}")
+  list(GET parts 0 name)
+  list(GET parts 1 third)
+  if(third MATCHES "^[0-9]+$")
+    list(APPEND K7730_CMM_EXPORTS ${name}:${third})
+  else()
+    list(APPEND K7730_FILTER_EXPORTS ${name})
+  endif()
+endforeach()
+list(LENGTH K7730_FILTER_EXPORTS k7730_filter_count)
+list(LENGTH K7730_CMM_EXPORTS k7730_cmm_count)
+if(NOT k7730_filter_count EQUAL 13 OR NOT k7730_cmm_count EQUAL 13)
+  message(FATAL_ERROR "k7730fe_exports.h: read ${k7730_filter_count} filter and "
+                      "${k7730_cmm_count} colour-engine exports, expected 13 and 13")
+endif()
 
 # Writes the module-definition file for the DLL. The twins are the
 # functions Name_ compiled with the standard-call convention; on 32-bit
@@ -35,6 +51,18 @@ function(k7730_write_def_file path)
       string(APPEND text "  _${name}_@${bytes} = ${name}_\n")
     endif()
   endforeach()
+  file(GENERATE OUTPUT ${path} CONTENT "${text}")
+endfunction()
+
+# Writes the version script of the shared library: the listed names global,
+# everything else local.
+function(k7730_write_version_script path)
+  set(text "{\n  global:\n")
+  foreach(entry ${K7730_FILTER_EXPORTS} ${K7730_CMM_EXPORTS})
+    string(REGEX REPLACE ":.*" "" name ${entry})
+    string(APPEND text "    ${name};\n")
+  endforeach()
+  string(APPEND text "  local:\n    *;\n};\n")
   file(GENERATE OUTPUT ${path} CONTENT "${text}")
 endfunction()
 

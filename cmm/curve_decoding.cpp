@@ -1,9 +1,9 @@
 #include "cmm/curve_decoding.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "cmm/profile_transform.h"
+#include "tonecurve/gamma_table.h"
 
 namespace k7730::cmm {
 namespace {
@@ -94,13 +94,7 @@ void CurvTable8(const CurvElement& curv, std::uint8_t out[256]) {
   if (curv.count == 0) {
     SetIdentityCurves(reinterpret_cast<std::uint8_t(*)[256]>(out), 1);
   } else if (curv.count == 1) {
-    const double g = GammaOf(curv);
-    for (int i = 0; i < 256; ++i) {
-      double y = std::pow(i / 255.0, g) * 255.0 + 0.5;
-      if (y >= 255.0) y = 255.0;
-      if (y < 0.0) y = 0.0;
-      out[i] = static_cast<std::uint8_t>(TruncLimited(y, 255.0));
-    }
+    GammaTablePlainPower(GammaOf(curv), out);
   } else {
     ResampleTable8(curv.entries, 0, curv.count, out);
   }
@@ -111,13 +105,7 @@ void CurvTable16(const CurvElement& curv, std::uint32_t* out16) {
   if (n == 0) {
     for (std::uint32_t v = 0; v < 65536; ++v) out16[v] = v;
   } else if (n == 1) {
-    const double g = GammaOf(curv);
-    for (std::uint32_t v = 0; v < 65536; ++v) {
-      double y = std::pow(v / 65535.0, g) * 65535.0 + 0.5;
-      if (y >= 65535.0) y = 65535.0;
-      if (y < 0.0) y = 0.0;
-      out16[v] = TruncLimited(y, 65535.0);
-    }
+    GammaTable16PlainPower(GammaOf(curv), out16);
   } else if (n == 2) {
     const double span = static_cast<double>(curv.entries[1]) - curv.entries[0];
     for (std::uint32_t v = 0; v < 65536; ++v) out16[v] = TruncLimited(v * span / 65535.0, 65535.0);

@@ -28,27 +28,10 @@ LoadedModule::LoadedModule(const std::string& path) : path_(path) {
     if (why.rfind(path + ": ", 0) == 0) why = why.substr(path.size() + 2);
     throw FileError(path, "cannot load the filter module: " + (why.empty() ? std::string("unknown reason") : why));
   }
-  Resolve(handle_, api_.open, "plugin_filter_open");
-  Resolve(handle_, api_.close, "plugin_filter_close");
-  Resolve(handle_, api_.disposPtr, "plugin_filter_disposPtr");
-  Resolve(handle_, api_.preference, "plugin_filter_preference");
-  Resolve(handle_, api_.setInputToneCurve, "plugin_filter_setInputToneCurve");
-  Resolve(handle_, api_.setOutputToneCurve, "plugin_filter_setOutputToneCurve");
-  Resolve(handle_, api_.setMtf, "plugin_filter_setMtf");
-  Resolve(handle_, api_.setIccProfile, "plugin_filter_setIccProfile");
-  Resolve(handle_, api_.initpage, "plugin_filter_initpage");
-  Resolve(handle_, api_.startpage, "plugin_filter_startpage");
-  Resolve(handle_, api_.doBand, "plugin_filter_do");
-  Resolve(handle_, api_.endpage, "plugin_filter_endpage");
-  Resolve(handle_, api_.freepage, "plugin_filter_freepage");
-  Resolve(handle_, api_.openProfile, "SDKCMOpenProfile");
-  Resolve(handle_, api_.closeProfile, "SDKCMCloseProfile");
-  Resolve(handle_, api_.getProfileHeader, "SDKCMGetProfileHeader");
-  Resolve(handle_, api_.getTagTableInfo, "SDKCMGetTagTableInfo");
-  Resolve(handle_, api_.getPartialProfileElement, "SDKCMGetPartialProfileElement");
-  Resolve(handle_, api_.createColorWorld, "SDKCMCreateColorWorld");
-  Resolve(handle_, api_.disposeColorWorld, "SDKCMDisposeColorWorld");
-  Resolve(handle_, api_.matchPixelMap, "SDKCMMatchPixelMap");
+#define K7730_RESOLVE(name, member, ...) Resolve(handle_, api_.member, #name);
+  K7730_FILTER_EXPORTS(K7730_RESOLVE)
+  K7730_CMM_EXPORTS(K7730_RESOLVE)
+#undef K7730_RESOLVE
   if (api_.open == nullptr || api_.close == nullptr || api_.disposPtr == nullptr ||
       api_.preference == nullptr) {
     ::dlclose(handle_);

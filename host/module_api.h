@@ -11,31 +11,13 @@
 
 namespace k7730::host {
 
+// Every export of the list, under its short name. The colour engine's
+// profile access explains a profile the module cannot use.
 struct ModuleApi {
-  decltype(&plugin_filter_open) open = nullptr;
-  decltype(&plugin_filter_close) close = nullptr;
-  decltype(&plugin_filter_disposPtr) disposPtr = nullptr;
-  decltype(&plugin_filter_preference) preference = nullptr;
-  decltype(&plugin_filter_setInputToneCurve) setInputToneCurve = nullptr;
-  decltype(&plugin_filter_setOutputToneCurve) setOutputToneCurve = nullptr;
-  decltype(&plugin_filter_setMtf) setMtf = nullptr;
-  decltype(&plugin_filter_setIccProfile) setIccProfile = nullptr;
-  decltype(&plugin_filter_initpage) initpage = nullptr;
-  decltype(&plugin_filter_startpage) startpage = nullptr;
-  decltype(&plugin_filter_do) doBand = nullptr;
-  decltype(&plugin_filter_endpage) endpage = nullptr;
-  decltype(&plugin_filter_freepage) freepage = nullptr;
-  // The colour engine's profile access, used to explain a profile the
-  // module cannot use; null when the build lacks it.
-  decltype(&SDKCMOpenProfile) openProfile = nullptr;
-  decltype(&SDKCMCloseProfile) closeProfile = nullptr;
-  decltype(&SDKCMGetProfileHeader) getProfileHeader = nullptr;
-  decltype(&SDKCMGetTagTableInfo) getTagTableInfo = nullptr;
-  decltype(&SDKCMGetPartialProfileElement) getPartialProfileElement = nullptr;
-  // Matching of the soft proof; null when the build lacks it.
-  decltype(&SDKCMCreateColorWorld) createColorWorld = nullptr;
-  decltype(&SDKCMDisposeColorWorld) disposeColorWorld = nullptr;
-  decltype(&SDKCMMatchPixelMap) matchPixelMap = nullptr;
+#define K7730_ENTRY_POINT(name, member, ...) decltype(&name) member = nullptr;
+  K7730_FILTER_EXPORTS(K7730_ENTRY_POINT)
+  K7730_CMM_EXPORTS(K7730_ENTRY_POINT)
+#undef K7730_ENTRY_POINT
 
   bool CanReadProfiles() const {
     return openProfile != nullptr && closeProfile != nullptr && getProfileHeader != nullptr &&

@@ -12,6 +12,7 @@
 #include <stdint.h>
 
 #include "k7730fe_abi.h"
+#include "k7730fe_exports.h"
 
 K7730_EXTERN_C_BEGIN
 
@@ -119,46 +120,12 @@ K7730_STATIC_ASSERT(offsetof(K7730_SettingsBlock, outputCurveEnabled) == 2620, "
 K7730_STATIC_ASSERT(offsetof(K7730_SettingsBlock, outputCurves) == 2624, "SettingsBlock layout");
 K7730_STATIC_ASSERT(offsetof(K7730_SettingsBlock, lineFilterEnabled) == 4336, "SettingsBlock layout");
 
-/* ---- The filter exports ------------------------------------------------ */
+/* ---- The filter exports ------------------------------------------------
+ * Declared from the one list in k7730fe_exports.h, which shows each
+ * export's parameters. */
 typedef struct K7730_FilterInstance K7730_FilterInstance;
 
-K7730_API K7730_FilterInstance* K7730_CDECL plugin_filter_open(uint16_t* err);
-K7730_API void K7730_CDECL plugin_filter_close(K7730_FilterInstance* inst);
-K7730_API void K7730_CDECL plugin_filter_disposPtr(void* address);
-
-K7730_API uint32_t K7730_CDECL plugin_filter_preference(K7730_FilterInstance* inst, uint16_t mode,
-                                                        uint16_t selector, void* data,
-                                                        uint32_t* size, uint16_t* err);
-
-K7730_API uint32_t K7730_CDECL plugin_filter_setInputToneCurve(
-    K7730_FilterInstance* inst, uint8_t enable, const uint8_t* table1, const uint8_t* table2,
-    const uint8_t* table3, const uint8_t* table4, uint16_t* err);
-K7730_API uint32_t K7730_CDECL plugin_filter_setOutputToneCurve(
-    K7730_FilterInstance* inst, uint8_t enable, const uint8_t* table1, const uint8_t* table2,
-    const uint8_t* table3, const uint8_t* table4, uint16_t* err);
-/* Nine coefficients of the centre 3 x 3, row by row, and the scale. */
-K7730_API uint32_t K7730_CDECL plugin_filter_setMtf(K7730_FilterInstance* inst, uint8_t enable,
-                                                    const int32_t* coefficients, int32_t scale,
-                                                    uint16_t* err);
-K7730_API uint32_t K7730_CDECL plugin_filter_setIccProfile(K7730_FilterInstance* inst,
-                                                           uint8_t enable,
-                                                           const char* inputProfile,
-                                                           const char* outputProfile,
-                                                           uint16_t intent, uint16_t* err);
-
-K7730_API uint32_t K7730_CDECL plugin_filter_initpage(K7730_FilterInstance* inst, uint32_t width,
-                                                      uint32_t height, uint32_t swapFlag,
-                                                      uint16_t* err);
-K7730_API uint32_t K7730_CDECL plugin_filter_startpage(K7730_FilterInstance* inst, uint16_t* err);
-/* band: lines x width x 3 bytes, changed in place by the first stages.
- * output: address of the output-buffer pointer; when it is null the module
- * allocates (lines + 2) x width x 3 bytes, which the host later releases
- * with plugin_filter_disposPtr. */
-K7730_API uint32_t K7730_CDECL plugin_filter_do(K7730_FilterInstance* inst, uint8_t* band,
-                                                uint32_t lines, uint8_t** output,
-                                                uint32_t* outputLines, uint16_t* err);
-K7730_API uint32_t K7730_CDECL plugin_filter_endpage(K7730_FilterInstance* inst, uint16_t* err);
-K7730_API uint32_t K7730_CDECL plugin_filter_freepage(K7730_FilterInstance* inst, uint16_t* err);
+K7730_FILTER_EXPORTS(K7730_DECLARE_EXPORT)
 
 K7730_EXTERN_C_END
 

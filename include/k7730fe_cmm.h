@@ -16,6 +16,7 @@
 #include <stdint.h>
 
 #include "k7730fe_abi.h"
+#include "k7730fe_exports.h"
 
 K7730_EXTERN_C_BEGIN
 
@@ -106,85 +107,17 @@ typedef struct K7730_PlaneMap {
 /* ---- Table export ------------------------------------------------------- */
 #define K7730_IPB_RECORD_SIZE 29484u
 
-/* ---- Profile access ----------------------------------------------------- */
-K7730_API int32_t K7730_CDECL SDKCMOpenProfile(const char* path, K7730_ProfileRef* ref);
-/* Non-zero when the file was closed. */
-K7730_API int32_t K7730_CDECL SDKCMCloseProfile(K7730_ProfileRef* ref);
-K7730_API void K7730_CDECL SDKCMGetProfileHeader(K7730_ProfileRef* ref, K7730_ProfileHeader* header);
-/* With a null table only the count is returned; the table, when given, must
- * hold K7730_TAG_TABLE_BYTES(count) bytes for the count returned before. */
-K7730_API void K7730_CDECL SDKCMGetTagTableInfo(K7730_ProfileRef* ref, uint32_t* count,
-                                                K7730_TagTable* table);
-/* With a null buffer *count receives the element's size; otherwise up to
- * *count bytes from `offset` into the element are read and *count receives
- * the number read. */
-K7730_API int32_t K7730_CDECL SDKCMGetPartialProfileElement(K7730_ProfileRef* ref, uint32_t tag,
-                                                            uint32_t offset, uint32_t* count,
-                                                            void* buffer);
-
-/* ---- ColorWorld ---------------------------------------------------------- */
-K7730_API K7730_ColorWorld K7730_CDECL SDKCMCreateColorWorld(uint32_t intent, K7730_ProfileRef* source,
-                                                             const K7730_CurveLutSet* inputCurves,
-                                                             K7730_ProfileRef* destination,
-                                                             const K7730_CurveLutSet* outputCurves);
-K7730_API void K7730_CDECL SDKCMDisposeColorWorld(K7730_ColorWorld world);
-
-/* ---- Matching ------------------------------------------------------------ */
-/* A null destination writes the results over the source buffers; a
- * three-to-four ColorWorld cannot, and refuses. Four-to-three in place keeps
- * each source row's padding: output row y starts y * (rowBytes - width)
- * bytes into the buffer, a packed run of 3-byte pixels when the rows are
- * packed. Results: 0 done (also for a width or height of 0, with nothing
- * written), -1 refused with nothing written: a handle that names no live
- * ColorWorld, component counts that differ from the ColorWorld's, negative
- * sizes, rows shorter than width * components (or width, for planes), a
- * missing buffer, an image beyond the address space, or a three-to-four
- * destination that overlaps the source. */
-K7730_API int32_t K7730_CDECL SDKCMMatchPixelMap(K7730_ColorWorld world, const K7730_PixelMap* source,
-                                                 const K7730_PixelMap* destination);
-K7730_API int32_t K7730_CDECL SDKCMMatchPlaneMap(K7730_ColorWorld world, const K7730_PlaneMap* source,
-                                                 const K7730_PlaneMap* destination);
-/* The ColorWorld's input and output components, 3 or 4; 0 for a handle that
- * names no live ColorWorld. */
-K7730_API uint32_t K7730_CDECL SDKCMGetNumsOfInPixComp(K7730_ColorWorld world);
-K7730_API uint32_t K7730_CDECL SDKCMGetNumsOfOutPixComp(K7730_ColorWorld world);
-
-/* ---- Table export -------------------------------------------------------- */
-/* Gammas in hundredths (100 is the identity); `tables` receives a 1280-byte
- * K7730_CurveLutSet. */
-K7730_API void K7730_CDECL SDKCMCreatLUT(int16_t gamma0, int16_t gamma1, int16_t gamma2, int16_t gamma3,
-                                         int16_t gamma4, K7730_CurveLutSet* tables);
-/* K7730_IPB_RECORD_SIZE for a 3-to-3 ColorWorld (a null record only asks),
- * else 0 with nothing written. */
-K7730_API uint32_t K7730_CDECL SDKCMConvertColorWorldToIPB(K7730_ColorWorld world, void* record);
+/* ---- The exports -------------------------------------------------------
+ * Declared from the one list in k7730fe_exports.h, which shows each
+ * export's parameters and what it returns. */
+K7730_CMM_EXPORTS(K7730_DECLARE_CMM_EXPORT)
 
 #if defined(_WIN32)
 /* Standard-call twins that only forward. The DLL exports each only under its
  * decorated name _Name_@N (an underscore, the name, a second underscore, @
  * and the argument bytes), which is the name hosts look up with
  * GetProcAddress. */
-int32_t K7730_STDCALL SDKCMOpenProfile_(const char* path, K7730_ProfileRef* ref);
-int32_t K7730_STDCALL SDKCMCloseProfile_(K7730_ProfileRef* ref);
-void K7730_STDCALL SDKCMGetProfileHeader_(K7730_ProfileRef* ref, K7730_ProfileHeader* header);
-void K7730_STDCALL SDKCMGetTagTableInfo_(K7730_ProfileRef* ref, uint32_t* count,
-                                                   K7730_TagTable* table);
-int32_t K7730_STDCALL SDKCMGetPartialProfileElement_(K7730_ProfileRef* ref, uint32_t tag,
-                                                               uint32_t offset, uint32_t* count,
-                                                               void* buffer);
-K7730_ColorWorld K7730_STDCALL SDKCMCreateColorWorld_(uint32_t intent, K7730_ProfileRef* source,
-                                                                const K7730_CurveLutSet* inputCurves,
-                                                                K7730_ProfileRef* destination,
-                                                                const K7730_CurveLutSet* outputCurves);
-void K7730_STDCALL SDKCMDisposeColorWorld_(K7730_ColorWorld world);
-int32_t K7730_STDCALL SDKCMMatchPixelMap_(K7730_ColorWorld world, const K7730_PixelMap* source,
-                                                    const K7730_PixelMap* destination);
-int32_t K7730_STDCALL SDKCMMatchPlaneMap_(K7730_ColorWorld world, const K7730_PlaneMap* source,
-                                                    const K7730_PlaneMap* destination);
-uint32_t K7730_STDCALL SDKCMGetNumsOfInPixComp_(K7730_ColorWorld world);
-uint32_t K7730_STDCALL SDKCMGetNumsOfOutPixComp_(K7730_ColorWorld world);
-void K7730_STDCALL SDKCMCreatLUT_(int16_t gamma0, int16_t gamma1, int16_t gamma2, int16_t gamma3,
-                                            int16_t gamma4, K7730_CurveLutSet* tables);
-uint32_t K7730_STDCALL SDKCMConvertColorWorldToIPB_(K7730_ColorWorld world, void* record);
+K7730_CMM_EXPORTS(K7730_DECLARE_TWIN)
 #endif
 
 /* ---- Layout checks ------------------------------------------------------- */

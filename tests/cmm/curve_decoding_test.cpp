@@ -62,6 +62,24 @@ TEST(CurveDecoding, GammaAndTables) {
   EXPECT_NEAR(double(t.table16[32767]), 16384, 2);
 }
 
+// One-entry curves over the whole range of the stored gamma, every entry of
+// both tables: rounded power limited to the range, entry 0 included (a gamma
+// of 0 makes it full scale).
+TEST(CurveDecoding, OneEntryGammasFillBothTablesByTheRoundedPower) {
+  auto rounded = [](double x, double g, double top) {
+    const double y = std::min(std::pow(x / top, g) * top + 0.5, top);
+    return std::uint32_t(y);
+  };
+  for (std::uint16_t stored : {0x0000, 0x0001, 0x0080, 0x01CD, 0x0400, 0xFFFF}) {
+    Decoded d = Decode(test::CurvElement({stored}));
+    ASSERT_TRUE(d.ok);
+    const double gamma = stored / 256.0;
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(d.table8[i], rounded(i, gamma, 255.0)) << stored << " at " << i;
+    for (std::uint32_t v = 0; v < 65536; ++v)
+      ASSERT_EQ(d.table16[v], rounded(v, gamma, 65535.0)) << stored << " at " << v;
+  }
+}
+
 TEST(CurveDecoding, TwoEntryCurvesLeaveOutTheirFirstEntry) {
   Decoded d = Decode(test::CurvElement({1000, 65535}));
   ASSERT_TRUE(d.ok);

@@ -1,4 +1,6 @@
-/* The public colour-engine header must compile as C as well as C++. */
+/* The public headers, with the export list expanded, must compile as C as
+ * well as C++. */
+#include "k7730fe.h"
 #include "k7730fe_cmm.h"
 
 int k7730_cmm_header_is_c(void) {

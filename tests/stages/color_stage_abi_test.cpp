@@ -31,15 +31,11 @@ ModuleApi& Api() {
 
 // The colour engine's own exports from the same module.
 struct Engine {
-  decltype(&SDKCMOpenProfile) open = Get<decltype(open)>("SDKCMOpenProfile");
-  decltype(&SDKCMCloseProfile) close = Get<decltype(close)>("SDKCMCloseProfile");
-  decltype(&SDKCMCreateColorWorld) create = Get<decltype(create)>("SDKCMCreateColorWorld");
-  decltype(&SDKCMDisposeColorWorld) dispose = Get<decltype(dispose)>("SDKCMDisposeColorWorld");
-  decltype(&SDKCMMatchPixelMap) match = Get<decltype(match)>("SDKCMMatchPixelMap");
-  template <typename F>
-  static F Get(const char* name) {
-    return k7730::test::Symbol<F>(Api().handle, name);
-  }
+  decltype(&SDKCMOpenProfile) open = Api().openProfile;
+  decltype(&SDKCMCloseProfile) close = Api().closeProfile;
+  decltype(&SDKCMCreateColorWorld) create = Api().createColorWorld;
+  decltype(&SDKCMDisposeColorWorld) dispose = Api().disposeColorWorld;
+  decltype(&SDKCMMatchPixelMap) match = Api().matchPixelMap;
 
   // The band matched by a ColorWorld of the two profiles, with the output curves.
   Bytes Match(const std::string& in, const std::string& out, std::uint32_t intent,

@@ -7,33 +7,33 @@
 #include <string>
 
 #include "k7730fe.h"
+#include "k7730fe_cmm.h"
 #include "support/dynamic_module.h"
 
 namespace k7730::test {
 
+// Every export of the list under its short name. The filter interface must
+// be there whole but for plugin_filter_setIccProfile, which a build without
+// colour matching lacks.
 struct ModuleApi {
   void* handle = nullptr;
-#define K7730_EXPORTS(X)                                                                        \
-  X(open, open) X(close, close) X(disposPtr, disposPtr) X(preference, preference)               \
-  X(setInputToneCurve, setInputToneCurve) X(setOutputToneCurve, setOutputToneCurve)             \
-  X(setMtf, setMtf) X(initpage, initpage) X(startpage, startpage) \
-  X(doBand, do) X(endpage, endpage) X(freepage, freepage)
-#define K7730_MEMBER(member, name) decltype(&plugin_filter_##name) member = nullptr;
-  K7730_EXPORTS(K7730_MEMBER)
-#undef K7730_MEMBER
-  decltype(&plugin_filter_setIccProfile) setIccProfile = nullptr;  // absent from builds without colour matching
+#define K7730_ENTRY_POINT(name, member, ...) decltype(&name) member = nullptr;
+  K7730_FILTER_EXPORTS(K7730_ENTRY_POINT)
+  K7730_CMM_EXPORTS(K7730_ENTRY_POINT)
+#undef K7730_ENTRY_POINT
 
   explicit ModuleApi(const char* path = K7730FE_MODULE_PATH) {
     handle = OpenLibrary(path);
     if (handle == nullptr) throw std::runtime_error(std::string(path) + ": " + LibraryError());
-#define K7730_RESOLVE(member, name)                                                         \
-  member = Symbol<decltype(member)>(handle, "plugin_filter_" #name);        \
-  if (member == nullptr) throw std::runtime_error("missing export plugin_filter_" #name);
-    K7730_EXPORTS(K7730_RESOLVE)
+#define K7730_RESOLVE(name, member, ...) member = Symbol<decltype(member)>(handle, #name);
+    K7730_FILTER_EXPORTS(K7730_RESOLVE)
+    K7730_CMM_EXPORTS(K7730_RESOLVE)
 #undef K7730_RESOLVE
-    setIccProfile = Symbol<decltype(setIccProfile)>(handle, "plugin_filter_setIccProfile");
+#define K7730_REQUIRE(name, member, ...) \
+  if (member == nullptr && static_cast<const void*>(&member) != &setIccProfile) throw std::runtime_error("missing export " #name);
+    K7730_FILTER_EXPORTS(K7730_REQUIRE)
+#undef K7730_REQUIRE
   }
-#undef K7730_EXPORTS
   ~ModuleApi() {
     if (handle != nullptr) CloseLibrary(handle);
   }

@@ -14,20 +14,9 @@ namespace {
 
 struct Twins {
   void* module = OpenLibrary(K7730FE_MODULE_PATH);
-#define K7730_TWIN(name, bytes) decltype(&name##_) name = Symbol<decltype(&name##_)>(module, "_" #name "_@" #bytes);
-  K7730_TWIN(SDKCMOpenProfile, 8)
-  K7730_TWIN(SDKCMCloseProfile, 4)
-  K7730_TWIN(SDKCMGetProfileHeader, 8)
-  K7730_TWIN(SDKCMGetTagTableInfo, 12)
-  K7730_TWIN(SDKCMGetPartialProfileElement, 20)
-  K7730_TWIN(SDKCMCreateColorWorld, 20)
-  K7730_TWIN(SDKCMDisposeColorWorld, 4)
-  K7730_TWIN(SDKCMMatchPixelMap, 12)
-  K7730_TWIN(SDKCMMatchPlaneMap, 12)
-  K7730_TWIN(SDKCMGetNumsOfInPixComp, 4)
-  K7730_TWIN(SDKCMGetNumsOfOutPixComp, 4)
-  K7730_TWIN(SDKCMCreatLUT, 24)
-  K7730_TWIN(SDKCMConvertColorWorldToIPB, 8)
+#define K7730_TWIN(name, member, bytes, ...) \
+  decltype(&name##_) name = Symbol<decltype(&name##_)>(module, "_" #name "_@" #bytes);
+  K7730_CMM_EXPORTS(K7730_TWIN)
 #undef K7730_TWIN
   ~Twins() {
     if (module != nullptr) CloseLibrary(module);

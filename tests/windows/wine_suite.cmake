@@ -69,8 +69,8 @@ endfunction()
 set(K7730_TESTS_DIR ${PROJECT_SOURCE_DIR}/tests)
 set(t ${PROJECT_SOURCE_DIR}/tests)
 
-k7730_windows_abi_test(settings_abi_test ${t}/abi/settings_abi_test.cpp)
-k7730_windows_abi_test(pipeline_abi_test ${t}/pipeline/pipeline_abi_test.cpp ${t}/pipeline/line_accounting_abi_test.cpp)
+k7730_windows_abi_test(settings_abi_test ${t}/filter/settings_abi_test.cpp)
+k7730_windows_abi_test(pipeline_abi_test ${t}/filter/pipeline_abi_test.cpp ${t}/filter/line_accounting_abi_test.cpp)
 k7730_windows_abi_test(color_stage_abi_test ${t}/stages/color_stage_abi_test.cpp)
 k7730_windows_abi_test(cmm_abi_test ${t}/cmm/module_exports_test.cpp ${t}/cmm/header_compiles_as_c.c
                        ${t}/cmm/profile_builder.cpp twins_abi_test.cpp)
@@ -78,15 +78,15 @@ k7730_windows_abi_test(module_folder_test module_folder_test.cpp)
 k7730_windows_abi_test(memory_abi_test memory_abi_test.cpp)
 target_compile_definitions(module_folder_test PRIVATE K7730_EXPECTED_MODULE_FOLDER="${k7730_z}${K7730_MODULE_DIR}")
 
-include(${t}/linefilter/recording_libraries.cmake)
+include(${t}/filter/recording_libraries.cmake)
 k7730_recording_vorndlls(recording_libs)
-k7730_windows_abi_test(line_filter_abi_test ${t}/linefilter/line_filter_abi_test.cpp)
+k7730_windows_abi_test(line_filter_abi_test ${t}/filter/line_filter_abi_test.cpp)
 target_compile_definitions(line_filter_abi_test PRIVATE
   RECORDING_VORNDLL_DIR="${k7730_z}$<TARGET_FILE_DIR:recording_vorndll_full>"
   VORNDLL_PATH="${k7730_z}$<TARGET_FILE:vorndll>")
 add_dependencies(line_filter_abi_test ${recording_libs} vorndll)
 
-k7730_windows_abi_test(vorndll_test ${t}/linefilter/vorndll_test.cpp)
+k7730_windows_abi_test(vorndll_test ${t}/vorndll/vorndll_test.cpp)
 target_compile_definitions(vorndll_test PRIVATE VORNDLL_PATH="${k7730_z}$<TARGET_FILE:vorndll>")
 target_include_directories(vorndll_test PRIVATE ${PROJECT_SOURCE_DIR}/vorndll)
 add_dependencies(vorndll_test vorndll)
