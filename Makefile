@@ -1,9 +1,11 @@
 # Front door of the build. `make test` is what CI runs.
 BUILD_DIR ?= build/asan
 RELEASE_DIR ?= build/release
+FUZZ_DIR ?= build/fuzz
+FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test release bench demo clean
+.PHONY: all deps build test tsan release bench demo fuzz fuzz-run clean
 
 all: build
 
@@ -32,6 +34,29 @@ bench: release
 demo: deps $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target K7730fe default_profiles k7730-print k7730-testpage
 	@bash host/demo.sh $(RELEASE_DIR)
+
+# The tests that run on several threads at once, under ThreadSanitizer.
+TSAN_DIR ?= build/tsan
+$(TSAN_DIR)/build.ninja: | deps
+	cmake -G Ninja -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DK7730_SANITIZE_THREAD=ON -DK7730_BUILD_BENCH=OFF
+
+tsan: deps $(TSAN_DIR)/build.ninja
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target robustness_test cmm_unit_test
+	ctest --test-dir $(TSAN_DIR) --output-on-failure -R "TwoInstances|ColorWorldLock"
+
+# Every libFuzzer target with its seeds, built with clang, ASan and UBSan in
+# $(FUZZ_DIR); `make fuzz-run` then runs each for FUZZ_SECONDS on one core
+# (or only the targets named in FUZZ_TARGETS) and prints inputs, speed and
+# coverage per target.
+$(FUZZ_DIR)/build.ninja: | deps
+	CC=clang CXX=clang++ cmake -G Ninja -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DK7730_SANITIZE=ON -DK7730_BUILD_FUZZ=ON -DK7730_BUILD_TESTS=OFF -DK7730_BUILD_BENCH=OFF
+
+fuzz: deps $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz-run: fuzz
+	@bash fuzz/run_campaign.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf build out

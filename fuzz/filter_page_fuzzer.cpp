@@ -1,30 +1,30 @@
 // Runs pages through the filter interface with whatever a stored settings
 // record may hold: any switch values, kernels, curves, intents and paths
 // (with and without terminators), and random page geometry and band splits.
+// Colour matching, the costly stage, runs only when the input asks for it,
+// between small profiles the input picks.
+//
+// Input: the 4340-byte settings record (size field and magic are forced),
+// a switch byte, a profile byte, width, height, swap, then per band its line
+// count, its pixels and a byte that may switch a stage off.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "k7730fe.h"
+
+using k7730::fuzz::Input;
 
 namespace {
 
-class Input {
- public:
-  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  void Take(void* out, std::size_t n) {
-    auto* o = static_cast<std::uint8_t*>(out);
-    for (std::size_t i = 0; i < n; ++i) o[i] = Byte();
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
-};
+// Small profiles of every kind the stage meets: matrix/TRC, lut8, lut16,
+// four-channel and Lab ones it must refuse, and no profile at all.
+const char* const kProfiles[8] = {"rgb_gamma22.icc", "rgb_table256.icc", "small_rgb_lut16.icc",
+                                  "small_rgb_lut8.icc", "rgb_table1024.icc", "small_cmyk_lut8.icc",
+                                  "lab_abstract.icc", nullptr};
 
 void PutPath(char (&field)[K7730_PATH_FIELD], const std::string& path) {
   std::memset(field, 0, sizeof field);
@@ -39,18 +39,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   in.Take(&block, sizeof block);
   block.blockSize = K7730_SETTINGS_SIZE;
   block.magic = K7730_SETTINGS_MAGIC;
-  // Most runs keep the switches to 0 or 1 so that the stages actually run.
+  // Colour matching only when bit 0 asks for it; with bit 7 the other
+  // switches are 0 or 1 so that the stages actually run.
   const std::uint8_t switches = in.Byte();
+  block.iccEnabled = switches & 1;
   if (switches & 0x80) {
-    block.iccEnabled = switches & 1;
     block.mtfEnabled = (switches >> 1) & 1;
     block.inputCurveEnabled = (switches >> 2) & 1;
     block.outputCurveEnabled = (switches >> 3) & 1;
     block.lineFilterEnabled = 0;
   }
   const std::uint8_t profiles = in.Byte();
-  if (profiles & 1) PutPath(block.inputProfilePath, std::string(K7730_FUZZ_PROFILE_DIR) + "/rgb_gamma22.icc");
-  if (profiles & 2) PutPath(block.outputProfilePath, std::string(K7730_FUZZ_PROFILE_DIR) + "/rgb_lut16.icc");
+  if (block.iccEnabled == 1) {
+    const char* input = kProfiles[profiles & 7];
+    const char* output = kProfiles[(profiles >> 3) & 7];
+    if (input != nullptr) PutPath(block.inputProfilePath, std::string(K7730_FUZZ_PROFILE_DIR) + "/" + input);
+    if (output != nullptr) PutPath(block.outputProfilePath, std::string(K7730_FUZZ_PROFILE_DIR) + "/" + output);
+  }
 
   std::uint16_t err = 0;
   K7730_FilterInstance* inst = plugin_filter_open(&err);
