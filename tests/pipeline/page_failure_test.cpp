@@ -9,6 +9,7 @@
 #include "cmm/color_world_store.h"
 #include "platform/platform.h"
 #include "support/page_setup.h"
+#include "support/temp_files.h"
 
 namespace k7730::test {
 namespace {
@@ -61,6 +62,42 @@ void CheckFailurePath(const FailurePath& path) {
   EXPECT_EQ(LiveBlockCount(), blocks);
 }
 
+using testing_files::ReadBytes;
+using testing_files::WriteBytes;
+
+std::uint32_t BigEndian32(const Bytes& b, std::size_t at) {
+  return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+// The matrix/TRC input profile with its red TRC element running one byte
+// past the end of the file.
+std::string ProfileWithATrcPastTheEnd() {
+  Bytes bytes = ReadBytes(TestProfile("rgb_gamma22.icc"));
+  for (std::uint32_t i = 0; i < BigEndian32(bytes, 128); ++i) {
+    const std::size_t entry = 132 + 12 * i;
+    if (BigEndian32(bytes, entry) != 0x72545243) continue;  // 'rTRC'
+    const std::uint32_t size = std::uint32_t(bytes.size()) - BigEndian32(bytes, entry + 4) + 1;
+    for (int k = 0; k < 4; ++k) bytes[entry + 8 + k] = std::uint8_t(size >> (24 - 8 * k));
+  }
+  const std::string path = testing_files::TempPath("_trc_past_end.icc");
+  WriteBytes(path, bytes);
+  return path;
+}
+
+// The lut output profile cut to a seventh of its size.
+std::string ProfileCutShort() {
+  Bytes bytes = ReadBytes(TestProfile("small_rgb_lut16.icc"));
+  bytes.resize(bytes.size() / 7);
+  const std::string path = testing_files::TempPath("_cut.icc");
+  WriteBytes(path, bytes);
+  return path;
+}
+
+void NameProfiles(K7730_FilterInstance* inst, const std::string& input, const std::string& output) {
+  std::snprintf(inst->settings.inputProfilePath, sizeof inst->settings.inputProfilePath, "%s", input.c_str());
+  std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath, "%s", output.c_str());
+}
+
 TEST(FailedInitpage, NoPathPairsTheEarlierPageWithTheNewGeometry) {
   const FailurePath paths[] = {
       {"line buffers that do not fit", K7730_ERR_BAD_ARGUMENT, [](K7730_FilterInstance*) {}, 0x20000000u},
@@ -75,6 +112,13 @@ TEST(FailedInitpage, NoPathPairsTheEarlierPageWithTheNewGeometry) {
        }},
       {"no profile named", K7730_ERR_BAD_ARGUMENT,
        [](K7730_FilterInstance* inst) { inst->settings.inputProfilePath[0] = 0; }},
+      // A damaged profile is never read as one that lacks the damaged tag.
+      {"an input TRC past the end of its file", K7730_ERR_NO_MEMORY,
+       [](K7730_FilterInstance* inst) {
+         NameProfiles(inst, ProfileWithATrcPastTheEnd(), TestProfile("small_rgb_lut16.icc"));
+       }},
+      {"an output profile cut short", K7730_ERR_PROFILE,
+       [](K7730_FilterInstance* inst) { NameProfiles(inst, TestProfile("rgb_gamma22.icc"), ProfileCutShort()); }},
   };
   for (const FailurePath& path : paths) CheckFailurePath(path);
 }
