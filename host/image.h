@@ -27,6 +27,16 @@ constexpr std::uint32_t kMaxImageSide = 1u << 20;
 // Throws HostError when the size is zero or beyond the limits above.
 void CheckImageSize(const std::string& path, std::uint64_t width, std::uint64_t height);
 
+// Throws HostError when `decodedBytes` of image data cannot come out of the
+// `storedBytes` the file holds at `bestRatio`, the best compression its
+// coding reaches: the header claims more than the file describes, and its
+// buffers are never allocated.
+void CheckImageData(const std::string& path, std::uint64_t decodedBytes, std::uint64_t storedBytes,
+                    std::uint64_t bestRatio);
+
+// The size of the file at `path`; 0 when it cannot be learnt.
+std::uint64_t FileSizeOf(const std::string& path);
+
 // Sample conversions shared by the readers.
 inline std::uint8_t Scale16To8(std::uint32_t v) {
   return static_cast<std::uint8_t>((v * 255 + 32767) / 65535);

@@ -1,6 +1,7 @@
 #include "image_formats.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +19,20 @@ void CheckImageSize(const std::string& path, std::uint64_t width, std::uint64_t 
     throw FileError(path, "the image is too large (" + std::to_string(width) + " x " +
                               std::to_string(height) + " pixels)");
   }
+}
+
+void CheckImageData(const std::string& path, std::uint64_t decodedBytes, std::uint64_t storedBytes,
+                    std::uint64_t bestRatio) {
+  if (decodedBytes / bestRatio > storedBytes) {
+    throw FileError(path, "damaged image: its " + std::to_string(storedBytes) + " bytes of data cannot hold the " +
+                              std::to_string(decodedBytes) + " bytes its header claims");
+  }
+}
+
+std::uint64_t FileSizeOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || st.st_size < 0) return 0;
+  return static_cast<std::uint64_t>(st.st_size);
 }
 
 namespace {

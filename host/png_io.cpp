@@ -42,6 +42,8 @@ extern "C" void OnPngError(png_structp png, png_const_charp message) {
 }
 extern "C" void OnPngWarning(png_structp, png_const_charp) {}
 
+constexpr std::uint64_t kBestDeflateRatio = 1032;
+
 struct PngLayout {
   std::uint32_t width = 0, height = 0;
   int channels = 0;
@@ -57,6 +59,10 @@ bool ReadPngCore(PngSession& s, const std::string& path, PngLayout& layout, Imag
   layout.width = png_get_image_width(s.png, s.info);
   layout.height = png_get_image_height(s.png, s.info);
   CheckImageSize(path, layout.width, layout.height);
+  // Deflate never packs more than 1032 bytes into one; a filter byte leads
+  // every row.
+  const std::uint64_t rawBytes = (static_cast<std::uint64_t>(png_get_rowbytes(s.png, s.info)) + 1) * layout.height;
+  CheckImageData(path, rawBytes, FileSizeOf(path), kBestDeflateRatio);
   const int depth = png_get_bit_depth(s.png, s.info);
   const int type = png_get_color_type(s.png, s.info);
   const bool transparency = png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0;

@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include "file_bytes.h"
@@ -147,6 +148,30 @@ void ReadThroughRgba(TIFF* tif, const std::string& path, const Layout& l, Image&
   if (transparent) image.notices.push_back("transparency composited onto white paper");
 }
 
+// No TIFF coding packs data better than this (deflate about 1000:1, LZW
+// about 2700:1, fax codes of blank bilevel lines more); uncompressed data
+// must be there byte for byte.
+constexpr std::uint64_t kBestTiffRatio = 1u << 14;
+
+// The strips' or tiles' decoded size against what their stored bytes (and
+// the file) can hold.
+void CheckTiffData(TIFF* tif, const std::string& path, const Layout& l) {
+  const bool tiled = TIFFIsTiled(tif) != 0;
+  const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+  std::uint64_t* counts = nullptr;
+  if (TIFFGetField(tif, tiled ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &counts) == 0 || counts == nullptr)
+    throw FileError(path, TiffProblem("damaged TIFF layout"));
+  std::uint64_t stored = 0;
+  for (std::uint32_t i = 0; i < pieces; ++i) stored += std::min<std::uint64_t>(counts[i], UINT32_MAX);
+  stored = std::min(stored, FileSizeOf(path));
+  const std::uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.samples : 1;
+  const std::uint64_t decoded = tiled ? static_cast<std::uint64_t>(TIFFTileSize64(tif)) * pieces
+                                      : static_cast<std::uint64_t>(TIFFVStripSize64(tif, l.height)) * planes;
+  std::uint16_t compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  CheckImageData(path, decoded, stored, compression == COMPRESSION_NONE ? 1 : kBestTiffRatio);
+}
+
 }  // namespace
 
 Image ReadTiff(const std::string& path) {
@@ -156,6 +181,7 @@ Image ReadTiff(const std::string& path) {
   if (tif == nullptr) throw FileError(path, TiffProblem("damaged or unreadable TIFF"));
   const Layout l = ReadLayout(tif);
   CheckImageSize(path, l.width, l.height);
+  CheckTiffData(tif, path, l);
 
   Image image;
   image.width = l.width;
