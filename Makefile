@@ -5,7 +5,7 @@ FUZZ_DIR ?= build/fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test tsan release bench demo fuzz fuzz-run clean
+.PHONY: all deps build test tsan release bench demo fuzz fuzz-deps fuzz-run clean
 
 all: build
 
@@ -48,11 +48,14 @@ tsan: deps $(TSAN_DIR)/build.ninja
 # $(FUZZ_DIR); `make fuzz-run` then runs each for FUZZ_SECONDS on one core
 # (or only the targets named in FUZZ_TARGETS) and prints inputs, speed and
 # coverage per target.
-$(FUZZ_DIR)/build.ninja: | deps
+fuzz-deps:
+	@bash scripts/install-deps.sh fuzz
+
+$(FUZZ_DIR)/build.ninja: | fuzz-deps
 	CC=clang CXX=clang++ cmake -G Ninja -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DK7730_SANITIZE=ON -DK7730_BUILD_FUZZ=ON -DK7730_BUILD_TESTS=OFF -DK7730_BUILD_BENCH=OFF
 
-fuzz: deps $(FUZZ_DIR)/build.ninja
+fuzz: fuzz-deps $(FUZZ_DIR)/build.ninja
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 fuzz-run: fuzz

@@ -9,6 +9,10 @@ packages=(
   liblcms2-dev libpng-dev libtiff-dev
   icc-profiles-free libgs-common argyll colord-data
 )
+# `install-deps.sh fuzz` adds what the libFuzzer build needs.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
