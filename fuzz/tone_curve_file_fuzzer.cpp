@@ -20,9 +20,11 @@ void CheckSet(const k7730::ToneCurveSet& set, int status) {
       status != k7730::kCurveFileCannotRead && status != k7730::kCurveFileUnsupported &&
       status != k7730::kRawTablesUnusable)
     Finding("a tone-curve file read gave an unexpected status");
+  // A free-hand channel of a foreign file keeps whatever count it stored;
+  // a control-point channel's count must fit its points.
   for (int c = 0; c < k7730::kCurveChannels; ++c)
-    if (set.pointCount[c] < 0 || set.pointCount[c] > k7730::kMaxCurvePoints)
-      Finding("a curve holds more control points than its record");
+    if (set.mode[c] == k7730::kModePoints && (set.pointCount[c] < 0 || set.pointCount[c] > k7730::kMaxCurvePoints))
+      Finding("a control-point curve holds more points than its record");
 }
 
 }  // namespace
