@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> seed = record;
     seed.push_back(std::uint8_t(0x80 | stages));         // switches: icc, mtf, input, output curves
     seed.push_back(std::uint8_t((stages * 9) & 0x3F));   // profile pair
+    seed.push_back(std::uint8_t(stages >> 3));           // one page, or two
     seed.push_back(std::uint8_t(5 + stages));            // width
     seed.push_back(std::uint8_t(7 + stages % 5));        // height
     seed.push_back(std::uint8_t(stages & 1));            // swap
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
     ok = Write(argv[1], n, seed) && ok;
     // The settings target takes the record as it stands, then a page.
     std::vector<std::uint8_t> settings = record;
-    settings.insert(settings.end(), seed.begin() + long(record.size()) + 2, seed.end());
+    settings.insert(settings.end(), seed.begin() + long(record.size()) + 3, seed.end());
     ok = Write(argv[2], n, settings) && ok;
     ++n;
   }
