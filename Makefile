@@ -3,9 +3,11 @@ BUILD_DIR ?= build/asan
 RELEASE_DIR ?= build/release
 WIN64_DIR ?= build/win64
 WIN32_DIR ?= build/win32
+FUZZ_DIR ?= build/fuzz
+FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test release bench demo clean windows native-profiles
+.PHONY: all deps build test tsan release bench demo fuzz fuzz-deps fuzz-run clean windows native-profiles
 
 all: build
 
@@ -55,6 +57,32 @@ bench: release
 demo: deps $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target K7730fe vorndll default_profiles k7730-print k7730-testpage
 	@bash host/demo.sh $(RELEASE_DIR)
+
+# The tests that run on several threads at once, under ThreadSanitizer.
+TSAN_DIR ?= build/tsan
+$(TSAN_DIR)/build.ninja: | deps
+	cmake -G Ninja -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DK7730_SANITIZE_THREAD=ON -DK7730_BUILD_BENCH=OFF
+
+tsan: deps $(TSAN_DIR)/build.ninja
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target robustness_test cmm_unit_test
+	ctest --test-dir $(TSAN_DIR) --output-on-failure -R "TwoInstances|ColorWorldLock"
+
+# Every libFuzzer target with its seeds, built with clang, ASan and UBSan in
+# $(FUZZ_DIR); `make fuzz-run` then runs each for FUZZ_SECONDS on one core
+# (or only the targets named in FUZZ_TARGETS) and prints inputs, speed and
+# coverage per target.
+fuzz-deps:
+	@bash scripts/install-deps.sh fuzz
+
+$(FUZZ_DIR)/build.ninja: | fuzz-deps
+	CC=clang CXX=clang++ cmake -G Ninja -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DK7730_SANITIZE=ON -DK7730_BUILD_FUZZ=ON -DK7730_BUILD_TESTS=OFF -DK7730_BUILD_BENCH=OFF
+
+fuzz: fuzz-deps $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz-run: fuzz
+	@bash fuzz/run_campaign.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf build out

@@ -8,6 +8,13 @@ if(K7730_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer for the tests that run instances and ColorWorlds on
+# several threads (`make tsan`); it cannot be combined with the above.
+if(K7730_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 # Settings for code that is linked into the module: warnings on and every
 # symbol hidden unless it is one of the published entry points.
 function(k7730_module_code target)

@@ -29,10 +29,14 @@ struct BuildParts {
   ~BuildParts() { cmm::ReleaseWideTables(wide); }
 };
 
+// Only an element that is not listed sends a side to its matrix/TRC tags;
+// one that is listed but cannot be loaded fails the build.
 bool DecodeSource(k7730::platform::FileId file, std::uint32_t tag, BuildParts& parts) {
   cmm::ProfileTransform& side = parts.source;
-  if (parts.sourceElement.Load(file, tag))
+  const cmm::ElementStatus status = parts.sourceElement.Load(file, tag);
+  if (status == cmm::ElementStatus::Loaded)
     return cmm::ParseLutTag(parts.sourceElement.data(), parts.sourceElement.size(), cmm::LutSide::Source, &side);
+  if (status != cmm::ElementStatus::Absent) return false;
   parts.wide = cmm::NewWideTables();
   if (parts.wide == nullptr || !cmm::AllocateSourceCurves(parts.wide)) return false;
   if (!cmm::LoadSourceMatrixTrc(file, &side, parts.wide->sourceCurves)) return false;
@@ -45,9 +49,11 @@ bool DecodeSource(k7730::platform::FileId file, std::uint32_t tag, BuildParts& p
 
 bool DecodeDestination(k7730::platform::FileId file, std::uint32_t tag, BuildParts& parts) {
   cmm::ProfileTransform& side = parts.destination;
-  if (parts.destinationElement.Load(file, tag))
+  const cmm::ElementStatus status = parts.destinationElement.Load(file, tag);
+  if (status == cmm::ElementStatus::Loaded)
     return cmm::ParseLutTag(parts.destinationElement.data(), parts.destinationElement.size(),
                             cmm::LutSide::Destination, &side);
+  if (status != cmm::ElementStatus::Absent) return false;
   if (!cmm::LoadDestinationMatrixTrc(file, &side)) return false;
   side.inChannels = side.outChannels = 3;
   side.gridPoints = kMatrixGridPoints;

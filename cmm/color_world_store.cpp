@@ -13,11 +13,14 @@ constexpr std::uint32_t kSlotBits = 12;
 constexpr std::uint32_t kSlotCount = 1u << kSlotBits;
 constexpr std::uint32_t kSlotMask = kSlotCount - 1;
 
+// A slot whose ColorWorld was disposed while locked keeps its block until
+// the last lock goes: matching on another thread never reads freed memory.
 struct Slot {
   ColorWorldHeader* block = nullptr;
   WideTables* wide = nullptr;
   std::uint32_t generation = 0;
   std::uint32_t locks = 0;
+  bool disposed = false;
 };
 
 struct Store {
@@ -31,12 +34,37 @@ Store& TheStore() {
   return store;
 }
 
-Slot* Find(Store& s, K7730_ColorWorld handle) {
+// The slot `handle` names, disposed or not.
+Slot* FindAny(Store& s, K7730_ColorWorld handle) {
   std::uint32_t index = handle & kSlotMask;
   if (index == 0) return nullptr;
   Slot& slot = s.slots[index];
   if (slot.block == nullptr || slot.generation != (handle >> kSlotBits)) return nullptr;
   return &slot;
+}
+
+// The slot of a ColorWorld that may still be used.
+Slot* Find(Store& s, K7730_ColorWorld handle) {
+  Slot* slot = FindAny(s, handle);
+  return slot != nullptr && !slot->disposed ? slot : nullptr;
+}
+
+struct Released {
+  ColorWorldHeader* block = nullptr;
+  WideTables* wide = nullptr;
+};
+
+// Empties the slot; the caller frees what it held outside the store's lock.
+Released Vacate(Store& s, Slot& slot) {
+  Released r{slot.block, slot.wide};
+  slot = Slot{nullptr, nullptr, slot.generation, 0, false};
+  --s.live;
+  return r;
+}
+
+void Free(Released r) {
+  platform::Release(r.block);
+  ReleaseWideTables(r.wide);
 }
 
 }  // namespace
@@ -52,6 +80,7 @@ K7730_ColorWorld RegisterColorWorld(ColorWorldHeader* block, WideTables* wide) {
     slot.block = block;
     slot.wide = wide;
     slot.locks = 0;
+    slot.disposed = false;
     ++s.live;
     return (slot.generation << kSlotBits) | index;
   }
@@ -68,29 +97,32 @@ LockedColorWorld LockColorWorld(K7730_ColorWorld handle) {
 }
 
 void UnlockColorWorld(K7730_ColorWorld handle) {
-  Store& s = TheStore();
-  std::lock_guard<std::mutex> guard(s.lock);
-  Slot* slot = Find(s, handle);
-  if (slot != nullptr && slot->locks > 0) --slot->locks;
+  Released released;
+  {
+    Store& s = TheStore();
+    std::lock_guard<std::mutex> guard(s.lock);
+    Slot* slot = FindAny(s, handle);
+    if (slot == nullptr || slot->locks == 0) return;
+    if (--slot->locks == 0 && slot->disposed) released = Vacate(s, *slot);
+  }
+  Free(released);
 }
 
 void DisposeColorWorld(K7730_ColorWorld handle) {
-  ColorWorldHeader* block = nullptr;
-  WideTables* wide = nullptr;
+  Released released;
   {
     Store& s = TheStore();
     std::lock_guard<std::mutex> guard(s.lock);
     Slot* slot = Find(s, handle);
     if (slot == nullptr) return;
-    block = slot->block;
-    wide = slot->wide;
-    slot->block = nullptr;
-    slot->wide = nullptr;
-    slot->locks = 0;
-    --s.live;
+    // Still in use: the last unlock releases it; new locks are refused now.
+    if (slot->locks > 0) {
+      slot->disposed = true;
+      return;
+    }
+    released = Vacate(s, *slot);
   }
-  platform::Release(block);
-  ReleaseWideTables(wide);
+  Free(released);
 }
 
 std::uint32_t LiveColorWorldCount() {

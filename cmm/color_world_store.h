@@ -22,10 +22,11 @@ struct LockedColorWorld {
 K7730_ColorWorld RegisterColorWorld(ColorWorldHeader* block, WideTables* wide);
 LockedColorWorld LockColorWorld(K7730_ColorWorld handle);
 void UnlockColorWorld(K7730_ColorWorld handle);
-// Forgets the handle and releases its block and WideTables. Unknown handles
-// are ignored.
+// Forgets the handle and releases its block and WideTables; a ColorWorld
+// that is locked at that moment is released by its last unlock instead.
+// Unknown handles are ignored.
 void DisposeColorWorld(K7730_ColorWorld handle);
-// Number of live ColorWorlds (for leak checks).
+// Number of ColorWorlds not yet released (for leak checks).
 std::uint32_t LiveColorWorldCount();
 
 }  // namespace k7730::cmm

@@ -8,6 +8,11 @@
 
 namespace k7730::cmm {
 
+// What loading an element came to. Only Absent (the tag is not in the
+// table) may be answered with a fallback; a damaged file or a lack of
+// memory must fail the caller instead of quietly changing its result.
+enum class ElementStatus { Loaded, Absent, Unreadable, NoMemory };
+
 // An element's bytes, owned; released when the object goes.
 class LoadedElement {
  public:
@@ -23,10 +28,11 @@ class LoadedElement {
   ByteView view() const { return ByteView(data_, size_); }
   void Reset();
 
-  // Loads the whole element tagged `signature`. False (and nothing held)
-  // when the tag is missing, its element does not lie inside the file, the
-  // memory cannot be had or the read comes up short.
-  bool Load(platform::FileId file, std::uint32_t signature);
+  // Loads the whole element tagged `signature`. Anything but Loaded leaves
+  // nothing held: Absent when the tag is not listed, Unreadable when the
+  // table or the element does not lie inside the file or the read comes up
+  // short, NoMemory when the block cannot be had.
+  ElementStatus Load(platform::FileId file, std::uint32_t signature);
 
  private:
   std::uint8_t* data_ = nullptr;
@@ -34,9 +40,9 @@ class LoadedElement {
 };
 
 // Reads exactly `count` bytes from `offset` into the element tagged
-// `signature`; false when the tag is missing or the bytes are not all inside
-// the element.
-bool ReadElementSlice(platform::FileId file, std::uint32_t signature, std::uint32_t offset, std::uint32_t count,
+// `signature`: Loaded, Absent, or Unreadable when the bytes are not all
+// inside the element or do not arrive.
+ElementStatus ReadElementSlice(platform::FileId file, std::uint32_t signature, std::uint32_t offset, std::uint32_t count,
                       void* buffer);
 
 }  // namespace k7730::cmm

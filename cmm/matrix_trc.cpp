@@ -15,7 +15,7 @@ constexpr std::uint32_t kTrcTags[3] = {0x72545243, 0x67545243, 0x62545243};     
 // Reads the three s15Fixed16 numbers of a colorant element (bytes 8..19).
 bool ReadColorant(platform::FileId file, std::uint32_t tag, double xyz[3]) {
   std::uint8_t raw[12];
-  if (!ReadElementSlice(file, tag, 8, 12, raw)) return false;
+  if (ReadElementSlice(file, tag, 8, 12, raw) != ElementStatus::Loaded) return false;
   for (int i = 0; i < 3; ++i) xyz[i] = static_cast<std::int32_t>(LoadBigEndian32(raw + 4 * i)) / 65536.0;
   return true;
 }
@@ -24,8 +24,10 @@ bool SameBytes(const LoadedElement& a, const LoadedElement& b) {
   return a.present() && b.present() && a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
-// Reads colorants and TRCs channel by channel, r, g, b; stops at the first
-// colorant that cannot be read. `decode(k, element)` turns TRC element k
+// Reads colorants and TRCs channel by channel, r, g, b. All three colorants
+// must be readable (a partly zero matrix would be a wrong transform, not a
+// fallback); a TRC that is not listed leaves its channel's identity, one that
+// is listed but cannot be loaded fails the side. `decode(k, element)` turns TRC element k
 // into the side's tables and says whether it could; `copy(k, from)` copies
 // channel `from`'s tables to channel k when their elements are the same
 // bytes (the common case of one curve for all three channels).
@@ -36,9 +38,11 @@ bool LoadMatrixTrc(platform::FileId file, ProfileTransform* side, Decode decode,
   bool decoded[3] = {};
   for (int k = 0; k < 3; ++k) {
     double xyz[3];
-    if (!ReadColorant(file, kColorantTags[k], xyz)) break;
+    if (!ReadColorant(file, kColorantTags[k], xyz)) return false;
     for (int row = 0; row < 3; ++row) side->matrix[row][k] = xyz[row];
-    if (!trc[k].Load(file, kTrcTags[k])) continue;
+    const ElementStatus status = trc[k].Load(file, kTrcTags[k]);
+    if (status == ElementStatus::Absent) continue;
+    if (status != ElementStatus::Loaded) return false;
     int same = -1;
     for (int j = 0; j < k && same < 0; ++j)
       if (decoded[j] && SameBytes(trc[j], trc[k])) same = j;

@@ -10,8 +10,9 @@
 namespace k7730::cmm {
 
 // Source side: TRC k becomes input curve k and 16-bit curve table k of
-// `sourceCurves` (3 x 65536 entries). Channels whose TRC is missing or not
-// decodable keep the identity. False when no TRC was decoded.
+// `sourceCurves` (3 x 65536 entries). Channels whose TRC is not listed or not
+// decodable keep the identity. False when a colorant cannot be read, a listed
+// TRC cannot be loaded (damaged file, no memory) or no TRC was decoded.
 bool LoadSourceMatrixTrc(platform::FileId file, ProfileTransform* side, std::uint32_t* sourceCurves);
 // Destination side: TRC k becomes output curve k (not yet inverted).
 bool LoadDestinationMatrixTrc(platform::FileId file, ProfileTransform* side);

@@ -39,7 +39,10 @@ K7730_API int32_t K7730_CDECL SDKCMOpenProfile(const char* path, K7730_ProfileRe
   std::memset(&header, 0, sizeof header);
   bool whole = cmm::ReadAt(file, 0, &header, cmm::kHeaderBytes) == cmm::kHeaderBytes;
   cmm::HeaderToHostOrder(&header);
-  if (whole && AcceptedColorSpace(header.colorSpace) && AcceptedPcs(header.pcs)) return 0;
+  // A file shorter than the size its header states has been cut short:
+  // whatever is missing may be exactly what a transform needs.
+  bool complete = whole && header.size <= cmm::SizeOf(file);
+  if (complete && AcceptedColorSpace(header.colorSpace) && AcceptedPcs(header.pcs)) return 0;
 
   // Refused: the file is closed, and the word no longer names it, so that a
   // stray close cannot hit a file opened later under the same number.
@@ -88,7 +91,7 @@ K7730_API int32_t K7730_CDECL SDKCMGetPartialProfileElement(K7730_ProfileRef* re
   FileId file = cmm::FileOfRef(ref);
   if (file == kNoFile || count == nullptr) return -1;
   K7730_TagEntry entry;
-  if (!cmm::FindTag(file, tag, &entry)) return -1;
+  if (cmm::FindTag(file, tag, &entry) != cmm::TagLookup::Found) return -1;
   if (buffer == nullptr) {
     *count = entry.size;
     return 0;

@@ -66,10 +66,10 @@ std::uint32_t UsableTagCount(platform::FileId file, std::uint32_t* stored) {
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(count, room));
 }
 
-bool FindTag(platform::FileId file, std::uint32_t signature, K7730_TagEntry* entry) {
+TagLookup FindTag(platform::FileId file, std::uint32_t signature, K7730_TagEntry* entry) {
   std::uint32_t stored = 0;
   std::uint32_t usable = UsableTagCount(file, &stored);
-  if (usable != stored) return false;  // the table claims more than the file holds
+  if (usable != stored) return TagLookup::Unreadable;  // the table claims more than the file holds
   const std::uint64_t fileSize = SizeOf(file);
 
   // The entries are read in batches rather than one by one; the first match wins.
@@ -78,17 +78,17 @@ bool FindTag(platform::FileId file, std::uint32_t signature, K7730_TagEntry* ent
   for (std::uint32_t first = 0; first < usable; first += kBatch) {
     std::uint32_t n = std::min(kBatch, usable - first);
     std::uint64_t at = kTagTableOffset + 4 + static_cast<std::uint64_t>(first) * kTagEntryBytes;
-    if (ReadAt(file, at, raw, n * kTagEntryBytes) != n * kTagEntryBytes) return false;
+    if (ReadAt(file, at, raw, n * kTagEntryBytes) != n * kTagEntryBytes) return TagLookup::Unreadable;
     for (std::uint32_t i = 0; i < n; ++i) {
       const std::uint8_t* e = raw + i * kTagEntryBytes;
       if (LoadBigEndian32(e) != signature) continue;
       K7730_TagEntry found{signature, LoadBigEndian32(e + 4), LoadBigEndian32(e + 8)};
-      if (static_cast<std::uint64_t>(found.offset) + found.size > fileSize) return false;
+      if (static_cast<std::uint64_t>(found.offset) + found.size > fileSize) return TagLookup::Unreadable;
       *entry = found;
-      return true;
+      return TagLookup::Found;
     }
   }
-  return false;
+  return TagLookup::Absent;
 }
 
 }  // namespace k7730::cmm

@@ -34,9 +34,12 @@ void HeaderToHostOrder(K7730_ProfileHeader* record);
 // (optional) receives the count as written in the file.
 std::uint32_t UsableTagCount(platform::FileId file, std::uint32_t* stored);
 
-// Looks up `signature`; the first entry in table order wins. Not found when
-// the table claims more entries than the file holds, or when the entry's
-// element runs past the end of the file.
-bool FindTag(platform::FileId file, std::uint32_t signature, K7730_TagEntry* entry);
+// What a tag lookup found. A table that claims more entries than the file
+// holds, or an element that runs past the end of the file, is damage, not
+// absence: the caller must not fall back as if the tag were not there.
+enum class TagLookup { Found, Absent, Unreadable };
+
+// Looks up `signature`; the first entry in table order wins.
+TagLookup FindTag(platform::FileId file, std::uint32_t signature, K7730_TagEntry* entry);
 
 }  // namespace k7730::cmm

@@ -1,6 +1,5 @@
 // The page exports: set up a page, restart it, run bands, end and free it.
 #include "filter/filter_instance.h"
-#include "filter/line_filter_attach.h"
 #include "filter/line_filter_stage.h"
 #include "filter/page_objects.h"
 #include "filter/page_pipeline.h"
@@ -13,11 +12,6 @@ using namespace k7730;
 namespace {
 
 constexpr std::uint16_t kPixelComponents = 3;
-
-void ReleaseMtfLines(FilterInstance& inst) {
-  platform::Release(inst.mtfState.lineBlock);
-  MtfAttachLines(inst.mtfState, nullptr, inst.mtfState.width);
-}
 
 std::uint32_t RefuseBand(std::uint32_t* outputLines, std::uint16_t* err, std::uint16_t code) {
   if (outputLines != nullptr) *outputLines = 0;
@@ -38,51 +32,18 @@ K7730_API std::uint32_t K7730_CDECL plugin_filter_initpage(K7730_FilterInstance*
     SetError(err, K7730_ERR_BAD_ARGUMENT);
     return 0;
   }
-  const bool mtf = IsOn(inst->settings.mtfEnabled);
-  const std::uint64_t lineBlockBytes = MtfLineBlockBytes(width);
-  if (mtf && lineBlockBytes == 0) {
-    // A width whose line buffers do not fit 32 bits.
-    SetError(err, K7730_ERR_BAD_ARGUMENT);
-    return 0;
-  }
-  // A stored block may switch the line filter on after the open: the page
-  // that first needs the library loads it, and builds nothing without it.
-  if (IsOn(inst->settings.lineFilterEnabled) && !LineFilterLoaded(inst->lineFilter)) {
-    const std::uint16_t code = LineFilterAttach(inst->lineFilter);
-    if (code != K7730_OK) {
-      SetError(err, code);
-      return 0;
-    }
-  }
+  // The earlier page's buffers and ColorWorld go before anything can fail,
+  // so that they never meet the new geometry; the new page's tables are
+  // built first, so that bands sent after a failure still get them.
+  ReleasePageObjects(*inst);
   inst->width = width;
   inst->height = height;
   inst->swapRB = swapFlag;
-
-  ReleaseMtfLines(*inst);
-  if (mtf) {
-    void* block = platform::Allocate(static_cast<std::size_t>(lineBlockBytes));
-    if (block == nullptr) {
-      SetError(err, K7730_ERR_NO_MEMORY);
-      return 0;
-    }
-    MtfAttachLines(inst->mtfState, block, width);
-    MtfStartPage(inst->mtfState, inst->settings.mtf, width, height, kPixelComponents);
-  }
-
-  DisposePageColorWorld(inst->colorWorld);
   BuildPageLuts(inst->settings, inst->inputLuts, inst->outputLuts);
 
-  if (IsOn(inst->settings.iccEnabled)) {
-    const std::uint16_t code =
-        BuildPageColorWorld(inst->settings, inst->outputLuts, inst->colorWorld);
-    if (code != K7730_OK) {
-      ReleaseMtfLines(*inst);
-      SetError(err, code);
-      return 0;
-    }
-  }
-  SetError(err, K7730_OK);
-  return 1;
+  const std::uint16_t code = BuildPageObjects(*inst);
+  SetError(err, code);
+  return code == K7730_OK ? 1 : 0;
 }
 
 K7730_API std::uint32_t K7730_CDECL plugin_filter_startpage(K7730_FilterInstance* inst,

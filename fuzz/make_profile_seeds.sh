@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Makes seed inputs for cmm_profile_fuzzer from pairs of profiles: the
-# generated test profiles and Debian's, where installed.
-# Usage: make_profile_seeds.sh OUTPUT_FOLDER GENERATED_PROFILE_FOLDER
+# Makes seed inputs for the profile fuzzers from the generated test profiles
+# and Debian's, where installed: single profiles for cmm_parse_fuzzer, and
+# pairs (an intent byte, the first profile's length, both profiles) for
+# cmm_profile_fuzzer.
+# Usage: make_profile_seeds.sh PAIR_FOLDER SINGLE_FOLDER GENERATED_PROFILE_FOLDER
 set -euo pipefail
-out=$1
-generated=$2
-mkdir -p "$out"
+pairs=$1
+singles=$2
+generated=$3
+mkdir -p "$pairs" "$singles"
 
 profiles=()
 for p in "$generated"/*.icc \
@@ -22,14 +25,21 @@ le32() {
   printf "\\x$(printf %02x $(((n >> 16) & 255)))\\x$(printf %02x $(((n >> 24) & 255)))"
 }
 
+s=0
+for a in "${profiles[@]}"; do
+  # Small profiles only: mutations of megabyte files are slow.
+  [ "$(stat -c %s "$a")" -gt 65536 ] && continue
+  cp "$a" "$singles/seed_$s"
+  s=$((s + 1))
+done
+
 i=0
 for a in "${profiles[@]}"; do
   for b in "${profiles[@]}"; do
-    # Keep seeds small enough for quick mutation: pairs of files under 64 kB.
     total=$(( $(stat -c %s "$a") + $(stat -c %s "$b") ))
     [ "$total" -gt 65536 ] && continue
-    { le32 "$(stat -c %s "$a")"; cat "$a" "$b"; } > "$out/seed_$i"
+    { printf "\\x$(printf %02x $((i % 4)))"; le32 "$(stat -c %s "$a")"; cat "$a" "$b"; } > "$pairs/seed_$i"
     i=$((i + 1))
   done
 done
-echo "make_profile_seeds: $i seeds in $out"
+echo "make_profile_seeds: $s single and $i pair seeds"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace k7730::host {
@@ -168,6 +169,24 @@ std::string MatrixTrcProblem(ModuleProfile& profile, const std::vector<K7730_Tag
          " and no matrix/TRC tags; its tables: " + LutTagsOf(tags) + ")";
 }
 
+std::string CutShortText(std::uint64_t headerSize, std::uint64_t fileSize) {
+  return "cut short (its header gives " + std::to_string(headerSize) + " bytes, the file has " +
+         std::to_string(fileSize) + ")";
+}
+
+// The module refuses at open a profile whose header claims more bytes than
+// the file holds; the header's size word tells that case from the others.
+std::string CutShortAtOpen(const std::string& path) {
+  std::error_code ec;
+  const std::uint64_t fileSize = std::filesystem::file_size(path, ec);
+  if (ec || fileSize < 4) return "";
+  std::vector<std::uint8_t> start(4);
+  std::ifstream file(path, std::ios::binary);
+  if (!file.read(reinterpret_cast<char*>(start.data()), 4)) return "";
+  const std::uint64_t headerSize = Be32(start, 0);
+  return headerSize > fileSize ? CutShortText(headerSize, fileSize) : "";
+}
+
 std::string ProblemOfOpenProfile(ModuleProfile& profile, const std::string& path, ProfileRole role,
                                  std::uint16_t intent) {
   const K7730_ProfileHeader& h = profile.header();
@@ -177,10 +196,7 @@ std::string ProblemOfOpenProfile(ModuleProfile& profile, const std::string& path
   std::error_code ec;
   const std::uint64_t fileSize = std::filesystem::file_size(path, ec);
   if (ec) return "";  // nothing more can be judged safely
-  if (h.size > fileSize) {
-    return "cut short (its header gives " + std::to_string(h.size) + " bytes, the file has " +
-           std::to_string(fileSize) + ")";
-  }
+  if (h.size > fileSize) return CutShortText(h.size, fileSize);
   if (132 + 12ull * profile.tagCount() > fileSize) {
     return "cut short (its tag table of " + std::to_string(profile.tagCount()) +
            " entries runs past the end of the file)";
@@ -254,6 +270,8 @@ std::string ProfileProblem(const ModuleApi& api, const std::string& path, Profil
   if (!std::filesystem::exists(path, ec)) return "does not exist";
   ModuleProfile profile(api, path);
   if (!profile.open()) {
+    const std::string cut = CutShortAtOpen(path);
+    if (!cut.empty()) return cut;
     return "the module does not open it (it reads RGB, CMYK and Lab profiles with an XYZ or Lab connection "
            "space)";
   }

@@ -20,6 +20,10 @@ packages+=(
 # The dialogs in real windows: a virtual display, Wine's own fonts, a
 # scripted mouse and keyboard, screenshots.
 packages+=(xvfb xauth fonts-wine xdotool imagemagick)
+# `install-deps.sh fuzz` adds what the libFuzzer build needs.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

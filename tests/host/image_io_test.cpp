@@ -77,6 +77,36 @@ TEST_F(ImageIo, UnreadableInputsAreRefusedNamingTheFile) {
   }
 }
 
+std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < n; ++i) {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+void PutBig32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  for (int k = 0; k < 4; ++k) b[at + k] = std::uint8_t(v >> (24 - 8 * k));
+}
+
+TEST_F(ImageIo, AHeaderClaimingMoreThanTheFileHoldsIsRefusedBeforeAllocating) {
+  // A few hundred bytes cannot hold 10000 x 10000 pixels at any deflate
+  // ratio: refused at once rather than after a 300 MB allocation.
+  test::WritePngFile(Path("small.png"), 8, 8, 3, Widen(test::NoisePixels(8, 8, 2)), false);
+  std::vector<std::uint8_t> png = test::ReadBytes(Path("small.png"));
+  PutBig32(png, 16, 10000);
+  PutBig32(png, 20, 10000);
+  PutBig32(png, 29, Crc32(png.data() + 12, 17));  // the IHDR chunk's CRC
+  test::WriteBytes(Path("claims.png"), png);
+  try {
+    ReadImage(Path("claims.png"));
+    ADD_FAILURE() << "accepted";
+  } catch (const HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot hold"), std::string::npos) << e.what();
+  }
+}
+
 TEST_F(ImageIo, EmbeddedProfilesTravelWithTheImage) {
   Image image;
   image.width = 3;

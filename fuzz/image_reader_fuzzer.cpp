@@ -1,0 +1,23 @@
+// Fuzzes one image reader of the print command (chosen at build time with
+// K7730_FUZZ_IMAGE_READER: ReadPng, ReadTiff or ReadPpm). A reader either
+// refuses the file with a HostError or returns an image whose pixels match
+// its size.
+//
+// Input: the file's bytes.
+#include "fuzz_support.h"
+#include "host_error.h"
+#include "image_formats.h"
+
+using k7730::fuzz::Finding;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string path = k7730::fuzz::TempPath("image");
+  if (!k7730::fuzz::WriteFile(path, data, size)) return 0;
+  try {
+    const k7730::host::Image image = k7730::host::K7730_FUZZ_IMAGE_READER(path);
+    if (image.width == 0 || image.height == 0 || image.rgb.size() != image.RowBytes() * image.height)
+      Finding("an image whose pixels do not match its size");
+  } catch (const k7730::host::HostError&) {
+  }
+  return 0;
+}

@@ -1,0 +1,127 @@
+// A failed initpage never leaves the earlier page's MTF buffers or
+// ColorWorld paired with the new geometry: on every failure path the bands
+// of the new width that a host sends anyway pass through this page's tables
+// only, without the MTF filter and without colour matching.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cmm/color_world_store.h"
+#include "platform/platform.h"
+#include "support/page_setup.h"
+#include "support/temp_files.h"
+
+namespace k7730::test {
+namespace {
+
+using platform::FailAllocationAfter;
+using platform::LiveBlockCount;
+
+constexpr std::uint32_t kOldWidth = 8, kNewWidth = 13, kHeight = 9;
+
+struct FailurePath {
+  const char* name;
+  std::uint16_t code;
+  std::function<void(K7730_FilterInstance*)> arrange;  // makes the next initpage fail
+  std::uint32_t width = kNewWidth;
+};
+
+void CheckFailurePath(const FailurePath& path) {
+  SCOPED_TRACE(path.name);
+  const std::size_t blocks = LiveBlockCount();
+  const std::uint32_t worlds = cmm::LiveColorWorldCount();
+  K7730_FilterInstance* inst = plugin_filter_open(nullptr);
+  ASSERT_TRUE(SetUpStages(inst, PageStages{}));
+  std::uint16_t err = 0xFFFF;
+  ASSERT_EQ(plugin_filter_initpage(inst, kOldWidth, kHeight, 0, &err), 1u);
+  ASSERT_NE(inst->colorWorld, 0u);
+  ASSERT_NE(inst->mtfState.lineBlock, nullptr);
+
+  path.arrange(inst);
+  EXPECT_EQ(plugin_filter_initpage(inst, path.width, kHeight, 0, &err), 0u);
+  FailAllocationAfter(-1);
+  EXPECT_EQ(err, path.code);
+  EXPECT_EQ(inst->mtfState.lineBlock, nullptr);
+  EXPECT_EQ(inst->colorWorld, 0u);
+  EXPECT_EQ(cmm::LiveColorWorldCount(), worlds);
+  EXPECT_EQ(LiveBlockCount(), blocks + 1);  // the instance alone
+  EXPECT_EQ(inst->width, path.width);
+
+  EXPECT_EQ(plugin_filter_startpage(inst, &err), 1u);
+  if (path.width == kNewWidth) {
+    // The page's own tables, nothing else: as a page with only the curves on.
+    const Bytes page = TestPage(kNewWidth, kHeight);
+    PageStages curvesOnly;
+    curvesOnly.mtf = curvesOnly.icc = false;
+    const Bytes expected = PrintPage(curvesOnly, page, kNewWidth, 4);
+    ASSERT_EQ(expected.size(), page.size());
+    EXPECT_EQ(RunBands(inst, page, kNewWidth, 4), expected);
+  }
+  plugin_filter_close(inst);
+  plugin_filter_disposPtr(inst);
+  EXPECT_EQ(LiveBlockCount(), blocks);
+}
+
+using testing_files::ReadBytes;
+using testing_files::WriteBytes;
+
+std::uint32_t BigEndian32(const Bytes& b, std::size_t at) {
+  return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+// The matrix/TRC input profile with its red TRC element running one byte
+// past the end of the file.
+std::string ProfileWithATrcPastTheEnd() {
+  Bytes bytes = ReadBytes(TestProfile("rgb_gamma22.icc"));
+  for (std::uint32_t i = 0; i < BigEndian32(bytes, 128); ++i) {
+    const std::size_t entry = 132 + 12 * i;
+    if (BigEndian32(bytes, entry) != 0x72545243) continue;  // 'rTRC'
+    const std::uint32_t size = std::uint32_t(bytes.size()) - BigEndian32(bytes, entry + 4) + 1;
+    for (int k = 0; k < 4; ++k) bytes[entry + 8 + k] = std::uint8_t(size >> (24 - 8 * k));
+  }
+  const std::string path = testing_files::TempPath("_trc_past_end.icc");
+  WriteBytes(path, bytes);
+  return path;
+}
+
+// The lut output profile cut to a seventh of its size.
+std::string ProfileCutShort() {
+  Bytes bytes = ReadBytes(TestProfile("small_rgb_lut16.icc"));
+  bytes.resize(bytes.size() / 7);
+  const std::string path = testing_files::TempPath("_cut.icc");
+  WriteBytes(path, bytes);
+  return path;
+}
+
+void NameProfiles(K7730_FilterInstance* inst, const std::string& input, const std::string& output) {
+  std::snprintf(inst->settings.inputProfilePath, sizeof inst->settings.inputProfilePath, "%s", input.c_str());
+  std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath, "%s", output.c_str());
+}
+
+TEST(FailedInitpage, NoPathPairsTheEarlierPageWithTheNewGeometry) {
+  const FailurePath paths[] = {
+      {"line buffers that do not fit", K7730_ERR_BAD_ARGUMENT, [](K7730_FilterInstance*) {}, 0x20000000u},
+      {"no line-filter library", K7730_ERR_LINE_FILTER,
+       [](K7730_FilterInstance* inst) { inst->settings.lineFilterEnabled = 1; }},
+      {"no memory for the MTF lines", K7730_ERR_NO_MEMORY, [](K7730_FilterInstance*) { FailAllocationAfter(0); }},
+      {"no memory for the ColorWorld", K7730_ERR_NO_MEMORY, [](K7730_FilterInstance*) { FailAllocationAfter(1); }},
+      {"output profile gone", K7730_ERR_PROFILE,
+       [](K7730_FilterInstance* inst) {
+         std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath,
+                       "/nonexistent/k7730/printer.icc");
+       }},
+      {"no profile named", K7730_ERR_BAD_ARGUMENT,
+       [](K7730_FilterInstance* inst) { inst->settings.inputProfilePath[0] = 0; }},
+      // A damaged profile is never read as one that lacks the damaged tag.
+      {"an input TRC past the end of its file", K7730_ERR_NO_MEMORY,
+       [](K7730_FilterInstance* inst) {
+         NameProfiles(inst, ProfileWithATrcPastTheEnd(), TestProfile("small_rgb_lut16.icc"));
+       }},
+      {"an output profile cut short", K7730_ERR_PROFILE,
+       [](K7730_FilterInstance* inst) { NameProfiles(inst, TestProfile("rgb_gamma22.icc"), ProfileCutShort()); }},
+  };
+  for (const FailurePath& path : paths) CheckFailurePath(path);
+}
+
+}  // namespace
+}  // namespace k7730::test
