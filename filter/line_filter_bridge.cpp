@@ -46,7 +46,7 @@ void LineFilterReset(LineFilterBridge& bridge) {
 }
 
 bool LineFilterLoad(LineFilterBridge& bridge) {
-  if (bridge.loaded == 1) return true;
+  if (LineFilterLoaded(bridge)) return true;
   bridge.loaded = 0;
   ForgetEntryPoints(bridge);
 
@@ -115,7 +115,7 @@ void LineFilterUnload(LineFilterBridge& bridge) {
   platform::Release(bridge.lineBuffer);
   bridge.lineBuffer = nullptr;
   bridge.lineBufferBytes = 0;
-  if (bridge.loaded == 1 || bridge.library != 0) {
+  if (LineFilterLoaded(bridge) || bridge.library != 0) {
     bridge.loaded = 0;
     ForgetEntryPoints(bridge);
     platform::LibraryFree(bridge.library);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "filter/line_filter_stage.h"
+#include "filter/page_objects.h"
 #include "stages/color_matching_stage.h"
 #include "stages/mtf_filter.h"
 #include "stages/table_stages.h"
@@ -19,7 +20,7 @@ std::uint64_t OutputBufferBytes(std::uint32_t width, std::uint32_t lines) {
 }
 
 std::uint64_t BandWriteBytes(const FilterInstance& inst, std::uint32_t lines) {
-  const bool mtf = IsOn(inst.settings.mtfEnabled) && inst.mtfState.lineBlock != nullptr;
+  const bool mtf = PageHasMtf(inst);
   return (static_cast<std::uint64_t>(lines) + (mtf ? 2 : 0)) * inst.width * 3;
 }
 
@@ -30,7 +31,7 @@ std::uint32_t RunBandStages(FilterInstance& inst, std::uint8_t* band, std::uint3
   const std::size_t stride = static_cast<std::size_t>(width) * 3;
   const bool swap = IsOn(inst.swapRB);
   const bool input = IsOn(settings.inputCurveEnabled);
-  const bool mtf = IsOn(settings.mtfEnabled) && inst.mtfState.lineBlock != nullptr;
+  const bool mtf = PageHasMtf(inst);
   const bool match = IsOn(settings.iccEnabled) && inst.colorWorld != 0;
   const bool output = !match && IsOn(settings.outputCurveEnabled);
   const bool rewriteBand = swap || input;
@@ -76,9 +77,7 @@ std::uint32_t RunBandStages(FilterInstance& inst, std::uint8_t* band, std::uint3
     }
   }
 
-  if (IsOn(settings.lineFilterEnabled) && inst.lineFilter.loaded == 1) {
-    LineFilterStageBand(inst, out, count);
-  }
+  if (LineFilterRuns(inst)) LineFilterStageBand(inst, out, count);
   return count;
 }
 
