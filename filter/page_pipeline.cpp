@@ -13,7 +13,6 @@
 #include "stages/table_stages.h"
 
 namespace k7730 {
-
 namespace {
 
 // Which stages run on the page's bands, with each direction's table levels
