@@ -14,6 +14,24 @@ bool Acceptable(const char* path) {
   return path != nullptr && std::strlen(path) < K7730_PATH_FIELD && ProfileUsable(path);
 }
 
+// Switches colour matching off, or stores the profiles and intent and
+// switches it on; an unusable profile or intent leaves it off.
+std::uint16_t SetIcc(K7730_SettingsBlock& s, std::uint8_t enable, const char* inputProfile,
+                     const char* outputProfile, std::uint16_t intent) {
+  s.iccEnabled = 0;
+  if (enable != 1) return K7730_OK;
+  if (!Acceptable(inputProfile) || !Acceptable(outputProfile) || intent > 2) {
+    return K7730_ERR_BAD_ARGUMENT;
+  }
+  std::memset(s.inputProfilePath, 0, sizeof s.inputProfilePath);
+  std::memset(s.outputProfilePath, 0, sizeof s.outputProfilePath);
+  std::strcpy(s.inputProfilePath, inputProfile);
+  std::strcpy(s.outputProfilePath, outputProfile);
+  s.intent = intent;
+  s.iccEnabled = 1;
+  return K7730_OK;
+}
+
 }  // namespace
 
 extern "C" {
@@ -24,29 +42,8 @@ K7730_API std::uint32_t K7730_CDECL plugin_filter_setIccProfile(K7730_FilterInst
                                                                 const char* outputProfile,
                                                                 std::uint16_t intent,
                                                                 std::uint16_t* err) {
-  if (inst == nullptr) {
-    SetError(err, K7730_ERR_BAD_ARGUMENT);
-    return 0;
-  }
-  K7730_SettingsBlock& s = inst->settings;
-  if (enable != 1) {
-    s.iccEnabled = 0;
-    SetError(err, K7730_OK);
-    return 1;
-  }
-  if (!Acceptable(inputProfile) || !Acceptable(outputProfile) || intent > 2) {
-    s.iccEnabled = 0;
-    SetError(err, K7730_ERR_BAD_ARGUMENT);
-    return 0;
-  }
-  std::memset(s.inputProfilePath, 0, sizeof s.inputProfilePath);
-  std::memset(s.outputProfilePath, 0, sizeof s.outputProfilePath);
-  std::strcpy(s.inputProfilePath, inputProfile);
-  std::strcpy(s.outputProfilePath, outputProfile);
-  s.intent = intent;
-  s.iccEnabled = 1;
-  SetError(err, K7730_OK);
-  return 1;
+  if (inst == nullptr) return Report(err, K7730_ERR_BAD_ARGUMENT);
+  return Report(err, SetIcc(inst->settings, enable, inputProfile, outputProfile, intent));
 }
 
 }  // extern "C"

@@ -12,6 +12,28 @@ constexpr std::int32_t kMaxScale = 99999;
 // Grid positions of the centre 3 x 3, row by row.
 constexpr int kCentreCells[9] = {6, 7, 8, 11, 12, 13, 16, 17, 18};
 
+bool ValidMtf(const std::int32_t* coefficients, std::int32_t scale) {
+  bool valid = coefficients != nullptr && scale >= 1 && scale <= kMaxScale;
+  for (int i = 0; valid && i < 9; ++i) {
+    valid = coefficients[i] >= -kMaxCoefficient && coefficients[i] <= kMaxCoefficient;
+  }
+  return valid;
+}
+
+// Switches the MTF filter off, or stores the kernel and switches it on; a
+// kernel out of range leaves it off.
+std::uint16_t SetMtf(K7730_SettingsBlock& s, std::uint8_t enable,
+                     const std::int32_t* coefficients, std::int32_t scale) {
+  s.mtfEnabled = 0;
+  if (enable != 1) return K7730_OK;
+  if (!ValidMtf(coefficients, scale)) return K7730_ERR_BAD_ARGUMENT;
+  std::memset(&s.mtf, 0, sizeof s.mtf);
+  for (int i = 0; i < 9; ++i) s.mtf.coefficients[kCentreCells[i]] = coefficients[i];
+  s.mtf.scale = scale;
+  s.mtfEnabled = 1;
+  return K7730_OK;
+}
+
 }  // namespace
 
 extern "C" {
@@ -20,31 +42,8 @@ K7730_API std::uint32_t K7730_CDECL plugin_filter_setMtf(K7730_FilterInstance* i
                                                          std::uint8_t enable,
                                                          const std::int32_t* coefficients,
                                                          std::int32_t scale, std::uint16_t* err) {
-  if (inst == nullptr) {
-    SetError(err, K7730_ERR_BAD_ARGUMENT);
-    return 0;
-  }
-  K7730_SettingsBlock& s = inst->settings;
-  if (enable != 1) {
-    s.mtfEnabled = 0;
-    SetError(err, K7730_OK);
-    return 1;
-  }
-  bool valid = coefficients != nullptr && scale >= 1 && scale <= kMaxScale;
-  for (int i = 0; valid && i < 9; ++i) {
-    valid = coefficients[i] >= -kMaxCoefficient && coefficients[i] <= kMaxCoefficient;
-  }
-  if (!valid) {
-    s.mtfEnabled = 0;
-    SetError(err, K7730_ERR_BAD_ARGUMENT);
-    return 0;
-  }
-  std::memset(&s.mtf, 0, sizeof s.mtf);
-  for (int i = 0; i < 9; ++i) s.mtf.coefficients[kCentreCells[i]] = coefficients[i];
-  s.mtf.scale = scale;
-  s.mtfEnabled = 1;
-  SetError(err, K7730_OK);
-  return 1;
+  if (inst == nullptr) return Report(err, K7730_ERR_BAD_ARGUMENT);
+  return Report(err, SetMtf(inst->settings, enable, coefficients, scale));
 }
 
 }  // extern "C"

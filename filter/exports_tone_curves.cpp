@@ -7,19 +7,14 @@ using namespace k7730;
 
 namespace {
 
-std::uint32_t SetToneTables(std::uint32_t& enabledWord, ToneCurveSet& set, std::uint8_t enable,
-                            const std::uint8_t* const tables[4], std::uint16_t* err) {
-  if (enable != 1) {
-    enabledWord = 0;
-    SetError(err, K7730_OK);
-    return 1;
-  }
+// Switches a direction's tables off, or stores four host tables and
+// switches them on; a missing table leaves them off.
+std::uint16_t SetToneTables(std::uint32_t& enabledWord, ToneCurveSet& set, std::uint8_t enable,
+                            const std::uint8_t* const tables[4]) {
+  enabledWord = 0;
+  if (enable != 1) return K7730_OK;
   for (int c = 0; c < 4; ++c) {
-    if (tables[c] == nullptr) {
-      enabledWord = 0;
-      SetError(err, K7730_ERR_BAD_ARGUMENT);
-      return 0;
-    }
+    if (tables[c] == nullptr) return K7730_ERR_BAD_ARGUMENT;
   }
   // Channels 0..3 become free-hand tables read in the set's polarity;
   // channel 4, the gammas, the points and the polarity stay.
@@ -29,19 +24,15 @@ std::uint32_t SetToneTables(std::uint32_t& enabledWord, ToneCurveSet& set, std::
     std::memcpy(set.tables[c], tables[c], 256);
   }
   enabledWord = 1;
-  SetError(err, K7730_OK);
-  return 1;
+  return K7730_OK;
 }
 
 // Checks the instance, then sets the direction chosen by `enabledWord` and `set`.
 std::uint32_t SetDirection(FilterInstance* inst, std::uint32_t K7730_SettingsBlock::*enabledWord,
                            ToneCurveSet K7730_SettingsBlock::*set, std::uint8_t enable,
                            const std::uint8_t* const tables[4], std::uint16_t* err) {
-  if (inst == nullptr) {
-    SetError(err, K7730_ERR_BAD_ARGUMENT);
-    return 0;
-  }
-  return SetToneTables(inst->settings.*enabledWord, inst->settings.*set, enable, tables, err);
+  if (inst == nullptr) return Report(err, K7730_ERR_BAD_ARGUMENT);
+  return Report(err, SetToneTables(inst->settings.*enabledWord, inst->settings.*set, enable, tables));
 }
 
 }  // namespace

@@ -33,8 +33,11 @@ static_assert(std::is_standard_layout_v<FilterInstance>);
 // Only the value 1 switches a stage on.
 constexpr bool IsOn(std::uint32_t value) { return value == 1; }
 
-inline void SetError(std::uint16_t* err, std::uint16_t code) {
+// How every export ends: stores the ErrorCode where the host asked for it
+// and gives the export's result, 1 for success and 0 for a failure.
+inline std::uint32_t Report(std::uint16_t* err, std::uint16_t code) {
   if (err != nullptr) *err = code;
+  return code == K7730_OK ? 1 : 0;
 }
 
 }  // namespace k7730

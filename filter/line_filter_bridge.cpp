@@ -22,6 +22,25 @@ bool Find(platform::LibraryId library, const char* name, Fn& entry) {
   return entry != nullptr;
 }
 
+// The library's path in the module's folder; false when it does not fit.
+bool LibraryPath(char (&path)[platform::kMaxPath]) {
+  char name[32];
+  std::strcpy(name, kLineFilterLibraryStem);
+  std::strcat(name, platform::kSharedLibraryExtension);
+  char folder[platform::kMaxPath];
+  GetModuleFolder(folder);
+  return JoinModuleFile(folder, name, path);
+}
+
+bool FindEntryPoints(LineFilterBridge& bridge) {
+  const platform::LibraryId library = bridge.library;
+  return Find(library, "VornDllInit", bridge.init) && Find(library, "VornDllFin", bridge.fin) &&
+         Find(library, "VornDllSetDotsPerLine", bridge.setDotsPerLine) &&
+         Find(library, "VornDllSetParameterTableNo", bridge.setParameterTableNo) &&
+         Find(library, "VornDllPreFilter", bridge.preFilter) &&
+         Find(library, "VornDllFilter", bridge.filter);
+}
+
 bool Accepted(std::uint32_t result) { return (result & 0xFF) == 0; }
 
 // Makes the line buffer hold a line of `width` pixels. A failure keeps the
@@ -46,27 +65,14 @@ void LineFilterReset(LineFilterBridge& bridge) {
 }
 
 bool LineFilterLoad(LineFilterBridge& bridge) {
-  if (bridge.loaded == 1) return true;
+  if (LineFilterLoaded(bridge)) return true;
   bridge.loaded = 0;
   ForgetEntryPoints(bridge);
-
-  char name[32];
-  std::strcpy(name, kLineFilterLibraryStem);
-  std::strcat(name, platform::kSharedLibraryExtension);
-  char folder[platform::kMaxPath];
   char path[platform::kMaxPath];
-  GetModuleFolder(folder);
-  if (!JoinModuleFile(folder, name, path)) return false;
-
+  if (!LibraryPath(path)) return false;
   bridge.library = platform::LibraryLoad(path);
   if (bridge.library == 0) return false;
-  const bool complete = Find(bridge.library, "VornDllInit", bridge.init) &&
-                        Find(bridge.library, "VornDllFin", bridge.fin) &&
-                        Find(bridge.library, "VornDllSetDotsPerLine", bridge.setDotsPerLine) &&
-                        Find(bridge.library, "VornDllSetParameterTableNo", bridge.setParameterTableNo) &&
-                        Find(bridge.library, "VornDllPreFilter", bridge.preFilter) &&
-                        Find(bridge.library, "VornDllFilter", bridge.filter);
-  if (!complete) {
+  if (!FindEntryPoints(bridge)) {
     ForgetEntryPoints(bridge);
     platform::LibraryFree(bridge.library);
     bridge.library = 0;
@@ -115,7 +121,7 @@ void LineFilterUnload(LineFilterBridge& bridge) {
   platform::Release(bridge.lineBuffer);
   bridge.lineBuffer = nullptr;
   bridge.lineBufferBytes = 0;
-  if (bridge.loaded == 1 || bridge.library != 0) {
+  if (LineFilterLoaded(bridge) || bridge.library != 0) {
     bridge.loaded = 0;
     ForgetEntryPoints(bridge);
     platform::LibraryFree(bridge.library);

@@ -2,6 +2,10 @@
 
 namespace k7730 {
 
+bool LineFilterRuns(const FilterInstance& inst) {
+  return IsOn(inst.settings.lineFilterEnabled) && LineFilterLoaded(inst.lineFilter);
+}
+
 void LineFilterStagePageStart(FilterInstance& inst) {
   LineFilterPageStart(inst.lineFilter, 0, inst.width);
 }

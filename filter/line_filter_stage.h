@@ -1,5 +1,5 @@
 // The external line filter as a stage of the page pipeline. The callers run
-// these only when lineFilterEnabled is 1 and the library is loaded.
+// these only when LineFilterRuns says so.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,9 @@
 #include "filter/filter_instance.h"
 
 namespace k7730 {
+
+// True when the line filter is switched on and its library is loaded.
+bool LineFilterRuns(const FilterInstance& inst);
 
 // Restarts the line filter for a page: parameter table 0, `width` dots.
 void LineFilterStagePageStart(FilterInstance& inst);

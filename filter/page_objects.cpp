@@ -15,8 +15,15 @@ std::uint16_t BuildMtfLines(FilterInstance& inst) {
   void* block = platform::Allocate(static_cast<std::size_t>(lineBlockBytes));
   if (block == nullptr) return K7730_ERR_NO_MEMORY;
   MtfAttachLines(inst.mtfState, block, inst.width);
-  MtfStartPage(inst.mtfState, inst.settings.mtf, inst.width, inst.height, kPixelComponents);
+  RestartMtfLines(inst);
   return K7730_OK;
+}
+
+// The MTF filter's seven lines live in one block: releasing it forgets them all.
+void ReleaseMtfLines(MtfState& state) {
+  platform::Release(state.lineBlock);
+  state.lineBlock = nullptr;
+  for (auto*& line : state.lines) line = nullptr;
 }
 
 std::uint16_t BuildInOrder(FilterInstance& inst) {
@@ -32,10 +39,16 @@ std::uint16_t BuildInOrder(FilterInstance& inst) {
 
 }  // namespace
 
+bool PageHasMtf(const FilterInstance& inst) {
+  return IsOn(inst.settings.mtfEnabled) && inst.mtfState.lineBlock != nullptr;
+}
+
+void RestartMtfLines(FilterInstance& inst) {
+  MtfStartPage(inst.mtfState, inst.settings.mtf, inst.width, inst.height, kPixelComponents);
+}
+
 void ReleasePageObjects(FilterInstance& inst) {
-  platform::Release(inst.mtfState.lineBlock);
-  inst.mtfState.lineBlock = nullptr;
-  for (auto*& line : inst.mtfState.lines) line = nullptr;
+  ReleaseMtfLines(inst.mtfState);
   DisposePageColorWorld(inst.colorWorld);
 }
 

@@ -6,6 +6,12 @@
 
 namespace k7730 {
 
+// True when the MTF filter runs on the page: switched on, and its lines built.
+bool PageHasMtf(const FilterInstance& inst);
+
+// Starts the MTF filter's built lines afresh for the page's geometry.
+void RestartMtfLines(FilterInstance& inst);
+
 // Releases what a page built: the MTF line block and the ColorWorld.
 void ReleasePageObjects(FilterInstance& inst);
 

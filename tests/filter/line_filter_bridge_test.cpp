@@ -49,7 +49,7 @@ TEST(LineFilterBridge, NoLineBufferMeansNoLibraryLeftLoaded) {
   EXPECT_EQ(LineFilterAttach(b), K7730_ERR_NO_MEMORY);
   platform::FailAllocationAfter(-1);
   EXPECT_EQ(rec.Take(), "Init;Fin;");
-  EXPECT_EQ(b.loaded, 0u);
+  EXPECT_FALSE(LineFilterLoaded(b));
   EXPECT_EQ(b.library, 0u);
   EXPECT_EQ(b.fin, nullptr);
   EXPECT_EQ(platform::LiveBlockCount(), blocks);
