@@ -1,5 +1,5 @@
 // Fuzzes one image reader of the print command (chosen at build time with
-// K7730_FUZZ_IMAGE_READER: ReadPng, ReadTiff or ReadPpm). A reader either
+// K7730_FUZZ_IMAGE_READER: ReadPng, ReadTiff, ReadPpm or ReadJpeg). A reader either
 // refuses the file with a HostError or returns an image whose pixels match
 // its size.
 //
