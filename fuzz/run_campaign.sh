@@ -11,7 +11,8 @@ shift 2
 targets=("$@")
 if [ "${#targets[@]}" -eq 0 ]; then
   targets=(cmm_parse_fuzzer cmm_profile_fuzzer filter_page_fuzzer settings_record_fuzzer
-           tone_curve_file_fuzzer mtf_file_fuzzer png_reader_fuzzer tiff_reader_fuzzer ppm_reader_fuzzer)
+           tone_curve_file_fuzzer mtf_file_fuzzer png_reader_fuzzer tiff_reader_fuzzer ppm_reader_fuzzer
+           jpeg_reader_fuzzer)
 fi
 printf "%-24s %12s %10s %8s %s\n" target inputs inputs/s cov findings
 for t in "${targets[@]}"; do
