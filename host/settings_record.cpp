@@ -96,10 +96,9 @@ K7730_SettingsBlock DecodeSettings(const std::vector<std::uint8_t>& block) {
   return s;
 }
 
-std::vector<std::uint8_t> ReadSettingsFile(const std::string& path) {
-  std::vector<std::uint8_t> block = ReadFileBytes(path, 1 << 20);
+void CheckSettingsBytes(const std::string& name, std::span<const std::uint8_t> block) {
   if (block.size() != K7730_SETTINGS_SIZE) {
-    throw FileError(path, "not a settings record: it has " + std::to_string(block.size()) +
+    throw FileError(name, "not a settings record: it has " + std::to_string(block.size()) +
                               " bytes, a settings record has " + std::to_string(K7730_SETTINGS_SIZE));
   }
   const cmm::ByteView view(block.data(), block.size());
@@ -107,10 +106,15 @@ std::vector<std::uint8_t> ReadSettingsFile(const std::string& path) {
   view.U32LittleEndian(0, &size);
   view.U32LittleEndian(4, &magic);
   if (size != K7730_SETTINGS_SIZE || magic != K7730_SETTINGS_MAGIC) {
-    throw FileError(path, "not a settings record: size field " + std::to_string(size) + " and magic " +
+    throw FileError(name, "not a settings record: size field " + std::to_string(size) + " and magic " +
                               Hex32(magic) + ", expected " + std::to_string(K7730_SETTINGS_SIZE) +
                               " and " + Hex32(K7730_SETTINGS_MAGIC));
   }
+}
+
+std::vector<std::uint8_t> ReadSettingsFile(const std::string& path) {
+  std::vector<std::uint8_t> block = ReadFileBytes(path, 1 << 20);
+  CheckSettingsBytes(path, block);
   return block;
 }
 

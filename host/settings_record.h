@@ -2,12 +2,17 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "k7730fe.h"
 
 namespace k7730::host {
+
+// Throws HostError naming `name` when the bytes are not a settings record
+// (size, size field or magic).
+void CheckSettingsBytes(const std::string& name, std::span<const std::uint8_t> block);
 
 // Reads a settings file; throws HostError when its size, size field or magic
 // is not that of a settings record.

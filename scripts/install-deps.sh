@@ -20,6 +20,9 @@ packages+=(
 # The dialogs in real windows: a virtual display, Wine's own fonts, a
 # scripted mouse and keyboard, screenshots.
 packages+=(xvfb xauth fonts-wine xdotool imagemagick)
+# The printer application: PAPPL, ipptool with its test files, and a
+# headless browser for its web page.
+packages+=(libpappl-dev cups-ipp-utils chromium)
 # `install-deps.sh fuzz` adds what the libFuzzer build needs.
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang libclang-rt-dev)

@@ -6,28 +6,18 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
-#include <array>
 #include <memory>
 
 #include "host_error.h"
-#include "mtf_file.h"
 
 namespace k7730::host {
 
 namespace {
 
-// Option names as the job, the PPD and the print command's flags share them.
+// Options of the job and the PPD beyond the module's three choices.
 constexpr const char* kSettingsOption = "k7730-settings";
-constexpr const char* kSharpenOption = "k7730-sharpen";
-constexpr const char* kIntentOption = "k7730-intent";
-constexpr const char* kColorMatchOption = "k7730-color-match";
 constexpr const char* kInputCurveOption = "k7730-input-curve";
 constexpr const char* kOutputCurveOption = "k7730-output-curve";
-constexpr std::array kUiOptions{kSharpenOption, kIntentOption, kColorMatchOption};
-
-// The choice every UI option has in the PPD: leave the stage as the
-// settings file has it.
-constexpr const char* kAsSettings = "settings";
 
 struct PpdCloser {
   void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
@@ -57,42 +47,6 @@ class JobOptionList {
   cups_option_t* options_ = nullptr;
 };
 
-HostError BadValue(const char* name, const std::string& value, const char* accepted) {
-  return HostError("option " + std::string(name) + "=" + value + ": takes " + accepted);
-}
-
-void ApplySharpen(const std::string& value, StageOptions& s) {
-  if (value.empty() || value == kAsSettings) return;
-  if (value == "off") {
-    s.noMtf = true;
-    return;
-  }
-  MtfKernel kernel;
-  if (!SharpenPreset(value, kernel)) throw BadValue(kSharpenOption, value, "mild, medium, strong, off or settings");
-  s.mtfKernel = kernel;
-  s.mtfSource = std::string(kSharpenOption) + "=" + value;
-}
-
-void ApplyColorMatch(const std::string& value, StageOptions& s) {
-  if (value.empty() || value == kAsSettings) return;
-  if (value == "on") s.colorMatch = true;
-  else if (value == "off") s.noColorMatch = true;
-  else throw BadValue(kColorMatchOption, value, "on, off or settings");
-}
-
-void ApplyIntent(const std::string& value, JobStages& job) {
-  if (value.empty() || value == kAsSettings) return;
-  static constexpr std::array<const char*, 3> kNames{"perceptual", "relative", "saturation"};
-  for (std::uint16_t i = 0; i < kNames.size(); ++i) {
-    if (value == kNames[i]) {
-      job.stages.intent = i;
-      job.intentGiven = true;
-      return;
-    }
-  }
-  throw BadValue(kIntentOption, value, "perceptual, relative, saturation or settings");
-}
-
 }  // namespace
 
 PpdFacts ReadPpd(const char* path) {
@@ -107,9 +61,9 @@ PpdFacts ReadPpd(const char* path) {
   }
   facts.settingsFile = AttributeValue(ppd.get(), "k7730SettingsFile");
   facts.moduleFile = AttributeValue(ppd.get(), "k7730ModuleFile");
-  for (const char* name : kUiOptions) {
-    if (const ppd_option_t* option = ppdFindOption(ppd.get(), name); option != nullptr) {
-      facts.defaults[name] = option->defchoice;
+  for (const VendorOption& vendor : VendorOptions()) {
+    if (const ppd_option_t* option = ppdFindOption(ppd.get(), vendor.name); option != nullptr) {
+      facts.defaults[vendor.name] = option->defchoice;
     }
   }
   return facts;
@@ -120,10 +74,9 @@ JobStages ParseJobOptions(const char* options, const PpdFacts& ppd) {
   JobStages job;
   job.settingsFile = list.Value(kSettingsOption, ppd);
   if (job.settingsFile.empty()) job.settingsFile = ppd.settingsFile;
-  ApplySharpen(list.Value(kSharpenOption, ppd), job.stages);
-  ApplyColorMatch(list.Value(kColorMatchOption, ppd), job.stages);
-  ApplyIntent(list.Value(kIntentOption, ppd), job);
-  if (job.stages.colorMatch || job.stages.noColorMatch) job.intentGiven = false;
+  for (const VendorOption& vendor : VendorOptions()) {
+    ApplyVendorOption(vendor.name, list.Value(vendor.name, ppd), job);
+  }
   for (const auto& [name, curve] : {std::pair{kInputCurveOption, &job.stages.inputCurve},
                                     std::pair{kOutputCurveOption, &job.stages.outputCurve}}) {
     const std::string file = list.Value(name, ppd);

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "cli_options.h"
+#include "vendor_options.h"
 
 namespace k7730::host {
 
@@ -22,12 +22,6 @@ struct PpdFacts {
 // Reads the PPD named by `path` (the PPD environment variable); no path
 // gives empty facts. Throws HostError when a named PPD does not open.
 PpdFacts ReadPpd(const char* path);
-
-struct JobStages {
-  std::string settingsFile;   // applied first, before every other stage option
-  StageOptions stages;        // the rest, in the print command's order
-  bool intentGiven = false;   // k7730-intent without k7730-color-match: applies when the settings match colours
-};
 
 // Parses the job's option string (libcups syntax) over the PPD's defaults.
 // Throws HostError naming the option and its value when a value is unknown.

@@ -41,11 +41,7 @@ void ApplyJob(FilterSession& session, JobStages job) {
   StageOptions settings;
   settings.settingsFile = job.settingsFile;
   session.ApplyStages(settings, nullptr, "", silent);
-  if (job.intentGiven) {
-    job.stages.colorMatch = DecodeSettings(session.GetBlock()).iccEnabled == 1;
-    if (!job.stages.colorMatch) JobLog::Debug("k7730-intent has no effect: colour matching is off");
-  }
-  session.ApplyStages(job.stages, nullptr, "", silent);
+  if (const std::string note = ApplyJobStages(session, std::move(job)); !note.empty()) JobLog::Debug(note);
 }
 
 int OpenInput(int argc, char* argv[]) {

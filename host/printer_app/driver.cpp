@@ -1,0 +1,96 @@
+#include "driver.h"
+
+#include <cstring>
+#include <vector>
+
+#include "page_job.h"
+#include "settings_page.h"
+#include "vendor_options.h"
+
+namespace k7730::printer_app {
+
+namespace {
+
+// The media of the printer's PPD, PWG names; all borderless.
+constexpr const char* kMedia[] = {"na_index-4x6_4x6in", "na_5x7_5x7in", "oe_photo-6x8_6x8in"};
+
+pappl_pr_driver_t kDrivers[] = {{kDriverName, kDriverDescription, nullptr, nullptr}};
+
+void SetMedia(pappl_pr_driver_data_t* data) {
+  data->borderless = true;
+  data->left_right = 0;
+  data->bottom_top = 0;
+  data->num_media = static_cast<int>(std::size(kMedia));
+  for (int i = 0; i < data->num_media; ++i) data->media[i] = kMedia[i];
+  data->num_source = 1;
+  data->source[0] = "main";
+  pappl_media_col_t& media = data->media_default;
+  std::memset(&media, 0, sizeof media);
+  std::strncpy(media.size_name, kMedia[0], sizeof media.size_name - 1);
+  const pwg_media_t* pwg = pwgMediaForPWG(kMedia[0]);
+  media.size_width = pwg->width;
+  media.size_length = pwg->length;
+  std::strncpy(media.source, "main", sizeof media.source - 1);
+  std::strncpy(media.type, "photographic-glossy", sizeof media.type - 1);
+  data->media_ready[0] = media;
+  data->num_type = 1;
+  data->type[0] = "photographic-glossy";
+}
+
+// "k7730-sharpen-supported" and "-default" for each of the module's choices.
+void AddVendorAttributes(pappl_pr_driver_data_t* data, ipp_t* attrs) {
+  data->num_vendor = 0;
+  for (const host::VendorOption& option : host::VendorOptions()) {
+    data->vendor[data->num_vendor++] = option.name;
+    const std::string name = option.name;
+    std::vector<const char*> values(option.choices.begin(), option.choices.end());
+    ippAddStrings(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-supported").c_str(),
+                  static_cast<int>(values.size()), nullptr, values.data());
+    ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-default").c_str(), nullptr, host::kAsSettings);
+  }
+}
+
+}  // namespace
+
+pappl_pr_driver_t* Drivers(int* count) {
+  *count = static_cast<int>(std::size(kDrivers));
+  return kDrivers;
+}
+
+bool DriverCallback(pappl_system_t* system, const char* driverName, const char* deviceUri, const char* /*deviceId*/,
+                    pappl_pr_driver_data_t* data, ipp_t** attrs, void* /*context*/) {
+  if (driverName == nullptr || std::strcmp(driverName, kDriverName) != 0) return false;
+  if (deviceUri != nullptr && !papplDeviceIsSupported(deviceUri)) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "No device handles '%s': use file:///FOLDER or k7730-command:///PROGRAM.",
+             deviceUri);
+    return false;
+  }
+  std::strncpy(data->make_and_model, kDriverDescription, sizeof data->make_and_model - 1);
+  // The device's own format names no format a client sends, so every job
+  // passes the raster callbacks and the module.
+  data->format = kDeviceFormat;
+  data->ppm = 1;
+  data->ppm_color = 1;
+  data->kind = PAPPL_KIND_PHOTO;
+  data->color_supported = PAPPL_COLOR_MODE_COLOR;
+  data->color_default = PAPPL_COLOR_MODE_COLOR;
+  data->raster_types = PAPPL_PWG_RASTER_TYPE_SRGB_8;
+  data->force_raster_type = PAPPL_PWG_RASTER_TYPE_SRGB_8;
+  data->quality_default = IPP_QUALITY_NORMAL;
+  data->scaling_default = PAPPL_SCALING_AUTO;
+  data->content_default = PAPPL_CONTENT_PHOTO;
+  data->orient_default = IPP_ORIENT_NONE;
+  data->sides_supported = PAPPL_SIDES_ONE_SIDED;
+  data->sides_default = PAPPL_SIDES_ONE_SIDED;
+  data->num_resolution = 1;
+  data->x_resolution[0] = data->y_resolution[0] = kResolution;
+  data->x_default = data->y_default = kResolution;
+  SetMedia(data);
+  SetRasterCallbacks(data);
+  data->delete_cb = RemoveSettingsPage;
+  *attrs = ippNew();
+  AddVendorAttributes(data, *attrs);
+  return true;
+}
+
+}  // namespace k7730::printer_app

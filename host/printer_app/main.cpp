@@ -1,0 +1,79 @@
+// k7730-printer-app: an IPP Everywhere printer application that runs every
+// page through the K7730fe module. The standard printer-application command
+// line comes from papplMainloop (server, add, printers, submit, jobs,
+// status, shutdown, drivers, options, default, modify, delete, devices);
+// "settings" replaces a printer's stored settings record.
+#include <pappl/pappl.h>
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "app_system.h"
+#include "driver.h"
+#include "record_store.h"
+#include "settings_record.h"
+
+using namespace k7730::printer_app;
+
+namespace {
+
+constexpr const char* kVersion = "1.0";
+
+void Usage(void*) {
+  std::puts(
+      "Usage: k7730-printer-app SUB-COMMAND [OPTIONS] [FILES]\n"
+      "\n"
+      "Sub-commands: add, autoadd, cancel, default, delete, devices, drivers, jobs,\n"
+      "  modify, options, printers, server, shutdown, status, submit, settings\n"
+      "\n"
+      "  server -o server-port=N          IPP port (default 8631), loopback only\n"
+      "  server -o listen-hostname='*'    open the server to the network\n"
+      "  server -o auth-service=SERVICE   IPP changes need a login (PAM service)\n"
+      "  server -o state-directory=DIR    state folder (records, PAPPL state, spool)\n"
+      "  add -d NAME -m k7730 -v file:///FOLDER | k7730-command:///PROGRAM\n"
+      "  settings -d NAME FILE            store FILE as the printer's settings record\n"
+      "  settings -d NAME -o reset=true   remove it again (the module's defaults apply)\n"
+      "\n"
+      "Options: -d PRINTER, -o NAME=VALUE, -u URI, -v DEVICE-URI, -m DRIVER.\n"
+      "The module's choices: -o k7730-sharpen=settings|mild|medium|strong|off,\n"
+      "  -o k7730-color-match=settings|on|off,\n"
+      "  -o k7730-intent=settings|perceptual|relative|saturation");
+}
+
+// "settings": the record is read by every job, so a replaced record
+// applies from the next job on, whether the server runs or not.
+int SettingsCommand(const char*, int count, cups_option_t* options, int numFiles, char** files, void*) {
+  const char* printer = cupsGetOption("printer-name", count, options);
+  const char* folder = cupsGetOption("state-directory", count, options);
+  const char* reset = cupsGetOption("reset", count, options);
+  if (printer == nullptr || (numFiles != 1 && reset == nullptr)) {
+    std::fputs("k7730-printer-app settings: give -d PRINTER and one settings record file\n", stderr);
+    return 1;
+  }
+  const RecordStore store(folder != nullptr ? folder : DefaultStateFolder());
+  try {
+    if (reset != nullptr) {
+      store.Remove(printer);
+      std::printf("%s: the stored settings record is removed\n", printer);
+    } else {
+      store.Replace(printer, k7730::host::ReadSettingsFile(files[0]), files[0]);
+      std::printf("%s: %s is stored as %s\n", printer, files[0], store.PathFor(printer).c_str());
+    }
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "k7730-printer-app settings: %s\n", e.what());
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::signal(SIGPIPE, SIG_IGN);   // a device program that quits fails the write instead
+  int numDrivers = 0;
+  pappl_pr_driver_t* drivers = Drivers(&numDrivers);
+  return papplMainloop(argc, argv, kVersion, nullptr, numDrivers, drivers, nullptr, DriverCallback,
+                       "settings", SettingsCommand, CreateSystem, Usage, nullptr);
+}

@@ -1,0 +1,108 @@
+#include "page_form.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "app_context.h"
+#include "file_bytes.h"
+#include "host_error.h"
+#include "settings_record.h"
+#include "vendor_options.h"
+
+namespace k7730::printer_app {
+
+namespace {
+
+constexpr std::size_t kMaxRecordUpload = 64 * 1024;
+
+struct FormOptions {
+  int count = 0;
+  cups_option_t* options = nullptr;
+  ~FormOptions() { cupsFreeOptions(count, options); }
+  const char* Get(const char* name) const { return cupsGetOption(name, count, options); }
+};
+
+// PAPPL keeps an uploaded file in its spool folder and passes the file's
+// name as the field's value. Only such a file is read (and removed): a
+// plain field naming some other file is refused.
+std::vector<std::uint8_t> TakeUpload(const std::string& value) {
+  char real[PATH_MAX], spool[PATH_MAX];
+  const std::string spoolDir = App().records.Folder() + "/spool";
+  if (::realpath(value.c_str(), real) == nullptr || ::realpath(spoolDir.c_str(), spool) == nullptr ||
+      std::string(real).rfind(std::string(spool) + "/", 0) != 0) {
+    throw host::HostError("the settings record did not arrive as a file upload");
+  }
+  struct Remove {
+    std::string path;
+    ~Remove() { ::unlink(path.c_str()); }
+  } remove{real};
+  return host::ReadFileBytes(real, kMaxRecordUpload);
+}
+
+// The new defaults as PAPPL takes them; throws for an unknown value.
+int CollectChoices(const FormOptions& form, cups_option_t** vendor) {
+  int count = 0;
+  for (const host::VendorOption& option : host::VendorOptions()) {
+    const char* value = form.Get(option.name);
+    if (value == nullptr) continue;
+    host::JobStages check;
+    host::ApplyVendorOption(option.name, value, check);
+    count = cupsAddOption((std::string(option.name) + "-default").c_str(), value, count, vendor);
+  }
+  return count;
+}
+
+void SetDefaults(pappl_printer_t* printer, int count, cups_option_t* vendor) {
+  pappl_pr_driver_data_t data;
+  papplPrinterGetDriverData(printer, &data);
+  if (!papplPrinterSetDriverDefaults(printer, &data, count, vendor)) {
+    throw host::HostError("the printer refused the new defaults");
+  }
+}
+
+// Everything is checked before anything is stored: a refused form changes
+// nothing.
+std::string Apply(pappl_printer_t* printer, const FormOptions& form) {
+  cups_option_t* vendor = nullptr;
+  int count = 0;
+  try {
+    count = CollectChoices(form, &vendor);
+    std::vector<std::uint8_t> record;
+    if (const char* upload = form.Get("record"); upload != nullptr && upload[0] != '\0') {
+      record = TakeUpload(upload);
+      host::CheckSettingsBytes("the uploaded settings record", record);
+    }
+    SetDefaults(printer, count, vendor);
+    cupsFreeOptions(count, vendor);
+    if (record.empty()) return "The defaults were saved.";
+    App().records.Replace(papplPrinterGetName(printer), record, "the uploaded settings record");
+    return "The defaults were saved and the uploaded settings record is stored.";
+  } catch (...) {
+    cupsFreeOptions(count, vendor);
+    throw;
+  }
+}
+
+}  // namespace
+
+std::string ApplyForm(pappl_client_t* client, pappl_printer_t* printer) {
+  FormOptions form;
+  form.count = papplClientGetForm(client, &form.options);
+  if (!papplClientIsValidForm(client, form.count, form.options)) return "Invalid form data; reload the page.";
+  const std::string name = papplPrinterGetName(printer);
+  try {
+    const char* action = form.Get("action");
+    if (action != nullptr && std::string(action) == "Use the module defaults") {
+      App().records.Remove(name);
+      return "The stored settings record was removed; jobs start from the module's defaults.";
+    }
+    return Apply(printer, form);
+  } catch (const std::exception& e) {
+    return std::string("Not saved: ") + e.what();
+  }
+}
+
+}  // namespace k7730::printer_app

@@ -1,0 +1,23 @@
+// The raster callbacks of the driver: each page PAPPL renders (from JPEG,
+// PNG, PWG or Apple raster) goes through the module in bands of up to 128
+// lines and on to the device as a PWG raster page.
+#pragma once
+
+#include <pappl/pappl.h>
+
+#include <cstdint>
+
+namespace k7730::printer_app {
+
+// The device's own format; no client sends it.
+constexpr const char* kDeviceFormat = "application/vnd.k7730-raster";
+
+// Lines handed to the module per band.
+constexpr std::uint32_t kBandLines = 128;
+// The largest page side taken, in pixels: the largest medium is 8 inches
+// at 300 dpi; this leaves room for bleed and raster sent at other sizes.
+constexpr std::uint32_t kMaxPageSide = 3600;
+
+void SetRasterCallbacks(pappl_pr_driver_data_t* data);
+
+}  // namespace k7730::printer_app

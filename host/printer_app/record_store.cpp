@@ -1,0 +1,68 @@
+#include "record_store.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "file_bytes.h"
+#include "host_error.h"
+#include "settings_record.h"
+
+namespace k7730::printer_app {
+
+using host::HostError;
+
+namespace {
+
+constexpr const char* kAppFolder = "k7730-printer-app";
+
+std::string EnvOrEmpty(const char* name) {
+  const char* v = std::getenv(name);
+  return v != nullptr ? v : "";
+}
+
+void MakeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+    throw host::FileError(path, "cannot create the state folder: " + host::ErrnoText());
+  }
+}
+
+}  // namespace
+
+std::string DefaultStateFolder() {
+  if (std::string dir = EnvOrEmpty("K7730_PRINTER_APP_STATE"); !dir.empty()) return dir;
+  if (::getuid() == 0) return std::string("/var/lib/") + kAppFolder;
+  if (std::string xdg = EnvOrEmpty("XDG_STATE_HOME"); !xdg.empty()) return xdg + "/" + kAppFolder;
+  return EnvOrEmpty("HOME") + "/.local/state/" + kAppFolder;
+}
+
+std::string RecordStore::PathFor(const std::string& printerName) const {
+  std::string safe = printerName;
+  for (char& c : safe) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+    if (!plain) c = '_';
+  }
+  return folder_ + "/" + safe + ".k7730";
+}
+
+std::optional<std::vector<std::uint8_t>> RecordStore::Load(const std::string& printerName) const {
+  const std::string path = PathFor(printerName);
+  if (::access(path.c_str(), F_OK) != 0) return std::nullopt;
+  return host::ReadSettingsFile(path);
+}
+
+void RecordStore::Replace(const std::string& printerName, std::span<const std::uint8_t> record,
+                          const std::string& source) const {
+  host::CheckSettingsBytes(source, record);
+  MakeFolder(folder_);
+  host::WriteSettingsFile(PathFor(printerName), {record.begin(), record.end()});
+}
+
+void RecordStore::Remove(const std::string& printerName) const {
+  const std::string path = PathFor(printerName);
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw host::FileError(path, "cannot remove: " + host::ErrnoText());
+}
+
+}  // namespace k7730::printer_app
