@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app_context.h"
-#include "command_device.h"
+#include "devices.h"
 #include "driver.h"
 #include "settings_page.h"
 
@@ -106,7 +106,7 @@ pappl_system_t* CreateSystem(int count, cups_option_t* options, void*) {
   int numDrivers = 0;
   pappl_pr_driver_t* drivers = Drivers(&numDrivers);
   papplSystemSetPrinterDrivers(system, numDrivers, drivers, nullptr, AddSettingsPage, DriverCallback, nullptr);
-  AddCommandDevice();
+  AddDevices();
   papplSystemSetFooterHTML(system, "K7730 photo printer application");
   static std::string stateFile;
   stateFile = state + "/k7730-printer-app.state";

@@ -1,4 +1,4 @@
-#include "command_device.h"
+#include "devices.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -16,24 +16,12 @@ namespace k7730::printer_app {
 
 namespace {
 
-thread_local std::string lastProblem;
-
 struct CommandRun {
   std::string program;
   pid_t pid = -1;
   int input = -1;           // the program's standard input
   std::string problem;      // why it cannot take data, empty while it can
 };
-
-std::string ProgramOf(const char* uri) {
-  char scheme[32], userpass[256], host[256], resource[1024];
-  int port = 0;
-  if (httpSeparateURI(HTTP_URI_CODING_ALL, uri, scheme, sizeof scheme, userpass, sizeof userpass, host, sizeof host,
-                      &port, resource, sizeof resource) < HTTP_URI_STATUS_OK) {
-    return "";
-  }
-  return resource;
-}
 
 // Starts the program with a pipe on its standard input. A program that
 // cannot run leaves `problem` set; the first write reports it, so the job
@@ -64,7 +52,7 @@ void Spawn(CommandRun& run) {
 
 bool Open(pappl_device_t* device, const char* uri, const char*) {
   auto* run = new CommandRun;
-  run->program = ProgramOf(uri);
+  run->program = DevicePath(uri);
   if (run->program.empty()) run->problem = std::string("the device URI ") + uri + " names no program";
   else Spawn(*run);
   papplDeviceSetData(device, run);
@@ -79,11 +67,7 @@ ssize_t Write(pappl_device_t* device, const void* buffer, size_t bytes) {
     if (n > 0) done += static_cast<size_t>(n);
     else if (errno != EINTR) run->problem = "the device program " + run->program + " stopped reading: " + std::strerror(errno);
   }
-  if (!run->problem.empty()) {
-    lastProblem = run->problem;
-    papplDeviceError(device, "%s", run->problem.c_str());
-    return -1;
-  }
+  if (!run->problem.empty()) return DeviceFailed(device, run->problem);
   return static_cast<ssize_t>(bytes);
 }
 
@@ -110,12 +94,6 @@ pappl_preason_t Status(pappl_device_t*) { return PAPPL_PREASON_NONE; }
 void AddCommandDevice() {
   papplDeviceAddScheme(kCommandScheme, PAPPL_DEVTYPE_CUSTOM_LOCAL, nullptr, Open, Close, Read, Write, Status,
                        nullptr);
-}
-
-std::string LastCommandDeviceProblem() {
-  std::string problem = std::move(lastProblem);
-  lastProblem.clear();
-  return problem;
 }
 
 }  // namespace k7730::printer_app

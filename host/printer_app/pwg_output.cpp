@@ -1,6 +1,6 @@
 #include "pwg_output.h"
 
-#include "command_device.h"
+#include "devices.h"
 #include "host_error.h"
 
 namespace k7730::printer_app {
@@ -23,7 +23,7 @@ void PwgOutput::WritePage(const cups_page_header2_t& header, std::span<const std
   if (cupsRasterWriteHeader2(raster_, &written) == 0 ||
       cupsRasterWritePixels(raster_, const_cast<unsigned char*>(pixels.data()),
                             static_cast<unsigned>(pixels.size())) < pixels.size()) {
-    const std::string why = LastCommandDeviceProblem();
+    const std::string why = LastDeviceProblem();
     throw host::HostError(why.empty() ? "the device takes no more data" : why);
   }
 }
