@@ -1,5 +1,6 @@
 #include "page_job.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "app_context.h"
+#include "document_check.h"
 #include "filter_session.h"
 #include "host_error.h"
 #include "page_run.h"
@@ -38,6 +40,7 @@ struct JobState {
   std::unique_ptr<PageState> page;
   PwgOutput out;
   bool failed = false;
+  unsigned pagesStarted = 0;
 };
 
 JobState* StateOf(pappl_job_t* job) { return static_cast<JobState*>(papplJobGetData(job)); }
@@ -64,10 +67,26 @@ host::JobStages StagesOf(const pappl_pr_options_t* options) {
   return stages;
 }
 
+// A spooled JPEG is checked whole before it is rendered.
+std::string DocumentProblem(pappl_job_t* job) {
+  const char* format = papplJobGetFormat(job);
+  const char* file = papplJobGetFilename(job);
+  if (format == nullptr || file == nullptr || std::strcmp(format, "image/jpeg") != 0) return "";
+  ImageLimits limits;
+  int maxWidth = 0, maxHeight = 0;
+  papplSystemGetMaxImageSize(App().system, &maxWidth, &maxHeight);
+  limits.maxWidth = static_cast<std::uint32_t>(std::max(0, maxWidth));
+  limits.maxHeight = static_cast<std::uint32_t>(std::max(0, maxHeight));
+  return JpegFileProblem(file, limits);
+}
+
 bool StartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
   auto state = std::make_unique<JobState>(device);
   JobState* raw = state.get();
   papplJobSetData(job, state.release());
+  if (const std::string problem = DocumentProblem(job); !problem.empty()) {
+    return Refuse(job, problem, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
+  }
   try {
     const host::JobStages stages = StagesOf(options);
     AppContext& app = App();
@@ -110,6 +129,7 @@ bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, u
     page->band.resize(kBandLines * page->rowBytes);
     page->printed.reserve(page->header.cupsHeight * page->rowBytes);
     state->page = std::move(page);
+    ++state->pagesStarted;
     return true;
   } catch (const std::exception& e) {
     return Refuse(job, e.what(), PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR);
@@ -165,6 +185,12 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
   std::unique_ptr<JobState> state(StateOf(job));
   papplJobSetData(job, nullptr);
   if (!state) return false;
+  if (!state->failed && state->pagesStarted == 0) {
+    // PAPPL refused the document before any page reached the driver.
+    Refuse(job, "the document has no page this printer can take: it takes 8-bit sRGB or RGB raster, JPEG and PNG",
+           PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
+    state->failed = true;
+  }
   try {
     state->out.Close();
   } catch (const std::exception& e) {

@@ -1,0 +1,212 @@
+"""A k7730-printer-app server of its own for each test class: started on a
+free loopback port with its own state folder, driven with ipptool, stopped
+by its process id."""
+
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import tempfile
+import time
+import urllib.request
+
+BUILD = os.environ["K7730_BUILD_DIR"]
+APP = os.path.join(BUILD, "k7730-printer-app")
+PRINT = os.path.join(BUILD, "k7730-print")
+HERE = os.path.dirname(os.path.abspath(__file__))
+# Leak checks of the sanitizer builds are for the test programs; the server
+# is stopped by a signal and its exit-time report would only add noise.
+ENV = dict(os.environ, ASAN_OPTIONS="detect_leaks=0:abort_on_error=0")
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def ipp_value(text, name):
+    """The value ipptool -v shows for `name`, or None."""
+    m = re.search(r"^\s*%s \([^)]*\) = (.*)$" % re.escape(name), text, re.M)
+    return m.group(1).strip() if m else None
+
+
+class Server:
+    def __init__(self, workdir):
+        self.workdir = workdir
+        self.state = os.path.join(workdir, "state")
+        self.port = free_port()
+        self.proc = None
+        self.log = os.path.join(workdir, "server.log")
+
+    @property
+    def system_uri(self):
+        return "ipp://localhost:%d/ipp/system" % self.port
+
+    def printer_uri(self, name):
+        return "ipp://localhost:%d/ipp/print/%s" % (self.port, name)
+
+    def start(self):
+        args = [APP, "server", "-o", "server-port=%d" % self.port, "-o", "state-directory=" + self.state,
+                "-o", "server-socket=none", "-o", "log-file=" + self.log, "-o", "log-level=debug"]
+        self.out = open(os.path.join(self.workdir, "server.out"), "ab")
+        self.proc = subprocess.Popen(args, env=ENV, stdout=self.out, stderr=subprocess.STDOUT)
+        deadline = time.time() + 60
+        while time.time() < deadline:
+            if self.proc.poll() is not None:
+                raise RuntimeError("k7730-printer-app server exited with %d; see %s" % (self.proc.returncode, self.log))
+            try:
+                urllib.request.urlopen("http://localhost:%d/" % self.port, timeout=2).read()
+                return
+            except OSError:
+                time.sleep(0.2)
+        self.stop()
+        raise RuntimeError("k7730-printer-app server did not answer on port %d" % self.port)
+
+    def stop(self):
+        if self.proc is None:
+            return
+        os.kill(self.proc.pid, signal.SIGTERM)
+        try:
+            self.proc.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            os.kill(self.proc.pid, signal.SIGKILL)
+            self.proc.wait()
+        self.proc = None
+        self.out.close()
+
+    def rss_kib(self):
+        with open("/proc/%d/status" % self.proc.pid) as f:
+            return int(re.search(r"^VmRSS:\s+(\d+)", f.read(), re.M).group(1))
+
+    # ipptool -----------------------------------------------------------
+
+    def ipptool(self, uri, test_text, files=None, variables=None, check=True):
+        """Runs one generated .test file; returns (passed, verbose output)."""
+        fd, path = tempfile.mkstemp(suffix=".test", dir=self.workdir)
+        with os.fdopen(fd, "w") as f:
+            f.write(test_text)
+        args = ["ipptool", "-tv", "-T", "30"]
+        for k, v in (variables or {}).items():
+            args += ["-d", "%s=%s" % (k, v)]
+        if files:
+            args += ["-f", files]
+        args += [uri, path]
+        run = subprocess.run(args, capture_output=True, text=True, timeout=120)
+        if check and run.returncode != 0:
+            raise AssertionError("ipptool failed:\n" + run.stdout + run.stderr)
+        return run.returncode == 0, run.stdout + run.stderr
+
+    def add_printer(self, name, device_uri, expect="successful-ok"):
+        text = CREATE_PRINTER % {"status": expect}
+        return self.ipptool(self.system_uri, text, variables={"printer": name, "device": device_uri})
+
+    def print_job(self, printer, path, fmt, attrs=(), name="job", operation="Print-Job", expect="successful-ok"):
+        """Sends a document; returns the job id (0 for Validate-Job) and the output."""
+        lines = ["  ATTR %s %s %s" % a for a in attrs]
+        text = PRINT_JOB % {"operation": operation, "attrs": "\n".join(lines), "status": expect}
+        ok, out = self.ipptool(self.printer_uri(printer), text, files=path,
+                               variables={"format": fmt, "jobname": name})
+        job = ipp_value(out, "job-id")
+        return int(job) if job else 0, out
+
+    def job_status(self, printer, job_id):
+        _, out = self.ipptool(self.printer_uri(printer), GET_JOB, variables={"job": job_id})
+        return {k: ipp_value(out, k) for k in ("job-state", "job-state-reasons", "job-state-message")}
+
+    def wait_job(self, printer, job_id, timeout=120):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            status = self.job_status(printer, job_id)
+            if status["job-state"] in ("completed", "aborted", "canceled"):
+                return status
+            time.sleep(0.2)
+        raise AssertionError("job %d did not finish: %s" % (job_id, status))
+
+    def set_printer(self, printer, attrs):
+        lines = ["  ATTR %s %s %s" % a for a in attrs]
+        return self.ipptool(self.printer_uri(printer), SET_PRINTER % {"attrs": "\n".join(lines)})
+
+    def printer_attribute(self, printer, name):
+        _, out = self.ipptool(self.printer_uri(printer), GET_PRINTER % {"name": name})
+        return ipp_value(out, name)
+
+
+HEAD = """  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+"""
+
+CREATE_PRINTER = """{
+  NAME "Create-Printer"
+  OPERATION Create-Printer
+  GROUP operation-attributes-tag
+""" + HEAD + """  ATTR uri system-uri $uri
+  ATTR keyword printer-service-type print
+  ATTR keyword smi55357-driver k7730
+  ATTR uri smi55357-device-uri $device
+  GROUP printer-attributes-tag
+  ATTR name printer-name $printer
+  STATUS %(status)s
+}
+"""
+
+PRINT_JOB = """{
+  NAME "%(operation)s"
+  OPERATION %(operation)s
+  GROUP operation-attributes-tag
+""" + HEAD + """  ATTR uri printer-uri $uri
+  ATTR name requesting-user-name tester
+  ATTR mimeMediaType document-format $format
+  ATTR name job-name $jobname
+  GROUP job-attributes-tag
+%(attrs)s
+  FILE $filename
+  STATUS %(status)s
+}
+"""
+
+GET_JOB = """{
+  NAME "Get-Job-Attributes"
+  OPERATION Get-Job-Attributes
+  GROUP operation-attributes-tag
+""" + HEAD + """  ATTR uri printer-uri $uri
+  ATTR integer job-id $job
+  ATTR keyword requested-attributes job-state,job-state-reasons,job-state-message
+  STATUS successful-ok
+}
+"""
+
+SET_PRINTER = """{
+  NAME "Set-Printer-Attributes"
+  OPERATION Set-Printer-Attributes
+  GROUP operation-attributes-tag
+""" + HEAD + """  ATTR uri printer-uri $uri
+  GROUP printer-attributes-tag
+%(attrs)s
+  STATUS successful-ok
+}
+"""
+
+GET_PRINTER = """{
+  NAME "Get-Printer-Attributes"
+  OPERATION Get-Printer-Attributes
+  GROUP operation-attributes-tag
+""" + HEAD + """  ATTR uri printer-uri $uri
+  ATTR keyword requested-attributes %(name)s
+  STATUS successful-ok
+}
+"""
+
+
+def expected_print(workdir, source, options, name):
+    """What k7730-print writes for `source` with `options`, as raw pixels."""
+    out = os.path.join(workdir, name + ".ppm")
+    subprocess.run([PRINT, "-q"] + list(options) + [source, out], check=True, env=ENV, timeout=120)
+    return read_ppm_pixels(out)
+
+
+def read_ppm_pixels(path):
+    from pwg import read_ppm
+    return read_ppm(path)
