@@ -58,12 +58,23 @@ bool Refuse(pappl_job_t* job, const std::string& why, pappl_jreason_t reason) {
   return false;
 }
 
-host::JobStages StagesOf(const pappl_pr_options_t* options) {
+// The job's own value of each choice, else the printer's current default.
+host::JobStages StagesOf(pappl_job_t* job) {
   host::JobStages stages;
-  for (const host::VendorOption& option : host::VendorOptions()) {
-    const char* value = cupsGetOption(option.name, options->num_vendor, options->vendor);
-    host::ApplyVendorOption(option.name, value != nullptr ? value : "", stages);
+  ipp_t* defaults = papplPrinterGetDriverAttributes(papplJobGetPrinter(job));
+  try {
+    for (const host::VendorOption& option : host::VendorOptions()) {
+      ipp_attribute_t* attr = papplJobGetAttribute(job, option.name);
+      if (attr == nullptr) attr = ippFindAttribute(defaults, (std::string(option.name) + "-default").c_str(), IPP_TAG_ZERO);
+      const char* value = attr != nullptr ? ippGetString(attr, 0, nullptr) : nullptr;
+      papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "%s=%s", option.name, value != nullptr ? value : "(none)");
+      host::ApplyVendorOption(option.name, value != nullptr ? value : "", stages);
+    }
+  } catch (...) {
+    ippDelete(defaults);
+    throw;
   }
+  ippDelete(defaults);
   return stages;
 }
 
@@ -80,7 +91,7 @@ std::string DocumentProblem(pappl_job_t* job) {
   return JpegFileProblem(file, limits);
 }
 
-bool StartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
+bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
   auto state = std::make_unique<JobState>(device);
   JobState* raw = state.get();
   papplJobSetData(job, state.release());
@@ -88,7 +99,7 @@ bool StartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* dev
     return Refuse(job, problem, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
   }
   try {
-    const host::JobStages stages = StagesOf(options);
+    const host::JobStages stages = StagesOf(job);
     AppContext& app = App();
     const char* printer = papplPrinterGetName(papplJobGetPrinter(job));
     raw->session = std::make_unique<host::FilterSession>(*app.module);
