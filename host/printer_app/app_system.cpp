@@ -12,6 +12,7 @@
 #include "app_context.h"
 #include "devices.h"
 #include "driver.h"
+#include "jpeg_filter.h"
 #include "settings_page.h"
 
 namespace k7730::printer_app {
@@ -107,6 +108,7 @@ pappl_system_t* CreateSystem(int count, cups_option_t* options, void*) {
   pappl_pr_driver_t* drivers = Drivers(&numDrivers);
   papplSystemSetPrinterDrivers(system, numDrivers, drivers, nullptr, AddSettingsPage, DriverCallback, nullptr);
   AddDevices();
+  AddJpegFilter(system);
   papplSystemSetFooterHTML(system, "K7730 photo printer application");
   static std::string stateFile;
   stateFile = state + "/k7730-printer-app.state";

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app_context.h"
-#include "document_check.h"
 #include "filter_session.h"
 #include "host_error.h"
 #include "page_run.h"
@@ -45,7 +44,6 @@ struct JobState {
 
 JobState* StateOf(pappl_job_t* job) { return static_cast<JobState*>(papplJobGetData(job)); }
 
-// Records why the job ends: the client reads it as job-state-message.
 bool Refuse(pappl_job_t* job, const std::string& why, pappl_jreason_t reason) {
   if (JobState* state = StateOf(job); state != nullptr) {
     if (state->failed) return false;   // the first reason is the one to keep
@@ -78,26 +76,10 @@ host::JobStages StagesOf(pappl_job_t* job) {
   return stages;
 }
 
-// A spooled JPEG is checked whole before it is rendered.
-std::string DocumentProblem(pappl_job_t* job) {
-  const char* format = papplJobGetFormat(job);
-  const char* file = papplJobGetFilename(job);
-  if (format == nullptr || file == nullptr || std::strcmp(format, "image/jpeg") != 0) return "";
-  ImageLimits limits;
-  int maxWidth = 0, maxHeight = 0;
-  papplSystemGetMaxImageSize(App().system, &maxWidth, &maxHeight);
-  limits.maxWidth = static_cast<std::uint32_t>(std::max(0, maxWidth));
-  limits.maxHeight = static_cast<std::uint32_t>(std::max(0, maxHeight));
-  return JpegFileProblem(file, limits);
-}
-
 bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
   auto state = std::make_unique<JobState>(device);
   JobState* raw = state.get();
   papplJobSetData(job, state.release());
-  if (const std::string problem = DocumentProblem(job); !problem.empty()) {
-    return Refuse(job, problem, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
-  }
   try {
     const host::JobStages stages = StagesOf(job);
     AppContext& app = App();
@@ -217,6 +199,10 @@ bool PrintFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
 }
 
 }  // namespace
+
+bool RefuseJob(pappl_job_t* job, const std::string& why, pappl_jreason_t reason) {
+  return Refuse(job, why, reason);
+}
 
 void SetRasterCallbacks(pappl_pr_driver_data_t* data) {
   data->printfile_cb = PrintFile;

@@ -6,6 +6,7 @@
 #include <pappl/pappl.h>
 
 #include <cstdint>
+#include <string>
 
 namespace k7730::printer_app {
 
@@ -19,5 +20,9 @@ constexpr std::uint32_t kBandLines = 128;
 constexpr std::uint32_t kMaxPageSide = 3600;
 
 void SetRasterCallbacks(pappl_pr_driver_data_t* data);
+
+// Ends the job with a reason the client reads as job-state-message and
+// job-state-reasons; the first reason given is kept. Returns false.
+bool RefuseJob(pappl_job_t* job, const std::string& why, pappl_jreason_t reason);
 
 }  // namespace k7730::printer_app

@@ -40,6 +40,7 @@ class Server:
         self.port = free_port()
         self.proc = None
         self.log = os.path.join(workdir, "server.log")
+        self.jobs = {}
 
     @property
     def system_uri(self):
@@ -83,12 +84,12 @@ class Server:
 
     # ipptool -----------------------------------------------------------
 
-    def ipptool(self, uri, test_text, files=None, variables=None, check=True):
+    def ipptool(self, uri, test_text, files=None, variables=None, check=True, timeout=30):
         """Runs one generated .test file; returns (passed, verbose output)."""
         fd, path = tempfile.mkstemp(suffix=".test", dir=self.workdir)
         with os.fdopen(fd, "w") as f:
             f.write(test_text)
-        args = ["ipptool", "-tv", "-T", "30"]
+        args = ["ipptool", "-tv", "-T", str(timeout)]
         for k, v in (variables or {}).items():
             args += ["-d", "%s=%s" % (k, v)]
         if files:
@@ -103,12 +104,19 @@ class Server:
         text = CREATE_PRINTER % {"status": expect}
         return self.ipptool(self.system_uri, text, variables={"printer": name, "device": device_uri})
 
-    def print_job(self, printer, path, fmt, attrs=(), name="job", operation="Print-Job", expect="successful-ok"):
+    def next_job_id(self, printer):
+        """Jobs are numbered from 1 on each printer of a new server."""
+        return self.jobs.get(printer, 0) + 1
+
+    def print_job(self, printer, path, fmt, attrs=(), name="job", operation="Print-Job", expect="successful-ok",
+                  check=True, timeout=None):
         """Sends a document; returns the job id (0 for Validate-Job) and the output."""
         lines = ["  ATTR %s %s %s" % a for a in attrs]
         text = PRINT_JOB % {"operation": operation, "attrs": "\n".join(lines), "status": expect}
+        if operation == "Print-Job":
+            self.jobs[printer] = self.next_job_id(printer)
         ok, out = self.ipptool(self.printer_uri(printer), text, files=path,
-                               variables={"format": fmt, "jobname": name})
+                               variables={"format": fmt, "jobname": name}, check=check, timeout=timeout or 30)
         job = ipp_value(out, "job-id")
         return int(job) if job else 0, out
 
