@@ -1,8 +1,8 @@
 #include "page_form.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 #include <vector>
 
@@ -25,21 +25,27 @@ struct FormOptions {
   const char* Get(const char* name) const { return cupsGetOption(name, count, options); }
 };
 
-// PAPPL keeps an uploaded file in its spool folder and passes the file's
-// name as the field's value. Only such a file is read (and removed): a
-// plain field naming some other file is refused.
+// PAPPL keeps an uploaded file in the temporary folder under a name of hex
+// digits and passes that name as the field's value. Only such a file is
+// read (and removed): a plain field naming some other file is refused.
+bool IsUploadName(const std::string& path) {
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string folder = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/";
+  if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
+  const std::string name = path.substr(folder.size());
+  return name.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
 std::vector<std::uint8_t> TakeUpload(const std::string& value) {
-  char real[PATH_MAX], spool[PATH_MAX];
-  const std::string spoolDir = App().records.Folder() + "/spool";
-  if (::realpath(value.c_str(), real) == nullptr || ::realpath(spoolDir.c_str(), spool) == nullptr ||
-      std::string(real).rfind(std::string(spool) + "/", 0) != 0) {
+  struct stat info {};
+  if (!IsUploadName(value) || ::lstat(value.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
     throw host::HostError("the settings record did not arrive as a file upload");
   }
   struct Remove {
     std::string path;
     ~Remove() { ::unlink(path.c_str()); }
-  } remove{real};
-  return host::ReadFileBytes(real, kMaxRecordUpload);
+  } remove{value};
+  return host::ReadFileBytes(value, kMaxRecordUpload);
 }
 
 // The new defaults as PAPPL takes them; throws for an unknown value.
@@ -50,7 +56,7 @@ int CollectChoices(const FormOptions& form, cups_option_t** vendor) {
     if (value == nullptr) continue;
     host::JobStages check;
     host::ApplyVendorOption(option.name, value, check);
-    count = cupsAddOption((std::string(option.name) + "-default").c_str(), value, count, vendor);
+    count = cupsAddOption(option.name, value, count, vendor);
   }
   return count;
 }

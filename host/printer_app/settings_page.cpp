@@ -105,16 +105,14 @@ bool ServePage(pappl_client_t* client, void* data) {
     papplClientHTMLPuts(client, "</div>\n");
   }
   try {
-    papplClientHTMLPuts(client, "<div class=\"row\"><div class=\"col-12\">\n<h1 class=\"title\">Module Settings</h1>\n");
     papplClientHTMLStartForm(client, path, true);
     ShowChoices(client, printer);
     char record[1024];
     ShowRecord(client, printer, papplPrinterGetPath(printer, "k7730.record", record, sizeof record));
-    papplClientHTMLPuts(client, "</div></div>\n");
   } catch (const std::exception& e) {
     papplClientHTMLPuts(client, "<p class=\"error\">");
     papplClientHTMLEscape(client, e.what(), 0);
-    papplClientHTMLPuts(client, "</p></div></div>\n");
+    papplClientHTMLPuts(client, "</p>\n");
   }
   papplClientHTMLPrinterFooter(client);
   return true;

@@ -218,3 +218,42 @@ def expected_print(workdir, source, options, name):
 def read_ppm_pixels(path):
     from pwg import read_ppm
     return read_ppm(path)
+
+
+class Web:
+    """The server's web pages as a browser-less client sees them: cookies
+    kept, forms posted with the page's session token."""
+
+    def __init__(self, server):
+        import http.cookiejar
+        self.base = "http://localhost:%d" % server.port
+        self.opener = urllib.request.build_opener(urllib.request.HTTPCookieProcessor(http.cookiejar.CookieJar()))
+
+    def get(self, path):
+        with self.opener.open(self.base + path, timeout=30) as r:
+            return r.read()
+
+    def post_form(self, path, fields, files=()):
+        """Posts multipart/form-data with the token of the form on `path`."""
+        page = self.get(path).decode()
+        token = re.search(r'name="session" value="([^"]*)"', page)
+        fields = dict(fields, session=token.group(1) if token else "")
+        boundary = "----k7730test"
+        body = b""
+        for k, v in fields.items():
+            body += ('--%s\r\nContent-Disposition: form-data; name="%s"\r\n\r\n%s\r\n' % (boundary, k, v)).encode()
+        for k, filename, data in files:
+            body += ('--%s\r\nContent-Disposition: form-data; name="%s"; filename="%s"\r\n'
+                     'Content-Type: application/octet-stream\r\n\r\n' % (boundary, k, filename)).encode()
+            body += data + b"\r\n"
+        body += ("--%s--\r\n" % boundary).encode()
+        req = urllib.request.Request(self.base + path, data=body, method="POST",
+                                     headers={"Content-Type": "multipart/form-data; boundary=" + boundary})
+        with self.opener.open(req, timeout=30) as r:
+            return r.read().decode()
+
+
+def settings_command(state, printer, *args):
+    """k7730-printer-app settings; returns the finished process."""
+    return subprocess.run([APP, "settings", "-d", printer, "-o", "state-directory=" + state] + list(args),
+                          capture_output=True, text=True, env=ENV, timeout=60)
