@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app_context.h"
-#include "devices.h"
+#include "job_output.h"
 #include "driver.h"
 #include "jpeg_filter.h"
 #include "settings_page.h"

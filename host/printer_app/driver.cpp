@@ -66,8 +66,6 @@ bool DriverCallback(pappl_system_t* system, const char* driverName, const char* 
     return false;
   }
   std::strncpy(data->make_and_model, kDriverDescription, sizeof data->make_and_model - 1);
-  // The device's own format names no format a client sends, so every job
-  // passes the raster callbacks and the module.
   data->format = kDeviceFormat;
   data->ppm = 1;
   data->ppm_color = 1;

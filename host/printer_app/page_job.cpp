@@ -34,7 +34,8 @@ struct PageState {
 };
 
 struct JobState {
-  explicit JobState(pappl_device_t* device) : out(device) {}
+  explicit JobState(pappl_job_t* job)
+      : out(papplPrinterGetDeviceURI(papplJobGetPrinter(job)), papplJobGetName(job) != nullptr ? papplJobGetName(job) : "job") {}
   std::unique_ptr<host::FilterSession> session;
   std::unique_ptr<PageState> page;
   PwgOutput out;
@@ -76,8 +77,8 @@ host::JobStages StagesOf(pappl_job_t* job) {
   return stages;
 }
 
-bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
-  auto state = std::make_unique<JobState>(device);
+bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+  auto state = std::make_unique<JobState>(job);
   JobState* raw = state.get();
   papplJobSetData(job, state.release());
   try {
@@ -192,9 +193,9 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
   return !state->failed;
 }
 
-// A job in the device's own format would bypass the module.
+// A job in the driver's own format would bypass the module.
 bool PrintFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  return Refuse(job, "documents in the device's own format are not taken: send JPEG, PNG or PWG raster",
+  return Refuse(job, "documents in the printer's own format are not taken: send JPEG, PNG or PWG raster",
                 PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
 }
 

@@ -10,7 +10,9 @@
 
 namespace k7730::printer_app {
 
-// The device's own format; no client sends it.
+// The driver's own format. No client sends it: PAPPL then looks for our
+// filters (to it) before its own, and every document passes the raster
+// callbacks and the module.
 constexpr const char* kDeviceFormat = "application/vnd.k7730-raster";
 
 // Lines handed to the module per band.

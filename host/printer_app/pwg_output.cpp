@@ -1,6 +1,5 @@
 #include "pwg_output.h"
 
-#include "devices.h"
 #include "host_error.h"
 
 namespace k7730::printer_app {
@@ -9,29 +8,37 @@ PwgOutput::~PwgOutput() {
   if (raster_ != nullptr) cupsRasterClose(raster_);
 }
 
-ssize_t PwgOutput::Write(void* device, unsigned char* buffer, size_t bytes) {
-  return papplDeviceWrite(static_cast<pappl_device_t*>(device), buffer, bytes);
+ssize_t PwgOutput::Write(void* self, unsigned char* buffer, size_t bytes) {
+  auto* out = static_cast<PwgOutput*>(self);
+  try {
+    out->output_->Write({buffer, bytes});
+    return static_cast<ssize_t>(bytes);
+  } catch (const host::HostError& e) {
+    out->problem_ = e.what();
+    return -1;
+  }
 }
 
 void PwgOutput::WritePage(const cups_page_header2_t& header, std::span<const std::uint8_t> pixels) {
   if (raster_ == nullptr) {
-    raster_ = cupsRasterOpenIO(&PwgOutput::Write, device_, CUPS_RASTER_WRITE_PWG);
-    if (raster_ == nullptr) throw host::HostError("cannot start the PWG raster stream to the device");
+    output_ = OpenJobOutput(deviceUri_, jobName_);
+    raster_ = cupsRasterOpenIO(&PwgOutput::Write, this, CUPS_RASTER_WRITE_PWG);
+    if (raster_ == nullptr) throw host::HostError("cannot start the PWG raster stream");
   }
   cups_page_header2_t written = header;
   written.NumCopies = 1;
   if (cupsRasterWriteHeader2(raster_, &written) == 0 ||
       cupsRasterWritePixels(raster_, const_cast<unsigned char*>(pixels.data()),
                             static_cast<unsigned>(pixels.size())) < pixels.size()) {
-    const std::string why = LastDeviceProblem();
-    throw host::HostError(why.empty() ? "the device takes no more data" : why);
+    throw host::HostError(problem_.empty() ? "the device takes no more data" : problem_);
   }
 }
 
 void PwgOutput::Close() {
   if (raster_ != nullptr) cupsRasterClose(raster_);
   raster_ = nullptr;
-  papplDeviceFlush(device_);
+  if (!problem_.empty()) throw host::HostError(problem_);
+  if (output_) output_->Close();
 }
 
 }  // namespace k7730::printer_app

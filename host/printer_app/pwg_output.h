@@ -1,34 +1,40 @@
-// Corrected pages to the device as a PWG raster stream. The stream is
-// opened with the first page, so a job whose first page is refused writes
-// nothing at all.
+// Corrected pages to the job's output as a PWG raster stream. The output
+// is opened with the first page, so a job whose first page is refused
+// writes nothing at all.
 #pragma once
 
 #include <cups/raster.h>
-#include <pappl/pappl.h>
 
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <string>
+
+#include "job_output.h"
 
 namespace k7730::printer_app {
 
 class PwgOutput {
  public:
-  explicit PwgOutput(pappl_device_t* device) : device_(device) {}
+  PwgOutput(std::string deviceUri, std::string jobName)
+      : deviceUri_(std::move(deviceUri)), jobName_(std::move(jobName)) {}
   ~PwgOutput();
   PwgOutput(const PwgOutput&) = delete;
   PwgOutput& operator=(const PwgOutput&) = delete;
 
-  // Writes one page of 8-bit sRGB lines; throws HostError when the device
-  // takes no more.
+  // Writes one page of 8-bit sRGB lines; throws HostError with the
+  // output's reason when it takes no more.
   void WritePage(const cups_page_header2_t& header, std::span<const std::uint8_t> pixels);
-  // Ends the stream and flushes the device.
+  // Ends the stream and the output.
   void Close();
 
  private:
-  static ssize_t Write(void* device, unsigned char* buffer, size_t bytes);
+  static ssize_t Write(void* self, unsigned char* buffer, size_t bytes);
 
-  pappl_device_t* device_;
+  std::string deviceUri_, jobName_;
+  std::unique_ptr<JobOutput> output_;
   cups_raster_t* raster_ = nullptr;
+  std::string problem_;   // why the output failed inside libcups' write
 };
 
 }  // namespace k7730::printer_app

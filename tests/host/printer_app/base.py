@@ -31,7 +31,8 @@ class ServerTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.server.stop()
-        shutil.rmtree(cls.work, ignore_errors=True)
+        if not os.environ.get("K7730_KEEP_WORK"):
+            shutil.rmtree(cls.work, ignore_errors=True)
 
     def print_and_wait(self, path, fmt, attrs=(), name=None, printer=None):
         printer = printer or self.printer
