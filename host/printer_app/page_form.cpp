@@ -78,8 +78,8 @@ std::string Apply(pappl_printer_t* printer, const FormOptions& form) {
     count = CollectChoices(form, &vendor);
     std::vector<std::uint8_t> record;
     if (const char* upload = form.Get("record"); upload != nullptr && upload[0] != '\0') {
-      record = TakeUpload(upload);
-      host::CheckSettingsBytes("the uploaded settings record", record);
+      record = TakeUpload(upload);   // empty when the form's file field was left empty
+      if (!record.empty()) host::CheckSettingsBytes("the uploaded settings record", record);
     }
     SetDefaults(printer, count, vendor);
     cupsFreeOptions(count, vendor);

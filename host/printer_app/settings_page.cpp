@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -72,14 +73,19 @@ void ShowRecord(pappl_client_t* client, pappl_printer_t* printer, const std::str
   ShowField(client, "Colour matching", onOff(s.iccEnabled));
   ShowField(client, "Input profile", Field(s.inputProfilePath, sizeof s.inputProfilePath));
   ShowField(client, "Printer profile", Field(s.outputProfilePath, sizeof s.outputProfilePath));
-  ShowField(client, "Sharpening", onOff(s.mtfEnabled) + ", " + Field(s.mtfName, sizeof s.mtfName));
+  const std::string mtfName = Field(s.mtfName, sizeof s.mtfName);
+  ShowField(client, "Sharpening", onOff(s.mtfEnabled) + (mtfName.empty() ? "" : ", " + mtfName));
   ShowField(client, "Input tone curves", onOff(s.inputCurveEnabled));
   ShowField(client, "Output tone curves", onOff(s.outputCurveEnabled));
-  papplClientHTMLPuts(client, "</tbody></table>\n<p>");
-  papplClientHTMLPuts(client, ToneCurveSvg(s.inputCurves, false, "Input tone curves").c_str());
-  papplClientHTMLPuts(client, " ");
-  papplClientHTMLPuts(client, ToneCurveSvg(s.outputCurves, true, "Output tone curves").c_str());
-  papplClientHTMLPrintf(client, "</p><p><a class=\"btn\" href=\"%s\" download=\"%s.k7730\">Download the record</a></p>\n",
+  papplClientHTMLPuts(client, "</tbody></table>\n");
+  for (const auto& [curves, output, title] : {std::tuple{&s.inputCurves, false, "Input tone curves"},
+                                              std::tuple{&s.outputCurves, true, "Output tone curves"}}) {
+    // HTMLPrintf escapes its strings, so the picture goes out as it is.
+    papplClientHTMLPuts(client, "<figure style=\"display:inline-block;margin:0 16px 0 0\">");
+    papplClientHTMLPuts(client, ToneCurveSvg(*curves, output, title).c_str());
+    papplClientHTMLPrintf(client, "<figcaption>%s</figcaption></figure>", title);
+  }
+  papplClientHTMLPrintf(client, "<p><a class=\"btn\" href=\"%s\" download=\"%s.k7730\">Download the record</a></p>\n",
                         downloadPath.c_str(), papplPrinterGetName(printer));
 }
 
