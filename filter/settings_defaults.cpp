@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_reset.h"
 #include "tonecurve/page_luts.h"
 #include "ui/path_utils.h"
 

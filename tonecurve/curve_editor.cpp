@@ -5,7 +5,7 @@
 #include "resources/string_table.h"
 #include "resources/tonecurve_dialog.h"
 #include "tonecurve/curve_editor_dialog.h"
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_reset.h"
 #include "ui/cursor_table.h"
 #include "ui/message_box.h"
 

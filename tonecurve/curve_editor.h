@@ -3,7 +3,7 @@
 // writes it back only when the user presses OK.
 #pragma once
 
-#include "tonecurve/tone_curve_set.h"
+#include "formats/tone_curve_set.h"
 #include "ui/ui_platform.h"
 
 namespace k7730 {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tonecurve/curve_file_parse.h"
+#include "formats/curve_file_parse.h"
 #include "ui/file_wrappers.h"
 
 namespace k7730::curvefile {

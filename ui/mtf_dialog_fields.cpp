@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "resources/mtf_dialog.h"
-#include "ui/decimal_text.h"
+#include "formats/decimal_text.h"
 #include "ui/mtf_dialog_state.h"
 #include "ui/path_utils.h"
 

@@ -6,10 +6,10 @@
 
 #include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
-#include "tonecurve/curve_reset.h"
-#include "tonecurve/curve_table.h"
-#include "tonecurve/gamma_table.h"
-#include "tonecurve/polarity.h"
+#include "formats/curve_reset.h"
+#include "formats/curve_table.h"
+#include "formats/gamma_table.h"
+#include "formats/polarity.h"
 #include "ui/scripted_ui.h"
 
 namespace k7730 {

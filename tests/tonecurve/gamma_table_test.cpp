@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "tonecurve/gamma_table.h"
+#include "formats/gamma_table.h"
 
 namespace k7730 {
 namespace {

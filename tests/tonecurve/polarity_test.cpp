@@ -3,9 +3,9 @@
 #include <array>
 #include <random>
 
-#include "tonecurve/curve_reset.h"
-#include "tonecurve/curve_table.h"
-#include "tonecurve/polarity.h"
+#include "formats/curve_reset.h"
+#include "formats/curve_table.h"
+#include "formats/polarity.h"
 
 namespace k7730 {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_reset.h"
 #include "platform/platform.h"
 #include "ui/path_utils.h"
 #include "ui/scripted_ui.h"

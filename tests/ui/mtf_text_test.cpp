@@ -6,7 +6,7 @@
 #include <climits>
 #include <string>
 
-#include "ui/mtf_text.h"
+#include "formats/mtf_text.h"
 
 namespace k7730 {
 namespace {

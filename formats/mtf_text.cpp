@@ -1,4 +1,4 @@
-#include "ui/mtf_text.h"
+#include "formats/mtf_text.h"
 
 namespace k7730 {
 

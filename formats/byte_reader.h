@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace k7730::cmm {
+namespace k7730 {
 
 inline std::uint16_t LoadBigEndian16(const std::uint8_t* p) {
   return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
@@ -92,4 +92,4 @@ class BigEndian16Array {
   std::size_t count_ = 0;
 };
 
-}  // namespace k7730::cmm
+}  // namespace k7730

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tonecurve/tone_curve_set.h"
+#include "formats/tone_curve_set.h"
 
 namespace k7730 {
 

@@ -1,10 +1,9 @@
-#include "tonecurve/curve_file_parse.h"
+#include "formats/curve_file_parse.h"
 
-#include "tonecurve/curve_file.h"
-#include "tonecurve/curve_reset.h"
-#include "tonecurve/curve_table.h"
-#include "tonecurve/gamma_table.h"
-#include "tonecurve/polarity.h"
+#include "formats/curve_reset.h"
+#include "formats/curve_table.h"
+#include "formats/gamma_table.h"
+#include "formats/polarity.h"
 
 namespace k7730 {
 namespace {
@@ -15,7 +14,7 @@ using namespace curvefile;
 // there fail.
 class Reader {
  public:
-  explicit Reader(cmm::ByteView bytes) : bytes_(bytes) {}
+  explicit Reader(ByteView bytes) : bytes_(bytes) {}
   bool Word(std::uint16_t* value) { return Advance(bytes_.U16(position_, value), 2); }
   bool Bytes(std::uint8_t* out, std::uint32_t count) {
     if (!bytes_.Has(position_, count)) return false;
@@ -30,7 +29,7 @@ class Reader {
     if (ok) position_ += count;
     return ok;
   }
-  cmm::ByteView bytes_;
+  ByteView bytes_;
   std::uint64_t position_ = 0;
 };
 
@@ -113,7 +112,7 @@ Blocks ReadBlocks(Reader& r, int numbering, std::uint16_t filePolarity, ToneCurv
 
 }  // namespace
 
-int CheckCurveBytes(cmm::ByteView bytes, std::uint64_t fileSize, int numbering) {
+int CheckCurveBytes(ByteView bytes, std::uint64_t fileSize, int numbering) {
   Reader r(bytes);
   Header header;
   if (!ReadHeader(r, header)) return kCurveFileCannotRead;
@@ -143,7 +142,7 @@ int CheckCurveBytes(cmm::ByteView bytes, std::uint64_t fileSize, int numbering) 
   return expected == fileSize ? kCurveFileOk : kCurveFileUnsupported;
 }
 
-int ParseCurveBytes(cmm::ByteView bytes, int numbering, ToneCurveSet& set) {
+int ParseCurveBytes(ByteView bytes, int numbering, ToneCurveSet& set) {
   Reader r(bytes);
   Header header;
   if (!ReadHeader(r, header)) return kCurveFileCannotRead;
@@ -168,7 +167,7 @@ int ParseCurveBytes(cmm::ByteView bytes, int numbering, ToneCurveSet& set) {
   return kCurveFileUnsupported;
 }
 
-bool ParseRawTableBytes(cmm::ByteView bytes, ToneCurveSet& set) {
+bool ParseRawTableBytes(ByteView bytes, ToneCurveSet& set) {
   if (bytes.size() != kRawThreeTables && bytes.size() != kRawFiveTables) return false;
   ResetCurveSetForRawTables(set);
   const int first = bytes.size() == kRawThreeTables ? 1 : 0;

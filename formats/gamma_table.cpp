@@ -1,4 +1,4 @@
-#include "tonecurve/gamma_table.h"
+#include "formats/gamma_table.h"
 
 #include <cmath>
 

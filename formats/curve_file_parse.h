@@ -6,10 +6,27 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cmm/byte_reader.h"
-#include "tonecurve/tone_curve_set.h"
+#include "formats/byte_reader.h"
+#include "formats/tone_curve_set.h"
 
 namespace k7730 {
+
+// File status codes; 0 is success or a cancelled file dialog.
+enum CurveFileStatus : int {
+  kCurveFileOk = 0,
+  kCurveFileCannotOpen = 1101,
+  kCurveFileCannotCreate = 1102,
+  kCurveFileCannotRead = 1103,    // a read, seek or size query failed, or the file ended early
+  kCurveFileCannotWrite = 1104,
+  kCurveFileUnsupported = 1105,   // not a file of this format
+  kRawTablesUnusable = 1005,      // reported without a message
+};
+
+// How a native file numbers the channel modes: normally mode - 1 (0 points,
+// 1 free-hand, 2 gamma); the alternative numbering stores the mode itself.
+inline constexpr int kNormalNumbering = 0;
+inline constexpr int kAlternativeNumbering = 1;
+
 namespace curvefile {
 
 inline constexpr std::uint16_t kWrittenVersion = 2;
@@ -30,17 +47,17 @@ inline constexpr std::size_t kCurveFileReadLimit =
     curvefile::kHeaderBytes + curvefile::kChannelCount * (curvefile::kChannelHeaderBytes + curvefile::kTableBytes);
 
 // Whether `bytes`, the first bytes of a file of `fileSize` bytes, are laid
-// out as a native file with modes in `numbering`: a status code of
-// curve_file.h, kCurveFileOk (version 1 files pass on their header alone),
+// out as a native file with modes in `numbering`: a status code
+// above, kCurveFileOk (version 1 files pass on their header alone),
 // kCurveFileCannotRead when a header word is missing, or
 // kCurveFileUnsupported.
-int CheckCurveBytes(cmm::ByteView bytes, std::uint64_t fileSize, int numbering);
+int CheckCurveBytes(ByteView bytes, std::uint64_t fileSize, int numbering);
 
 // Reads a file that passed the check into the set. kCurveFileOk: the set
 // holds the file, polarity as stored. kCurveFileCannotRead (the file ended
 // early): every channel reset, polarity kept. kCurveFileUnsupported: the set
 // is unchanged.
-int ParseCurveBytes(cmm::ByteView bytes, int numbering, ToneCurveSet& set);
+int ParseCurveBytes(ByteView bytes, int numbering, ToneCurveSet& set);
 
 // Raw table files: 768 bytes (tables of channels 1..3) or 1280 bytes
 // (channels 0..3, the common table folded into 1..3; the fifth table is not
@@ -51,6 +68,6 @@ inline constexpr std::size_t kRawFiveTables = 5 * curvefile::kTableBytes;
 // Every channel becomes a free-hand table, channel 0 and 4 the identity,
 // channels 1..3 the file's; polarity unchanged. False, with the set
 // unchanged, for any other length.
-bool ParseRawTableBytes(cmm::ByteView bytes, ToneCurveSet& set);
+bool ParseRawTableBytes(ByteView bytes, ToneCurveSet& set);
 
 }  // namespace k7730

@@ -1,4 +1,4 @@
-#include "tonecurve/curve_table.h"
+#include "formats/curve_table.h"
 
 #include <cmath>
 

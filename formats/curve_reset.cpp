@@ -1,4 +1,4 @@
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_reset.h"
 
 namespace k7730 {
 namespace {

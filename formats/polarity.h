@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "tonecurve/tone_curve_set.h"
+#include "formats/tone_curve_set.h"
 
 namespace k7730 {
 

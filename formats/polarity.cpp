@@ -1,4 +1,4 @@
-#include "tonecurve/polarity.h"
+#include "formats/polarity.h"
 
 #include <algorithm>
 

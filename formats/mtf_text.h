@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/decimal_text.h"
+#include "formats/decimal_text.h"
 
 namespace k7730 {
 

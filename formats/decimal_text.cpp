@@ -1,4 +1,4 @@
-#include "ui/decimal_text.h"
+#include "formats/decimal_text.h"
 
 #include <charconv>
 #include <cstring>
