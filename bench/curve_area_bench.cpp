@@ -8,7 +8,7 @@
 #include "tonecurve/curve_editor.h"
 #include "formats/curve_reset.h"
 #include "formats/curve_table.h"
-#include "ui/scripted_ui.h"
+#include "window/scripted/scripted_ui.h"
 
 namespace {
 

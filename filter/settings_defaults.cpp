@@ -5,7 +5,7 @@
 
 #include "formats/curve_reset.h"
 #include "tonecurve/page_luts.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730 {
 

@@ -9,7 +9,7 @@
 
 #include "tonecurve/curve_area_tracking.h"
 #include "formats/tone_curve_set.h"
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 
 namespace k7730 {
 

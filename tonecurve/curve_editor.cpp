@@ -6,8 +6,8 @@
 #include "resources/tonecurve_dialog.h"
 #include "tonecurve/curve_editor_dialog.h"
 #include "formats/curve_reset.h"
-#include "ui/cursor_table.h"
-#include "ui/message_box.h"
+#include "window/cursor_table.h"
+#include "window/message_box.h"
 
 namespace k7730 {
 namespace {

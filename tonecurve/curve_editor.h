@@ -4,7 +4,7 @@
 #pragma once
 
 #include "formats/tone_curve_set.h"
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 
 namespace k7730 {
 

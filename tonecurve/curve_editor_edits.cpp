@@ -10,7 +10,7 @@
 #include "formats/curve_table.h"
 #include "formats/gamma_table.h"
 #include "formats/polarity.h"
-#include "ui/cursor_table.h"
+#include "window/cursor_table.h"
 #include "formats/decimal_text.h"
 
 namespace k7730 {

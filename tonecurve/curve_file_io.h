@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "formats/curve_file_parse.h"
-#include "ui/file_wrappers.h"
+#include "platform/file_wrappers.h"
 
 namespace k7730::curvefile {
 

@@ -5,8 +5,8 @@
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_file_io.h"
 #include "formats/curve_file_parse.h"
-#include "ui/file_wrappers.h"
-#include "ui/path_utils.h"
+#include "platform/file_wrappers.h"
+#include "platform/path_utils.h"
 
 namespace k7730 {
 namespace {

@@ -4,7 +4,7 @@
 #include "tonecurve/curve_file_io.h"
 #include "formats/curve_file_parse.h"
 #include "formats/curve_reset.h"
-#include "ui/file_wrappers.h"
+#include "platform/file_wrappers.h"
 
 namespace k7730 {
 namespace {

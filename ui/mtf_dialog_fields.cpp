@@ -5,7 +5,7 @@
 #include "resources/mtf_dialog.h"
 #include "formats/decimal_text.h"
 #include "ui/mtf_dialog_state.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730::ui {
 namespace {

@@ -7,7 +7,6 @@
 #include "formats/byte_reader.h"
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
-#include "tonecurve/curve_file.h"
 #include "formats/curve_file_parse.h"
 #include "formats/curve_reset.h"
 

@@ -10,7 +10,7 @@
 #include "formats/curve_table.h"
 #include "formats/gamma_table.h"
 #include "formats/polarity.h"
-#include "ui/scripted_ui.h"
+#include "window/scripted/scripted_ui.h"
 
 namespace k7730 {
 namespace {

@@ -11,8 +11,8 @@
 #include "tonecurve/curve_editor.h"
 #include "formats/curve_reset.h"
 #include "formats/curve_table.h"
-#include "ui/cursor_table.h"
-#include "ui/scripted_ui.h"
+#include "window/cursor_table.h"
+#include "window/scripted/scripted_ui.h"
 
 namespace k7730::editor_test {
 

@@ -9,8 +9,8 @@
 
 #include "formats/curve_reset.h"
 #include "platform/platform.h"
-#include "ui/path_utils.h"
-#include "ui/scripted_ui.h"
+#include "platform/path_utils.h"
+#include "window/scripted/scripted_ui.h"
 
 namespace k7730::dialogs_test {
 
