@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "image_formats.h"
+#include "host/image/image_formats.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "job_options.h"
+#include "host/cups/job_options.h"
 
 // The PPD interface is marked deprecated in libcups but is the way a PPD
 // driver reads its own queue's file.
@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "host_error.h"
+#include "host/core/host_error.h"
 
 namespace k7730::host {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "vendor_options.h"
+#include "host/core/vendor_options.h"
 
 namespace k7730::host {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <mutex>
 
-#include "module_api.h"
-#include "record_store.h"
+#include "host/core/module_api.h"
+#include "host/printer_app/record_store.h"
 
 namespace k7730::printer_app {
 

@@ -1,4 +1,4 @@
-#include "app_system.h"
+#include "host/printer_app/app_system.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,11 +9,11 @@
 #include <cstring>
 #include <string>
 
-#include "app_context.h"
-#include "job_output.h"
-#include "driver.h"
-#include "jpeg_filter.h"
-#include "settings_page.h"
+#include "host/printer_app/app_context.h"
+#include "host/printer_app/job_output.h"
+#include "host/printer_app/driver.h"
+#include "host/printer_app/jpeg_filter.h"
+#include "host/printer_app/settings_page.h"
 
 namespace k7730::printer_app {
 

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "file_bytes.h"
-#include "host_error.h"
-#include "job_output.h"
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
+#include "host/printer_app/job_output.h"
 
 extern char** environ;
 

@@ -1,7 +1,7 @@
-#include "document_check.h"
+#include "host/printer_app/document_check.h"
 
-#include "cmm/byte_reader.h"
-#include "file_bytes.h"
+#include "formats/byte_reader.h"
+#include "host/core/file_bytes.h"
 
 namespace k7730::printer_app {
 
@@ -10,7 +10,7 @@ namespace {
 constexpr std::size_t kMaxJpegFile = std::size_t{256} << 20;
 constexpr const char* kTruncated = "the JPEG file is truncated: its data ends before the end-of-image marker";
 
-using cmm::ByteView;
+using k7730::ByteView;
 
 bool IsFrameMarker(std::uint8_t m) { return m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC; }
 bool HasNoLength(std::uint8_t m) { return (m >= 0xD0 && m <= 0xD7) || m == 0x01; }

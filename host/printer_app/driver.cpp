@@ -1,11 +1,11 @@
-#include "driver.h"
+#include "host/printer_app/driver.h"
 
 #include <cstring>
 #include <vector>
 
-#include "page_job.h"
-#include "settings_page.h"
-#include "vendor_options.h"
+#include "host/printer_app/page_job.h"
+#include "host/printer_app/settings_page.h"
+#include "host/core/vendor_options.h"
 
 namespace k7730::printer_app {
 

@@ -1,6 +1,6 @@
-#include "job_output.h"
+#include "host/printer_app/job_output.h"
 
-#include "host_error.h"
+#include "host/core/host_error.h"
 
 namespace k7730::printer_app {
 

@@ -1,12 +1,12 @@
-#include "jpeg_filter.h"
+#include "host/printer_app/jpeg_filter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
 
-#include "document_check.h"
-#include "image_formats.h"
-#include "page_job.h"
+#include "host/printer_app/document_check.h"
+#include "host/image/image_formats.h"
+#include "host/printer_app/page_job.h"
 
 namespace k7730::printer_app {
 

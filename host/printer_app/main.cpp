@@ -10,10 +10,10 @@
 #include <exception>
 #include <string>
 
-#include "app_system.h"
-#include "driver.h"
-#include "record_store.h"
-#include "settings_record.h"
+#include "host/printer_app/app_system.h"
+#include "host/printer_app/driver.h"
+#include "host/printer_app/record_store.h"
+#include "host/core/settings_record.h"
 
 using namespace k7730::printer_app;
 

@@ -1,4 +1,4 @@
-#include "page_form.h"
+#include "host/printer_app/page_form.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app_context.h"
-#include "file_bytes.h"
-#include "host_error.h"
-#include "settings_record.h"
-#include "vendor_options.h"
+#include "host/printer_app/app_context.h"
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
+#include "host/core/settings_record.h"
+#include "host/core/vendor_options.h"
 
 namespace k7730::printer_app {
 

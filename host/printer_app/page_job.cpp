@@ -1,4 +1,4 @@
-#include "page_job.h"
+#include "host/printer_app/page_job.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app_context.h"
-#include "filter_session.h"
-#include "host_error.h"
-#include "page_run.h"
-#include "pwg_output.h"
-#include "raster_page.h"
-#include "vendor_options.h"
+#include "host/printer_app/app_context.h"
+#include "host/core/filter_session.h"
+#include "host/core/host_error.h"
+#include "host/core/page_run.h"
+#include "host/printer_app/pwg_output.h"
+#include "host/core/raster_page.h"
+#include "host/core/vendor_options.h"
 
 namespace k7730::printer_app {
 

@@ -1,6 +1,6 @@
-#include "pwg_output.h"
+#include "host/printer_app/pwg_output.h"
 
-#include "host_error.h"
+#include "host/core/host_error.h"
 
 namespace k7730::printer_app {
 

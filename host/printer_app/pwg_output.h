@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "job_output.h"
+#include "host/printer_app/job_output.h"
 
 namespace k7730::printer_app {
 

@@ -1,4 +1,4 @@
-#include "record_store.h"
+#include "host/printer_app/record_store.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "file_bytes.h"
-#include "host_error.h"
-#include "settings_record.h"
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
+#include "host/core/settings_record.h"
 
 namespace k7730::printer_app {
 

@@ -1,4 +1,4 @@
-#include "settings_page.h"
+#include "host/printer_app/settings_page.h"
 
 #include <unistd.h>
 
@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app_context.h"
-#include "filter_session.h"
-#include "page_form.h"
-#include "settings_record.h"
-#include "tone_curve_svg.h"
-#include "vendor_options.h"
+#include "host/printer_app/app_context.h"
+#include "host/core/filter_session.h"
+#include "host/printer_app/page_form.h"
+#include "host/core/settings_record.h"
+#include "host/printer_app/tone_curve_svg.h"
+#include "host/core/vendor_options.h"
 
 namespace k7730::printer_app {
 

@@ -1,4 +1,4 @@
-#include "tone_curve_svg.h"
+#include "host/printer_app/tone_curve_svg.h"
 
 #include <sstream>
 

@@ -1,0 +1,51 @@
+// The module's three choices as print jobs and printer defaults name them
+// (k7730-sharpen, k7730-color-match, k7730-intent), turned into the stage
+// options of the print command. Shared by every print-system host.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "host/core/filter_session.h"
+#include "host/core/stage_options.h"
+
+namespace k7730::host {
+
+constexpr const char* kSharpenOption = "k7730-sharpen";
+constexpr const char* kColorMatchOption = "k7730-color-match";
+constexpr const char* kIntentOption = "k7730-intent";
+
+// The choice every option has first: leave the stage as the settings
+// record has it.
+constexpr const char* kAsSettings = "settings";
+
+struct VendorOption {
+  const char* name;
+  const char* label;                        // for user interfaces
+  std::span<const char* const> choices;     // kAsSettings first
+};
+
+// The three options in the order they are applied.
+std::span<const VendorOption> VendorOptions();
+// The option of that name, or null.
+const VendorOption* FindVendorOption(std::string_view name);
+
+struct JobStages {
+  std::string settingsFile;   // applied first, before every other stage option
+  StageOptions stages;        // the rest, in the print command's order
+  bool intentGiven = false;   // k7730-intent without k7730-color-match: applies when the settings match colours
+};
+
+// Applies one option's value to `job`; empty and "settings" change nothing.
+// Throws HostError naming the option, the value and the accepted choices
+// when the value is unknown.
+void ApplyVendorOption(std::string_view name, const std::string& value, JobStages& job);
+
+// The job's stage options over the settings the session already holds. An
+// intent given alone re-applies the colour matching the settings have.
+// Returns a note when an option has no effect, else an empty string.
+std::string ApplyJobStages(FilterSession& session, JobStages job);
+
+}  // namespace k7730::host
