@@ -46,12 +46,14 @@ void DrawingAreaWindow::Create(GtkWidget* container, const char* className, cons
   gtk_widget_set_name(widget_, className);
   gtk_widget_set_can_focus(widget_, TRUE);
   gtk_widget_set_size_request(widget_, width_, height_);
-  gtk_widget_add_events(widget_, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+  gtk_widget_add_events(widget_, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                       GDK_LEAVE_NOTIFY_MASK);
   g_signal_connect(widget_, "draw", G_CALLBACK(OnDraw), this);
   g_signal_connect(widget_, "motion-notify-event", G_CALLBACK(OnMotion), this);
   g_signal_connect(widget_, "button-press-event", G_CALLBACK(OnButton), this);
   g_signal_connect(widget_, "button-release-event", G_CALLBACK(OnButton), this);
   g_signal_connect(widget_, "grab-broken-event", G_CALLBACK(OnGrabBroken), this);
+  g_signal_connect(widget_, "leave-notify-event", G_CALLBACK(OnLeave), this);
   g_signal_connect(widget_, "realize", G_CALLBACK(OnRealize), this);
   g_signal_connect(widget_, "destroy", G_CALLBACK(OnWidgetDestroyed), this);
   gtk_fixed_put(GTK_FIXED(container), widget_, rect.left, rect.top);
@@ -72,28 +74,17 @@ void DrawingAreaWindow::Destroy() {
   surface_ = nullptr;
 }
 
-// The pointer goes to the area alone, wherever it is, until released.
+// While a button is held GTK sends the area every pointer event, inside
+// or out, until the release (its implicit grab), and tells it when another
+// client breaks that grab. Without a button the area learns of the pointer
+// leaving from GTK's crossing event instead of an X grab, which would keep
+// the pointer from the dialog's other controls. So holding the mouse is
+// the area's own note.
 void DrawingAreaWindow::CaptureMouse() {
-  if (widget_ == nullptr || grabbed_) return;
-  GdkWindow* window = gtk_widget_get_window(widget_);
-  if (window == nullptr) return;
-  GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(widget_));
-  GdkEvent* trigger = gtk_get_current_event();
-  const GdkGrabStatus status =
-      gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL_POINTING, FALSE, nullptr, trigger, nullptr, nullptr);
-  if (trigger != nullptr) gdk_event_free(trigger);
-  if (status != GDK_GRAB_SUCCESS) return;
-  gtk_grab_add(widget_);
-  grabbed_ = true;
+  if (widget_ != nullptr) grabbed_ = true;
 }
 
-void DrawingAreaWindow::ReleaseMouse() {
-  if (!grabbed_) return;
-  grabbed_ = false;
-  if (widget_ == nullptr) return;
-  gtk_grab_remove(widget_);
-  gdk_seat_ungrab(gdk_display_get_default_seat(gtk_widget_get_display(widget_)));
-}
+void DrawingAreaWindow::ReleaseMouse() { grabbed_ = false; }
 
 WindowId DrawingAreaWindow::TakeFocus() {
   if (widget_ == nullptr) return 0;
@@ -150,6 +141,16 @@ gboolean DrawingAreaWindow::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer
     area->handler_.MouseMove(position);
   }
   return TRUE;
+}
+
+// The pointer left the area with no button held: a move to where it went,
+// which lies outside the area, while the area holds the mouse.
+gboolean DrawingAreaWindow::OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer self) {
+  auto* area = static_cast<DrawingAreaWindow*>(self);
+  if (area->tracking_ == nullptr && area->grabbed_ && event->mode == GDK_CROSSING_NORMAL) {
+    area->handler_.MouseMove(Position(event->x, event->y));
+  }
+  return FALSE;
 }
 
 gboolean DrawingAreaWindow::OnButton(GtkWidget*, GdkEventButton* event, gpointer self) {

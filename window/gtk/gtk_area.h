@@ -2,7 +2,7 @@
 // painting to the handler (through a pixel surface the size of the area)
 // and its mouse events to the handler or, while one runs, to the handler's
 // tracking loop, which ends on the button's release or on the loss of the
-// pointer grab.
+// pointer grab GTK holds while the button is down.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -40,6 +40,7 @@ class DrawingAreaWindow final : public AreaWindow {
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
   static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer self);
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer self);
+  static gboolean OnLeave(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
   static gboolean OnGrabBroken(GtkWidget* widget, GdkEventGrabBroken* event, gpointer self);
   static void OnRealize(GtkWidget* widget, gpointer self);
   static void OnWidgetDestroyed(GtkWidget* widget, gpointer self);

@@ -204,6 +204,13 @@ void Inspect(GtkWidget* window) {
               client.right, client.bottom);
   PrintItems(window, caption, x, y);
   if (GTK_IS_MESSAGE_DIALOG(window)) {
+    // Its OK button reported as the item IDOK, for the script to press.
+    GtkWidget* ok = gtk_dialog_get_widget_for_response(GTK_DIALOG(window), GTK_RESPONSE_OK);
+    if (ok != nullptr) {
+      const Box b = BoxIn(window, ok);
+      std::printf("item|%s|1|%d|%d|%d|%d|GtkButton\n", caption.c_str(), x + b.left, y + b.top, x + b.right,
+                  y + b.bottom);
+    }
     gchar* text = nullptr;
     g_object_get(window, "text", &text, nullptr);
     std::printf("message|%s|%s\n", caption.c_str(), text != nullptr ? text : "");

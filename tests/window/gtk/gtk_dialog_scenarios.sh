@@ -1,0 +1,152 @@
+# The scenarios of gtk_dialog_test.sh: what a user does in each dialog and
+# what the SettingsBlock must hold afterwards. Sourced by the script.
+
+black=0,0,0
+white=255,255,255
+grid=127,127,127
+
+# Ticking "MTF Filter" opens the MTF dialog; its OK and then the
+# correction dialog's OK switch the filter on.
+scenario_correction_mtf() {
+  run_host 0 correction
+  wait_window Correction
+  screenshot Correction correction
+  click Correction 1313
+  wait_window MTF
+  screenshot MTF correction-mtf
+  click MTF 1
+  wait_visible MTF 0
+  click Correction 1
+  finish "result|1|error 0" "mtfEnabled|1"
+}
+
+# Presses on the diagonal at input 128 and drags the new point up to
+# output 200.
+drag_in_area() {
+  local caption=$1 l t r b x y
+  IFS='|' read -r l t r b < <(report area "$caption")
+  x=$((l + 128))
+  y=$((b - 1 - 128))
+  xdotool mousemove --sync "$x" "$y" mousedown 1
+  for out in 150 180 200; do
+    sleep 0.1
+    xdotool mousemove --sync "$x" "$((b - 1 - out))"
+  done
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.3
+}
+
+# The new point's handle, the curve through it and the grid behind it.
+check_curve_pixels() {
+  local caption=$1 name=$2 curve=$3 x
+  expect_area_pixel "$caption" "$name" 128 55 "$black" "the handle's centre"
+  expect_area_pixel "$caption" "$name" 126 53 "$black" "the handle's corner"
+  expect_area_pixel "$caption" "$name" 26 5 "$grid" "the first vertical grid line"
+  expect_area_pixel "$caption" "$name" 250 240 "$white" "the background"
+  for x in 32 64 192 224; do
+    expect_area_pixel "$caption" "$name" "$x" "$((255 - $(sample "$curve" "$x")))" "$black" "the curve at $x"
+  done
+}
+
+scenario_tone_curve_ok() {
+  run_host 1 input-curve
+  wait_window "Input Tone Curve"
+  drag_in_area "Input Tone Curve"
+  screenshot "Input Tone Curve" input-tone-curve
+  click "Input Tone Curve" 1
+  finish "result|1|error 0" "unchanged|no" "inputCurve|mode 1|points 3|0,0 128,200 255,255 |table128 200"
+  check_curve_pixels "Input Tone Curve" input-tone-curve inputCurveTable
+}
+
+# Cancel leaves the block byte for byte, whatever was drawn.
+scenario_tone_curve_cancel() {
+  run_host 2 output-curve
+  wait_window "Output Tone Curve"
+  drag_in_area "Output Tone Curve"
+  screenshot "Output Tone Curve" output-tone-curve
+  click "Output Tone Curve" 2
+  finish "result|1|error 0" "unchanged|yes"
+  expect_area_pixel "Output Tone Curve" output-tone-curve 128 55 "$black" "the dragged handle"
+}
+
+# The gamma tool, then 2.2 typed into its box: the channel becomes a gamma
+# curve of 2.20.
+scenario_tone_curve_gamma() {
+  local x
+  run_host 1 input-gamma
+  wait_window "Input Tone Curve"
+  click "Input Tone Curve" 1204
+  type_into "Input Tone Curve" 1203 2.2
+  screenshot "Input Tone Curve" input-gamma
+  click "Input Tone Curve" 1
+  finish "result|1|error 0" "inputCurveGamma|220"
+  grep -q '^inputCurve|mode 3|' "$log" || fail "the input curve is not a gamma curve"
+  for x in 32 64 192 224; do
+    expect_area_pixel "Input Tone Curve" input-gamma "$x" "$((255 - $(sample inputCurveTable "$x")))" "$black" \
+      "the gamma curve at $x"
+  done
+}
+
+scenario_color_matching() {
+  run_host 3 color-matching
+  wait_window "Color Matching"
+  click "Color Matching" 1104
+  screenshot "Color Matching" color-matching
+  click "Color Matching" 1
+  finish "result|1|error 0" "intent|2"
+}
+
+scenario_mtf_value() {
+  run_host 4 mtf
+  wait_window MTF
+  type_into MTF 1018 150
+  screenshot MTF mtf
+  click MTF 1
+  finish "result|1|error 0" "c12|150"
+}
+
+# Load... opens GTK's file chooser; the path typed there fills the fields,
+# and OK hands its settings and its path back. The path goes in as one
+# burst, and its folder is made only once it is typed, so the chooser's
+# completion has nothing to add to it.
+scenario_mtf_load_file() {
+  local folder=$state/mtf-load-$$ l t r b
+  local file=$folder/sample.mtf
+  run_host 4 mtf-load
+  wait_window MTF
+  click MTF 1001
+  wait_window "OPEN Mtf file"
+  IFS='|' read -r l t r b _ < <(report window "OPEN Mtf file")
+  xdotool mousemove --sync "$(((l + r) / 2))" "$(((t + b) / 2))"
+  sleep 0.3
+  xdotool key ctrl+l
+  sleep 0.5
+  xdotool type --delay 0 "$file"
+  mkdir -p "$folder"
+  printf '0 0 0 0 0\n0 1 2 3 0\n0 4 5 6 0\n0 7 8 9 0\n0 0 0 0 0\n100\n' >"$file"
+  sleep 0.5
+  screenshot "OPEN Mtf file" mtf-open-file
+  xdotool key Return
+  wait_visible "OPEN Mtf file" 0
+  screenshot MTF mtf-loaded
+  click MTF 1
+  finish "result|1|error 0" "c12|5" "scale|100" "mtfName|$file"
+  rm -rf "$folder"
+}
+
+# 1.5 is no integer: the range message, then Cancel leaves everything.
+scenario_mtf_range_message() {
+  run_host 4 mtf-range
+  wait_window MTF
+  type_into MTF 1018 1.5
+  click MTF 1
+  wait_window MTF 2
+  [ "$(report message MTF)" = "An integer between -9999 and 9999 is required." ] ||
+    fail "the message reads \"$(report message MTF)\""
+  screenshot MTF mtf-range-message
+  click MTF 1
+  wait_visible MTF 1
+  click MTF 2
+  finish "result|1|error 0" "unchanged|yes"
+}
