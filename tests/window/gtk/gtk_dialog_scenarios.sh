@@ -106,33 +106,30 @@ scenario_mtf_value() {
   finish "result|1|error 0" "c12|150"
 }
 
-# Load... opens GTK's file chooser; the path typed there fills the fields,
-# and OK hands its settings and its path back. The path goes in as one
-# burst, and its folder is made only once it is typed, so the chooser's
-# completion has nothing to add to it.
+# Load... opens GTK's file chooser in the module's folder (where the
+# dialog starts), which lists folders and the one MTF file put there for
+# the scenario, named to sort last; End picks it and Return opens it. The fields take its settings, and OK hands them and its
+# path back.
 scenario_mtf_load_file() {
-  local folder=$state/mtf-load-$$ l t r b
-  local file=$folder/sample.mtf
+  local file l t r b
+  file=$(cd "$state/.." && pwd)/zz-gtk-dialog-sample.mtf
+  printf '0 0 0 0 0\n0 1 2 3 0\n0 4 5 6 0\n0 7 8 9 0\n0 0 0 0 0\n100\n' >"$file"
+  trap 'rm -f "$file"' RETURN
   run_host 4 mtf-load
   wait_window MTF
   click MTF 1001
   wait_window "OPEN Mtf file"
   IFS='|' read -r l t r b _ < <(report window "OPEN Mtf file")
-  xdotool mousemove --sync "$(((l + r) / 2))" "$(((t + b) / 2))"
+  xdotool mousemove --sync "$(((l + r) / 2))" "$((b - 150))" click 1
   sleep 0.3
-  xdotool key ctrl+l
-  sleep 0.5
-  xdotool type --delay 0 "$file"
-  mkdir -p "$folder"
-  printf '0 0 0 0 0\n0 1 2 3 0\n0 4 5 6 0\n0 7 8 9 0\n0 0 0 0 0\n100\n' >"$file"
-  sleep 0.5
+  xdotool key End
+  sleep 0.3
   screenshot "OPEN Mtf file" mtf-open-file
   xdotool key Return
   wait_visible "OPEN Mtf file" 0
   screenshot MTF mtf-loaded
   click MTF 1
   finish "result|1|error 0" "c12|5" "scale|100" "mtfName|$file"
-  rm -rf "$folder"
 }
 
 # 1.5 is no integer: the range message, then Cancel leaves everything.
