@@ -19,6 +19,9 @@ Commands:
   k7730-print settings show FILE         print a stored settings record
   k7730-print settings save FILE [stage options]
                                          write a settings record made from the options
+  k7730-print settings edit FILE [stage options]
+                                         edit a settings record in the module's correction
+                                         dialog (made with the defaults when missing; saved on OK)
   k7730-print curve save FILE (--gamma G | --points IN:OUT,...) [--channel C] [--polarity ink]
                                          write a tone-curve file
   k7730-print curve show FILE            print a tone-curve file's channels and modes
@@ -97,7 +100,7 @@ struct RawOptions {
   std::string quality, dpi, gamma, polarity;
   CLI::Option *bandHeightOpt, *mtfKernelOpt, *mtfScaleOpt, *sharpenOpt, *intentOpt, *lineFilterOpt;
   CLI::Option *qualityOpt, *dpiOpt, *gammaOpt, *polarityOpt;
-  CLI::App *settings, *show, *save, *info, *curve, *curveShow, *curveSave;
+  CLI::App *settings, *show, *save, *edit, *info, *curve, *curveShow, *curveSave;
   std::string recordFile;
   bool help = false;
 };
@@ -179,7 +182,8 @@ void DeclareCommands(CLI::App& app, Options& o, RawOptions& raw) {
   raw.settings = app.add_subcommand("settings", "stored settings records");
   raw.show = raw.settings->add_subcommand("show", "print a stored settings record");
   raw.save = raw.settings->add_subcommand("save", "write a settings record made from the stage options");
-  for (CLI::App* sub : {raw.show, raw.save}) sub->add_option("FILE", raw.recordFile)->required();
+  raw.edit = raw.settings->add_subcommand("edit", "edit a settings record in the module's correction dialog");
+  for (CLI::App* sub : {raw.show, raw.save, raw.edit}) sub->add_option("FILE", raw.recordFile)->required();
   raw.info = app.add_subcommand("info", "show the module and what this build supports");
   raw.curve = app.add_subcommand("curve", "tone-curve files");
   raw.curveShow = raw.curve->add_subcommand("show", "print a tone-curve file's channels and modes");
@@ -187,7 +191,7 @@ void DeclareCommands(CLI::App& app, Options& o, RawOptions& raw) {
   for (CLI::App* sub : {raw.curveShow, raw.curveSave}) sub->add_option("FILE", raw.recordFile)->required();
   // Options may follow the subcommands; names after them are the main
   // command's and refused below.
-  for (CLI::App* sub : {raw.settings, raw.show, raw.save, raw.info, raw.curve, raw.curveShow, raw.curveSave})
+  for (CLI::App* sub : {raw.settings, raw.show, raw.save, raw.edit, raw.info, raw.curve, raw.curveShow, raw.curveSave})
     sub->fallthrough();
   app.require_subcommand(0, 1);
   raw.settings->require_subcommand(0, 1);
@@ -306,11 +310,13 @@ void ChoosePrintImages(Options& o, const std::vector<std::string>& positional) {
 void ChooseCommand(Options& o, RawOptions& raw) {
   const std::vector<std::string>& positional = raw.positional;
   if (raw.settings->parsed()) {
-    if (!(raw.show->parsed() || raw.save->parsed()) || !positional.empty())
-      throw UsageError("use 'settings show FILE' or 'settings save FILE'");
-    o.command = raw.show->parsed() ? Command::SettingsShow : Command::SettingsSave;
+    if (!(raw.show->parsed() || raw.save->parsed() || raw.edit->parsed()) || !positional.empty())
+      throw UsageError("use 'settings show FILE', 'settings save FILE' or 'settings edit FILE'");
+    o.command = raw.show->parsed()   ? Command::SettingsShow
+                : raw.save->parsed() ? Command::SettingsSave
+                                     : Command::SettingsEdit;
     o.recordFile = raw.recordFile;
-    if (o.command == Command::SettingsSave && o.stages.swap)
+    if (o.command != Command::SettingsShow && o.stages.swap)
       throw UsageError("--swap belongs to a page, a settings record does not keep it");
     return;
   }

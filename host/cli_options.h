@@ -11,7 +11,7 @@
 
 namespace k7730::host {
 
-enum class Command { Print, SettingsShow, SettingsSave, Info, CurveSave, CurveShow, Help, Version };
+enum class Command { Print, SettingsShow, SettingsSave, SettingsEdit, Info, CurveSave, CurveShow, Help, Version };
 
 // How each stage is to be set; nothing set means "as the settings have it".
 struct StageOptions {
@@ -50,7 +50,7 @@ struct Options {
   std::optional<double> dpi;
   int quality = 92;
   bool embedProfile = false, overwrite = false;
-  std::string recordFile;                 // SettingsShow, SettingsSave; CurveSave, CurveShow
+  std::string recordFile;                 // SettingsShow, SettingsSave, SettingsEdit; CurveSave, CurveShow
   CurveOptions curve;
   StageOptions stages;
   std::uint32_t bandHeight = 128;

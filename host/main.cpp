@@ -16,6 +16,7 @@
 #include "page_run.h"
 #include "curve_command.h"
 #include "print_job.h"
+#include "settings_edit.h"
 #include "settings_record.h"
 
 using namespace k7730::host;
@@ -186,6 +187,7 @@ int main(int argc, char** argv) {
       case Command::CurveShow: return ShowCurveCommand(options);
       case Command::SettingsShow: return ShowSettings(options);
       case Command::SettingsSave: return SaveSettings(options, console);
+      case Command::SettingsEdit: return EditSettings(options, ModulePathOf(options), console);
       case Command::Info: return ShowInfo(options);
     }
   } catch (const UsageError& e) {

@@ -20,6 +20,8 @@ packages+=(
 # The dialogs in real windows: a virtual display, Wine's own fonts, a
 # scripted mouse and keyboard, screenshots.
 packages+=(xvfb xauth fonts-wine xdotool imagemagick)
+# The GTK 3 window system the Linux module loads for its dialogs.
+packages+=(libgtk-3-dev)
 # `install-deps.sh fuzz` adds what the libFuzzer build needs.
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang libclang-rt-dev)

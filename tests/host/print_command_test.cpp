@@ -233,4 +233,22 @@ TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
 }
 
 }  // namespace
+// Without a display the dialog cannot open: the command says why and
+// fails. A record that did not exist holds the module's defaults; one that
+// did is left byte for byte, stage options and all.
+TEST_F(PrintCommand, SettingsEditWithoutADisplayFailsAndSavesNothing) {
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY ";
+  RunResult r = RunPrint("settings edit " + Path("new.k77"), noDisplay);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("no dialog can be shown"), std::string::npos) << r.output;
+  ASSERT_EQ(RunPrint("settings save " + Path("defaults.k77")).status, 0);
+  EXPECT_EQ(test::ReadBytes(Path("new.k77")), test::ReadBytes(Path("defaults.k77")));
+
+  ASSERT_EQ(RunPrint("settings save " + Path("kept.k77") + " --sharpen strong").status, 0);
+  const auto before = test::ReadBytes(Path("kept.k77"));
+  r = RunPrint("settings edit " + Path("kept.k77") + " --no-mtf", noDisplay);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_EQ(test::ReadBytes(Path("kept.k77")), before);
+}
+
 }  // namespace k7730::host

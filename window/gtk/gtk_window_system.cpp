@@ -68,10 +68,14 @@ int GtkWindowSystem::LoadString(int id, char* buffer, int size) {
 
 // ---- Messages and file dialogs ---------------------------------------------------
 
-// Every message the module shows is a stop message with an OK button.
+// Every message the module shows is a stop message with an OK button. A
+// task-modal message without an owner stands over the innermost running
+// dialog, whose input it blocks.
 int GtkWindowSystem::ShowMessageBox(WindowId owner, const char* text, const char* caption, std::uint32_t style) {
   const GtkMessageType type = (style & kMbIconStop) != 0 ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER;
-  GtkWidget* box = gtk_message_dialog_new(OwnDialog(owner), GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
+  GtkWindow* parent = OwnDialog(owner);
+  if (parent == nullptr && (style & kMbTaskModal) != 0 && !dialogs_.empty()) parent = dialogs_.back();
+  GtkWidget* box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s",
                                           text != nullptr ? text : "");
   gtk_window_set_title(GTK_WINDOW(box), caption != nullptr ? caption : "");
   gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER_ON_PARENT);
