@@ -5,6 +5,7 @@
 #   gtk_dialog_test.sh start STATE              start Xvfb
 #   gtk_dialog_test.sh stop STATE               stop Xvfb
 #   gtk_dialog_test.sh SCENARIO STATE HOST      play one scenario
+#   gtk_dialog_test.sh run STATE COMMAND...     run a command on the display
 # STATE is a folder of this build: the display number, Xvfb's process id,
 # the logs and the screenshots (STATE/screenshots/*.png) live there.
 # Anything missing (Xvfb, xdotool, ImageMagick) is an error, never a skip.
@@ -210,6 +211,14 @@ source "$here/gtk_dialog_scenarios.sh"
 case "$command" in
   start) start ;;
   stop) stop ;;
+  run)
+    [ -s "$state/display" ] || fail "no display: run 'gtk_dialog_test.sh start' first"
+    shift 2
+    export DISPLAY=:$(head -n1 "$state/display") NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory GDK_BACKEND=x11
+    export LSAN_OPTIONS="suppressions=$here/gtk_leaks.supp:print_suppressions=0"
+    trap - EXIT
+    exec "$@"
+    ;;
   *)
     declare -F "scenario_$command" >/dev/null || fail "unknown command $command"
     [ -n "$host" ] || fail "no dialog host given"
