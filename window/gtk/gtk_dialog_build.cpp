@@ -1,5 +1,4 @@
 // Building a dialog's window and controls from its template.
-#include <cstdio>
 #include <string>
 
 #include "window/gtk/gtk_pictures.h"
@@ -13,10 +12,9 @@ namespace {
 // out of the rectangles the template gives them; within the dialog they
 // shrink to the template's measure, in the template's font.
 std::string DialogStyle(const std::string& scope, const DialogTemplate& dialog) {
-  char font[160];
-  std::snprintf(font, sizeof font, "%s, %s * { font-family: \"%s\"; font-size: %dpt; }\n", scope.c_str(),
-                scope.c_str(), dialog.font, dialog.fontPoints);
-  return font + scope + " button, " + scope + " entry, " + scope + " combobox button {" +
+  const std::string all = scope + ", " + scope + " *";
+  return all + " { font-family: \"" + dialog.font + "\"; font-size: " + std::to_string(dialog.fontPoints) +
+         "pt; }\n" + scope + " button, " + scope + " entry, " + scope + " combobox button {" +
          " min-height: 0; min-width: 0; padding: 0 4px; }\n" + scope + " entry { padding: 0 2px; }\n" + scope +
          " checkbutton, " + scope + " radiobutton { min-height: 0; padding: 0; }\n" + scope +
          " button.owner-drawn { padding: 0; border: none; background: none; box-shadow: none; outline: none; }\n";
