@@ -119,6 +119,8 @@ scenario_mtf_load_file() {
   wait_window MTF
   click MTF 1001
   wait_window "OPEN Mtf file"
+  [ "$(report chooser "OPEN Mtf file")" = "Mtf file (*.mtf);Mtf file (*.mtf)|$(dirname "$file")" ] ||
+    fail "the chooser offers \"$(report chooser "OPEN Mtf file")\""
   IFS='|' read -r l t r b _ < <(report window "OPEN Mtf file")
   xdotool mousemove --sync "$(((l + r) / 2))" "$((b - 150))" click 1
   sleep 0.3

@@ -215,6 +215,16 @@ void Inspect(GtkWidget* window) {
     g_object_get(window, "text", &text, nullptr);
     std::printf("message|%s|%s\n", caption.c_str(), text != nullptr ? text : "");
     g_free(text);
+  } else if (GTK_IS_FILE_CHOOSER(window)) {
+    // The filters offered, the chosen one first, and the folder shown.
+    GtkFileFilter* chosen = gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(window));
+    std::string names = chosen != nullptr ? gtk_file_filter_get_name(chosen) : "";
+    GSList* filters = gtk_file_chooser_list_filters(GTK_FILE_CHOOSER(window));
+    for (GSList* f = filters; f != nullptr; f = f->next) names += std::string(";") + gtk_file_filter_get_name(GTK_FILE_FILTER(f->data));
+    g_slist_free(filters);
+    gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(window));
+    std::printf("chooser|%s|%s|%s\n", caption.c_str(), names.c_str(), folder != nullptr ? folder : "");
+    g_free(folder);
   } else if (const DialogTemplate* dialog = TemplateOf(window, caption)) {
     CheckDialog(window, *dialog, caption, client);
   }
