@@ -56,7 +56,7 @@ bench: release
 # Prints a generated photo-like page through the module: out/demo.png.
 demo: deps $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target K7730fe vorndll default_profiles k7730-print k7730-testpage
-	@bash host/demo.sh $(RELEASE_DIR)
+	@bash host/print/demo.sh $(RELEASE_DIR)
 
 # The tests that run on several threads at once, under ThreadSanitizer.
 TSAN_DIR ?= build/tsan

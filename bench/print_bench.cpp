@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "file_bytes.h"
-#include "filter_session.h"
-#include "image_formats.h"
-#include "page_run.h"
+#include "host/core/file_bytes.h"
+#include "host/core/filter_session.h"
+#include "host/image/image_formats.h"
+#include "host/core/page_run.h"
 
 namespace {
 

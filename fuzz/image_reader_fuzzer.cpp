@@ -5,8 +5,8 @@
 //
 // Input: the file's bytes.
 #include "fuzz_support.h"
-#include "host_error.h"
-#include "image_formats.h"
+#include "host/core/host_error.h"
+#include "host/image/image_formats.h"
 
 using k7730::fuzz::Finding;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "image_formats.h"
+#include "host/image/image_formats.h"
 #include "tonecurve/curve_file.h"
 #include "ui/mtf_file.h"
 

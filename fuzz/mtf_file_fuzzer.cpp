@@ -5,8 +5,8 @@
 #include <span>
 
 #include "fuzz_support.h"
-#include "host_error.h"
-#include "mtf_file.h"
+#include "host/core/host_error.h"
+#include "host/core/mtf_file.h"
 #include "ui/mtf_file.h"
 
 using k7730::fuzz::Finding;

@@ -10,7 +10,7 @@
 
 #include "fuzz_support.h"
 #include "k7730fe.h"
-#include "settings_record.h"
+#include "host/core/settings_record.h"
 
 using k7730::fuzz::Finding;
 using k7730::fuzz::Input;

@@ -7,8 +7,8 @@
 #include <span>
 
 #include "fuzz_support.h"
-#include "host_error.h"
-#include "tone_curve_file.h"
+#include "host/core/host_error.h"
+#include "host/core/tone_curve_file.h"
 #include "tonecurve/curve_file.h"
 
 using k7730::fuzz::Finding;

@@ -1,4 +1,4 @@
-#include "job_options.h"
+#include "host/cups/job_options.h"
 
 // The PPD interface is marked deprecated in libcups but is the way a PPD
 // driver reads its own queue's file.
@@ -9,8 +9,8 @@
 #include <array>
 #include <memory>
 
-#include "host_error.h"
-#include "mtf_file.h"
+#include "host/core/host_error.h"
+#include "host/core/mtf_file.h"
 
 namespace k7730::host {
 

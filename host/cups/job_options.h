@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "cli_options.h"
+#include "host/core/stage_options.h"
 
 namespace k7730::host {
 

@@ -13,14 +13,14 @@
 #include <exception>
 #include <string>
 
-#include "file_bytes.h"
-#include "filter_session.h"
-#include "host_error.h"
-#include "job_options.h"
-#include "module_api.h"
-#include "raster_job.h"
-#include "raster_stream.h"
-#include "settings_record.h"
+#include "host/core/file_bytes.h"
+#include "host/core/filter_session.h"
+#include "host/core/host_error.h"
+#include "host/cups/job_options.h"
+#include "host/core/module_api.h"
+#include "host/cups/raster_job.h"
+#include "host/cups/raster_stream.h"
+#include "host/core/settings_record.h"
 
 using namespace k7730::host;
 

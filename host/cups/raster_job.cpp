@@ -1,13 +1,13 @@
-#include "raster_job.h"
+#include "host/cups/raster_job.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "host_error.h"
-#include "page_run.h"
-#include "raster_page.h"
+#include "host/core/host_error.h"
+#include "host/core/page_run.h"
+#include "host/cups/raster_page.h"
 
 namespace k7730::host {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "filter_session.h"
-#include "raster_stream.h"
+#include "host/core/filter_session.h"
+#include "host/cups/raster_stream.h"
 
 namespace k7730::host {
 

@@ -1,10 +1,10 @@
-#include "raster_page.h"
+#include "host/cups/raster_page.h"
 
 #include <array>
 #include <cstdint>
 #include <utility>
 
-#include "image.h"
+#include "host/core/image.h"
 
 namespace k7730::host {
 

@@ -1,12 +1,12 @@
-#include "raster_stream.h"
+#include "host/cups/raster_stream.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 
-#include "file_bytes.h"
-#include "host_error.h"
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
 
 namespace k7730::host {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "colour_comparison.h"
-#include "image_formats.h"
+#include "host/image/image_formats.h"
 
 using namespace k7730;
 

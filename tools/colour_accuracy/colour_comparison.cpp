@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "console.h"
-#include "filter_session.h"
-#include "host_error.h"
-#include "page_run.h"
+#include "host/core/console.h"
+#include "host/core/filter_session.h"
+#include "host/core/host_error.h"
+#include "host/core/page_run.h"
 
 namespace k7730::colour {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "image.h"
-#include "module_api.h"
+#include "host/core/image.h"
+#include "host/core/module_api.h"
 
 namespace k7730::colour {
 

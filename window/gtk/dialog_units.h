@@ -4,8 +4,8 @@
 
 #include <gtk/gtk.h>
 
-#include "ui/canvas.h"
-#include "ui/dialog_template.h"
+#include "window/canvas.h"
+#include "resources/dialog_template.h"
 
 namespace k7730::ui::gtk {
 

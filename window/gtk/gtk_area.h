@@ -7,7 +7,7 @@
 
 #include <gtk/gtk.h>
 
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 
 namespace k7730::ui::gtk {
 

@@ -4,7 +4,7 @@
 
 #include <type_traits>
 
-#include "ui/window_system_library.h"
+#include "window/window_system_library.h"
 #include "window/gtk/gtk_window_system.h"
 
 namespace k7730::ui::gtk {

@@ -3,7 +3,7 @@
 #include <map>
 #include <vector>
 
-#include "tools/win32_resources/pictures.h"
+#include "resources/pictures.h"
 
 namespace k7730::ui::gtk {
 namespace {
@@ -13,14 +13,14 @@ GdkPixbuf* NewPixbuf(int width, int height, bool alpha) {
   return gdk_pixbuf_new(GDK_COLORSPACE_RGB, alpha ? TRUE : FALSE, 8, width, height);
 }
 
-GdkPixbuf* FromPicture(const resgen::Picture& picture) {
+GdkPixbuf* FromPicture(const res::Picture& picture) {
   GdkPixbuf* pixbuf = NewPixbuf(picture.width, picture.height, false);
   if (pixbuf == nullptr) return nullptr;
   guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
   const int stride = gdk_pixbuf_get_rowstride(pixbuf);
   for (int y = 0; y < picture.height; ++y) {
     for (int x = 0; x < picture.width; ++x) {
-      const resgen::PaletteEntry& c = resgen::kPalette[picture.At(x, y) & 15];
+      const res::PaletteEntry& c = res::kPalette[picture.At(x, y) & 15];
       guchar* p = pixels + y * stride + x * 3;
       p[0] = c.r;
       p[1] = c.g;
@@ -30,18 +30,18 @@ GdkPixbuf* FromPicture(const resgen::Picture& picture) {
   return pixbuf;
 }
 
-GdkPixbuf* FromCursor(const resgen::Cursor& cursor) {
-  GdkPixbuf* pixbuf = NewPixbuf(resgen::kCursorSize, resgen::kCursorSize, true);
+GdkPixbuf* FromCursor(const res::Cursor& cursor) {
+  GdkPixbuf* pixbuf = NewPixbuf(res::kCursorSize, res::kCursorSize, true);
   if (pixbuf == nullptr) return nullptr;
   guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
   const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-  for (int y = 0; y < resgen::kCursorSize; ++y) {
-    for (int x = 0; x < resgen::kCursorSize; ++x) {
-      const resgen::CursorPixel pixel = cursor.At(x, y);
-      const guchar level = pixel == resgen::CursorPixel::White ? 255 : 0;
+  for (int y = 0; y < res::kCursorSize; ++y) {
+    for (int x = 0; x < res::kCursorSize; ++x) {
+      const res::CursorPixel pixel = cursor.At(x, y);
+      const guchar level = pixel == res::CursorPixel::White ? 255 : 0;
       guchar* p = pixels + y * stride + x * 4;
       p[0] = p[1] = p[2] = level;
-      p[3] = pixel == resgen::CursorPixel::Clear ? 0 : 255;
+      p[3] = pixel == res::CursorPixel::Clear ? 0 : 255;
     }
   }
   return pixbuf;
@@ -53,7 +53,7 @@ GdkPixbuf* EditorBitmap(int id) {
   // Drawn once, on the first request, for every later dialog.
   static const std::map<int, GdkPixbuf*> bitmaps = [] {
     std::map<int, GdkPixbuf*> made;
-    for (const resgen::Bitmap& bitmap : resgen::EditorBitmaps()) made[bitmap.id] = FromPicture(bitmap.picture);
+    for (const res::Bitmap& bitmap : res::EditorBitmaps()) made[bitmap.id] = FromPicture(bitmap.picture);
     return made;
   }();
   const auto found = bitmaps.find(id);
@@ -61,9 +61,9 @@ GdkPixbuf* EditorBitmap(int id) {
 }
 
 GdkCursor* NewModuleCursor(GdkDisplay* display, const char* name) {
-  static const std::vector<resgen::Cursor> cursors = resgen::ModuleCursors();
+  static const std::vector<res::Cursor> cursors = res::ModuleCursors();
   if (display == nullptr || name == nullptr) return nullptr;
-  for (const resgen::Cursor& cursor : cursors) {
+  for (const res::Cursor& cursor : cursors) {
     if (cursor.name != name) continue;
     GdkPixbuf* picture = FromCursor(cursor);
     if (picture == nullptr) return nullptr;

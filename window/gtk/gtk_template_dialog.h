@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 #include "window/gtk/dialog_units.h"
 #include "window/gtk/gtk_area.h"
 

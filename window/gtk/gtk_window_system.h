@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 
 namespace k7730::ui::gtk {
 

@@ -5,7 +5,7 @@
 
 #include <cairo.h>
 
-#include "ui/canvas.h"
+#include "window/canvas.h"
 
 namespace k7730::ui::gtk {
 

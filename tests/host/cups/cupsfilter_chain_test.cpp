@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "../test_images.h"
+#include "support/test_images.h"
 #include "raster_files.h"
 
 namespace k7730::host::test {

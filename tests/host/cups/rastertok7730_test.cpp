@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "../test_images.h"
-#include "image_formats.h"
+#include "support/test_images.h"
+#include "host/image/image_formats.h"
 #include "raster_files.h"
 #include "support/module_api.h"
 

@@ -8,6 +8,11 @@
 namespace k7730::resgen {
 namespace {
 
+using res::kBlack;
+using res::kRed;
+using res::kSilver;
+using res::kWhite;
+
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16) | (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
 }

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "ui/ui_platform.h"
-#include "ui/window_system_library.h"
+#include "window/ui_platform.h"
+#include "window/window_system_library.h"
 
 namespace {
 

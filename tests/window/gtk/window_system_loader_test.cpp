@@ -13,7 +13,7 @@
 #include <string>
 
 #include "k7730fe.h"
-#include "ui/window_system_library.h"
+#include "window/window_system_library.h"
 
 namespace fs = std::filesystem;
 

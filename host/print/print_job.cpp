@@ -1,0 +1,181 @@
+#include "host/print/print_job.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+
+#include "host/core/file_bytes.h"
+#include "host/core/filter_session.h"
+#include "host/core/host_error.h"
+#include "host/core/page_run.h"
+#include "host/print/soft_proof.h"
+
+namespace k7730::host {
+
+namespace {
+
+constexpr std::size_t kMaxProfileBytes = std::size_t{64} << 20;
+
+std::string BaseName(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string StemOf(const std::string& path) {
+  const std::string base = BaseName(path);
+  const auto dot = base.find_last_of('.');
+  return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
+}
+
+// Runs `write` with a descriptor for each path in order: standard output
+// for "-", otherwise a temporary file renamed into place once every
+// writer succeeded.
+void WithOutputs(const std::vector<std::string>& paths, std::size_t first, std::vector<int>& fds,
+                 const std::function<void(const std::vector<int>&)>& write) {
+  if (first == paths.size()) {
+    write(fds);
+    return;
+  }
+  if (IsStdio(paths[first])) {
+    fds.push_back(STDOUT_FILENO);
+    WithOutputs(paths, first + 1, fds, write);
+    return;
+  }
+  WriteFileAtomically(paths[first], [&](int fd) {
+    fds.push_back(fd);
+    WithOutputs(paths, first + 1, fds, write);
+  });
+}
+
+// The print file says what its values are: the printer profile after
+// colour matching (embedded in TIFF, which print paths read, or with
+// --embed-profile; named in a comment otherwise), else the input's own.
+void TagPrintFile(ImageHeader& out, const ImageHeader& in, ImageFormat format, const std::string& printerProfile,
+                  bool embed, PrintOutcome& outcome) {
+  out.iccProfile.clear();
+  out.comment.clear();
+  if (printerProfile.empty()) {
+    out.iccProfile = in.iccProfile;
+    return;
+  }
+  outcome.printerProfile = printerProfile;
+  if (format == ImageFormat::Ppm) return;
+  if (embed || format == ImageFormat::Tiff) {
+    out.iccProfile = ReadFileBytes(printerProfile, kMaxProfileBytes);
+    outcome.profileEmbedded = true;
+  } else {
+    out.comment = "printer device values for the profile " + BaseName(printerProfile);
+  }
+}
+
+}  // namespace
+
+std::string JoinStages(const std::vector<std::string>& stages) {
+  if (stages.empty()) return "none (the page is copied)";
+  std::string text;
+  for (const auto& s : stages) text += (text.empty() ? "" : ", ") + s;
+  return text;
+}
+
+ImageFormat OutputFormat(const PrintJob& job) {
+  if (job.format) return *job.format;
+  if (!job.output.empty() && !IsStdio(job.output)) return FormatFromName(job.output);
+  return DetectFormat(job.input);
+}
+
+std::string OutputPathIn(const std::string& dir, const std::string& input, ImageFormat format) {
+  return (dir.empty() || dir.back() == '/' ? dir : dir + "/") + StemOf(input) + "." + FormatExtension(format);
+}
+
+void RefuseOverwritingInput(const std::string& input, const std::string& output, bool overwrite) {
+  if (overwrite || IsStdio(input) || IsStdio(output) || output.empty()) return;
+  struct stat in {}, out {};
+  if (::stat(input.c_str(), &in) != 0 || ::stat(output.c_str(), &out) != 0) return;
+  if (in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+    throw FileError(output, "is the input image " + input + "; it is not written over unless --overwrite is given");
+  }
+}
+
+PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const Console& console) {
+  PrintOutcome outcome;
+  StepTimer timer;
+  const auto started = std::chrono::steady_clock::now();
+  const bool fromPipeToPipe = IsStdio(job.input) && IsStdio(job.output) && !job.format;
+  if (!fromPipeToPipe) outcome.format = OutputFormat(job);
+  if (IsStdio(job.output) && !fromPipeToPipe && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {
+    throw UsageError("standard output takes PNG or PPM (--format png or --format ppm)");
+  }
+  RefuseOverwritingInput(job.input, job.output, job.overwrite);
+  RefuseOverwritingInput(job.input, job.proof, job.overwrite);
+  const ImageFormat proofFormat = job.proof.empty() ? ImageFormat::Png : FormatFromName(job.proof);
+
+  timer.Begin("open image");
+  ImageFormat inputFormat = ImageFormat::Png;
+  const std::unique_ptr<ImageSource> source = OpenImage(job.input, &inputFormat);
+  // A pipe to a pipe keeps the format that came in (PNG or PPM).
+  if (fromPipeToPipe) outcome.format = inputFormat;
+  const ImageHeader& in = source->Header();
+  const std::string name = IsStdio(job.input) ? "standard input" : job.input;
+  for (const auto& notice : in.notices) console.Notice(name + ": " + notice);
+
+  timer.Begin("apply settings");
+  FilterSession session(module);
+  session.ApplyStages(job.stages, &in, name, console);
+  if (!module.CanRunPages()) module.Require(nullptr, "plugin_filter_do", "running pages");
+  outcome.stages = session.PlannedStages(job.stages.swap);
+  outcome.inputProfileNote = session.InputProfileNote();
+  outcome.width = in.width;
+  outcome.height = in.height;
+  console.Detail("module:  " + module.Path());
+  console.Detail("page:    " + name + ", " + std::to_string(in.width) + " x " + std::to_string(in.height) + " pixels");
+  console.Detail("stages:  " + JoinStages(outcome.stages));
+  if (console.verbose) {
+    for (const std::string& line : session.DescribeColourMatching()) console.Detail(line);
+  }
+
+  ImageHeader printHeader = in;
+  printHeader.notices.clear();
+  if (job.dpi) printHeader.resolution = {*job.dpi, *job.dpi};
+  TagPrintFile(printHeader, in, outcome.format, session.ActiveOutputProfile(), job.embedProfile, outcome);
+
+  std::vector<std::string> paths;
+  if (!job.output.empty()) paths.push_back(job.output);
+  if (!job.proof.empty()) paths.push_back(job.proof);
+  std::vector<int> fds;
+  timer.End();
+  WithOutputs(paths, 0, fds, [&](const std::vector<int>& opened) {
+    std::vector<std::unique_ptr<ImageSink>> sinks;
+    std::size_t next = 0;
+    if (!job.output.empty()) {
+      sinks.push_back(CreateImageSink(outcome.format, opened[next++], job.output, printHeader, job.write));
+    }
+    if (!job.proof.empty()) {
+      const std::string printer = session.PrinterProfile();
+      const std::string screen = ScreenProfilePath(module);
+      ImageHeader proofHeader = printHeader;
+      proofHeader.iccProfile = ReadFileBytes(screen, kMaxProfileBytes);
+      proofHeader.comment = "soft proof of the print through " + BaseName(printer);
+      sinks.push_back(std::make_unique<ProofSink>(
+          module, printer, screen, in.width,
+          CreateImageSink(proofFormat, opened[next++], job.proof, proofHeader, job.write)));
+    }
+    std::vector<ImageSink*> targets;
+    for (auto& sink : sinks) targets.push_back(sink.get());
+    PageRunOptions run;
+    run.bandHeight = job.bandHeight;
+    run.swap = job.stages.swap;
+    run.progress = job.progress;
+    run.progressLabel = job.progressLabel;
+    run.imagePath = name;
+    PageRunReport report;
+    StreamPage(session, *source, targets, run, timer, report);
+    outcome.bands = report.bands;
+  });
+  outcome.timings = timer.Report();
+  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  return outcome;
+}
+
+}  // namespace k7730::host

@@ -1,0 +1,107 @@
+// Tone-curve files as the host reads them for --input-curve/--output-curve.
+#include <gtest/gtest.h>
+
+#include "host/core/host_error.h"
+#include "host/core/tone_curve_file.h"
+
+namespace k7730::host {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Be16(Bytes& b, int v) {
+  b.push_back(static_cast<std::uint8_t>(v >> 8));
+  b.push_back(static_cast<std::uint8_t>(v));
+}
+
+// A version 2 file: channel 0 a gamma, channel 1 three points, channel 2
+// free-hand, channels 3 and 4 the identity line; modes numbered from base.
+Bytes Version2File(int base, int polarity, int gammaHundredths) {
+  Bytes b;
+  Be16(b, 2); Be16(b, polarity); Be16(b, 5);
+  Be16(b, base + 2); Be16(b, 0); Be16(b, gammaHundredths);
+  Be16(b, base); Be16(b, 3);
+  for (auto [out, in] : {std::pair{0, 0}, {200, 128}, {255, 255}}) { Be16(b, out); Be16(b, in); }
+  Be16(b, base + 1); Be16(b, 0);
+  for (int i = 0; i < 256; ++i) b.push_back(static_cast<std::uint8_t>(255 - i));
+  for (int c = 3; c < 5; ++c) {
+    Be16(b, base); Be16(b, 2);
+    Be16(b, 0); Be16(b, 0); Be16(b, 255); Be16(b, 255);
+  }
+  return b;
+}
+
+// Gamma 2.00 gives 64 at 128; the three points give the spline's 114 at 64;
+// an ink file's gamma channel is reverse-inverted (255 - 64 at 127).
+TEST(NativeToneCurveFile, ReadsBothModeNumberingsAndBothPolarities) {
+  for (int base : {0, 1}) {
+    for (int polarity : {1, 2}) {
+      SCOPED_TRACE(testing::Message() << "base " << base << " polarity " << polarity);
+      const ToneCurveTables t = ParseNativeToneCurves(Version2File(base, polarity, 200), "c.tcv");
+      EXPECT_EQ(t.polarity, polarity);
+      EXPECT_EQ(t.tables[0][polarity == 1 ? 128 : 127], polarity == 1 ? 64 : 191);
+      EXPECT_EQ(t.tables[1][64], 114);
+      EXPECT_EQ(t.tables[1][192], 241);
+      EXPECT_EQ(t.tables[2][10], 245);
+      EXPECT_EQ(t.tables[3][77], 77);
+    }
+  }
+}
+
+TEST(NativeToneCurveFile, Version1FreeHandAndPointChannels) {
+  Bytes b;
+  Be16(b, 1); Be16(b, 1); Be16(b, 5);
+  Be16(b, 0);
+  for (int i = 0; i < 256; ++i) b.push_back(static_cast<std::uint8_t>(i / 2));
+  for (int c = 1; c < 5; ++c) {
+    Be16(b, 3);
+    for (auto [out, in] : {std::pair{0, 0}, {200, 128}, {255, 255}}) { Be16(b, out); Be16(b, in); }
+  }
+  const ToneCurveTables t = ParseNativeToneCurves(b, "v1.tcv");
+  EXPECT_EQ(t.tables[0][200], 100);
+  EXPECT_EQ(t.tables[4][192], 241);
+}
+
+TEST(NativeToneCurveFile, RefusesDamagedFiles) {
+  // One byte more or less, version 3, a cut header, gamma 0, 21 points,
+  // falling inputs.
+  std::vector<Bytes> damaged(7, Version2File(0, 1, 100));
+  damaged[0].push_back(0);
+  damaged[1].pop_back();
+  damaged[2][1] = 3;
+  damaged[3] = {0, 2, 0};
+  damaged[4] = Version2File(0, 1, 0);
+  damaged[5].clear();
+  Be16(damaged[5], 1); Be16(damaged[5], 1); Be16(damaged[5], 5); Be16(damaged[5], 21);
+  for (int k = 0; k < 21; ++k) { Be16(damaged[5], k); Be16(damaged[5], k); }
+  damaged[6].clear();
+  for (int w : {1, 1, 5, 2, 0, 200, 255, 100}) Be16(damaged[6], w);
+  for (const Bytes& file : damaged) EXPECT_THROW(ParseNativeToneCurves(file, "x"), HostError) << file.size();
+}
+
+TEST(RawTableFile, ShortAndLongForms) {
+  Bytes shortForm(768);
+  for (int c = 0; c < 3; ++c) {
+    for (int i = 0; i < 256; ++i) shortForm[c * 256 + i] = static_cast<std::uint8_t>(c == 1 ? 255 - i : i);
+  }
+  ToneCurveTables t = ParseRawTables(shortForm, "t.amp");
+  EXPECT_FALSE(t.polarityFromFile);
+  EXPECT_EQ(t.tables[0][10], 10);
+  EXPECT_EQ(t.tables[2][10], 245);
+
+  // Long form: the common table is applied after each channel's own.
+  Bytes longForm(1280);
+  for (int i = 0; i < 256; ++i) {
+    longForm[i] = static_cast<std::uint8_t>(i / 2);                 // common
+    longForm[256 + i] = static_cast<std::uint8_t>(255 - i);         // channel 1
+    longForm[512 + i] = longForm[768 + i] = static_cast<std::uint8_t>(i);
+  }
+  t = ParseRawTables(longForm, "t.AMP");
+  EXPECT_EQ(t.tables[0][200], 200);
+  EXPECT_EQ(t.tables[1][0], 127);
+  EXPECT_EQ(t.tables[2][200], 100);
+  EXPECT_THROW(ParseRawTables(Bytes(1000), "t.amp"), HostError);
+}
+
+}  // namespace
+}  // namespace k7730::host

@@ -1,0 +1,140 @@
+// The host's image readers and writers: the conversions (16-bit, alpha,
+// grey) that come with a notice, refused inputs and failed writes. Exact
+// 8-bit round trips are checked end to end by the print command's tests.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <tiffio.h>
+
+#include <filesystem>
+
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
+#include "host/image/image_formats.h"
+#include "support/test_images.h"
+
+namespace k7730::host {
+namespace {
+
+using test::Widen;
+
+class ImageIo : public ::testing::Test {
+ protected:
+  std::string dir = test::MakeTempFolder();
+  std::string Path(const char* name) const { return dir + "/" + name; }
+};
+
+TEST_F(ImageIo, SixteenBitAndAlphaAreConvertedWithNotices) {
+  // One pixel per case: 16-bit values scale with rounding; alpha
+  // composites onto white.
+  test::WritePngFile(Path("deep.png"), 2, 1, 3, {0, 32896, 65535, 257, 128, 65300}, true);
+  Image deep = ReadImage(Path("deep.png"));
+  EXPECT_EQ(deep.rgb, (std::vector<std::uint8_t>{0, 128, 255, 1, 0, 254}));
+  EXPECT_FALSE(deep.notices.empty());
+
+  test::WritePngFile(Path("alpha.png"), 2, 1, 4, {0, 0, 0, 0, 100, 50, 200, 255}, false);
+  Image alpha = ReadImage(Path("alpha.png"));
+  EXPECT_EQ(alpha.rgb, (std::vector<std::uint8_t>{255, 255, 255, 100, 50, 200}));
+  ASSERT_FALSE(alpha.notices.empty());
+  EXPECT_NE(alpha.notices[0].find("white"), std::string::npos);
+
+  test::WriteTiffFile(Path("deep.tif"), 1, 1, PHOTOMETRIC_RGB, 4, 16, {65535, 0, 32896, 32768}, true);
+  Image tiff = ReadImage(Path("deep.tif"));
+  EXPECT_EQ(tiff.rgb, (std::vector<std::uint8_t>{255, 127, 191}));
+  EXPECT_GE(tiff.notices.size(), 2u);
+
+  test::WriteTiffFile(Path("grey.tif"), 2, 1, PHOTOMETRIC_MINISBLACK, 1, 8, {7, 250}, false);
+  EXPECT_EQ(ReadImage(Path("grey.tif")).rgb, (std::vector<std::uint8_t>{7, 7, 7, 250, 250, 250}));
+
+  const std::string deepPpm = "P6 1 1 65535\n";
+  std::vector<std::uint8_t> bytes(deepPpm.begin(), deepPpm.end());
+  for (std::uint8_t b : {0xFF, 0xFF, 0x80, 0x80, 0x00, 0x01}) bytes.push_back(b);
+  test::WriteBytes(Path("deep.ppm"), bytes);
+  EXPECT_EQ(ReadImage(Path("deep.ppm")).rgb, (std::vector<std::uint8_t>{255, 128, 0}));
+}
+
+TEST_F(ImageIo, UnreadableInputsAreRefusedNamingTheFile) {
+  const auto rgb = test::NoisePixels(8, 8, 2);
+  test::WritePngFile(Path("whole.png"), 8, 8, 3, Widen(rgb), false);
+  std::vector<std::uint8_t> png = test::ReadBytes(Path("whole.png"));
+  png.resize(png.size() / 2);
+  test::WriteBytes(Path("cut.png"), png);
+  test::WriteBytes(Path("text.png"), {'h', 'e', 'l', 'l', 'o'});
+  test::WriteBytes(Path("cut.ppm"), {'P', '6', ' ', '4', ' ', '4', ' ', '2', '5', '5', '\n', 1, 2, 3});
+  test::WriteBytes(Path("ascii.ppm"), {'P', '3', ' ', '1', ' ', '1', ' ', '2', '5', '5', '\n', '1', ' ', '2', ' ', '3'});
+  test::WriteBytes(Path("zero.ppm"), {'P', '6', ' ', '0', ' ', '4', ' ', '2', '5', '5', '\n'});
+  test::WriteBytes(Path("huge.ppm"), {'P', '6', ' ', '9', '9', '9', '9', '9', '9', '9', ' ', '9', '9', '9', '9', '9', '9', ' ', '2', '5', '5', '\n'});
+  test::WriteTiffFile(Path("cmyk.tif"), 1, 1, PHOTOMETRIC_SEPARATED, 4, 8, {0, 0, 0, 0}, false);
+  for (const char* name : {"missing.png", "cut.png", "text.png", "cut.ppm", "ascii.ppm", "zero.ppm",
+                           "huge.ppm", "cmyk.tif"}) {
+    try {
+      ReadImage(Path(name));
+      ADD_FAILURE() << name << " was accepted";
+    } catch (const HostError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(Path(name), 0), 0u) << e.what();
+      EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos) << e.what();
+    }
+  }
+}
+
+std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < n; ++i) {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+void PutBig32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  for (int k = 0; k < 4; ++k) b[at + k] = std::uint8_t(v >> (24 - 8 * k));
+}
+
+TEST_F(ImageIo, AHeaderClaimingMoreThanTheFileHoldsIsRefusedBeforeAllocating) {
+  // A few hundred bytes cannot hold 10000 x 10000 pixels at any deflate
+  // ratio: refused at once rather than after a 300 MB allocation.
+  test::WritePngFile(Path("small.png"), 8, 8, 3, Widen(test::NoisePixels(8, 8, 2)), false);
+  std::vector<std::uint8_t> png = test::ReadBytes(Path("small.png"));
+  PutBig32(png, 16, 10000);
+  PutBig32(png, 20, 10000);
+  PutBig32(png, 29, Crc32(png.data() + 12, 17));  // the IHDR chunk's CRC
+  test::WriteBytes(Path("claims.png"), png);
+  try {
+    ReadImage(Path("claims.png"));
+    ADD_FAILURE() << "accepted";
+  } catch (const HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot hold"), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(ImageIo, EmbeddedProfilesTravelWithTheImage) {
+  Image image;
+  image.width = 3;
+  image.height = 2;
+  image.rgb = test::NoisePixels(3, 2, 4);
+  image.iccProfile = ReadFileBytes(std::string(K7730_PROFILE_FOLDER) + "/A17D50.ICC", 1 << 20);
+  ASSERT_FALSE(image.iccProfile.empty());
+  for (const char* name : {"tagged.png", "tagged.tif"}) {
+    WriteImage(Path(name), image);
+    const Image back = ReadImage(Path(name));
+    EXPECT_EQ(back.iccProfile, image.iccProfile) << name;
+    EXPECT_EQ(back.rgb, image.rgb) << name;
+  }
+}
+
+TEST_F(ImageIo, FailedWriteLeavesNoFileBehind) {
+  Image image;
+  image.width = image.height = 2;
+  image.rgb.assign(12, 9);
+  EXPECT_THROW(WriteImage(Path("missing-folder/out.png"), image), HostError);
+  EXPECT_THROW(WriteImage(Path("out.gif"), image), HostError);
+  // The target is a folder: the rename fails and the temporary file goes.
+  ASSERT_EQ(::mkdir(Path("taken.png").c_str(), 0755), 0);
+  EXPECT_THROW(WriteImage(Path("taken.png"), image), HostError);
+  int entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) entries += e.path().filename() != "taken.png";
+  EXPECT_EQ(entries, 0);
+}
+
+}  // namespace
+}  // namespace k7730::host

@@ -1,0 +1,292 @@
+// Page images as streams of rows: every layout read in bands of any height
+// gives the same rows as one whole read; JPEG in and out with its profile,
+// density and Exif; resolution kept in every format; headers that claim
+// more than the file holds or more than the reader takes are refused
+// before anything is allocated for them.
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <cstdio>
+#include <cstring>
+#include <jpeglib.h>
+#include <zlib.h>
+
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
+#include "host/image/image_formats.h"
+#include "support/test_images.h"
+
+namespace k7730::host {
+namespace {
+
+class ImageStream : public ::testing::Test {
+ protected:
+  std::string dir = test::MakeTempFolder();
+  std::string Path(const char* name) const { return dir + "/" + name; }
+};
+
+// Reads the image in bands of `band` rows.
+std::vector<std::uint8_t> ReadInBands(const std::string& path, std::uint32_t band) {
+  const auto source = OpenImage(path);
+  const ImageHeader& h = source->Header();
+  std::vector<std::uint8_t> rgb(h.RowBytes() * h.height);
+  for (std::uint32_t y = 0; y < h.height; y += band) {
+    source->ReadRows(rgb.data() + y * h.RowBytes(), std::min(band, h.height - y));
+  }
+  return rgb;
+}
+
+// A new deflated 8-bit RGB TIFF of w x h, its layout still to be set.
+TIFF* OpenDeflatedRgbTiff(const std::string& path, std::uint32_t w, std::uint32_t h) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  if (tif == nullptr) return nullptr;
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_DEFLATE);
+  return tif;
+}
+
+// 8-bit RGB as tiles, or as separate planes in strips, with libtiff.
+void WriteTiffLayout(const std::string& path, std::uint32_t w, std::uint32_t h, const std::vector<std::uint8_t>& rgb,
+                     bool tiled, bool separate) {
+  TIFF* tif = OpenDeflatedRgbTiff(path, w, h);
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+  if (tiled) {
+    TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
+    TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
+    std::vector<std::uint8_t> tile(16 * 16 * 3);
+    for (std::uint32_t ty = 0; ty < h; ty += 16) {
+      for (std::uint32_t tx = 0; tx < w; tx += 16) {
+        std::fill(tile.begin(), tile.end(), 0);
+        for (std::uint32_t y = ty; y < std::min(h, ty + 16); ++y) {
+          for (std::uint32_t x = tx; x < std::min(w, tx + 16); ++x) {
+            std::memcpy(&tile[((y - ty) * 16 + (x - tx)) * 3], &rgb[(y * w + x) * 3], 3);
+          }
+        }
+        ASSERT_GE(TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0), 0);
+      }
+    }
+  } else {
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 5);
+    std::vector<std::uint8_t> line(w);
+    for (std::uint16_t s = 0; s < 3; ++s) {
+      for (std::uint32_t y = 0; y < h; ++y) {
+        for (std::uint32_t x = 0; x < w; ++x) line[x] = rgb[(y * w + x) * 3 + s];
+        ASSERT_GE(TIFFWriteScanline(tif, line.data(), y, s), 0);
+      }
+    }
+  }
+  TIFFClose(tif);
+}
+
+struct JpegFileOptions {
+  int components = 3;
+  std::vector<std::uint8_t> icc, exif;
+  UINT16 dpi = 0;
+};
+
+// A JPEG written with libjpeg directly, so that our writer is not the oracle.
+void WriteJpegFile(const std::string& path, std::uint32_t w, std::uint32_t h, const JpegFileOptions& o) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  jpeg_compress_struct c {};
+  jpeg_error_mgr err {};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = w;
+  c.image_height = h;
+  c.input_components = o.components;
+  c.in_color_space = o.components == 1 ? JCS_GRAYSCALE : o.components == 4 ? JCS_CMYK : JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 95, TRUE);
+  if (o.dpi != 0) {
+    c.density_unit = 1;
+    c.X_density = c.Y_density = o.dpi;
+  }
+  jpeg_start_compress(&c, TRUE);
+  if (!o.exif.empty()) jpeg_write_marker(&c, JPEG_APP0 + 1, o.exif.data(), static_cast<unsigned>(o.exif.size()));
+  if (!o.icc.empty()) jpeg_write_icc_profile(&c, o.icc.data(), static_cast<unsigned>(o.icc.size()));
+  std::vector<std::uint8_t> row(std::size_t{w} * o.components);
+  for (std::uint32_t y = 0; y < h; ++y) {
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<std::uint8_t>((y * 8 + i) & 0xFF);
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&c, &p, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(f);
+}
+
+std::vector<std::uint8_t> ExifBlock() {
+  std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0};
+  for (int i = 0; i < 40; ++i) exif.push_back(static_cast<std::uint8_t>(i));
+  return exif;
+}
+
+TEST_F(ImageStream, EveryLayoutReadInBandsGivesTheWholeImage) {
+  const std::uint32_t w = 37, h = 29;
+  const auto rgb = test::NoisePixels(w, h, 11);
+  test::WritePngFile(Path("a.png"), w, h, 3, test::Widen(rgb), false);
+  test::WriteTiffFile(Path("strips.tif"), w, h, PHOTOMETRIC_RGB, 3, 8, test::Widen(rgb), false);
+  WriteTiffLayout(Path("tiles.tif"), w, h, rgb, true, false);
+  WriteTiffLayout(Path("planes.tif"), w, h, rgb, false, true);
+  test::WritePpmFile(Path("a.ppm"), w, h, rgb);
+  for (const char* name : {"a.png", "strips.tif", "tiles.tif", "planes.tif", "a.ppm"}) {
+    for (std::uint32_t band : {1u, 4u, 7u, 16u, 29u}) {
+      EXPECT_EQ(ReadInBands(Path(name), band), rgb) << name << ", bands of " << band;
+    }
+  }
+  // Each format's own reader gives the same rows.
+  EXPECT_EQ(ReadPng(Path("a.png")).rgb, rgb);
+  EXPECT_EQ(ReadTiff(Path("tiles.tif")).rgb, rgb);
+  EXPECT_EQ(ReadPpm(Path("a.ppm")).rgb, rgb);
+  EXPECT_THROW(ReadPpm(Path("a.png")), HostError);
+  WriteJpegFile(Path("a.jpg"), w, h, {});
+  EXPECT_EQ(ReadJpeg(Path("a.jpg")).rgb, ReadImage(Path("a.jpg")).rgb);
+  const std::vector<std::uint8_t> whole = ReadImage(Path("a.jpg")).rgb;
+  for (std::uint32_t band : {1u, 5u, 29u}) EXPECT_EQ(ReadInBands(Path("a.jpg"), band), whole) << band;
+}
+
+TEST_F(ImageStream, JpegKeepsItsProfileDensityAndExifBothWays) {
+  const std::vector<std::uint8_t> icc = ReadFileBytes(std::string(K7730_PROFILE_FOLDER) + "/A17D50.ICC", 1 << 20);
+  WriteJpegFile(Path("in.jpg"), 40, 30, {3, icc, ExifBlock(), 300});
+  const Image in = ReadImage(Path("in.jpg"));
+  EXPECT_EQ(in.width, 40u);
+  EXPECT_EQ(in.iccProfile, icc);
+  EXPECT_EQ(in.exif, ExifBlock());
+  EXPECT_DOUBLE_EQ(in.resolution.x, 300.0);
+  EXPECT_TRUE(in.notices.empty());
+
+  // Our writer, read back: the same metadata and pixels close to the input.
+  WriteImage(Path("out.jpg"), in, WriteOptions{98});
+  const Image out = ReadImage(Path("out.jpg"));
+  EXPECT_EQ(out.iccProfile, icc);
+  EXPECT_EQ(out.exif, ExifBlock());
+  EXPECT_DOUBLE_EQ(out.resolution.y, 300.0);
+  ASSERT_EQ(out.rgb.size(), in.rgb.size());
+  long error = 0;
+  for (std::size_t i = 0; i < in.rgb.size(); ++i) error += std::abs(int(out.rgb[i]) - int(in.rgb[i]));
+  EXPECT_LT(error / static_cast<long>(in.rgb.size()), 3);
+}
+
+TEST_F(ImageStream, GreyJpegIsExpandedWithANoticeAndCmykOrTwelveBitIsRefused) {
+  WriteJpegFile(Path("grey.jpg"), 8, 8, {1, {}, {}, 0});
+  const Image grey = ReadImage(Path("grey.jpg"));
+  ASSERT_EQ(grey.notices.size(), 1u);
+  EXPECT_EQ(grey.rgb[0], grey.rgb[1]);
+  EXPECT_EQ(grey.rgb[1], grey.rgb[2]);
+
+  WriteJpegFile(Path("cmyk.jpg"), 8, 8, {4, {}, {}, 0});
+  // A frame of 12-bit samples (SOF1) and its scan header, which the 8-bit
+  // decoder refuses.
+  test::WriteBytes(Path("deep.jpg"), {0xFF, 0xD8, 0xFF, 0xC1, 0x00, 0x11, 0x0C, 0x00, 0x10, 0x00, 0x10, 0x03,
+                                      0x01, 0x11, 0x00, 0x02, 0x11, 0x00, 0x03, 0x11, 0x00, 0xFF, 0xDA, 0x00,
+                                      0x0C, 0x03, 0x01, 0x00, 0x02, 0x11, 0x03, 0x11, 0x00, 0x3F, 0x00, 0x00,
+                                      0x00, 0xFF, 0xD9});
+  for (const auto& [name, why] : {std::pair{"cmyk.jpg", "CMYK"}, std::pair{"deep.jpg", "8 bits"}}) {
+    try {
+      ReadImage(Path(name));
+      ADD_FAILURE() << name << " was accepted";
+    } catch (const HostError& e) {
+      EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST_F(ImageStream, ResolutionIsKeptInEveryFormatThatHasOne) {
+  Image image;
+  image.width = 4;
+  image.height = 3;
+  image.rgb = test::NoisePixels(4, 3, 2);
+  image.resolution = {300, 300};
+  for (const char* name : {"r.png", "r.tif", "r.jpg"}) {
+    WriteImage(Path(name), image);
+    const Image back = ReadImage(Path(name));
+    EXPECT_NEAR(back.resolution.x, 300.0, 0.01) << name;
+    EXPECT_NEAR(back.resolution.y, 300.0, 0.01) << name;
+  }
+  WriteImage(Path("r.ppm"), image);
+  EXPECT_FALSE(ReadImage(Path("r.ppm")).resolution.Known());
+}
+
+TEST_F(ImageStream, HeadersClaimingTooMuchAreRefusedBeforeAllocation) {
+  // A TIFF with 200 samples per pixel; one whose single strip of 20000 x
+  // 20000 deflated pixels cannot come out of its few bytes; a PPM whose
+  // header promises 100 MB and holds 3 bytes; a PNG claiming 30000 x 30000.
+  std::vector<std::uint16_t> many(200, 1);
+  test::WriteTiffFile(Path("samples.tif"), 1, 1, PHOTOMETRIC_RGB, 200, 8, many, false);
+  {
+    TIFF* tif = TIFFOpen(Path("claim.tif").c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 20000);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 20000);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_DEFLATE);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 20000);
+    const std::uint8_t few[16] = {};
+    TIFFWriteRawStrip(tif, 0, const_cast<std::uint8_t*>(few), sizeof few);
+    TIFFClose(tif);
+  }
+  const std::string ppm = "P6 10000 3334 255\n";
+  std::vector<std::uint8_t> ppmBytes(ppm.begin(), ppm.end());
+  ppmBytes.insert(ppmBytes.end(), {1, 2, 3});
+  test::WriteBytes(Path("claim.ppm"), ppmBytes);
+  test::WritePngFile(Path("small.png"), 1, 1, 3, {1, 2, 3}, false);
+  std::vector<std::uint8_t> png = test::ReadBytes(Path("small.png"));
+  // IHDR width and height, and the chunk's CRC made good again.
+  png[16] = 0; png[17] = 0; png[18] = 0x75; png[19] = 0x30;
+  png[20] = 0; png[21] = 0; png[22] = 0x75; png[23] = 0x30;
+  const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, &png[12], 17));
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+  test::WriteBytes(Path("claim.png"), png);
+  for (const char* name : {"samples.tif", "claim.tif", "claim.ppm", "claim.png"}) {
+    try {
+      ReadImage(Path(name));
+      ADD_FAILURE() << name << " was accepted";
+    } catch (const HostError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(Path(name), 0), 0u) << e.what();
+    }
+  }
+}
+
+// Points every strip of a little-endian TIFF at the first strip's data.
+void ShareFirstStrip(std::vector<std::uint8_t>& tiff) {
+  auto le16 = [&](std::size_t at) { return static_cast<std::uint32_t>(tiff[at] | (tiff[at + 1] << 8)); };
+  auto le32 = [&](std::size_t at) { return le16(at) | (le16(at + 2) << 16); };
+  const std::size_t ifd = le32(4);
+  for (std::uint32_t i = 0; i < le16(ifd); ++i) {
+    const std::size_t entry = ifd + 2 + 12 * i;
+    if (le16(entry) != TIFFTAG_STRIPOFFSETS) continue;
+    const std::size_t table = le32(entry + 8);
+    for (std::uint32_t k = 1; k < le32(entry + 4); ++k) std::memcpy(&tiff[table + 4 * k], &tiff[table], 4);
+  }
+}
+
+TEST_F(ImageStream, StripsSharingTheirDataAreReadInBandsWithinTheirBound) {
+  // 400 deflated one-line strips that all decode from the same bytes: the
+  // file is small, the page is read band by band like any other.
+  const std::uint32_t w = 300, h = 400;
+  std::vector<std::uint8_t> rgb(std::size_t{w} * h * 3);
+  for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i % (w * 3) / 4);
+  TIFF* tif = OpenDeflatedRgbTiff(Path("shared.tif"), w, h);
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1);
+  for (std::uint32_t y = 0; y < h; ++y) ASSERT_GE(TIFFWriteScanline(tif, &rgb[y * w * 3], y, 0), 0);
+  TIFFClose(tif);
+  std::vector<std::uint8_t> bytes = test::ReadBytes(Path("shared.tif"));
+  ShareFirstStrip(bytes);
+  test::WriteBytes(Path("shared.tif"), bytes);
+  EXPECT_EQ(ReadInBands(Path("shared.tif"), 64), ReadInBands(Path("shared.tif"), 400));
+  const std::vector<std::uint8_t> read = ReadImage(Path("shared.tif")).rgb;
+  EXPECT_TRUE(std::equal(read.begin(), read.begin() + w * 3, read.end() - w * 3)) << "every row is the first";
+}
+
+}  // namespace
+}  // namespace k7730::host

@@ -1,0 +1,142 @@
+// The print command's command line: the commands it chooses, values in
+// either spelling, and each refusal in its own words.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "host/print/cli_options.h"
+
+namespace k7730::host {
+namespace {
+
+std::vector<std::string> Split(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> args;
+  for (std::string a; in >> a;) args.push_back(a);
+  return args;
+}
+
+Options Parse(const std::string& line) { return ParseCommandLine(Split(line)); }
+
+std::string Refusal(const std::string& line) {
+  try {
+    Parse(line);
+  } catch (const UsageError& e) {
+    return e.what();
+  }
+  return "(accepted)";
+}
+
+TEST(CommandLine, ChoosesTheCommandWithOptionsAnywhere) {
+  Options o = Parse("--band-height=8 in.png --swap out.tif -q");
+  EXPECT_EQ(o.command, Command::Print);
+  EXPECT_EQ(o.inputs, std::vector<std::string>{"in.png"});
+  EXPECT_EQ(o.output, "out.tif");
+  EXPECT_EQ(o.bandHeight, 8u);
+  EXPECT_TRUE(o.stages.swap);
+  EXPECT_TRUE(o.quiet);
+
+  o = Parse("settings save s.k77 --line-filter off --mtf-kernel -1,-1,-1,-1,9,-1,-1,-1,-1 --mtf-scale 1");
+  EXPECT_EQ(o.command, Command::SettingsSave);
+  EXPECT_EQ(o.recordFile, "s.k77");
+  EXPECT_EQ(o.stages.lineFilter, false);
+  ASSERT_TRUE(o.stages.mtfKernel);
+  EXPECT_EQ(o.stages.mtfKernel->centre[0], -1);
+  EXPECT_EQ(o.stages.mtfKernel->centre[4], 9);
+  EXPECT_EQ(o.stages.mtfKernel->scale, 1);
+
+  EXPECT_EQ(Parse("settings show s.k77").command, Command::SettingsShow);
+  o = Parse("settings edit s.k77 --no-mtf");
+  EXPECT_EQ(o.command, Command::SettingsEdit);
+  EXPECT_EQ(o.recordFile, "s.k77");
+  EXPECT_TRUE(o.stages.noMtf);
+  EXPECT_EQ(Parse("info --module m.so").modulePath, "m.so");
+  EXPECT_EQ(Parse("info").command, Command::Info);
+  EXPECT_EQ(Parse("a b --help").command, Command::Help);
+  EXPECT_EQ(Parse("--version").command, Command::Version);
+}
+
+TEST(CommandLine, LaterValuesWinAndProfilesImplyColourMatching) {
+  Options o = Parse("a b --module one.so --module two.so --intent saturation --input-profile embedded");
+  EXPECT_EQ(o.modulePath, "two.so");
+  EXPECT_EQ(o.stages.intent, 2);
+  EXPECT_TRUE(o.stages.colorMatch);
+  // Of --sharpen and --mtf-kernel the later one counts.
+  o = Parse("a b --mtf-kernel 0,0,0,0,1,0,0,0,0 --sharpen mild");
+  EXPECT_EQ(o.stages.mtfSource, "--sharpen mild");
+  o = Parse("a b --sharpen mild --mtf-kernel 0,0,0,0,1,0,0,0,0");
+  EXPECT_EQ(o.stages.mtfSource, "--mtf-kernel");
+  EXPECT_EQ(o.stages.mtfKernel->centre[4], 1);
+}
+
+TEST(CommandLine, RefusalsNameTheOptionAndWhatItTakes) {
+  const struct { const char* line; const char* refusal; } cases[] = {
+      {"a b --no-such-option", "unknown option --no-such-option"},
+      {"a b --module", "--module needs a value"},
+      {"a b --swap=yes", "--swap takes no value"},
+      {"a b --band-height 0", "--band-height takes a whole number from 1 to 1048576, not '0'"},
+      {"a b --mtf-kernel 1,2,3", "--mtf-kernel takes nine comma-separated coefficients, row by row"},
+      {"a b --mtf-kernel 1,2,3,4,x,6,7,8,9", "--mtf-kernel: 'x' is not a whole number"},
+      {"a b --mtf-scale 5", "--mtf-scale needs --mtf-kernel"},
+      {"a b --sharpen wild", "--sharpen takes mild, medium or strong, not 'wild'"},
+      {"a b --intent vivid", "--intent takes perceptual, relative or saturation, not 'vivid'"},
+      {"a b --line-filter maybe", "--line-filter takes on or off, not 'maybe'"},
+      {"a b --mtf f.mtf --sharpen mild", "give the MTF kernel either as a file or as coefficients, not both"},
+      {"a b --mtf f.mtf --no-mtf", "--no-mtf contradicts the MTF options"},
+      {"a b --output-profile p.icc --no-color-match", "--no-color-match contradicts the colour-matching options"},
+      {"a b --input-curve c --no-input-curve", "--no-input-curve contradicts --input-curve"},
+      {"settings", "use 'settings show FILE', 'settings save FILE' or 'settings edit FILE'"},
+      {"settings show a b", "use 'settings show FILE', 'settings save FILE' or 'settings edit FILE'"},
+      {"settings save s.k77 --swap", "--swap belongs to a page, a settings record does not keep it"},
+      {"settings edit s.k77 --swap", "--swap belongs to a page, a settings record does not keep it"},
+      {"info x", "'info' takes no file names"},
+      {"", "name an INPUT and an OUTPUT image"},
+      {"a b c", "expected an INPUT and an OUTPUT image, got 3 names (use --output-dir DIR for several images)"},
+      {"a b --quality 0", "--quality takes a whole number from 1 to 100, not '0'"},
+      {"a b --dpi x", "--dpi takes a number from 1 to 65535, not 'x'"},
+      {"a --proof-only", "--proof-only needs --proof FILE"},
+      {"a b --proof-only --proof p.png", "expected an INPUT image (the proof goes to --proof), got 2 names (use --output-dir DIR for several images)"},
+      {"--output-dir d", "name the INPUT images to write to d"},
+      {"--output-dir d a --proof p.png", "--proof names one file; give it for a single image, not with --output-dir"},
+      {"curve save c.tcv --polarity dark", "--polarity takes levels or ink, not 'dark'"},
+      {"curve", "use 'curve save FILE --gamma G' (or --points) or 'curve show FILE'"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Refusal(c.line), c.refusal) << c.line;
+}
+
+TEST(CommandLine, BatchesPipesProofsAndCurves) {
+  Options o = Parse("--output-dir out --format tiff a.jpg b.png --quality 80 --dpi 300");
+  EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.jpg", "b.png"}));
+  EXPECT_EQ(o.outputDir, "out");
+  EXPECT_EQ(o.format, "tiff");
+  EXPECT_EQ(o.quality, 80);
+  EXPECT_EQ(o.dpi, 300.0);
+  o = Parse("--sharpen mild - -");
+  EXPECT_EQ(o.inputs, std::vector<std::string>{"-"});
+  EXPECT_EQ(o.output, "-");
+  o = Parse("--swap -- -odd.png out.png");
+  EXPECT_EQ(o.inputs, std::vector<std::string>{"-odd.png"});
+  EXPECT_EQ(o.output, "out.png");
+  o = Parse("photo.jpg --proof-only --proof p.png --input-profile settings --fallback-profile");
+  EXPECT_TRUE(o.proofOnly);
+  EXPECT_TRUE(o.output.empty());
+  EXPECT_TRUE(o.stages.fallbackProfile);
+  o = Parse("curve save c.tcv --points 0:0,255:255 --channel red --polarity ink");
+  EXPECT_EQ(o.command, Command::CurveSave);
+  EXPECT_EQ(o.recordFile, "c.tcv");
+  EXPECT_EQ(o.curve.channel, "red");
+  EXPECT_TRUE(o.curve.ink);
+  EXPECT_EQ(Parse("curve show c.tcv").command, Command::CurveShow);
+}
+
+TEST(CommandLine, HelpNamesEveryOption) {
+  const std::string help = UsageText();
+  for (const char* option : {"--settings", "--line-filter", "--input-curve", "--mtf-kernel", "--sharpen",
+                             "--color-match", "--intent", "--swap", "--band-height", "--module", "settings", "info",
+                             "--format", "--output-dir", "--quality", "--dpi", "--embed-profile", "--proof",
+                             "--proof-only", "--overwrite", "--fallback-profile", "--gamma", "--points", "curve"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+}  // namespace
+}  // namespace k7730::host

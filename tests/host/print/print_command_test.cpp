@@ -1,0 +1,254 @@
+// The built k7730-print run end to end on small generated images. Tests
+// that need colour matching are skipped on module builds without it.
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "host/core/file_bytes.h"
+#include "host/image/image_formats.h"
+#include "k7730fe.h"
+#include "support/module_api.h"
+#include "support/mtf_reference.h"
+#include "host/print/print_runner.h"
+#include "support/test_images.h"
+#include "host/core/tone_curve_file.h"
+#include "formats/gamma_table.h"
+
+namespace k7730::host {
+namespace {
+
+TEST_F(PrintCommand, AllStagesOffGivesThePageBackInEveryFormatAndSwapExchangesRedAndBlue) {
+  auto rgb = test::NoisePixels(29, 21, 3);
+  test::WritePngFile(Path("in.png"), 29, 21, 3, test::Widen(rgb), false);
+  test::WriteTiffFile(Path("in.tif"), 29, 21, PHOTOMETRIC_RGB, 3, 8, test::Widen(rgb), false);
+  test::WritePpmFile(Path("in.ppm"), 29, 21, rgb);
+  for (const std::string ext : {"png", "tif", "ppm"}) {
+    const RunResult r = RunPrint(Path("in." + ext) + " " + Path("out." + ext) + " --band-height 8");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(Pixels("out." + ext), rgb) << ext;
+  }
+  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.tiff") + " --swap --quiet");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(r.output.empty()) << "--quiet printed: " << r.output;
+  for (std::size_t i = 0; i < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  EXPECT_EQ(Pixels("out.tiff"), rgb);
+}
+
+TEST_F(PrintCommand, ToneCurveFilesReachTheirStages) {
+  const auto rgb = Page("in.png", 16, 16, 5);
+  // Input curves: a native file, gamma 2.00 on the common channel and the
+  // identity line elsewhere.
+  std::vector<std::uint8_t> curve = {0, 2, 0, 1, 0, 5, 0, 2, 0, 0, 0, 200};
+  for (int c = 1; c < 5; ++c) {
+    for (int b : {0, 0, 0, 2, 0, 0, 0, 0, 0, 255, 0, 255}) curve.push_back(static_cast<std::uint8_t>(b));
+  }
+  test::WriteBytes(Path("gamma.tcv"), curve);
+  // Output curves: raw tables, red inverted, green as is, blue constant 7.
+  std::vector<std::uint8_t> raw(768);
+  for (int i = 0; i < 256; ++i) {
+    raw[i] = static_cast<std::uint8_t>(255 - i);
+    raw[256 + i] = static_cast<std::uint8_t>(i);
+    raw[512 + i] = 7;
+  }
+  test::WriteBytes(Path("printer.amp"), raw);
+  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.png") + " --input-curve " + Path("gamma.tcv") +
+                          " --output-curve " + Path("printer.amp"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  CurveTable gamma{};
+  ComputeGammaTable(2.0, gamma.data());
+  std::vector<std::uint8_t> expected(rgb.size());
+  for (std::size_t i = 0; i < rgb.size(); i += 3) {
+    expected[i] = static_cast<std::uint8_t>(255 - gamma[rgb[i]]);
+    expected[i + 1] = gamma[rgb[i + 1]];
+    expected[i + 2] = 7;
+  }
+  EXPECT_EQ(Pixels("out.png"), expected);
+}
+
+TEST_F(PrintCommand, MtfPageWithAShortLastBandComesOutWhole) {
+  const std::uint32_t w = 23, h = 37;  // 4 bands of 8 lines and one of 5
+  const auto rgb = Page("in.png", w, h, 6);
+  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.png") + " --band-height 8 --mtf-kernel 0,-25,0,-25,200,-25,0,-25,0 --mtf-scale 100");
+  ASSERT_EQ(r.status, 0) << r.output;
+  k7730::test::Kernel k;
+  k.k[7] = k.k[11] = k.k[13] = k.k[17] = -25;
+  k.k[12] = 200;
+  const auto expected = k7730::test::ReferencePage(k, rgb, w, h);
+  const Image out = ReadImage(Path("out.png"));
+  EXPECT_EQ(out.height, h);
+  EXPECT_EQ(out.rgb, expected);
+  // One line per band: the first band releases nothing and the buffer is
+  // handed out again on the next.
+  const RunResult single = RunPrint(Path("in.png") + " " + Path("single.png") +
+                                    " --band-height 1 --mtf-kernel 0,-25,0,-25,200,-25,0,-25,0");
+  ASSERT_EQ(single.status, 0) << single.output;
+  EXPECT_EQ(Pixels("single.png"), expected);
+}
+
+TEST_F(PrintCommand, ColourMatchingWithTheDefaultProfilesIsPlausible) {
+  REQUIRE_COLOUR_MATCHING();
+  // A grey ramp from black to white, then pure red.
+  std::vector<std::uint8_t> rgb;
+  for (int v = 0; v <= 255; v += 15) rgb.insert(rgb.end(), {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
+  rgb.insert(rgb.end(), {255, 0, 0});
+  const std::uint32_t w = static_cast<std::uint32_t>(rgb.size() / 3);
+  test::WritePpmFile(Path("ramp.ppm"), w, 1, rgb);
+  // Every grey stays neutral, from black up, in both intents.
+  for (const std::string intent : {"perceptual", "relative"}) {
+    const RunResult r = RunPrint(Path("ramp.ppm") + " " + Path("out.ppm") + " --color-match --intent " + intent);
+    ASSERT_EQ(r.status, 0) << r.output;
+    const auto out = Pixels("out.ppm");
+    const std::size_t white = (w - 2) * 3;
+    for (int c = 0; c < 3; ++c) EXPECT_GE(out[white + c], 240) << intent << " white channel " << c;
+    int previous = -1;
+    for (std::size_t i = 0; i + 3 < out.size(); i += 3) {
+      const int lo = std::min({out[i], out[i + 1], out[i + 2]}), hi = std::max({out[i], out[i + 1], out[i + 2]});
+      EXPECT_LE(hi - lo, 8) << intent << " grey " << int(rgb[i]) << " came out as " << int(out[i]) << ","
+                            << int(out[i + 1]) << "," << int(out[i + 2]);
+      EXPECT_GE(lo + hi, previous) << intent << ": greys do not get lighter along the ramp";
+      previous = lo + hi;
+    }
+    const std::size_t red = (w - 1) * 3;
+    EXPECT_GT(out[red], out[red + 1] + 100) << intent;
+    EXPECT_GT(out[red], out[red + 2] + 100) << intent;
+    EXPECT_NE(out, rgb) << intent << ": colour matching changed nothing";
+  }
+}
+
+TEST_F(PrintCommand, EmbeddedInputProfileIsOfferedWhenAskedFor) {
+  REQUIRE_COLOUR_MATCHING();
+  Image tagged;
+  tagged.width = 9;
+  tagged.height = 5;
+  tagged.rgb = test::NoisePixels(9, 5, 10);
+  const std::string source = ModuleFolder() + "/A17D50.ICC";
+  tagged.iccProfile = ReadFileBytes(source, 1 << 20);
+  WriteImage(Path("tagged.png"), tagged);
+  RunResult r = RunPrint(Path("tagged.png") + " " + Path("embedded.png") + " --input-profile embedded");
+  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrint(Path("tagged.png") + " " + Path("named.png") + " --input-profile " + source);
+  ASSERT_EQ(r.status, 0) << r.output;
+  const Image embedded = ReadImage(Path("embedded.png"));
+  EXPECT_EQ(embedded.rgb, Pixels("named.png"));
+  EXPECT_NE(embedded.rgb, tagged.rgb);
+  // A PNG print names the printer's profile instead of carrying it.
+  EXPECT_TRUE(embedded.iccProfile.empty());
+
+  Page("plain.png", 4, 4, 11);
+  r = RunPrint(Path("plain.png") + " " + Path("out.png") + " --input-profile embedded");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("has no embedded ICC profile"), std::string::npos) << r.output;
+}
+
+TEST_F(PrintCommand, ConvertedInputsComeWithANotice) {
+  test::WritePngFile(Path("deep.png"), 1, 1, 3, {0, 32896, 65535}, true);
+  test::WritePngFile(Path("alpha.png"), 1, 1, 4, {10, 20, 30, 0}, false);
+  for (const auto& [name, notice] : {std::pair{"deep.png", "16-bit"}, {"alpha.png", "white"}}) {
+    const RunResult r = RunPrint(Path(name) + " " + Path("out.png"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find(notice), std::string::npos) << r.output;
+  }
+}
+
+TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
+  Page("good.png", 4, 4, 7);
+  test::WriteBytes(Path("text.png"), {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+  std::vector<std::uint8_t> block(K7730_SETTINGS_SIZE, 0);
+  test::WriteBytes(Path("short.k77"), std::vector<std::uint8_t>(100, 0));
+  test::WriteBytes(Path("magic.k77"), block);
+  const std::uint32_t head[2] = {K7730_SETTINGS_SIZE + 1, K7730_SETTINGS_MAGIC};
+  std::memcpy(block.data(), head, 8);  // right magic, wrong size word
+  test::WriteBytes(Path("size.k77"), block);
+  test::WriteBytes(Path("one.mtf"), {'1', '\n'});
+  struct Case {
+    std::string args, names;
+  };
+  std::vector<Case> cases = {
+      {Path("missing.png") + " " + Path("out.png"), Path("missing.png")},
+      {Path("text.png") + " " + Path("out.png"), Path("text.png")},
+      {Path("good.png") + " " + Path("out.png") + " --settings " + Path("short.k77"), Path("short.k77")},
+      {Path("good.png") + " " + Path("out.png") + " --settings " + Path("magic.k77"), Path("magic.k77")},
+      {Path("good.png") + " " + Path("out.png") + " --settings " + Path("size.k77"), Path("size.k77")},
+      {Path("good.png") + " " + Path("out.png") + " --mtf " + Path("one.mtf"), Path("one.mtf")},
+      {Path("good.png") + " " + Path("out.png") + " --input-curve " + Path("magic.k77"), Path("magic.k77")},
+      {Path("good.png") + " " + Path("out.gif"), Path("out.gif")},
+  };
+  if (HasColourMatching()) {
+    cases.push_back({Path("good.png") + " " + Path("out.png") + " --output-profile " + Path("text.png"), Path("text.png")});
+  }
+  for (const Case& c : cases) {
+    const RunResult r = RunPrint(c.args);
+    EXPECT_EQ(r.status, 1) << c.args << "\n" << r.output;
+    EXPECT_EQ(r.output.rfind("k7730-print: error: " + c.names, 0), 0u) << r.output;
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
+  }
+  const RunResult usage = RunPrint(Path("good.png") + " --band-height 0 " + Path("out.png"));
+  EXPECT_EQ(usage.status, 2) << usage.output;
+  EXPECT_EQ(RunPrint("--no-such-option a b").status, 2);
+}
+
+TEST_F(PrintCommand, MissingExportsAreNamedNotCalled) {
+  Page("good.png", 4, 4, 8);
+  const std::string module = std::string(" --module ") + K7730_SETTINGS_ONLY_MODULE;
+  const RunResult r = RunPrint(Path("good.png") + " " + Path("out.png") + " --color-match" + module);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("does not support colour matching"), std::string::npos) << r.output;
+  EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
+  const RunResult pages = RunPrint(Path("good.png") + " " + Path("out.png") + module);
+  EXPECT_EQ(pages.status, 1) << pages.output;
+  EXPECT_NE(pages.output.find("does not support running pages"), std::string::npos) << pages.output;
+  EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
+}
+
+TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
+  std::vector<std::uint8_t> raw(768);
+  for (int i = 0; i < 768; ++i) raw[i] = static_cast<std::uint8_t>(255 - i % 256);
+  test::WriteBytes(Path("invert.amp"), raw);
+  RunResult r = RunPrint("settings save " + Path("s.k77") + " --output-curve " + Path("invert.amp") + " --line-filter off");
+  ASSERT_EQ(r.status, 0) << r.output;
+  std::error_code ec;
+  EXPECT_EQ(std::filesystem::file_size(Path("s.k77"), ec), K7730_SETTINGS_SIZE);
+
+  r = RunPrint("settings show " + Path("s.k77"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("output tone curves on"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("input tone curves  off"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(ModuleFolder() + "/K77302.ICC"), std::string::npos) << r.output;
+
+  r = RunPrint("settings show " + Path("nothing.k77"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find(Path("nothing.k77")), std::string::npos);
+
+  const auto rgb = Page("in.png", 8, 8, 9);
+  r = RunPrint(Path("in.png") + " " + Path("out.png") + " --settings " + Path("s.k77"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  auto expected = rgb;
+  for (auto& v : expected) v = static_cast<std::uint8_t>(255 - v);
+  EXPECT_EQ(Pixels("out.png"), expected);
+}
+
+}  // namespace
+// Without a display the dialog cannot open: the command says why and
+// fails. A record that did not exist holds the module's defaults; one that
+// did is left byte for byte, stage options and all.
+TEST_F(PrintCommand, SettingsEditWithoutADisplayFailsAndSavesNothing) {
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY ";
+  RunResult r = RunPrint("settings edit " + Path("new.k77"), noDisplay);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("no dialog can be shown"), std::string::npos) << r.output;
+  ASSERT_EQ(RunPrint("settings save " + Path("defaults.k77")).status, 0);
+  EXPECT_EQ(test::ReadBytes(Path("new.k77")), test::ReadBytes(Path("defaults.k77")));
+
+  ASSERT_EQ(RunPrint("settings save " + Path("kept.k77") + " --sharpen strong").status, 0);
+  const auto before = test::ReadBytes(Path("kept.k77"));
+  r = RunPrint("settings edit " + Path("kept.k77") + " --no-mtf", noDisplay);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_EQ(test::ReadBytes(Path("kept.k77")), before);
+}
+
+}  // namespace k7730::host

@@ -1,0 +1,60 @@
+// Runs the built k7730-print as a user would, and the fixture of the tests
+// that do: a scratch folder and PNG pages in it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/image/image_formats.h"
+#include "support/module_api.h"
+#include "support/test_images.h"
+
+namespace k7730::host {
+
+struct RunResult {
+  int status = -1;
+  std::string output;   // stdout and stderr together
+};
+
+// `prefix` goes before the program, as "env -u DISPLAY ".
+inline RunResult RunPrint(const std::string& args, const std::string& prefix = "") {
+  RunResult r;
+  const std::string command = prefix + std::string(K7730_PRINT_PATH) + " " + args + " 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return r;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+inline bool HasColourMatching() {
+  static const k7730::test::ModuleApi api;
+  return api.setIccProfile != nullptr;
+}
+#define REQUIRE_COLOUR_MATCHING() \
+  if (!HasColourMatching()) GTEST_SKIP() << "this module build has no colour matching"
+
+using k7730::test::ModuleFolder;
+
+class PrintCommand : public ::testing::Test {
+ protected:
+  std::string dir = test::MakeTempFolder();
+  std::string Path(const std::string& name) const { return dir + "/" + name; }
+
+  // A page written as PNG, and the pixels it holds.
+  std::vector<std::uint8_t> Page(const std::string& name, std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
+    auto rgb = test::NoisePixels(w, h, seed);
+    test::WritePngFile(Path(name), w, h, 3, test::Widen(rgb), false);
+    return rgb;
+  }
+  std::vector<std::uint8_t> Pixels(const std::string& name) { return ReadImage(Path(name)).rgb; }
+};
+
+}  // namespace k7730::host
