@@ -4,6 +4,7 @@
 // module, a library without the entry point, no display. The library
 // itself refuses a caller built against another interface version.
 #include <dlfcn.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,7 +24,8 @@ namespace {
 // test puts beside it.
 class ModuleCopy {
  public:
-  explicit ModuleCopy(const std::string& name) : folder_(fs::temp_directory_path() / ("k7730-gtk-" + name)) {
+  explicit ModuleCopy(const std::string& name)
+      : folder_(fs::temp_directory_path() / ("k7730-gtk-" + name + "-" + std::to_string(getpid()))) {
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::copy_file(K7730FE_MODULE_PATH, folder_ / "K7730fe.so");
