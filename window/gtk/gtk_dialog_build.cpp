@@ -28,15 +28,14 @@ GtkWidget* NewLabel(const char* text, float xalign) {
   return label;
 }
 
-// A button's own label may not widen it beyond its rectangle.
-void EllipsizeChildLabel(GtkWidget* button) {
-  GtkWidget* child = gtk_bin_get_child(GTK_BIN(button));
-  if (child != nullptr && GTK_IS_LABEL(child)) gtk_label_set_ellipsize(GTK_LABEL(child), PANGO_ELLIPSIZE_END);
-}
-
 int g_dialogsBuilt = 0;
 
 }  // namespace
+
+void KeepLabelInside(GtkWidget* button) {
+  GtkWidget* child = gtk_bin_get_child(GTK_BIN(button));
+  if (child != nullptr && GTK_IS_LABEL(child)) gtk_label_set_ellipsize(GTK_LABEL(child), PANGO_ELLIPSIZE_END);
+}
 
 void TemplateDialog::AddStyle(const DialogTemplate& dialog) {
   const std::string scope = "k7730-dialog-" + std::to_string(++g_dialogsBuilt);
@@ -155,7 +154,7 @@ GtkWidget* TemplateDialog::NewButtonLike(Item& item) {
       if (control.kind == ControlKind::DefaultPushButton) gtk_widget_set_can_default(button, TRUE);
       break;
   }
-  EllipsizeChildLabel(button);
+  KeepLabelInside(button);
   g_signal_connect(button, "clicked", G_CALLBACK(OnClicked), &item);
   return button;
 }

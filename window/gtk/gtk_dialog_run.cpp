@@ -15,9 +15,13 @@ constexpr int kCancel = 2;
 
 TemplateDialog::~TemplateDialog() { TearDown(); }
 
-int TemplateDialog::Run(const DialogTemplate& dialog, GtkWindow* owner) {
+int TemplateDialog::Run(const DialogTemplate& dialog, GtkWindow* owner, GdkWindow* foreignOwner) {
   Build(dialog, owner);
   system_.DialogBuilt(GTK_WINDOW(window_));
+  if (owner == nullptr && foreignOwner != nullptr) {
+    gtk_widget_realize(window_);
+    gdk_window_set_transient_for(gtk_widget_get_window(window_), foreignOwner);
+  }
   procedure_.Init(*this);
   // A dialog ended while it started is never shown.
   if (!result_.has_value()) {

@@ -55,6 +55,7 @@ void TemplateDialog::SetItemText(int id, const char* text) {
     gtk_frame_set_label(GTK_FRAME(w), shown);
   } else if (GTK_IS_BUTTON(w) && item->source->kind != ControlKind::OwnerDrawButton) {
     gtk_button_set_label(GTK_BUTTON(w), shown);
+    KeepLabelInside(w);
   }
 }
 

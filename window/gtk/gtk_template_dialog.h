@@ -20,6 +20,9 @@ namespace k7730::ui::gtk {
 
 class GtkWindowSystem;
 
+// A button's own label may not widen it beyond its rectangle.
+void KeepLabelInside(GtkWidget* button);
+
 class TemplateDialog final : public DialogWindow {
  public:
   TemplateDialog(GtkWindowSystem& system, DialogProcedure& procedure) : system_(system), procedure_(procedure) {}
@@ -28,8 +31,10 @@ class TemplateDialog final : public DialogWindow {
   TemplateDialog& operator=(const TemplateDialog&) = delete;
 
   // Builds the window, runs the procedure's start, shows the window and
-  // runs the display's events until End; the result given to End.
-  int Run(const DialogTemplate& dialog, GtkWindow* owner);
+  // runs the display's events until End; the result given to End. The
+  // dialog stands over `owner`, a dialog of this library, or else over
+  // `foreignOwner`, a window of another program (either may be null).
+  int Run(const DialogTemplate& dialog, GtkWindow* owner, GdkWindow* foreignOwner);
   GtkWindow* Window() const { return GTK_WINDOW(window_); }
 
   // ---- DialogWindow ---------------------------------------------------------

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
+
 #include "resources/string_table.h"
 #include "window/gtk/gtk_file_chooser.h"
 #include "window/gtk/gtk_pictures.h"
@@ -26,13 +30,32 @@ const char* SystemCursorName(int id) {
 
 CursorId Id(GdkCursor* cursor) { return reinterpret_cast<CursorId>(cursor); }
 
-}  // namespace
-
 // ---- Dialogs -----------------------------------------------------------------------
 
+// A host's owner is its own X window: the dialog stays above it. A value
+// that names no window (X answers so, without harm) owns nothing, and
+// neither does any owner on a display that is not X11.
+GdkWindow* ForeignOwner(GdkDisplay* display, WindowId owner) {
+#ifdef GDK_WINDOWING_X11
+  constexpr WindowId kLargestWindowId = 0x1fffffff;  // X resource ids have 29 bits
+  if (owner == 0 || owner > kLargestWindowId || !GDK_IS_X11_DISPLAY(display)) return nullptr;
+  return gdk_x11_window_foreign_new_for_display(display, static_cast<Window>(owner));
+#else
+  (void)display;
+  (void)owner;
+  return nullptr;
+#endif
+}
+
+}  // namespace
+
 int GtkWindowSystem::RunDialog(const DialogTemplate& dialog, WindowId owner, DialogProcedure& procedure) {
+  GtkWindow* parent = OwnDialog(owner);
+  GdkWindow* foreign = parent == nullptr ? ForeignOwner(display_, owner) : nullptr;
   TemplateDialog window(*this, procedure);
-  return window.Run(dialog, OwnDialog(owner));
+  const int result = window.Run(dialog, parent, foreign);
+  if (foreign != nullptr) g_object_unref(foreign);
+  return result;
 }
 
 // Registered while it runs, so that its handle may own the dialogs and

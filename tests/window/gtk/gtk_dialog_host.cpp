@@ -1,10 +1,12 @@
 // gtk_dialog_host SELECTOR: a Linux print host that loads K7730fe.so, opens
 // one of the five settings dialogs through plugin_filter_preference mode 3
-// (the module loads its GTK window system for it) and reports what the
-// dialog left in the SettingsBlock. While the dialog runs, the inspector
+// (the module loads its GTK window system for it), owned by an X window of
+// its own, and reports what the dialog left in the SettingsBlock. While the dialog runs, the inspector
 // reports every window that appears (see gtk_inspector.h). The exit code is
 // the number of mismatches found.
 #include <dlfcn.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -40,6 +42,19 @@ void PrintSettings(const K7730_SettingsBlock& s) {
   PrintCurve("outputCurve", s.outputCurves);
 }
 
+// The owner: a window of this host in the top-left corner, handed to the
+// module as its X window id.
+unsigned long OwnerWindow() {
+  if (!gtk_init_check(nullptr, nullptr)) return 0;
+  GtkWidget* owner = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_title(GTK_WINDOW(owner), "K7730 dialog host");
+  gtk_window_set_default_size(GTK_WINDOW(owner), 240, 120);
+  gtk_window_move(GTK_WINDOW(owner), 0, 0);
+  gtk_widget_show(owner);
+  while (gtk_events_pending()) gtk_main_iteration();
+  return gdk_x11_window_get_xid(gtk_widget_get_window(owner));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,9 +81,11 @@ int main(int argc, char** argv) {
   std::uint32_t size = sizeof before;
   preference(inst, K7730_PREF_GET_BLOCK, 0, &before, &size, &err);
 
-  k7730::gtktest::StartInspector();
+  const unsigned long owner = OwnerWindow();
+  k7730::gtktest::StartInspector(owner);
   size = 0;
-  const std::uint32_t result = preference(inst, K7730_PREF_DIALOG, selector, nullptr, &size, &err);
+  const std::uint32_t result =
+      preference(inst, K7730_PREF_DIALOG, selector, reinterpret_cast<void*>(owner), &size, &err);
   std::printf("result|%u|error %u\n", result, err);
   const int failures = k7730::gtktest::StopInspector();
 

@@ -1,5 +1,7 @@
 #include "tests/window/gtk/gtk_inspector.h"
 
+#include <X11/Xutil.h>
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -21,6 +23,8 @@ using ui::ControlTemplate;
 using ui::DialogTemplate;
 
 guint g_timer = 0;
+unsigned long g_owner = 0;
+bool g_ownerChecked = false;
 int g_failures = 0;
 std::set<GtkWidget*> g_seen;
 std::set<GtkWidget*> g_mapped;  // seen mapped once: reported at the next look
@@ -154,7 +158,18 @@ const DialogTemplate* TemplateOf(GtkWidget* window, const std::string& caption) 
   return nullptr;
 }
 
+// The dialog the host asked for stands over the host's window.
+void CheckOwner(GtkWidget* window, const std::string& caption) {
+  if (g_ownerChecked) return;
+  g_ownerChecked = true;
+  GdkWindow* gdk = gtk_widget_get_window(window);
+  Window parent = 0;
+  XGetTransientForHint(GDK_WINDOW_XDISPLAY(gdk), GDK_WINDOW_XID(gdk), &parent);
+  if (parent != g_owner) Fail(caption + " is not owned by the host's window");
+}
+
 void CheckDialog(GtkWidget* window, const DialogTemplate& dialog, const std::string& caption, Box client) {
+  CheckOwner(window, caption);
   const Base base = BaseOf(window, dialog);
   std::printf("baseunits|%s|%d|%d\n", caption.c_str(), base.x, base.y);
   if (&dialog == &res::kToneCurveDialog) {
@@ -254,7 +269,10 @@ gboolean Look(gpointer) {
 
 }  // namespace
 
-void StartInspector() { g_timer = g_timeout_add(50, Look, nullptr); }
+void StartInspector(unsigned long owner) {
+  g_owner = owner;
+  g_timer = g_timeout_add(50, Look, nullptr);
+}
 
 int StopInspector() {
   if (g_timer != 0) g_source_remove(g_timer);

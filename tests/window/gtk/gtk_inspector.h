@@ -10,9 +10,10 @@
 
 namespace k7730::gtktest {
 
-// Starts watching; every report goes to stdout. Stop returns the number of
-// mismatches found.
-void StartInspector();
+// Starts watching; every report goes to stdout. The first dialog must be
+// owned by the X window `owner`. Stop returns the number of mismatches
+// found.
+void StartInspector(unsigned long owner);
 int StopInspector();
 
 }  // namespace k7730::gtktest
