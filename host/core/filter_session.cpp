@@ -169,26 +169,27 @@ std::string FilterSession::SaveEmbeddedProfile(const ImageHeader& image) {
 }
 
 // Which input profile to use: an explicit file, "settings", "embedded", or
-// by default the image's embedded profile when it has one and the
-// settings' profile otherwise. An embedded profile that cannot serve is an
-// error, unless the user allowed the fallback to the settings' profile.
+// by default the image's embedded profile when it has one (or had one that
+// could not be read) and the settings' profile otherwise. An embedded
+// profile that cannot serve is an error, unless the user allowed the
+// fallback to the settings' profile.
 std::string FilterSession::ChooseInputProfile(const StageOptions& s, const ImageHeader* image,
                                               const std::string& imagePath, const std::string& fromSettings,
-                                              const Console& console) {
+                                              std::uint16_t intent, const Console& console) {
   const std::string asked = s.inputProfile.value_or("");
   if (!asked.empty() && asked != "embedded" && asked != "settings") {
     CheckRgbProfileFile(asked);
     inputProfileNote_ = "input profile " + asked;
     return AbsolutePath(asked);
   }
-  const bool wantsEmbedded = asked == "embedded" || (asked.empty() && image != nullptr && !image->iccProfile.empty());
+  const bool hasEmbedded = image != nullptr && (!image->iccProfile.empty() || !image->iccProblem.empty());
+  const bool wantsEmbedded = asked == "embedded" || (asked.empty() && hasEmbedded);
   if (asked == "embedded" && image == nullptr) throw UsageError("--input-profile embedded needs an input image");
   if (wantsEmbedded) {
-    const std::string problem = image->iccProfile.empty() ? "it has no embedded ICC profile"
-                                                          : RgbProfileProblem(image->iccProfile);
+    const std::string problem = EmbeddedProfileProblem(*image, imagePath, intent);
     if (problem.empty()) {
       inputProfileNote_ = "the embedded profile of " + imagePath;
-      return SaveEmbeddedProfile(*image);
+      return embeddedProfileFile_;
     }
     if (!s.fallbackProfile) {
       throw FileError(imagePath, "its embedded profile cannot be used (" + problem +
@@ -203,6 +204,27 @@ std::string FilterSession::ChooseInputProfile(const StageOptions& s, const Image
   return AbsolutePath(fromSettings);
 }
 
+// Why the image's embedded profile cannot serve, empty when it can; a
+// usable one is left in the session's temporary file. The module itself
+// judges it, so that a profile it would refuse at the page start is
+// reported here, as the image's embedded profile.
+std::string FilterSession::EmbeddedProfileProblem(const ImageHeader& image, const std::string& imagePath,
+                                                  std::uint16_t intent) {
+  if (!image.iccProblem.empty()) return image.iccProblem;
+  if (image.iccProfile.empty()) return "it has no embedded ICC profile";
+  std::string problem = RgbProfileProblem(image.iccProfile);
+  if (!problem.empty()) return problem;
+  const std::string temp = SaveEmbeddedProfile(image);
+  embeddedProfileName_ = "the embedded profile of " + imagePath;
+  return ProfileProblem(module_.Api(), temp, ProfileRole::Source, intent);
+}
+
+// A profile path as the user knows it: the temporary copy of an embedded
+// profile is named after its image.
+std::string FilterSession::ProfileName(const std::string& path) const {
+  return !embeddedProfileFile_.empty() && path == embeddedProfileFile_ ? embeddedProfileName_ : path;
+}
+
 void FilterSession::ApplyColorMatching(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
                                        const Console& console) {
   module_.Require(reinterpret_cast<const void*>(module_.Api().setIccProfile), "plugin_filter_setIccProfile",
@@ -211,7 +233,7 @@ void FilterSession::ApplyColorMatching(const StageOptions& s, const ImageHeader*
   const std::string fromSettings(block.inputProfilePath, strnlen(block.inputProfilePath, K7730_PATH_FIELD));
   std::string output = s.outputProfile.value_or(std::string(block.outputProfilePath, strnlen(block.outputProfilePath, K7730_PATH_FIELD)));
   const std::uint16_t intent = s.intent.value_or(block.intent <= 2 ? block.intent : 0);
-  std::string input = ChooseInputProfile(s, image, imagePath, fromSettings, console);
+  std::string input = ChooseInputProfile(s, image, imagePath, fromSettings, intent, console);
   if (output.empty()) throw HostError("colour matching needs an output profile (--output-profile)");
   CheckRgbProfileFile(output);
   output = AbsolutePath(output);
@@ -222,7 +244,7 @@ void FilterSession::ApplyColorMatching(const StageOptions& s, const ImageHeader*
   }
   std::uint16_t err = 0;
   if (module_.Api().setIccProfile(inst_, 1, input.c_str(), output.c_str(), intent, &err) != 1) {
-    throw HostError(input + ", " + output + ": the module refused the profiles for colour matching: " +
+    throw HostError(ProfileName(input) + ", " + output + ": the module refused the profiles for colour matching: " +
                     DescribeErrorCode(err) + ExplainProfiles(input, output, intent));
   }
 }
@@ -232,7 +254,7 @@ std::string FilterSession::ExplainProfiles(const std::string& input, const std::
   std::string text;
   for (const auto& [path, role] : {std::pair{&input, ProfileRole::Source}, std::pair{&output, ProfileRole::Destination}}) {
     const std::string problem = ProfileProblem(module_.Api(), *path, role, intent);
-    if (!problem.empty()) text += std::string("; ") + RoleName(role) + " " + *path + ": " + problem;
+    if (!problem.empty()) text += std::string("; ") + RoleName(role) + " " + ProfileName(*path) + ": " + problem;
   }
   return text;
 }
@@ -253,7 +275,7 @@ std::vector<std::string> FilterSession::DescribeColourMatching() const {
   for (const auto& [field, role] : {std::pair{b.inputProfilePath, ProfileRole::Source},
                                     std::pair{b.outputProfilePath, ProfileRole::Destination}}) {
     const std::string path(field, strnlen(field, K7730_PATH_FIELD));
-    lines.push_back(std::string(role == ProfileRole::Source ? "input:   " : "printer: ") + path + ": " +
+    lines.push_back(std::string(role == ProfileRole::Source ? "input:   " : "printer: ") + ProfileName(path) + ": " +
                     DescribeProfile(module_.Api(), path, role, intent));
   }
   return lines;

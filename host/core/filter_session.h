@@ -59,7 +59,9 @@ class FilterSession {
   void ApplyColorMatching(const StageOptions& stages, const ImageHeader* image, const std::string& imagePath,
                           const Console& console);
   std::string ChooseInputProfile(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
-                                 const std::string& fromSettings, const Console& console);
+                                 const std::string& fromSettings, std::uint16_t intent, const Console& console);
+  std::string EmbeddedProfileProblem(const ImageHeader& image, const std::string& imagePath, std::uint16_t intent);
+  std::string ProfileName(const std::string& path) const;
   void SwitchOff(std::uint16_t selector);
   void RecordMtfName(const std::string& file);
   std::string ExplainProfiles(const std::string& input, const std::string& output, std::uint16_t intent) const;
@@ -68,6 +70,7 @@ class FilterSession {
   const LoadedModule& module_;
   K7730_FilterInstance* inst_ = nullptr;
   std::string embeddedProfileFile_;   // removed when the session ends
+  std::string embeddedProfileName_;   // "the embedded profile of photo.jpg"
   std::string inputProfileNote_;
 };
 

@@ -21,6 +21,7 @@ struct ImageHeader {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::vector<std::uint8_t> iccProfile;    // embedded profile, empty when none
+  std::string iccProblem;                  // why an embedded profile could not be read; empty when none
   std::vector<std::string> notices;        // conversions the reader made
   Resolution resolution;
   std::vector<std::uint8_t> exif;          // a JPEG's Exif block ("Exif\0\0" and on), empty when none

@@ -12,6 +12,7 @@
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
@@ -24,9 +25,16 @@ namespace {
 // Even a progressive JPEG with runs of empty blocks does not pack more than
 // this into one byte; a header claiming more is refused before decoding.
 constexpr std::uint64_t kBestJpegRatio = 1u << 14;
-// What libjpeg may hold for one image (a progressive image keeps all its
-// coefficients); beyond it the file is refused rather than decoded.
-constexpr long kMaxJpegWorkMemory = 1L << 30;
+// A progressive or multi-scan JPEG is decoded whole: libjpeg keeps every
+// DCT coefficient (128 bytes per 8 x 8 block and component) until the last
+// scan. Up to this many pixels that is at most 137 MiB, which keeps the
+// print command within 200 MB; larger ones are refused before decoding.
+constexpr std::uint64_t kMaxWholeDecodePixels = 6000u * 4000u;
+// What libjpeg may hold for one image; beyond it the file is refused.
+constexpr long kMaxJpegWorkMemory = 160L << 20;
+// Real encoders write about ten scans; a file with thousands of tiny scans
+// only costs time, each scan going over the whole coefficient buffer.
+constexpr int kMaxJpegScans = 500;
 constexpr unsigned kExifMarker = JPEG_APP0 + 1;
 constexpr unsigned kMaxMarkerBytes = 65533;
 constexpr char kExifSignature[] = "Exif\0\0";
@@ -35,6 +43,10 @@ struct JpegError {
   jpeg_error_mgr manager {};
   std::jmp_buf jump {};
   char message[JMSG_LENGTH_MAX] = "";
+  // libjpeg reports damaged data (a file cut short, corrupt entropy-coded
+  // data) only as a warning and goes on with grey blocks; the first such
+  // warning is kept here and stops the image.
+  char warning[JMSG_LENGTH_MAX] = "";
 };
 
 extern "C" void OnJpegError(j_common_ptr info) {
@@ -42,17 +54,27 @@ extern "C" void OnJpegError(j_common_ptr info) {
   (*info->err->format_message)(info, error->message);
   std::longjmp(error->jump, 1);
 }
-extern "C" void OnJpegMessage(j_common_ptr) {}
+
+// Warnings that say nothing about the pixels.
+bool HarmlessWarning(int code) { return code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM; }
+
+extern "C" void OnJpegMessage(j_common_ptr info, int level) {
+  auto* error = reinterpret_cast<JpegError*>(info->err);
+  if (level >= 0 || HarmlessWarning(info->err->msg_code)) return;
+  info->err->num_warnings++;
+  if (error->warning[0] == '\0') (*info->err->format_message)(info, error->warning);
+}
 
 void InstallErrors(JpegError& error, jpeg_error_mgr*& slot) {
   slot = jpeg_std_error(&error.manager);
   error.manager.error_exit = OnJpegError;
-  error.manager.output_message = OnJpegMessage;
+  error.manager.emit_message = OnJpegMessage;
 }
 
 struct DecodeState {
   jpeg_decompress_struct info {};
   JpegError error;
+  jpeg_progress_mgr progress {};
   bool created = false;
   DecodeState() = default;
   DecodeState(const DecodeState&) = delete;
@@ -79,17 +101,57 @@ Resolution DensityOf(const jpeg_decompress_struct& info) {
   return {};
 }
 
-bool StartDecoding(DecodeState& s, std::FILE* file, JOCTET** profile, unsigned* profileLength) {
+// Called between scans and rows while decoding: stops a file with more
+// scans than any encoder writes, and a damaged one at its first warning
+// rather than after all its scans.
+extern "C" void OnJpegProgress(j_common_ptr common) {
+  if (!common->is_decompressor) return;
+  auto* info = reinterpret_cast<j_decompress_ptr>(common);
+  auto* error = reinterpret_cast<JpegError*>(common->err);
+  if (error->warning[0] != '\0') {
+    std::snprintf(error->message, sizeof error->message, "%s", error->warning);
+  } else if (info->input_scan_number > kMaxJpegScans) {
+    std::snprintf(error->message, sizeof error->message, "more than %d scans", kMaxJpegScans);
+  } else {
+    return;
+  }
+  std::longjmp(error->jump, 1);
+}
+
+// Whether libjpeg must hold the whole image's coefficients: a progressive
+// file, or a sequential one whose first scan lacks some components.
+bool DecodedWhole(const jpeg_decompress_struct& info) {
+  return info.progressive_mode || info.comps_in_scan < info.num_components;
+}
+
+// The embedded profile: null when there is none. A chain of APP2 markers
+// that libjpeg finds broken (a missing or repeated segment) is reported
+// through `iccProblem` rather than dropped.
+void ReadProfile(DecodeState& s, JOCTET** profile, unsigned* profileLength, std::string& iccProblem) {
+  const long before = s.error.manager.num_warnings;
+  if (!jpeg_read_icc_profile(&s.info, profile, profileLength)) *profile = nullptr;
+  if (s.error.manager.num_warnings != before) {
+    iccProblem = std::string("its ICC profile markers are damaged (") + s.error.warning + ")";
+    s.error.warning[0] = '\0';
+    s.error.manager.num_warnings = before;
+  }
+}
+
+bool StartDecoding(DecodeState& s, std::FILE* file, JOCTET** profile, unsigned* profileLength,
+                   std::string& iccProblem) {
   InstallErrors(s.error, s.info.err);
   if (setjmp(s.error.jump)) return false;
   jpeg_create_decompress(&s.info);
   s.created = true;
   s.info.mem->max_memory_to_use = kMaxJpegWorkMemory;
+  s.progress.progress_monitor = OnJpegProgress;
+  s.info.progress = &s.progress;
   jpeg_stdio_src(&s.info, file);
   jpeg_save_markers(&s.info, JPEG_APP0 + 2, 0xFFFF);
   jpeg_save_markers(&s.info, kExifMarker, 0xFFFF);
   jpeg_read_header(&s.info, TRUE);
-  if (!jpeg_read_icc_profile(&s.info, profile, profileLength)) *profile = nullptr;
+  if (s.error.warning[0] != '\0') return true;
+  ReadProfile(s, profile, profileLength, iccProblem);
   return true;
 }
 
@@ -120,7 +182,8 @@ class JpegSource : public ImageSource {
   JpegSource(const std::string& path, std::FILE* stream) : path_(path), file_(stream) {
     JOCTET* profile = nullptr;
     unsigned profileLength = 0;
-    if (!StartDecoding(s_, file_.file, &profile, &profileLength)) Fail();
+    if (!StartDecoding(s_, file_.file, &profile, &profileLength, header_.iccProblem)) Fail();
+    CheckWarnings();
     if (profile != nullptr) {
       header_.iccProfile.assign(profile, profile + profileLength);
       std::free(profile);
@@ -132,22 +195,41 @@ class JpegSource : public ImageSource {
     if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
       throw FileError(path, "a CMYK JPEG: the printer takes RGB pages");
     }
+    CheckWholeDecode();
     if (info.num_components == 1) header_.notices.push_back("greyscale JPEG expanded to RGB");
     header_.width = info.image_width;
     header_.height = info.image_height;
     header_.resolution = DensityOf(info);
     header_.exif = FindExif(info);
     if (!BeginOutput(s_)) Fail();
+    CheckWarnings();
   }
 
   void ReadRows(std::uint8_t* rgb, std::uint32_t count) override {
     if (count > header_.height - done_) throw FileError(path_, "read past the end of the JPEG");
     if (!DecodeRows(s_, rgb, count, header_.RowBytes())) Fail();
+    CheckWarnings();
     done_ += count;
     if (done_ == header_.height && !EndDecoding(s_)) Fail();
+    if (done_ == header_.height) CheckWarnings();
   }
 
  private:
+  void CheckWarnings() const {
+    if (s_.error.warning[0] != '\0') {
+      throw FileError(path_, std::string("damaged JPEG: ") + s_.error.warning);
+    }
+  }
+
+  void CheckWholeDecode() const {
+    const jpeg_decompress_struct& info = s_.info;
+    if (!DecodedWhole(info) || std::uint64_t{info.image_width} * info.image_height <= kMaxWholeDecodePixels) return;
+    throw FileError(path_, std::string(info.progressive_mode ? "a progressive" : "a multi-scan") + " JPEG of " +
+                               std::to_string(info.image_width) + " x " + std::to_string(info.image_height) +
+                               " pixels: such JPEGs are decoded whole and are accepted up to 24 megapixels "
+                               "(6000 x 4000); save it as a baseline JPEG, PNG or TIFF");
+  }
+
   [[noreturn]] void Fail() const {
     const std::string why = s_.error.message;
     if (why.find("precision") != std::string::npos) {

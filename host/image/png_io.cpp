@@ -28,6 +28,9 @@ struct PngSession {
   std::FILE* file = nullptr;   // owned
   bool writing = false;
   char message[256] = "";
+  // libpng drops a damaged or invalid ancillary chunk with only a warning;
+  // the first warning about the iCCP chunk is kept to tell the user.
+  char profileWarning[256] = "";
 
   PngSession() = default;
   PngSession(const PngSession&) = delete;
@@ -49,7 +52,12 @@ extern "C" void OnPngError(png_structp png, png_const_charp message) {
   std::snprintf(session->message, sizeof session->message, "%s", message);
   std::longjmp(png_jmpbuf(png), 1);
 }
-extern "C" void OnPngWarning(png_structp, png_const_charp) {}
+extern "C" void OnPngWarning(png_structp png, png_const_charp message) {
+  auto* session = static_cast<PngSession*>(png_get_error_ptr(png));
+  if (session->profileWarning[0] == '\0' && std::strncmp(message, "iCCP", 4) == 0) {
+    std::snprintf(session->profileWarning, sizeof session->profileWarning, "%s", message);
+  }
+}
 
 struct PngLayout {
   std::uint32_t width = 0, height = 0;
@@ -107,6 +115,8 @@ bool ReadPngHeader(PngSession& s, const std::string& path, std::size_t signature
   png_uint_32 profileLength = 0;
   if (png_get_iCCP(s.png, s.info, &name, &compression, &profile, &profileLength) != 0 && profile != nullptr) {
     header.iccProfile.assign(profile, profile + profileLength);
+  } else if (s.profileWarning[0] != '\0') {
+    header.iccProblem = std::string("its iCCP chunk was rejected (") + s.profileWarning + ")";
   }
   png_uint_32 xPerMetre = 0, yPerMetre = 0;
   int unit = 0;
