@@ -149,6 +149,8 @@ void DeclareOutputOptions(CLI::App& app, Options& o, RawOptions& raw) {
   app.add_option("--format", o.format, "the print file's format")->type_name("png|tiff|jpeg|ppm");
   app.add_option("--output-dir", o.outputDir, "write each INPUT to DIR, name kept, extension of the format")
       ->type_name("DIR");
+  app.add_flag("--unique-names", o.uniqueNames,
+               "with --output-dir: number outputs that would share a name (x.tif, x-2.tif) instead of refusing");
   raw.qualityOpt = app.add_option("--quality", raw.quality, "JPEG quality, 1 to 100 (default 92)")->type_name("N");
   raw.dpiOpt = app.add_option("--dpi", raw.dpi, "the resolution written to the print (default: the input's)")
                    ->type_name("N");

@@ -32,6 +32,7 @@ struct Options {
   std::optional<double> dpi;
   int quality = 92;
   bool embedProfile = false, overwrite = false;
+  bool uniqueNames = false;               // a batch numbers outputs that would share a name
   std::string recordFile;                 // SettingsShow, SettingsSave; CurveSave, CurveShow
   CurveOptions curve;
   StageOptions stages;

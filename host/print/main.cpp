@@ -14,6 +14,7 @@
 #include "host/image/image_formats.h"
 #include "host/core/module_api.h"
 #include "host/core/page_run.h"
+#include "host/print/batch_names.h"
 #include "host/print/curve_command.h"
 #include "host/print/print_job.h"
 #include "host/core/settings_record.h"
@@ -87,6 +88,12 @@ int PrintPages(const Options& o, Console& console) {
     PrintJob job = JobFor(o, input, "");
     job.output = OutputPathIn(o.outputDir, input, job.format ? *job.format : DetectFormatOrPng(input));
     jobs.push_back(std::move(job));
+  }
+  if (!o.outputDir.empty()) {
+    std::vector<std::string> names;
+    for (const PrintJob& job : jobs) names.push_back(job.output);
+    names = DistinctOutputs(o.inputs, std::move(names), o.uniqueNames);
+    for (std::size_t i = 0; i < jobs.size(); ++i) jobs[i].output = names[i];
   }
   console.stdoutIsImage = o.output == "-";
   const LoadedModule module(ModulePathOf(o));

@@ -215,6 +215,22 @@ TEST_F(PrintPhoto, BatchGoesOnPastABadImageAndReportsIt) {
   EXPECT_TRUE(std::filesystem::exists(Path("out/c.tif")));
 }
 
+TEST_F(PrintPhoto, BatchRefusesTwoInputsForOneOutputUnlessAskedToNumberThem) {
+  PhotoPage("x.png", 8, 8, false);
+  PhotoPage("x.jpg", 6, 6, false);
+  std::filesystem::create_directory(Path("out"));
+  const std::string batch = "--format tiff --output-dir " + Path("out") + " " + Path("x.png") + " " + Path("x.jpg");
+  RunResult r = RunPrint(batch);
+  EXPECT_EQ(r.status, 2) << r.output;
+  EXPECT_NE(r.output.find(Path("x.png") + " and " + Path("x.jpg")), std::string::npos) << r.output;
+  EXPECT_TRUE(std::filesystem::is_empty(Path("out"))) << "nothing is written before the refusal";
+
+  r = RunPrint(batch + " --unique-names");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(ReadImage(Path("out/x.tif")).width, 8u);
+  EXPECT_EQ(ReadImage(Path("out/x-2.tif")).width, 6u);
+}
+
 TEST_F(PrintPhoto, StandardInputAndOutputCarryPpmAndPng) {
   const Image page = PhotoPage("page.ppm", 12, 9, false);
   PhotoPage("page.png", 12, 9, false);
