@@ -49,6 +49,7 @@ FilterSession::FilterSession(const LoadedModule& module) : module_(module) {
   if (inst_ == nullptr) {
     throw FileError(module_.Path(), "cannot open a filter instance: " + DescribeErrorCode(err));
   }
+  defaults_ = GetBlock();
 }
 
 FilterSession::~FilterSession() {
@@ -87,7 +88,11 @@ void FilterSession::SwitchOff(std::uint16_t selector) {
 
 void FilterSession::ApplyStages(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
                                 const Console& console) {
-  if (!s.settingsFile.empty()) SetBlock(ReadSettingsFile(s.settingsFile), s.settingsFile);
+  if (!s.settingsFile.empty()) {
+    std::vector<std::uint8_t> block = ReadSettingsFile(s.settingsFile);
+    FillEmptyProfilePaths(block, defaults_);
+    SetBlock(block, s.settingsFile);
+  }
   if (s.lineFilter) {
     std::vector<std::uint8_t> block = GetBlock();
     const std::uint32_t on = *s.lineFilter ? 1 : 0;
@@ -138,6 +143,15 @@ void FilterSession::ApplyToneCurve(bool input, const std::string& path) {
   if (setter(inst_, 1, curves.tables[0].data(), curves.tables[1].data(), curves.tables[2].data(),
              curves.tables[3].data(), &err) != 1) {
     throw FileError(path, std::string("the module refused the ") + what + ": " + DescribeErrorCode(err));
+  }
+  // The setter stores bare tables, which the curve editor would open as
+  // free-hand channels; a native file's channels keep their mode, points
+  // and gamma instead, as the editor's own Load keeps them.
+  if (curves.editable) {
+    std::vector<std::uint8_t> bytes = GetBlock();
+    const std::size_t at = input ? offsetof(K7730_SettingsBlock, inputCurves) : offsetof(K7730_SettingsBlock, outputCurves);
+    std::memcpy(bytes.data() + at, &*curves.editable, sizeof(K7730_ToneCurveSet));
+    SetBlock(bytes, path);
   }
 }
 

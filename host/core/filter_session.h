@@ -28,6 +28,8 @@ class FilterSession {
                    const Console& console);
 
   std::vector<std::uint8_t> GetBlock() const;
+  // The record of a fresh instance: the module's defaults.
+  const std::vector<std::uint8_t>& Defaults() const { return defaults_; }
   void SetBlock(const std::vector<std::uint8_t>& block, const std::string& source);
 
   // The printer profile when colour matching is on, else empty.
@@ -72,6 +74,7 @@ class FilterSession {
   std::string embeddedProfileFile_;   // removed when the session ends
   std::string embeddedProfileName_;   // "the embedded profile of photo.jpg"
   std::string inputProfileNote_;
+  std::vector<std::uint8_t> defaults_;
 };
 
 // Checks that a file looks like an RGB ICC profile, so that a refusal names

@@ -142,9 +142,14 @@ int SaveSettings(const Options& o, Console& console) {
   LoadedModule module(ModulePathOf(o));
   FilterSession session(module);
   session.ApplyStages(o.stages, nullptr, "", console);
-  WriteSettingsFile(o.recordFile, session.GetBlock());
-  console.Info("k7730-print: wrote settings record " + o.recordFile + "; stages on: " +
-               JoinStages(session.PlannedStages(false)));
+  std::vector<std::uint8_t> block = session.GetBlock();
+  ClearDefaultProfilePaths(block, session.Defaults());
+  for (const std::string& path : PassingPaths(block)) {
+    console.Warning(o.recordFile + ": the settings name " + path +
+                    ", which may be gone when they are used; keep such files in a lasting place");
+  }
+  WriteSettingsFile(o.recordFile, block);
+  console.Info("k7730-print: saved the settings to " + o.recordFile + ": " + SummariseSettings(block));
   return 0;
 }
 
