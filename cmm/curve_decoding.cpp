@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cmm/profile_transform.h"
-#include "tonecurve/gamma_table.h"
+#include "formats/gamma_table.h"
 
 namespace k7730::cmm {
 namespace {

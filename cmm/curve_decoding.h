@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 
 namespace k7730::cmm {
 

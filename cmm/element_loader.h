@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "platform/platform.h"
 
 namespace k7730::cmm {

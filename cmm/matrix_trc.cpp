@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "cmm/curve_decoding.h"
 #include "cmm/element_loader.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "cmm/profile_file.h"
 #include "k7730fe_cmm.h"
 
@@ -81,7 +81,7 @@ K7730_API void K7730_CDECL SDKCMGetTagTableInfo(K7730_ProfileRef* ref, uint32_t*
   std::memcpy(raw, &usable, 4);
   for (std::uint32_t i = 0; i < std::min(usable, whole); ++i) {
     std::uint8_t* e = raw + 4 + i * cmm::kTagEntryBytes;
-    K7730_TagEntry host{cmm::LoadBigEndian32(e), cmm::LoadBigEndian32(e + 4), cmm::LoadBigEndian32(e + 8)};
+    K7730_TagEntry host{k7730::LoadBigEndian32(e), k7730::LoadBigEndian32(e + 4), k7730::LoadBigEndian32(e + 8)};
     std::memcpy(e, &host, sizeof host);
   }
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 
 namespace k7730::cmm {
 

@@ -17,7 +17,7 @@
 #include "support/test_images.h"
 #include "host/core/settings_record.h"
 #include "host/core/tone_curve_file.h"
-#include "tonecurve/gamma_table.h"
+#include "formats/gamma_table.h"
 
 namespace k7730::host {
 namespace {
