@@ -16,6 +16,7 @@
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
+#include "host/image/exif_orientation.h"
 #include "host/image/image_formats.h"
 
 namespace k7730::host {
@@ -201,6 +202,7 @@ class JpegSource : public ImageSource {
     header_.height = info.image_height;
     header_.resolution = DensityOf(info);
     header_.exif = FindExif(info);
+    header_.orientation = ExifOrientation(header_.exif);
     if (!BeginOutput(s_)) Fail();
     CheckWarnings();
   }

@@ -128,6 +128,17 @@ bool IsPlainLayout(const Layout& l) {
          l.orientation == ORIENTATION_TOPLEFT;
 }
 
+// libtiff's RGBA reader, asked for rows top-left first, mirrors a stored
+// image but never swaps its axes: of the turns 5 to 8 a transpose (5) or a
+// transverse (7) is left to do on what it gives.
+std::uint16_t TurnLeftAfterRgba(std::uint16_t orientation) {
+  switch (orientation) {
+    case ORIENTATION_LEFTTOP: case ORIENTATION_RIGHTBOT: return 5;
+    case ORIENTATION_RIGHTTOP: case ORIENTATION_LEFTBOT: return 7;
+    default: return 1;
+  }
+}
+
 void CheckLimits(TIFF* tif, const std::string& path, const Layout& l) {
   CheckImageSize(path, l.width, l.height);
   if (l.samples == 0 || l.samples > kMaxTiffSamples) {
@@ -375,6 +386,7 @@ class TiffSource : public ImageSource {
     if (l.sampleFormat != SAMPLEFORMAT_UINT) {
       throw FileError(path, "TIFF samples that are not unsigned integers are not supported");
     }
+    header_.orientation = TurnLeftAfterRgba(l.orientation);
     if (IsPlainLayout(l)) {
       AddPlainNotices(l);
       plain_ = std::make_unique<PlainReader>(tif, path, l);

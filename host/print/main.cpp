@@ -53,6 +53,9 @@ PrintJob JobFor(const Options& o, const std::string& input, const std::string& o
   job.dpi = o.dpi;
   job.embedProfile = o.embedProfile;
   job.overwrite = o.overwrite;
+  job.media = o.media.empty() ? nullptr : FindMedia(o.media);
+  job.fit = o.fit ? MediaFit::Fit : MediaFit::Fill;
+  job.autoRotate = !o.noAutoRotate;
   job.progress = !o.quiet;
   return job;
 }

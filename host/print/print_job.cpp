@@ -4,12 +4,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 
 #include "host/core/file_bytes.h"
 #include "host/core/filter_session.h"
 #include "host/core/host_error.h"
 #include "host/core/page_run.h"
+#include "host/image/laid_out_source.h"
+#include "host/image/oriented_source.h"
 #include "host/print/soft_proof.h"
 
 namespace k7730::host {
@@ -70,6 +73,27 @@ void TagPrintFile(ImageHeader& out, const ImageHeader& in, ImageFormat format, c
   }
 }
 
+// Turns the picture upright and lays it out on the media, as the job asks.
+std::unique_ptr<ImageSource> PreparePicture(std::unique_ptr<ImageSource> source, const PrintJob& job,
+                                            const std::string& name, const Console& console) {
+  const std::uint16_t orientation = source->Header().orientation;
+  if (orientation != 1 && job.autoRotate) {
+    console.Notice(name + ": " + OrientationWords(orientation) +
+                   " to stand upright, as its orientation tag says (--no-auto-rotate keeps it as stored)");
+    source = TurnUpright(std::move(source));
+  }
+  if (job.media == nullptr) return source;
+  const ImageHeader& picture = source->Header();
+  const PageLayout layout = LayOut(*job.media, picture.width, picture.height, job.fit);
+  char percent[32];
+  std::snprintf(percent, sizeof percent, "%.1f%%", layout.scale * 100);
+  console.Notice(name + ": laid out on " + job.media->name + " " + (layout.landscape ? "landscape" : "portrait") +
+                 " (" + std::to_string(layout.pageWidth) + " x " + std::to_string(layout.pageHeight) +
+                 " pixels at 300 dpi), " + (job.fit == MediaFit::Fit ? "fit with white margins" : "filled, the overhang cut off") +
+                 ", resampled to " + percent);
+  return LayOutOnPage(std::move(source), layout);
+}
+
 }  // namespace
 
 std::string JoinStages(const std::vector<std::string>& stages) {
@@ -113,12 +137,13 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
 
   timer.Begin("open image");
   ImageFormat inputFormat = ImageFormat::Png;
-  const std::unique_ptr<ImageSource> source = OpenImage(job.input, &inputFormat);
+  std::unique_ptr<ImageSource> source = OpenImage(job.input, &inputFormat);
   // A pipe to a pipe keeps the format that came in (PNG or PPM).
   if (fromPipeToPipe) outcome.format = inputFormat;
-  const ImageHeader& in = source->Header();
   const std::string name = IsStdio(job.input) ? "standard input" : job.input;
-  for (const auto& notice : in.notices) console.Notice(name + ": " + notice);
+  for (const auto& notice : source->Header().notices) console.Notice(name + ": " + notice);
+  source = PreparePicture(std::move(source), job, name, console);
+  const ImageHeader& in = source->Header();
 
   timer.Begin("apply settings");
   FilterSession session(module);
