@@ -72,10 +72,21 @@ void InstallErrors(JpegError& error, jpeg_error_mgr*& slot) {
   error.manager.emit_message = OnJpegMessage;
 }
 
+// A libjpeg source that gives the bytes already read to recognise the
+// format first, then reads on through the stream: a pipe cannot be rewound.
+struct StreamSource {
+  jpeg_source_mgr manager {};
+  std::FILE* file = nullptr;
+  std::string consumed;
+  bool consumedGiven = false;
+  JOCTET buffer[1 << 16];
+};
+
 struct DecodeState {
   jpeg_decompress_struct info {};
   JpegError error;
   jpeg_progress_mgr progress {};
+  StreamSource stream;
   bool created = false;
   DecodeState() = default;
   DecodeState(const DecodeState&) = delete;
@@ -138,6 +149,52 @@ void ReadProfile(DecodeState& s, JOCTET** profile, unsigned* profileLength, std:
   }
 }
 
+extern "C" void InitStream(j_decompress_ptr) {}
+extern "C" void TermStream(j_decompress_ptr) {}
+
+extern "C" boolean FillStream(j_decompress_ptr info) {
+  auto* src = reinterpret_cast<StreamSource*>(info->src);
+  std::size_t n = 0;
+  if (!src->consumedGiven && !src->consumed.empty()) {
+    n = src->consumed.size();
+    std::memcpy(src->buffer, src->consumed.data(), n);
+  } else {
+    n = std::fread(src->buffer, 1, sizeof src->buffer, src->file);
+  }
+  src->consumedGiven = true;
+  if (n == 0) {
+    // As libjpeg's own stdio source: warn, then end the data with EOI.
+    WARNMS(info, JWRN_JPEG_EOF);
+    src->buffer[0] = 0xFF;
+    src->buffer[1] = JPEG_EOI;
+    n = 2;
+  }
+  src->manager.next_input_byte = src->buffer;
+  src->manager.bytes_in_buffer = n;
+  return TRUE;
+}
+
+extern "C" void SkipStream(j_decompress_ptr info, long count) {
+  auto* src = reinterpret_cast<StreamSource*>(info->src);
+  while (count > static_cast<long>(src->manager.bytes_in_buffer)) {
+    count -= static_cast<long>(src->manager.bytes_in_buffer);
+    FillStream(info);
+  }
+  if (count > 0) {
+    src->manager.next_input_byte += count;
+    src->manager.bytes_in_buffer -= static_cast<std::size_t>(count);
+  }
+}
+
+void UseStream(jpeg_decompress_struct& info, StreamSource& src) {
+  src.manager.init_source = InitStream;
+  src.manager.fill_input_buffer = FillStream;
+  src.manager.skip_input_data = SkipStream;
+  src.manager.resync_to_restart = jpeg_resync_to_restart;
+  src.manager.term_source = TermStream;
+  info.src = &src.manager;
+}
+
 bool StartDecoding(DecodeState& s, std::FILE* file, JOCTET** profile, unsigned* profileLength,
                    std::string& iccProblem) {
   InstallErrors(s.error, s.info.err);
@@ -147,7 +204,8 @@ bool StartDecoding(DecodeState& s, std::FILE* file, JOCTET** profile, unsigned* 
   s.info.mem->max_memory_to_use = kMaxJpegWorkMemory;
   s.progress.progress_monitor = OnJpegProgress;
   s.info.progress = &s.progress;
-  jpeg_stdio_src(&s.info, file);
+  s.stream.file = file;
+  UseStream(s.info, s.stream);
   jpeg_save_markers(&s.info, JPEG_APP0 + 2, 0xFFFF);
   jpeg_save_markers(&s.info, kExifMarker, 0xFFFF);
   jpeg_read_header(&s.info, TRUE);
@@ -180,7 +238,8 @@ bool EndDecoding(DecodeState& s) {
 
 class JpegSource : public ImageSource {
  public:
-  JpegSource(const std::string& path, std::FILE* stream) : path_(path), file_(stream) {
+  JpegSource(const std::string& path, std::FILE* stream, std::string consumed) : path_(path), file_(stream) {
+    s_.stream.consumed = std::move(consumed);
     JOCTET* profile = nullptr;
     unsigned profileLength = 0;
     if (!StartDecoding(s_, file_.file, &profile, &profileLength, header_.iccProblem)) Fail();
@@ -329,8 +388,8 @@ class JpegSink : public ImageSink {
 
 }  // namespace
 
-std::unique_ptr<ImageSource> OpenJpeg(const std::string& path, std::FILE* stream) {
-  return std::make_unique<JpegSource>(path, stream);
+std::unique_ptr<ImageSource> OpenJpeg(const std::string& path, std::FILE* stream, const std::string& consumed) {
+  return std::make_unique<JpegSource>(path, stream, consumed);
 }
 
 std::unique_ptr<ImageSink> CreateJpegSink(int fd, const std::string& path, const ImageHeader& header, int quality) {

@@ -30,7 +30,7 @@ Images: PNG, TIFF, JPEG and binary PPM, 8-bit RGB. 16-bit, greyscale, palette
 and transparent images are converted with a notice. The output format follows
 --format, else the OUTPUT name (.png, .tif, .tiff, .jpg, .jpeg, .ppm), else the
 input's format; a file is written only when the whole page succeeded. "-"
-reads PNG or PPM from standard input and writes PNG or PPM to standard
+reads PNG, JPEG or PPM from standard input and writes PNG or PPM to standard
 output; "--" ends the options. An output that is the input file is refused
 unless --overwrite is given. A JPEG or TIFF whose orientation tag says it
 is stored turned is turned upright first. --media lays the picture out on

@@ -138,8 +138,9 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
   timer.Begin("open image");
   ImageFormat inputFormat = ImageFormat::Png;
   std::unique_ptr<ImageSource> source = OpenImage(job.input, &inputFormat);
-  // A pipe to a pipe keeps the format that came in (PNG or PPM).
-  if (fromPipeToPipe) outcome.format = inputFormat;
+  // A pipe to a pipe keeps the format that came in (PNG or PPM); a JPEG
+  // comes out as PNG, which standard output takes.
+  if (fromPipeToPipe) outcome.format = inputFormat == ImageFormat::Jpeg ? ImageFormat::Png : inputFormat;
   const std::string name = IsStdio(job.input) ? "standard input" : job.input;
   for (const auto& notice : source->Header().notices) console.Notice(name + ": " + notice);
   source = PreparePicture(std::move(source), job, name, console);
