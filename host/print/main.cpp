@@ -63,10 +63,18 @@ PrintJob JobFor(const Options& o, const std::string& input, const std::string& o
 void Summarise(const PrintJob& job, const PrintOutcome& r, const Console& console) {
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f s", r.seconds);
+  if (job.output.empty()) {
+    // --proof-only: no print was written, only how it would look.
+    console.Info("k7730-print: wrote the proof " + job.proof + " (" + std::to_string(r.width) + " x " +
+                 std::to_string(r.height) + ") in " + seconds + ": how the print would look with " +
+                 (r.stages.empty() ? std::string("no stages on") : "these stages: " + JoinStages(r.stages)) +
+                 "; no print file was written");
+    return;
+  }
   std::string written;
   if (!job.output.empty()) written = IsStdio(job.output) ? std::string("standard output") : job.output;
-  if (!job.proof.empty()) written += (written.empty() ? "the proof " : " and the proof ") + job.proof;
-  console.Info("k7730-print: wrote " + written + " (" + (job.output.empty() ? "" : std::string(FormatName(r.format)) + ", ") +
+  if (!job.proof.empty()) written += " and the proof " + job.proof;
+  console.Info("k7730-print: wrote " + written + " (" + std::string(FormatName(r.format)) + ", " +
                std::to_string(r.width) + " x " + std::to_string(r.height) + ", " + std::to_string(r.bands) +
                (r.bands == 1 ? " band" : " bands") + ") in " + seconds + "; stages: " + JoinStages(r.stages));
   if (!r.inputProfileNote.empty()) {
@@ -78,10 +86,17 @@ void Summarise(const PrintJob& job, const PrintOutcome& r, const Console& consol
   }
 }
 
+void RequireFolder(const std::string& dir) {
+  std::error_code ec;
+  if (!std::filesystem::exists(dir, ec)) throw FileError(dir, "no such folder for --output-dir; create it first");
+  if (!std::filesystem::is_directory(dir, ec)) throw FileError(dir, "is a file, not a folder: --output-dir takes a folder");
+}
+
 // One image, or each image of a batch in turn: a failed image is reported
 // and the others go on; the status says whether all succeeded.
 int PrintPages(const Options& o, Console& console) {
   std::vector<PrintJob> jobs;
+  if (!o.outputDir.empty()) RequireFolder(o.outputDir);
   for (const std::string& input : o.inputs) {
     if (o.outputDir.empty()) {
       jobs.push_back(JobFor(o, input, o.output));

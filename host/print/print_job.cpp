@@ -73,6 +73,16 @@ void TagPrintFile(ImageHeader& out, const ImageHeader& in, ImageFormat format, c
   }
 }
 
+// An output name that is an existing folder gets its own message rather
+// than "cannot tell the format".
+void RefuseFolder(const std::string& path, const char* what) {
+  struct stat st {};
+  if (path.empty() || IsStdio(path) || ::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+  throw FileError(path, std::string("is a folder; ") + what + " names the file to write (such as " +
+                            (path.back() == '/' ? path : path + "/") + "print.png), or give --output-dir " + path +
+                            " to write into it under the input's name");
+}
+
 // Turns the picture upright and lays it out on the media, as the job asks.
 std::unique_ptr<ImageSource> PreparePicture(std::unique_ptr<ImageSource> source, const PrintJob& job,
                                             const std::string& name, const Console& console) {
@@ -126,6 +136,8 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
   PrintOutcome outcome;
   StepTimer timer;
   const auto started = std::chrono::steady_clock::now();
+  RefuseFolder(job.output, "OUTPUT");
+  RefuseFolder(job.proof, "--proof");
   const bool fromPipeToPipe = IsStdio(job.input) && IsStdio(job.output) && !job.format;
   if (!fromPipeToPipe) outcome.format = OutputFormat(job);
   if (IsStdio(job.output) && !fromPipeToPipe && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "host/core/file_bytes.h"
@@ -231,6 +232,23 @@ TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
   auto expected = rgb;
   for (auto& v : expected) v = static_cast<std::uint8_t>(255 - v);
   EXPECT_EQ(Pixels("out.png"), expected);
+}
+
+TEST_F(PrintCommand, MessagesSayWhatWasAndWasNotWritten) {
+  Page("in.png", 6, 4, 12);
+  std::filesystem::create_directory(Path("prints"));
+  RunResult r = RunPrint(Path("in.png") + " " + Path("prints"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find(Path("prints") + ": is a folder; OUTPUT names the file to write"), std::string::npos)
+      << r.output;
+  r = RunPrint("--output-dir " + Path("in.png") + " " + Path("in.png"));
+  EXPECT_NE(r.output.find("is a file, not a folder"), std::string::npos) << r.output;
+  r = RunPrint(Path("in.png") + " --sharpen mild --proof-only --proof " + Path("proof.png"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("how the print would look with these stages: MTF sharpening; no print file was written"),
+            std::string::npos)
+      << r.output;
+  EXPECT_EQ(r.output.find("copied"), std::string::npos) << r.output;
 }
 
 TEST_F(PrintCommand, SavedSettingsOutliveTheFoldersTheyWereMadeIn) {
