@@ -12,6 +12,7 @@
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
+#include "host/image/png_idat_writer.h"
 
 namespace k7730::host {
 
@@ -232,25 +233,9 @@ bool WritePngHeader(PngSession& s, const ImageHeader& header) {
     text.text = const_cast<png_charp>(header.comment.c_str());
     png_set_text(s.png, s.info, &text, 1);
   }
-  // Pages are large and photographic: the Up filter with the fastest
-  // deflate level keeps nearly all of the size gain of the adaptive filters
-  // at a fraction of their time (Huffman-only coding saves a fifth of the
-  // time but makes files a third larger).
-  png_set_compression_level(s.png, 1);
-  png_set_filter(s.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+  // The chunks before the image data come from libpng; the image data is
+  // written by ParallelIdatWriter.
   png_write_info(s.png, s.info);
-  return true;
-}
-
-bool WritePngRows(PngSession& s, const std::uint8_t* rgb, std::uint32_t count, std::size_t rowBytes) {
-  if (setjmp(png_jmpbuf(s.png))) return false;
-  for (std::uint32_t i = 0; i < count; ++i) png_write_row(s.png, rgb + i * rowBytes);
-  return true;
-}
-
-bool WritePngEnd(PngSession& s) {
-  if (setjmp(png_jmpbuf(s.png))) return false;
-  png_write_end(s.png, nullptr);
   return true;
 }
 
@@ -265,14 +250,16 @@ class PngSink : public ImageSink {
     if (s_.png != nullptr) s_.info = png_create_info_struct(s_.png);
     if (s_.png == nullptr || s_.info == nullptr) throw FileError(path, "out of memory writing PNG");
     if (!WritePngHeader(s_, header)) Fail();
+    idat_ = std::make_unique<ParallelIdatWriter>(s_.file, path, rowBytes_);
   }
 
   void WriteRows(const std::uint8_t* rgb, std::uint32_t count) override {
-    if (!WritePngRows(s_, rgb, count, rowBytes_)) Fail();
+    for (std::uint32_t i = 0; i < count; ++i) idat_->AddRow(rgb + i * rowBytes_);
   }
 
   void Finish() override {
-    if (!WritePngEnd(s_)) Fail();
+    idat_->Finish();
+    idat_.reset();
     std::FILE* file = s_.file;
     s_.file = nullptr;
     if (std::fclose(file) != 0) throw FileError(path_, "cannot write: " + ErrnoText());
@@ -284,6 +271,8 @@ class PngSink : public ImageSink {
   std::string path_;
   std::size_t rowBytes_;
   PngSession s_;
+  // Declared after the session: destroyed first, while the file is open.
+  std::unique_ptr<ParallelIdatWriter> idat_;
 };
 
 }  // namespace
