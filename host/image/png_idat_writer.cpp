@@ -12,10 +12,10 @@ namespace k7730::host {
 
 namespace {
 
-// Raw bytes per block (512 KiB): large enough that the bytes a block
+// Raw bytes per block (256 KiB): large enough that the bytes a block
 // loses by not seeing the previous one do not matter, small enough that
 // the blocks in flight stay a few megabytes.
-constexpr std::size_t kBlockBytes = std::size_t{1} << 19;
+constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
 constexpr int kLevel = 1;
 constexpr std::uint8_t kUpFilter = 2;
 

@@ -124,7 +124,7 @@ TEST_F(ImageIo, EmbeddedProfilesTravelWithTheImage) {
 }
 
 TEST_F(ImageIo, PngDeflatedInSeveralBlocksReadsBackExactly) {
-  // 700 x 500 of noise is 1 MB of rows: three blocks deflated apart and
+  // 700 x 500 of noise is 1 MB of rows: five blocks deflated apart and
   // joined into one stream, read back by libpng with its checksum checked.
   Image page;
   page.width = 700;
