@@ -83,6 +83,30 @@ void RefuseFolder(const std::string& path, const char* what) {
                             " to write into it under the input's name");
 }
 
+// For --verbose: the module, the page and what will run on it.
+void DescribePlan(const LoadedModule& module, const FilterSession& session, const std::string& name,
+                  const ImageHeader& in, const PrintOutcome& outcome, const Console& console) {
+  console.Detail("module:  " + module.Path());
+  console.Detail("page:    " + name + ", " + std::to_string(in.width) + " x " + std::to_string(in.height) + " pixels");
+  console.Detail("stages:  " + JoinStages(outcome.stages));
+  if (console.verbose) {
+    for (const std::string& line : session.DescribeColourMatching()) console.Detail(line);
+  }
+}
+
+// The checks made before the input is opened; sets the print's format
+// unless it comes from the input (a pipe to a pipe).
+void CheckOutputs(const PrintJob& job, bool fromPipeToPipe, PrintOutcome& outcome) {
+  RefuseFolder(job.output, "OUTPUT");
+  RefuseFolder(job.proof, "--proof");
+  if (!fromPipeToPipe) outcome.format = OutputFormat(job);
+  if (IsStdio(job.output) && !fromPipeToPipe && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {
+    throw UsageError("standard output takes PNG or PPM (--format png or --format ppm)");
+  }
+  RefuseOverwritingInput(job.input, job.output, job.overwrite);
+  RefuseOverwritingInput(job.input, job.proof, job.overwrite);
+}
+
 // Turns the picture upright and lays it out on the media, as the job asks.
 std::unique_ptr<ImageSource> PreparePicture(std::unique_ptr<ImageSource> source, const PrintJob& job,
                                             const std::string& name, const Console& console) {
@@ -136,15 +160,8 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
   PrintOutcome outcome;
   StepTimer timer;
   const auto started = std::chrono::steady_clock::now();
-  RefuseFolder(job.output, "OUTPUT");
-  RefuseFolder(job.proof, "--proof");
   const bool fromPipeToPipe = IsStdio(job.input) && IsStdio(job.output) && !job.format;
-  if (!fromPipeToPipe) outcome.format = OutputFormat(job);
-  if (IsStdio(job.output) && !fromPipeToPipe && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {
-    throw UsageError("standard output takes PNG or PPM (--format png or --format ppm)");
-  }
-  RefuseOverwritingInput(job.input, job.output, job.overwrite);
-  RefuseOverwritingInput(job.input, job.proof, job.overwrite);
+  CheckOutputs(job, fromPipeToPipe, outcome);
   const ImageFormat proofFormat = job.proof.empty() ? ImageFormat::Png : FormatFromName(job.proof);
 
   timer.Begin("open image");
@@ -166,12 +183,7 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
   outcome.inputProfileNote = session.InputProfileNote();
   outcome.width = in.width;
   outcome.height = in.height;
-  console.Detail("module:  " + module.Path());
-  console.Detail("page:    " + name + ", " + std::to_string(in.width) + " x " + std::to_string(in.height) + " pixels");
-  console.Detail("stages:  " + JoinStages(outcome.stages));
-  if (console.verbose) {
-    for (const std::string& line : session.DescribeColourMatching()) console.Detail(line);
-  }
+  DescribePlan(module, session, name, in, outcome, console);
 
   ImageHeader printHeader = in;
   printHeader.notices.clear();

@@ -4,6 +4,7 @@
 // hundreds of megabytes are refused.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <tiffio.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -84,6 +85,35 @@ TEST_F(DamagedInput, JpegsWithDamagedDataAreRefusedNotFilledWithGrey) {
     const std::string why = Refusal(name);
     EXPECT_NE(why.find("JPEG"), std::string::npos) << name << ": " << why;
   }
+}
+
+TEST_F(DamagedInput, TiffsWithDamagedJpegDataAreRefused) {
+  const std::uint32_t w = 64, h = 64;
+  const auto noise = test::NoisePixels(w, h, 6);
+  TIFF* tif = TIFFOpen(Path("jpeg.tif").c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
+  for (std::uint32_t y = 0; y < h; ++y) {
+    ASSERT_GE(TIFFWriteScanline(tif, const_cast<std::uint8_t*>(&noise[y * w * 3]), y, 0), 0);
+  }
+  TIFFClose(tif);
+  ASSERT_EQ(Refusal("jpeg.tif"), "");
+  // Random bytes over the middle of the strip's entropy-coded data.
+  std::vector<std::uint8_t> bytes = test::ReadBytes(Path("jpeg.tif"));
+  std::uint32_t state = 3;
+  for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 300; ++i) {
+    state = state * 1664525u + 1013904223u;
+    bytes[i] = static_cast<std::uint8_t>(state >> 24);
+  }
+  test::WriteBytes(Path("garbled.tif"), bytes);
+  EXPECT_NE(Refusal("garbled.tif"), "");
 }
 
 TEST_F(DamagedInput, ABrokenProfileChainIsReportedNotDropped) {
