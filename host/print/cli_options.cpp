@@ -5,6 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "host/core/media.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -31,9 +33,11 @@ Images: PNG, TIFF, JPEG and binary PPM, 8-bit RGB. 16-bit, greyscale, palette
 and transparent images are converted with a notice. The output format follows
 --format, else the OUTPUT name (.png, .tif, .tiff, .jpg, .jpeg, .ppm), else the
 input's format; a file is written only when the whole page succeeded. "-"
-reads PNG or PPM from standard input and writes PNG or PPM to standard
+reads PNG, JPEG or PPM from standard input and writes PNG or PPM to standard
 output; "--" ends the options. An output that is the input file is refused
-unless --overwrite is given.
+unless --overwrite is given. A JPEG or TIFF whose orientation tag says it
+is stored turned is turned upright first. --media lays the picture out on
+the printer's paper (4x6, 5x7 or 6x8 inches at 300 dpi), resampled to fit.
 
 Stage options apply after --settings, in the order listed. --swap belongs to
 the page and is never stored.
@@ -98,6 +102,7 @@ struct RawOptions {
   std::vector<std::string> positional;
   std::string bandHeight, mtfKernel, mtfScale, sharpen, intent, lineFilter;
   std::string quality, dpi, gamma, polarity;
+  bool fill = false;
   CLI::Option *bandHeightOpt, *mtfKernelOpt, *mtfScaleOpt, *sharpenOpt, *intentOpt, *lineFilterOpt;
   CLI::Option *qualityOpt, *dpiOpt, *gammaOpt, *polarityOpt;
   CLI::App *settings, *show, *save, *edit, *info, *curve, *curveShow, *curveSave;
@@ -152,6 +157,15 @@ void DeclareOutputOptions(CLI::App& app, Options& o, RawOptions& raw) {
   app.add_option("--format", o.format, "the print file's format")->type_name("png|tiff|jpeg|ppm");
   app.add_option("--output-dir", o.outputDir, "write each INPUT to DIR, name kept, extension of the format")
       ->type_name("DIR");
+  app.add_flag("--unique-names", o.uniqueNames,
+               "with --output-dir: number outputs that would share a name (x.tif, x-2.tif) instead of refusing");
+  app.add_option("--media", o.media,
+                 "lay the picture out on the printer's media at 300 dpi, portrait or landscape as the picture is")
+      ->type_name("4x6|5x7|6x8");
+  app.add_flag("--fit", o.fit, "with --media: the whole picture, white margins");
+  app.add_flag("--fill", raw.fill, "with --media: the paper covered, the overhang cut off (the default)");
+  app.add_flag("--no-auto-rotate", o.noAutoRotate,
+               "keep the stored orientation of a JPEG or TIFF (by default turned upright as its orientation tag says)");
   raw.qualityOpt = app.add_option("--quality", raw.quality, "JPEG quality, 1 to 100 (default 92)")->type_name("N");
   raw.dpiOpt = app.add_option("--dpi", raw.dpi, "the resolution written to the print (default: the input's)")
                    ->type_name("N");
@@ -260,6 +274,17 @@ void TakeKernel(const std::vector<std::string>& args, RawOptions& raw, StageOpti
   }
 }
 
+void CheckLayout(const Options& o, const RawOptions& raw) {
+  if (!o.media.empty() && FindMedia(o.media) == nullptr) {
+    throw UsageError("--media takes " + MediaNames() + ", not '" + o.media + "'");
+  }
+  if (o.fit && raw.fill) throw UsageError("--fit and --fill contradict each other");
+  if ((o.fit || raw.fill) && o.media.empty()) throw UsageError("--fit and --fill need --media 4x6|5x7|6x8");
+  if (!o.media.empty() && o.dpi) {
+    throw UsageError("--dpi does not go with --media: a page on the printer's media is 300 dpi");
+  }
+}
+
 void CheckStages(const std::vector<std::string>& args, Options& o, RawOptions& raw) {
   StageOptions& s = o.stages;
   if (raw.bandHeightOpt->count() > 0) o.bandHeight = ParseCount("--band-height", raw.bandHeight, 1, 1u << 20);
@@ -271,6 +296,7 @@ void CheckStages(const std::vector<std::string>& args, Options& o, RawOptions& r
   }
   if (raw.qualityOpt->count() > 0) o.quality = static_cast<int>(ParseCount("--quality", raw.quality, 1, 100));
   if (raw.dpiOpt->count() > 0) o.dpi = ParseDecimal("--dpi", raw.dpi, 1, 65535);
+  CheckLayout(o, raw);
   if (raw.gammaOpt->count() > 0) o.curve.gamma = ParseDecimal("--gamma", raw.gamma, 0.01, 327.67);
   if (raw.polarityOpt->count() > 0) {
     if (raw.polarity != "ink" && raw.polarity != "levels")

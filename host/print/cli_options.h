@@ -32,6 +32,10 @@ struct Options {
   std::optional<double> dpi;
   int quality = 92;
   bool embedProfile = false, overwrite = false;
+  bool uniqueNames = false;               // a batch numbers outputs that would share a name
+  std::string media;                      // --media 4x6|5x7|6x8, empty: the page is the picture
+  bool fit = false;                       // --fit: the whole picture on the media (default: --fill)
+  bool noAutoRotate = false;              // keep the stored orientation
   std::string recordFile;                 // SettingsShow, SettingsSave, SettingsEdit; CurveSave, CurveShow
   CurveOptions curve;
   StageOptions stages;

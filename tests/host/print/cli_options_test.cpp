@@ -100,6 +100,10 @@ TEST(CommandLine, RefusalsNameTheOptionAndWhatItTakes) {
       {"--output-dir d a --proof p.png", "--proof names one file; give it for a single image, not with --output-dir"},
       {"curve save c.tcv --polarity dark", "--polarity takes levels or ink, not 'dark'"},
       {"curve", "use 'curve save FILE --gamma G' (or --points) or 'curve show FILE'"},
+      {"a b --media A4", "--media takes 4x6, 5x7 or 6x8, not 'A4'"},
+      {"a b --fit", "--fit and --fill need --media 4x6|5x7|6x8"},
+      {"a b --media 4x6 --fit --fill", "--fit and --fill contradict each other"},
+      {"a b --media 4x6 --dpi 600", "--dpi does not go with --media: a page on the printer's media is 300 dpi"},
   };
   for (const auto& c : cases) EXPECT_EQ(Refusal(c.line), c.refusal) << c.line;
 }
@@ -134,7 +138,8 @@ TEST(CommandLine, HelpNamesEveryOption) {
   for (const char* option : {"--settings", "--line-filter", "--input-curve", "--mtf-kernel", "--sharpen",
                              "--color-match", "--intent", "--swap", "--band-height", "--module", "settings", "info",
                              "--format", "--output-dir", "--quality", "--dpi", "--embed-profile", "--proof",
-                             "--proof-only", "--overwrite", "--fallback-profile", "--gamma", "--points", "curve"})
+                             "--proof-only", "--overwrite", "--fallback-profile", "--gamma", "--points", "curve",
+                             "--media", "--fit", "--fill", "--no-auto-rotate", "--unique-names"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
