@@ -20,6 +20,10 @@ packages+=(
 # The dialogs in real windows: a virtual display, Wine's own fonts, a
 # scripted mouse and keyboard, screenshots.
 packages+=(xvfb xauth fonts-wine xdotool imagemagick)
+# The Debian package (make package) and the Windows archive (make
+# windows-dist): Debian's packaging tools, man pages from --help, the copy
+# of the tree the package is built from, zip.
+packages+=(debhelper dpkg-dev lintian help2man rsync zip unzip)
 # `install-deps.sh fuzz` adds what the libFuzzer build needs.
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang libclang-rt-dev)
