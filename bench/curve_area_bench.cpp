@@ -6,9 +6,9 @@
 
 #include "resources/tonecurve_dialog.h"
 #include "tonecurve/curve_editor.h"
-#include "tonecurve/curve_reset.h"
-#include "tonecurve/curve_table.h"
-#include "ui/scripted_ui.h"
+#include "formats/curve_reset.h"
+#include "formats/curve_table.h"
+#include "window/scripted/scripted_ui.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cmm/profile_transform.h"
-#include "tonecurve/gamma_table.h"
+#include "formats/gamma_table.h"
 
 namespace k7730::cmm {
 namespace {
@@ -127,6 +127,15 @@ void CurvTable16(const CurvElement& curv, std::uint32_t* out16) {
 }
 
 }  // namespace
+
+Refusal CurveRefusal(ByteView element, std::uint32_t* function) {
+  std::uint32_t type = 0;
+  if (!element.U32(0, &type)) return Refusal::TrcCutShort;
+  if (type == kParaType) return ParametricRefusal(element, function);
+  if (type != kCurvType) return Refusal::TrcType;
+  CurvElement curv;
+  return ReadCurv(element, &curv) ? Refusal::None : Refusal::TrcCutShort;
+}
 
 bool CurveToTable8(ByteView element, std::uint8_t out[256]) {
   CurvElement curv;

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-#include "cmm/byte_reader.h"
+#include "cmm/refusal.h"
+#include "formats/byte_reader.h"
 
 namespace k7730::cmm {
 
@@ -29,6 +30,14 @@ void Lut16CurvesToTables8(std::uint32_t count, std::uint32_t channels, const Big
 // make no curve (a gamma of zero or below, a zero slope where the function
 // divides by it).
 bool SampleParametricCurve(ByteView element, std::uint16_t out[kParaSamples]);
+
+// Why a 'para' element is not decoded: TrcType (not a 'para'), TrcFunction
+// (its function type, also given in `function`, is unknown), TrcCutShort,
+// TrcNoGamma, TrcNoSlope or TrcNoCurve; None when it decodes.
+Refusal ParametricRefusal(ByteView element, std::uint32_t* function);
+// Why CurveToTable8 refuses an element, in the same terms (TrcType when it
+// is neither a 'curv' nor a 'para'); None when it decodes.
+Refusal CurveRefusal(ByteView element, std::uint32_t* function);
 
 // Decodes a 'curv' element, or a 'para' element as the 'curv' of its
 // samples. False, with the outputs untouched, when the element is neither

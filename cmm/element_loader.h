@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-#include "cmm/byte_reader.h"
+#include "cmm/refusal.h"
+#include "formats/byte_reader.h"
 #include "platform/platform.h"
 
 namespace k7730::cmm {
@@ -12,6 +13,12 @@ namespace k7730::cmm {
 // table) may be answered with a fallback; a damaged file or a lack of
 // memory must fail the caller instead of quietly changing its result.
 enum class ElementStatus { Loaded, Absent, Unreadable, NoMemory };
+
+// The refusal an element that did not load stands for: ElementCutShort when
+// it is unreadable, NoMemory when its block could not be had.
+inline Refusal RefusalOf(ElementStatus status) {
+  return status == ElementStatus::NoMemory ? Refusal::NoMemory : Refusal::ElementCutShort;
+}
 
 // An element's bytes, owned; released when the object goes.
 class LoadedElement {

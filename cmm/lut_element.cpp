@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "cmm/curve_decoding.h"
 
 namespace k7730::cmm {
@@ -58,12 +58,21 @@ bool ParseLut16(ByteView bytes, std::uint8_t* element, std::uint64_t entries, Pr
 
 }  // namespace
 
-bool ParseLutTag(std::uint8_t* element, std::uint32_t size, LutSide side, ProfileTransform* out) {
+bool ParseLutTag(std::uint8_t* element, std::uint32_t size, LutSide side, ProfileTransform* out,
+                 SideReport* report) {
   ByteView bytes(element, size);
   std::uint32_t type = 0;
   std::uint8_t in = 0, outs = 0, grid = 0;
-  if (!bytes.U32(0, &type) || !bytes.U8(8, &in) || !bytes.U8(9, &outs) || !bytes.U8(10, &grid)) return false;
-  if (!ChannelsFit(side, in, outs) || grid < 2) return false;
+  bytes.U32(0, &type);
+  if (!bytes.U8(8, &in) || !bytes.U8(9, &outs) || !bytes.U8(10, &grid)) {
+    Refuse(report, Refusal::LutCutShort, 0, type);
+    return false;
+  }
+  if (!ChannelsFit(side, in, outs) || grid < 2) {
+    Refuse(report, Refusal::LutUnfit, 0, type);
+    if (report != nullptr) report->counts[0] = in, report->counts[1] = outs, report->counts[2] = grid;
+    return false;
+  }
   const std::uint64_t entries = ClutEntries(in, outs, grid);
 
   ProfileTransform decoded;
@@ -72,7 +81,10 @@ bool ParseLutTag(std::uint8_t* element, std::uint32_t size, LutSide side, Profil
   decoded.gridPoints = grid;
   bool ok = type == kLut16Type ? ParseLut16(bytes, element, entries, &decoded)
                                : ParseLut8(bytes, element, entries, &decoded);
-  if (!ok) return false;
+  if (!ok) {
+    Refuse(report, Refusal::LutCutShort, 0, type);
+    return false;
+  }
   *out = decoded;
   return true;
 }

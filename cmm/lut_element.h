@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "cmm/profile_transform.h"
+#include "cmm/refusal.h"
 
 namespace k7730::cmm {
 
@@ -18,7 +19,9 @@ enum class LutSide { Source, Destination };
 // from the tables, when the element is not consistent: a source needs 3 or
 // 4 inputs and 3 outputs, a destination 3 inputs and 3 or 4 outputs; the
 // grid needs at least 2 points, lut16 tables at least 2 entries, and every
-// table and the CLUT must lie inside the element.
-bool ParseLutTag(std::uint8_t* element, std::uint32_t size, LutSide side, ProfileTransform* out);
+// table and the CLUT must lie inside the element. A refusal goes to `report`
+// (LutUnfit or LutCutShort, with the element's type; the caller names the tag).
+bool ParseLutTag(std::uint8_t* element, std::uint32_t size, LutSide side, ProfileTransform* out,
+                 SideReport* report = nullptr);
 
 }  // namespace k7730::cmm

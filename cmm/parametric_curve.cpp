@@ -17,22 +17,23 @@ struct ParametricFunction {
   double g = 1, a = 1, b = 0, c = 0, d = 0, e = 0, f = 0;
 };
 
-bool ReadFunction(ByteView element, ParametricFunction* fn) {
+Refusal ReadFunction(ByteView element, ParametricFunction* fn) {
   std::uint32_t signature = 0;
-  if (!element.U32(0, &signature) || signature != kParaType) return false;
-  if (!element.U16(8, &fn->type) || fn->type >= 5) return false;
+  if (!element.U32(0, &signature) || signature != kParaType) return Refusal::TrcType;
+  if (!element.U16(8, &fn->type)) return Refusal::TrcCutShort;
+  if (fn->type >= 5) return Refusal::TrcFunction;
   const std::uint32_t count = kParameterCounts[fn->type];
   double* slots[7] = {&fn->g, &fn->a, &fn->b, &fn->c, &fn->d, &fn->e, &fn->f};
   for (std::uint32_t i = 0; i < count; ++i) {
     std::uint32_t raw = 0;
-    if (!element.U32(kParametersAt + 4 * i, &raw)) return false;
+    if (!element.U32(kParametersAt + 4 * i, &raw)) return Refusal::TrcCutShort;
     *slots[i] = static_cast<std::int32_t>(raw) / 65536.0;  // s15Fixed16Number
   }
   // A gamma of zero or below has no value at 0 (or is flat); types 1 and 2
   // start where a X + b reaches zero, which a zero slope never does.
-  if (!(fn->g > 0.0)) return false;
-  if ((fn->type == 1 || fn->type == 2) && fn->a == 0.0) return false;
-  return true;
+  if (!(fn->g > 0.0)) return Refusal::TrcNoGamma;
+  if ((fn->type == 1 || fn->type == 2) && fn->a == 0.0) return Refusal::TrcNoSlope;
+  return Refusal::None;
 }
 
 // (a X + b)^g, taken as 0 where the base is not positive (the function is
@@ -52,11 +53,8 @@ double Evaluate(const ParametricFunction& fn, double x) {
   }
 }
 
-}  // namespace
-
-bool SampleParametricCurve(ByteView element, std::uint16_t out[kParaSamples]) {
-  ParametricFunction fn;
-  if (!ReadFunction(element, &fn)) return false;
+// The function sampled at i / 4095; false when a sample is not a number.
+bool Sample(const ParametricFunction& fn, std::uint16_t out[kParaSamples]) {
   std::uint16_t samples[kParaSamples];
   for (std::uint32_t i = 0; i < kParaSamples; ++i) {
     double y = Evaluate(fn, i / static_cast<double>(kParaSamples - 1));
@@ -66,6 +64,22 @@ bool SampleParametricCurve(ByteView element, std::uint16_t out[kParaSamples]) {
   }
   for (std::uint32_t i = 0; i < kParaSamples; ++i) out[i] = samples[i];
   return true;
+}
+
+}  // namespace
+
+bool SampleParametricCurve(ByteView element, std::uint16_t out[kParaSamples]) {
+  ParametricFunction fn;
+  return ReadFunction(element, &fn) == Refusal::None && Sample(fn, out);
+}
+
+Refusal ParametricRefusal(ByteView element, std::uint32_t* function) {
+  ParametricFunction fn;
+  const Refusal refusal = ReadFunction(element, &fn);
+  if (function != nullptr) *function = fn.type;
+  if (refusal != Refusal::None) return refusal;
+  std::uint16_t samples[kParaSamples];
+  return Sample(fn, samples) ? Refusal::None : Refusal::TrcNoCurve;
 }
 
 }  // namespace k7730::cmm

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "cmm/profile_file.h"
 #include "k7730fe_cmm.h"
 
@@ -12,43 +12,26 @@ using k7730::platform::kInvalidFile;
 using k7730::platform::kNoFile;
 namespace cmm = k7730::cmm;
 
-namespace {
-
-bool AcceptedColorSpace(std::uint32_t space) {
-  return space == K7730_SIG_RGB || space == K7730_SIG_CMYK || space == K7730_SIG_LAB;
-}
-
-bool AcceptedPcs(std::uint32_t pcs) { return pcs == K7730_SIG_XYZ || pcs == K7730_SIG_LAB; }
-
-}  // namespace
-
 extern "C" {
 
 K7730_API int32_t K7730_CDECL SDKCMOpenProfile(const char* path, K7730_ProfileRef* ref) {
   if (path == nullptr || ref == nullptr) return -1;
-  FileId file = k7730::platform::FileOpen(path, k7730::platform::FileMode::ReadShared);
-  if (file == kInvalidFile || file == kNoFile) return -1;
+  cmm::OpenReport report;
+  FileId file = cmm::OpenProfileFile(path, &report);
+  if (file == kInvalidFile) {
+    // A refused file was opened and closed again: the word no longer names
+    // it, so that a stray close cannot hit a file opened later under the
+    // same number.
+    if (report.reason != cmm::Refusal::NotOpened) *ref = 0;
+    return -1;
+  }
   K7730_ProfileRef word = 0;
   if (!cmm::RefOfFile(file, &word)) {
     k7730::platform::FileClose(file);
     return -1;
   }
   *ref = word;
-
-  K7730_ProfileHeader header;
-  std::memset(&header, 0, sizeof header);
-  bool whole = cmm::ReadAt(file, 0, &header, cmm::kHeaderBytes) == cmm::kHeaderBytes;
-  cmm::HeaderToHostOrder(&header);
-  // A file shorter than the size its header states has been cut short:
-  // whatever is missing may be exactly what a transform needs.
-  bool complete = whole && header.size <= cmm::SizeOf(file);
-  if (complete && AcceptedColorSpace(header.colorSpace) && AcceptedPcs(header.pcs)) return 0;
-
-  // Refused: the file is closed, and the word no longer names it, so that a
-  // stray close cannot hit a file opened later under the same number.
-  k7730::platform::FileClose(file);
-  *ref = 0;
-  return -1;
+  return 0;
 }
 
 K7730_API int32_t K7730_CDECL SDKCMCloseProfile(K7730_ProfileRef* ref) {
@@ -81,7 +64,7 @@ K7730_API void K7730_CDECL SDKCMGetTagTableInfo(K7730_ProfileRef* ref, uint32_t*
   std::memcpy(raw, &usable, 4);
   for (std::uint32_t i = 0; i < std::min(usable, whole); ++i) {
     std::uint8_t* e = raw + 4 + i * cmm::kTagEntryBytes;
-    K7730_TagEntry host{cmm::LoadBigEndian32(e), cmm::LoadBigEndian32(e + 4), cmm::LoadBigEndian32(e + 8)};
+    K7730_TagEntry host{k7730::LoadBigEndian32(e), k7730::LoadBigEndian32(e + 4), k7730::LoadBigEndian32(e + 8)};
     std::memcpy(e, &host, sizeof host);
   }
 }

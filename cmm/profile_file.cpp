@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 
 namespace k7730::cmm {
 
@@ -64,6 +64,44 @@ std::uint32_t UsableTagCount(platform::FileId file, std::uint32_t* stored) {
   std::uint64_t size = SizeOf(file);
   std::uint64_t room = size >= kTagTableOffset + 4 ? (size - kTagTableOffset - 4) / kTagEntryBytes : 0;
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(count, room));
+}
+
+namespace {
+
+bool AcceptedColorSpace(std::uint32_t space) {
+  return space == K7730_SIG_RGB || space == K7730_SIG_CMYK || space == K7730_SIG_LAB;
+}
+
+bool AcceptedPcs(std::uint32_t pcs) { return pcs == K7730_SIG_XYZ || pcs == K7730_SIG_LAB; }
+
+// A file shorter than the size its header states has been cut short:
+// whatever is missing may be exactly what a transform needs.
+Refusal CheckHeader(platform::FileId file, OpenReport& report) {
+  K7730_ProfileHeader& header = report.header;
+  const std::uint32_t got = ReadAt(file, 0, &header, kHeaderBytes);
+  HeaderToHostOrder(&header);
+  report.fileSize = SizeOf(file);
+  if (got >= 4 && header.size > report.fileSize) return Refusal::CutShort;
+  if (got != kHeaderBytes) return Refusal::NotAccepted;
+  if (!AcceptedColorSpace(header.colorSpace) || !AcceptedPcs(header.pcs)) return Refusal::NotAccepted;
+  return Refusal::None;
+}
+
+}  // namespace
+
+platform::FileId OpenProfileFile(const char* path, OpenReport* report) {
+  OpenReport local;
+  OpenReport& r = report != nullptr ? *report : local;
+  r = OpenReport{};
+  const platform::FileId file = platform::FileOpen(path, platform::FileMode::ReadShared);
+  if (file == platform::kInvalidFile || file == platform::kNoFile) {
+    r.reason = Refusal::NotOpened;
+    return platform::kInvalidFile;
+  }
+  r.reason = CheckHeader(file, r);
+  if (r.reason == Refusal::None) return file;
+  platform::FileClose(file);
+  return platform::kInvalidFile;
 }
 
 TagLookup FindTag(platform::FileId file, std::uint32_t signature, K7730_TagEntry* entry) {

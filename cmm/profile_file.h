@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "cmm/refusal.h"
 #include "k7730fe_cmm.h"
 #include "platform/platform.h"
 
@@ -13,6 +14,22 @@ namespace k7730::cmm {
 inline constexpr std::uint32_t kHeaderBytes = 128;
 inline constexpr std::uint32_t kTagTableOffset = 128;
 inline constexpr std::uint32_t kTagEntryBytes = 12;
+
+// What opening a profile came to: None, NotOpened (no such file, or it
+// cannot be read), CutShort (the header states more bytes than the file
+// holds, or the header itself is cut), NotAccepted (a data colour space
+// other than RGB, CMYK and Lab, or a connection space other than XYZ and
+// Lab). The header's words are in host order when they were read.
+struct OpenReport {
+  Refusal reason = Refusal::None;
+  K7730_ProfileHeader header{};
+  std::uint64_t fileSize = 0;
+};
+
+// Opens `path` for shared reading and checks its header: the open file, or
+// kInvalidFile (with nothing left open) when the engine refuses it. The
+// reason goes to `report` (may be null).
+platform::FileId OpenProfileFile(const char* path, OpenReport* report);
 
 // The file held in a ProfileRef word; kNoFile for a null pointer or word.
 platform::FileId FileOfRef(const K7730_ProfileRef* ref);

@@ -3,7 +3,7 @@
 #include "cmm/color_world_store.h"
 #include "cmm/ipb_record.h"
 #include "k7730fe_cmm.h"
-#include "tonecurve/gamma_table.h"
+#include "formats/gamma_table.h"
 
 namespace cmm = k7730::cmm;
 

@@ -7,7 +7,7 @@
 #include "filter/line_filter_bridge.h"
 #include "k7730fe.h"
 #include "stages/mtf_state.h"
-#include "tonecurve/tone_curve_set.h"
+#include "formats/tone_curve_set.h"
 
 struct K7730_FilterInstance {
   std::uint32_t width;

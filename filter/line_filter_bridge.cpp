@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730 {
 namespace {

@@ -3,9 +3,9 @@
 #include <bit>
 #include <cstring>
 
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_reset.h"
 #include "tonecurve/page_luts.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730 {
 

@@ -47,7 +47,7 @@ void ReadTags(K7730_ProfileRef* ref) {
     SDKCMGetPartialProfileElement(ref, signature, 8, &sliceCount, slice);
     if (sliceCount > sizeof slice) Finding("a slice read returned more than asked for");
     std::uint8_t curve[256];
-    cmm::CurveToTable8(cmm::ByteView(element.data(), want), curve);
+    cmm::CurveToTable8(k7730::ByteView(element.data(), want), curve);
   }
 }
 

@@ -1,7 +1,7 @@
 // The correction dialog "CORRECT_UI".
 #pragma once
 
-#include "ui/dialog_template.h"
+#include "resources/dialog_template.h"
 
 namespace k7730::res {
 

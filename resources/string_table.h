@@ -3,7 +3,7 @@
 
 #include <span>
 
-#include "ui/dialog_template.h"
+#include "resources/dialog_template.h"
 
 namespace k7730::res {
 

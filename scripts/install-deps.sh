@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make pkg-config
+  cmake ninja-build g++ make pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev libpng-dev libtiff-dev libjpeg62-turbo-dev
   icc-profiles-free libgs-common argyll colord-data

@@ -4,7 +4,7 @@
 
 #include "k7730fe_cmm.h"
 #include "stages/profile_check.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730 {
 namespace {

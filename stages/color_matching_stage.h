@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "k7730fe.h"
-#include "tonecurve/tone_curve_set.h"
+#include "formats/tone_curve_set.h"
 
 namespace k7730 {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tonecurve/tone_curve_set.h"
+#include "formats/tone_curve_set.h"
 
 namespace k7730 {
 

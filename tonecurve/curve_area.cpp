@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tonecurve/curve_table.h"
+#include "formats/curve_table.h"
 
 namespace k7730 {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "tonecurve/curve_area_tracking.h"
-#include "tonecurve/tone_curve_set.h"
-#include "ui/ui_platform.h"
+#include "formats/tone_curve_set.h"
+#include "window/ui_platform.h"
 
 namespace k7730 {
 

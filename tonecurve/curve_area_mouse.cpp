@@ -1,7 +1,7 @@
 // The drawing area under the mouse outside a tracking loop: cursor choice,
 // readouts, capture, and what a press starts.
 #include "tonecurve/curve_area.h"
-#include "ui/cursor_table.h"
+#include "window/cursor_table.h"
 
 namespace k7730 {
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "tonecurve/curve_area.h"
-#include "ui/cursor_table.h"
+#include "window/cursor_table.h"
 
 namespace k7730 {
 

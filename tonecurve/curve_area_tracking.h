@@ -3,7 +3,7 @@
 // by the loss of the mouse capture.
 #pragma once
 
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 
 namespace k7730 {
 

@@ -5,9 +5,9 @@
 #include "resources/string_table.h"
 #include "resources/tonecurve_dialog.h"
 #include "tonecurve/curve_editor_dialog.h"
-#include "tonecurve/curve_reset.h"
-#include "ui/cursor_table.h"
-#include "ui/message_box.h"
+#include "formats/curve_reset.h"
+#include "window/cursor_table.h"
+#include "window/message_box.h"
 
 namespace k7730 {
 namespace {

@@ -3,8 +3,8 @@
 // writes it back only when the user presses OK.
 #pragma once
 
-#include "tonecurve/tone_curve_set.h"
-#include "ui/ui_platform.h"
+#include "formats/tone_curve_set.h"
+#include "window/ui_platform.h"
 
 namespace k7730 {
 

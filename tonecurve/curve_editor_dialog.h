@@ -2,8 +2,8 @@
 #pragma once
 
 #include "tonecurve/curve_area.h"
-#include "tonecurve/tone_curve_set.h"
-#include "ui/ui_platform.h"
+#include "formats/tone_curve_set.h"
+#include "window/ui_platform.h"
 
 namespace k7730 {
 

@@ -7,11 +7,11 @@
 #include "resources/tonecurve_dialog.h"
 #include "tonecurve/curve_editor_dialog.h"
 #include "tonecurve/curve_file.h"
-#include "tonecurve/curve_table.h"
-#include "tonecurve/gamma_table.h"
-#include "tonecurve/polarity.h"
-#include "ui/cursor_table.h"
-#include "ui/decimal_text.h"
+#include "formats/curve_table.h"
+#include "formats/gamma_table.h"
+#include "formats/polarity.h"
+#include "window/cursor_table.h"
+#include "formats/decimal_text.h"
 
 namespace k7730 {
 namespace {

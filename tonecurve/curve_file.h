@@ -4,25 +4,10 @@
 // file status code.
 #pragma once
 
-#include "tonecurve/tone_curve_set.h"
+#include "formats/curve_file_parse.h"
+#include "formats/tone_curve_set.h"
 
 namespace k7730 {
-
-// File status codes; 0 is success or a cancelled file dialog.
-enum CurveFileStatus : int {
-  kCurveFileOk = 0,
-  kCurveFileCannotOpen = 1101,
-  kCurveFileCannotCreate = 1102,
-  kCurveFileCannotRead = 1103,    // a read, seek or size query failed, or the file ended early
-  kCurveFileCannotWrite = 1104,
-  kCurveFileUnsupported = 1105,   // not a file of this format
-  kRawTablesUnusable = 1005,      // reported without a message
-};
-
-// How a native file numbers the channel modes: normally mode - 1 (0 points,
-// 1 free-hand, 2 gamma); the alternative numbering stores the mode itself.
-inline constexpr int kNormalNumbering = 0;
-inline constexpr int kAlternativeNumbering = 1;
 
 // The message of a status code, or null for codes that show none.
 const char* CurveFileMessage(int status);

@@ -1,9 +1,9 @@
 // Saving and loading through the file dialogs, and the messages of the
 // status codes.
 #include "tonecurve/curve_file.h"
-#include "ui/file_dialogs.h"
-#include "ui/message_box.h"
-#include "ui/window_state.h"
+#include "window/file_dialogs.h"
+#include "window/message_box.h"
+#include "window/window_state.h"
 
 namespace k7730 {
 

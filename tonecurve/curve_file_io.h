@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tonecurve/curve_file_parse.h"
-#include "ui/file_wrappers.h"
+#include "formats/curve_file_parse.h"
+#include "platform/file_wrappers.h"
 
 namespace k7730::curvefile {
 

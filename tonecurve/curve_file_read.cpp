@@ -4,9 +4,9 @@
 
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_file_io.h"
-#include "tonecurve/curve_file_parse.h"
-#include "ui/file_wrappers.h"
-#include "ui/path_utils.h"
+#include "formats/curve_file_parse.h"
+#include "platform/file_wrappers.h"
+#include "platform/path_utils.h"
 
 namespace k7730 {
 namespace {
@@ -17,7 +17,7 @@ struct FileBytes {
   std::uint32_t held = 0;
   std::uint8_t bytes[kCurveFileReadLimit];
 
-  cmm::ByteView View() const { return cmm::ByteView(bytes, held); }
+  ByteView View() const { return ByteView(bytes, held); }
 };
 
 // kCurveFileOk, 1101 when the file does not open, 1103 when its size or

@@ -3,7 +3,7 @@
 
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_file_io.h"
-#include "ui/file_wrappers.h"
+#include "platform/file_wrappers.h"
 
 namespace k7730 {
 namespace {

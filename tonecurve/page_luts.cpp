@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "tonecurve/curve_reset.h"
-#include "tonecurve/polarity.h"
+#include "formats/curve_reset.h"
+#include "formats/polarity.h"
 
 namespace k7730 {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "k7730fe.h"
-#include "tonecurve/tone_curve_set.h"
+#include "formats/tone_curve_set.h"
 
 namespace k7730 {
 

@@ -2,9 +2,9 @@
 
 #include "tonecurve/curve_file.h"
 #include "tonecurve/curve_file_io.h"
-#include "tonecurve/curve_file_parse.h"
-#include "tonecurve/curve_reset.h"
-#include "ui/file_wrappers.h"
+#include "formats/curve_file_parse.h"
+#include "formats/curve_reset.h"
+#include "platform/file_wrappers.h"
 
 namespace k7730 {
 namespace {
@@ -15,7 +15,7 @@ bool ReadTables(FileHandle* file, ToneCurveSet& set) {
   if (size != kRawThreeTables && size != kRawFiveTables) return false;
   std::uint8_t bytes[kRawFiveTables];
   if (!curvefile::ReadExactly(file, bytes, size)) return false;
-  return ParseRawTableBytes(cmm::ByteView(bytes, size), set);
+  return ParseRawTableBytes(ByteView(bytes, size), set);
 }
 
 }  // namespace

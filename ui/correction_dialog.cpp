@@ -9,9 +9,9 @@
 #include "stages/profile_check.h"
 #include "tonecurve/curve_editor.h"
 #include "ui/icc_dialog.h"
-#include "ui/message_box.h"
+#include "window/message_box.h"
 #include "ui/mtf_dialog.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730::ui {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "k7730fe.h"
 #include "ui/settings_dialogs.h"
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 
 namespace k7730::ui {
 

@@ -6,10 +6,10 @@
 #include "platform/platform.h"
 #include "resources/icc_dialog.h"
 #include "stages/profile_check.h"
-#include "ui/file_dialogs.h"
-#include "ui/message_box.h"
-#include "ui/path_utils.h"
-#include "ui/window_state.h"
+#include "window/file_dialogs.h"
+#include "window/message_box.h"
+#include "platform/path_utils.h"
+#include "window/window_state.h"
 
 namespace k7730::ui {
 namespace {

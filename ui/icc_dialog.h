@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 
 namespace k7730::ui {
 

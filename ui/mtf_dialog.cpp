@@ -2,10 +2,10 @@
 #include "ui/mtf_dialog.h"
 
 #include "resources/mtf_dialog.h"
-#include "ui/file_dialogs.h"
-#include "ui/message_box.h"
+#include "window/file_dialogs.h"
+#include "window/message_box.h"
 #include "ui/mtf_dialog_state.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730::ui {
 namespace {

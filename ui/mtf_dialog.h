@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ui/mtf_file.h"
-#include "ui/ui_platform.h"
+#include "window/ui_platform.h"
 
 namespace k7730::ui {
 

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "resources/mtf_dialog.h"
-#include "ui/decimal_text.h"
+#include "formats/decimal_text.h"
 #include "ui/mtf_dialog_state.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730::ui {
 namespace {

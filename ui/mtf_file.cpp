@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "ui/mtf_text.h"
+#include "formats/mtf_text.h"
 
 namespace k7730 {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "k7730fe.h"
-#include "ui/file_wrappers.h"
+#include "platform/file_wrappers.h"
 
 namespace k7730 {
 

@@ -7,7 +7,7 @@
 #include "ui/correction_dialog.h"
 #include "ui/icc_dialog.h"
 #include "ui/mtf_dialog.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730::ui {
 namespace {

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <filesystem>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 #include "host/core/profile_report.h"
 #include "host/core/settings_record.h"
 #include "host/core/tone_curve_file.h"
-#include "tonecurve/polarity.h"
+#include "formats/polarity.h"
 
 namespace k7730::host {
 
@@ -29,7 +29,7 @@ std::string AbsolutePath(const std::string& path) {
 
 std::string RgbProfileProblem(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < 128) return "not an ICC profile (shorter than a profile header)";
-  const cmm::ByteView view(bytes.data(), bytes.size());
+  const ByteView view(bytes.data(), bytes.size());
   std::uint32_t signature = 0, space = 0;
   view.U32(36, &signature);
   view.U32(16, &space);

@@ -4,7 +4,7 @@
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
-#include "ui/mtf_text.h"
+#include "formats/mtf_text.h"
 
 namespace k7730::host {
 

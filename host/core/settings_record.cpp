@@ -5,7 +5,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 
@@ -102,7 +102,7 @@ std::vector<std::uint8_t> ReadSettingsFile(const std::string& path) {
     throw FileError(path, "not a settings record: it has " + std::to_string(block.size()) +
                               " bytes, a settings record has " + std::to_string(K7730_SETTINGS_SIZE));
   }
-  const cmm::ByteView view(block.data(), block.size());
+  const ByteView view(block.data(), block.size());
   std::uint32_t size = 0, magic = 0;
   view.U32LittleEndian(0, &size);
   view.U32LittleEndian(4, &magic);

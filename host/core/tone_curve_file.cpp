@@ -4,18 +4,16 @@
 #include <cctype>
 #include <vector>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
-#include "tonecurve/curve_file.h"
-#include "tonecurve/curve_file_parse.h"
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_file_parse.h"
+#include "formats/curve_reset.h"
 
 namespace k7730::host {
 
 namespace {
 
-using cmm::ByteView;
 
 constexpr int kChannels = 5;
 constexpr int kMaxPoints = 20;

@@ -7,10 +7,10 @@
 #include "host/print/cli_options.h"
 #include "host/core/host_error.h"
 #include "tonecurve/curve_file.h"
-#include "tonecurve/curve_reset.h"
-#include "tonecurve/curve_table.h"
-#include "tonecurve/gamma_table.h"
-#include "tonecurve/polarity.h"
+#include "formats/curve_reset.h"
+#include "formats/curve_table.h"
+#include "formats/gamma_table.h"
+#include "formats/polarity.h"
 
 namespace k7730::host {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cmm/byte_reader.h"
+#include "formats/byte_reader.h"
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 
@@ -39,10 +39,10 @@ bool HasLookupTables(const std::string& path) {
   constexpr std::uint32_t kMaxTags = 1024;
   const std::vector<std::uint8_t> bytes = ReadFileBytes(path, std::size_t{64} << 20);
   if (bytes.size() < kHeaderBytes + 4) return false;
-  const std::uint32_t count = cmm::LoadBigEndian32(bytes.data() + kHeaderBytes);
+  const std::uint32_t count = LoadBigEndian32(bytes.data() + kHeaderBytes);
   if (count > kMaxTags || bytes.size() < kHeaderBytes + 4 + std::size_t{count} * kEntryBytes) return false;
   for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint32_t tag = cmm::LoadBigEndian32(bytes.data() + kHeaderBytes + 4 + i * kEntryBytes);
+    const std::uint32_t tag = LoadBigEndian32(bytes.data() + kHeaderBytes + 4 + i * kEntryBytes);
     if (tag == 0x41324230 || tag == 0x41324231 || tag == 0x41324232) return true;  // 'A2B0'..'A2B2'
   }
   return false;

@@ -10,7 +10,7 @@
 #include "filter/line_filter_attach.h"
 #include "filter/line_filter_bridge.h"
 #include "k7730fe.h"
-#include "ui/path_utils.h"
+#include "platform/path_utils.h"
 
 namespace k7730 {
 namespace {

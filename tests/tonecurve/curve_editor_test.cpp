@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "editor_fixture.h"
-#include "tonecurve/gamma_table.h"
-#include "tonecurve/polarity.h"
-#include "ui/decimal_text.h"
+#include "formats/gamma_table.h"
+#include "formats/polarity.h"
+#include "formats/decimal_text.h"
 #include "../support/temp_files.h"
 
 namespace k7730::editor_test {

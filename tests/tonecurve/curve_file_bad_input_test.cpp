@@ -9,7 +9,7 @@
 
 #include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_reset.h"
 
 namespace k7730 {
 namespace {

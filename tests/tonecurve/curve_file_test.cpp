@@ -6,11 +6,11 @@
 
 #include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
-#include "tonecurve/curve_reset.h"
-#include "tonecurve/curve_table.h"
-#include "tonecurve/gamma_table.h"
-#include "tonecurve/polarity.h"
-#include "ui/scripted_ui.h"
+#include "formats/curve_reset.h"
+#include "formats/curve_table.h"
+#include "formats/gamma_table.h"
+#include "formats/polarity.h"
+#include "window/scripted/scripted_ui.h"
 
 namespace k7730 {
 namespace {

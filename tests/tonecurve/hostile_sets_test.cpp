@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "editor_fixture.h"
-#include "tonecurve/polarity.h"
+#include "formats/polarity.h"
 #include "../support/temp_files.h"
 
 namespace k7730::editor_test {

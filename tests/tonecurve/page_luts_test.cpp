@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_reset.h"
 #include "tonecurve/page_luts.h"
 
 namespace k7730 {

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <string>
 
-#include "tonecurve/curve_reset.h"
+#include "formats/curve_reset.h"
 #include "platform/platform.h"
-#include "ui/path_utils.h"
-#include "ui/scripted_ui.h"
+#include "platform/path_utils.h"
+#include "window/scripted/scripted_ui.h"
 
 namespace k7730::dialogs_test {
 

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "support/temp_files.h"
-#include "ui/decimal_text.h"
+#include "formats/decimal_text.h"
 #include "ui/mtf_file.h"
 
 namespace k7730 {

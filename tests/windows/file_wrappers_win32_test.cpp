@@ -8,8 +8,8 @@
 #include <string>
 
 #include "support/temp_files.h"
-#include "ui/file_wrappers.h"
-#include "ui/path_utils.h"
+#include "platform/file_wrappers.h"
+#include "platform/path_utils.h"
 
 namespace k7730 {
 namespace {

@@ -92,7 +92,7 @@ target_include_directories(vorndll_test PRIVATE ${PROJECT_SOURCE_DIR}/vorndll)
 add_dependencies(vorndll_test vorndll)
 
 # The file wrappers and path utilities on Win32, linked directly.
-k7730_windows_program(ui_services_test ${t}/ui/path_utils_test.cpp ${t}/ui/file_wrappers_test.cpp
+k7730_windows_program(ui_services_test ${t}/platform/path_utils_test.cpp ${t}/platform/file_wrappers_test.cpp
                       file_wrappers_win32_test.cpp)
 target_include_directories(ui_services_test PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(ui_services_test PRIVATE k7730_core k7730_cmm k7730_platform gtest_main)

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "ui/dialog_template.h"
+#include "resources/dialog_template.h"
 
 namespace k7730::resgen {
 

@@ -16,7 +16,7 @@
 #include "host/print/print_runner.h"
 #include "support/test_images.h"
 #include "host/core/tone_curve_file.h"
-#include "tonecurve/gamma_table.h"
+#include "formats/gamma_table.h"
 
 namespace k7730::host {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "resources/cursor_names.h"
 #include "tools/win32_resources/pictures.h"
-#include "ui/cursor_table.h"
-#include "ui/scripted_ui.h"
+#include "window/cursor_table.h"
+#include "window/scripted/scripted_ui.h"
 
 namespace k7730::resgen {
 namespace {

@@ -1,0 +1,115 @@
+// The reason the engine gives for refusing one side of a build, from the
+// same decoding that builds a ColorWorld: each damaged profile names the
+// step and the element that failed, and a usable one says what it read.
+#include <gtest/gtest.h>
+
+#include "cmm/profile_diagnosis.h"
+#include "profile_builder.h"
+
+namespace k7730::test {
+namespace {
+
+using cmm::ProfileSide;
+using cmm::Refusal;
+
+ProfileSpec WithTrc(const Bytes& trc) { return MatrixTrcSpec(trc); }
+
+cmm::ProfileDiagnosis Diagnose(const Bytes& profile, ProfileSide side, std::uint32_t intent = 0) {
+  const std::string path = WriteTempFile(profile, "diagnosed.icc");
+  return cmm::DiagnoseProfile(path.c_str(), side, intent);
+}
+
+struct Case {
+  const char* name;
+  Bytes profile;
+  ProfileSide side;
+  Refusal reason;
+  std::uint32_t tag;
+};
+
+TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
+  Bytes cutShort = BuildProfile(WithTrc(CurvElement({0x0233})));
+  cutShort.resize(cutShort.size() - 8);
+  Bytes longTable = BuildProfile(WithTrc(CurvElement({0x0233})));
+  Put32(longTable, 128, 5000);
+  Bytes elementPastEnd = BuildProfile(WithTrc(CurvElement({0x0233})));
+  Put32(elementPastEnd, 0, std::uint32_t(elementPastEnd.size()));
+  Put32(elementPastEnd, 132 + 12 * 3 + 8, 1u << 20);  // rTRC's size: the fourth entry
+  ProfileSpec noColorant = WithTrc(CurvElement({0x0233}));
+  noColorant.tags.erase(noColorant.tags.begin());
+  ProfileSpec v4 = WithTrc(CurvElement({0x0233}));
+  Bytes mab = Lut8Element(3, 3, 2, IdentityClut8(2));
+  Put32(mab, 0, Sig("mAB "));
+  Put16(mab, 10, 0);
+  v4.tags.push_back({Sig("A2B0"), mab});
+  ProfileSpec fourOut = WithTrc(CurvElement({0x0233}));
+  fourOut.tags.push_back({Sig("A2B0"), Lut8Element(3, 4, 2, Bytes(2 * 2 * 2 * 4, 0))});
+  Bytes cutLut = Lut8Element(3, 3, 2, IdentityClut8(2));
+  cutLut.resize(60);
+  ProfileSpec shortLut = WithTrc(CurvElement({0x0233}));
+  shortLut.tags.push_back({Sig("B2A0"), cutLut});
+  ProfileSpec grey;
+  grey.colorSpace = Sig("GRAY");
+
+  const Case cases[] = {
+      {"tag table past the end", longTable, ProfileSide::Source, Refusal::TagTableCutShort, 0},
+      {"TRC past the end", elementPastEnd, ProfileSide::Source, Refusal::ElementCutShort, Sig("rTRC")},
+      {"no colorant, no table", BuildProfile(noColorant), ProfileSide::Destination, Refusal::NoTable, Sig("rXYZ")},
+      {"v4 lookup element", BuildProfile(v4), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
+      {"four outputs on a source", BuildProfile(fourOut), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
+      {"lut cut inside its tables", BuildProfile(shortLut), ProfileSide::Destination, Refusal::LutCutShort,
+       Sig("B2A0")},
+      {"unknown TRC type", BuildProfile(WithTrc(XyzElement(1, 1, 1))), ProfileSide::Source, Refusal::TrcType,
+       Sig("rTRC")},
+      {"para of type 7", BuildProfile(WithTrc(ParaElement(7, {2.2}))), ProfileSide::Source, Refusal::TrcFunction,
+       Sig("rTRC")},
+      {"para with gamma 0", BuildProfile(WithTrc(ParaElement(0.0))), ProfileSide::Destination,
+       Refusal::TrcNoGamma, Sig("rTRC")},
+      {"para with zero slope", BuildProfile(WithTrc(ParaElement(1, {2.2, 0, 0}))), ProfileSide::Source,
+       Refusal::TrcNoSlope, Sig("rTRC")},
+      {"para cut short", BuildProfile(WithTrc(ParaElement(4, {2.2, 1}))), ProfileSide::Source,
+       Refusal::TrcCutShort, Sig("rTRC")},
+  };
+  for (const Case& c : cases) {
+    const cmm::ProfileDiagnosis d = Diagnose(c.profile, c.side);
+    ASSERT_EQ(d.open.reason, Refusal::None) << c.name;
+    EXPECT_EQ(d.side.reason, c.reason) << c.name;
+    EXPECT_EQ(d.side.tag, c.tag) << c.name;
+  }
+  const cmm::OpenReport cut = Diagnose(cutShort, ProfileSide::Source).open;
+  EXPECT_EQ(cut.reason, Refusal::CutShort);
+  EXPECT_EQ(cut.header.size, cut.fileSize + 8);
+  EXPECT_EQ(Diagnose(BuildProfile(grey), ProfileSide::Source).open.reason, Refusal::NotAccepted);
+  EXPECT_EQ(cmm::DiagnoseProfile("/nonexistent/profile.icc", ProfileSide::Source, 0).open.reason,
+            Refusal::NotOpened);
+}
+
+TEST(ProfileDiagnosis, RefusalsCarryTheirNumbersAndUsableSidesWhatTheyRead) {
+  ProfileSpec fourOut = WithTrc(CurvElement({0x0233}));
+  fourOut.tags.push_back({Sig("A2B0"), Lut8Element(3, 4, 2, Bytes(2 * 2 * 2 * 4, 0))});
+  const cmm::SideReport unfit = Diagnose(BuildProfile(fourOut), ProfileSide::Source).side;
+  EXPECT_EQ(unfit.type, Sig("mft1"));
+  EXPECT_EQ(unfit.counts[0], 3u);
+  EXPECT_EQ(unfit.counts[1], 4u);
+  EXPECT_EQ(unfit.counts[2], 2u);
+  EXPECT_EQ(unfit.lutTagsListed, 1u);
+
+  EXPECT_EQ(Diagnose(BuildProfile(WithTrc(ParaElement(7, {2.2}))), ProfileSide::Source).side.counts[0], 7u);
+
+  const cmm::SideReport matrix = Diagnose(BuildProfile(WithTrc(CurvElement({0x0233}))), ProfileSide::Source, 1).side;
+  EXPECT_EQ(matrix.reason, Refusal::None);
+  EXPECT_EQ(matrix.lutTag, Sig("A2B1"));
+  EXPECT_EQ(matrix.lutType, 0u);
+  EXPECT_EQ(matrix.trcTypes[0], Sig("curv"));
+
+  const cmm::SideReport lut = Diagnose(BuildProfile(fourOut), ProfileSide::Destination).side;
+  EXPECT_EQ(lut.reason, Refusal::None) << "a destination reads B2A0, absent here, and falls back";
+  ProfileSpec withLut = WithTrc(CurvElement({0x0233}));
+  withLut.tags.push_back({Sig("B2A2"), Lut16Element(3, 3, 2, IdentityClut16(2))});
+  const cmm::SideReport read = Diagnose(BuildProfile(withLut), ProfileSide::Destination, 2).side;
+  EXPECT_EQ(read.reason, Refusal::None);
+  EXPECT_EQ(read.lutType, Sig("mft2"));
+}
+
+}  // namespace
+}  // namespace k7730::test
