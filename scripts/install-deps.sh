@@ -8,7 +8,8 @@
 # Groups: build (the module, its profiles, the print command), test (the
 # native suites and benchmarks), cups (the CUPS filter and its tests),
 # windows (the cross-built DLLs and Wine), display (the dialogs in real
-# windows), fuzz (the libFuzzer build).
+# windows), package (the Debian package and the Windows archive), fuzz (the
+# libFuzzer build).
 set -euo pipefail
 
 group_packages() {
@@ -29,16 +30,21 @@ group_packages() {
       # screenshots, and GTK 3 for the window system the Linux module loads
       # for its dialogs.
       echo xvfb xauth fonts-wine xdotool imagemagick libgtk-3-dev ;;
+    package)
+      # The Debian package (make package) and the Windows archive (make
+      # windows-dist): Debian's packaging tools, man pages from --help, the
+      # copy of the tree the package is built from, zip.
+      echo debhelper dpkg-dev lintian help2man rsync zip unzip ;;
     fuzz)
       echo clang libclang-rt-dev ;;
     *)
-      echo "install-deps: unknown group '$1' (build, test, cups, windows, display, fuzz)" >&2
+      echo "install-deps: unknown group '$1' (build, test, cups, windows, display, package, fuzz)" >&2
       return 1 ;;
   esac
 }
 
 groups=("$@")
-if [ "${#groups[@]}" -eq 0 ]; then groups=(build test cups windows display); fi
+if [ "${#groups[@]}" -eq 0 ]; then groups=(build test cups windows display package); fi
 # The fuzz build compiles the project too.
 if [[ " ${groups[*]} " == *" fuzz "* && " ${groups[*]} " != *" build "* ]]; then groups+=(build); fi
 

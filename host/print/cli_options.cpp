@@ -147,7 +147,7 @@ void DeclareRunOptions(CLI::App& app, Options& o, RawOptions& raw) {
   raw.bandHeightOpt = app.add_option("--band-height", raw.bandHeight, "lines per band handed to the module (default 128)")
                           ->type_name("N");
   app.add_option("--module", o.modulePath,
-                 "the filter module (default: K7730fe.so next to this program, or $K7730FE_MODULE)")
+                 "the filter module (default: $K7730FE_MODULE, else K7730fe.so next to this program, else the installed module)")
       ->type_name("FILE");
   app.add_flag("-q,--quiet", o.quiet, "print errors only");
   app.add_flag("-v,--verbose", o.verbose, "print the stages and the time each step took");

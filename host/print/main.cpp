@@ -35,7 +35,7 @@ ImageFormat DetectFormatOrPng(const std::string& input) {
 }
 
 std::string ModulePathOf(const Options& o) {
-  return o.modulePath.empty() ? DefaultModulePath() : o.modulePath;
+  return o.modulePath.empty() ? DefaultModulePath(K7730_MODULE_FROM_PROGRAM) : o.modulePath;
 }
 
 PrintJob JobFor(const Options& o, const std::string& input, const std::string& output) {
