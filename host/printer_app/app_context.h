@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "host/core/module_api.h"
 #include "host/printer_app/record_store.h"
@@ -15,6 +16,7 @@ namespace k7730::printer_app {
 
 struct AppContext {
   pappl_system_t* system = nullptr;
+  std::string moduleFromProgram;   // the installed module, relative to the program's folder
   std::unique_ptr<host::LoadedModule> module;
   RecordStore records{""};
   std::mutex pageLock;

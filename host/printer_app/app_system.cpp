@@ -53,7 +53,7 @@ bool MakeFolders(const std::string& state) {
 
 bool LoadModule() {
   try {
-    App().module = std::make_unique<host::LoadedModule>(host::DefaultModulePath());
+    App().module = std::make_unique<host::LoadedModule>(host::DefaultModulePath(App().moduleFromProgram));
     if (!App().module->CanRunPages()) App().module->Require(nullptr, "plugin_filter_do", "running pages");
     return true;
   } catch (const std::exception& e) {

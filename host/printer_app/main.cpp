@@ -10,6 +10,7 @@
 #include <exception>
 #include <string>
 
+#include "host/printer_app/app_context.h"
 #include "host/printer_app/app_system.h"
 #include "host/printer_app/driver.h"
 #include "host/printer_app/record_store.h"
@@ -72,6 +73,7 @@ int SettingsCommand(const char*, int count, cups_option_t* options, int numFiles
 
 int main(int argc, char* argv[]) {
   std::signal(SIGPIPE, SIG_IGN);   // a device program that quits fails the write instead
+  App().moduleFromProgram = K7730_MODULE_FROM_PROGRAM;
   int numDrivers = 0;
   pappl_pr_driver_t* drivers = Drivers(&numDrivers);
   return papplMainloop(argc, argv, kVersion, nullptr, numDrivers, drivers, nullptr, DriverCallback,
