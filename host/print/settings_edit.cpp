@@ -37,7 +37,7 @@ int EditSettings(const Options& o, const std::string& modulePath, const Console&
   if (std::filesystem::exists(o.recordFile)) {
     session.SetBlock(ReadSettingsFile(o.recordFile), o.recordFile);
   } else {
-    WriteSettingsFile(o.recordFile, session.GetBlock());
+    WriteSettingsFile(o.recordFile, session.StorableBlock());
     console.Info("k7730-print: wrote the module's default settings to " + o.recordFile);
   }
   session.ApplyStages(o.stages, nullptr, "", console);
@@ -45,7 +45,7 @@ int EditSettings(const Options& o, const std::string& modulePath, const Console&
     console.Info("k7730-print: cancelled; " + o.recordFile + " is unchanged");
     return 0;
   }
-  WriteSettingsFile(o.recordFile, session.GetBlock());
+  WriteSettingsFile(o.recordFile, session.StorableBlock());
   console.Info("k7730-print: saved settings record " + o.recordFile + "; stages on: " +
                JoinStages(session.PlannedStages(false)));
   return 0;
