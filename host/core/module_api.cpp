@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 
 #include "host/core/host_error.h"
 
@@ -57,14 +58,17 @@ void LoadedModule::Require(const void* fn, const char* exportName, const std::st
   }
 }
 
-std::string DefaultModulePath() {
+std::string DefaultModulePath(const std::string& installedFromProgram) {
   if (const char* env = std::getenv("K7730FE_MODULE"); env != nullptr && env[0] != '\0') return env;
   char self[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
   if (n <= 0) return "K7730fe.so";
-  std::string dir(self, static_cast<std::size_t>(n));
-  dir = dir.substr(0, dir.rfind('/') + 1);
-  return dir + "K7730fe.so";
+  // The link's target is free of symbolic links, so ".." in the installed
+  // path may be folded away by text alone.
+  const std::filesystem::path folder = std::filesystem::path(std::string(self, static_cast<std::size_t>(n))).parent_path();
+  const std::filesystem::path beside = folder / "K7730fe.so";
+  if (installedFromProgram.empty() || ::access(beside.c_str(), F_OK) == 0) return beside.string();
+  return (folder / installedFromProgram).lexically_normal().string();
 }
 
 std::string DescribeErrorCode(std::uint16_t code) {

@@ -52,8 +52,12 @@ class LoadedModule {
   ModuleApi api_;
 };
 
-// The module next to this executable, unless K7730FE_MODULE names one.
-std::string DefaultModulePath();
+// The module a host program loads: the one K7730FE_MODULE names; else
+// K7730fe.so next to the program, as in a build folder; else the installed
+// module at `installedFromProgram`, a path relative to the program's own
+// folder, so that an installation moved as a whole (a DESTDIR staging, a
+// relocated prefix) still finds its module.
+std::string DefaultModulePath(const std::string& installedFromProgram);
 
 // "1005 (an ICC profile does not open or has the wrong data colour space)".
 std::string DescribeErrorCode(std::uint16_t code);

@@ -27,11 +27,12 @@ using namespace k7730::host;
 namespace {
 
 // $K7730FE_MODULE first (for testing a build), then the PPD's
-// *k7730ModuleFile, then the module next to the filter.
+// *k7730ModuleFile, then the module next to the filter (a build folder) or
+// at its installed place.
 std::string ModulePath(const PpdFacts& ppd) {
   const char* env = std::getenv("K7730FE_MODULE");
   if ((env == nullptr || env[0] == '\0') && !ppd.moduleFile.empty()) return ppd.moduleFile;
-  return DefaultModulePath();
+  return DefaultModulePath(K7730_MODULE_FROM_PROGRAM);
 }
 
 // The settings file first, then the job's stage options over it. An intent

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "host/image/image_formats.h"
 
@@ -131,6 +132,19 @@ void DrawFineDetail(Canvas& c, int x0, int y0, int w, int h) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string_view first = argc == 2 ? argv[1] : "";
+  if (first == "--help") {
+    std::printf("Usage: k7730-testpage OUTPUT\n"
+                "Writes a photo-like test page of 1800 x 1200 pixels (6 x 4 inches at 300 dpi): a\n"
+                "landscape, skin tones, saturated patches, grey and colour ramps and fine detail.\n"
+                "The format follows OUTPUT's name: .png, .tif, .tiff, .jpg, .jpeg or .ppm.\n\n"
+                "Exit status: 0 success, 1 the file could not be written, 2 wrong usage.\n");
+    return 0;
+  }
+  if (first == "--version") {
+    std::printf("k7730-testpage %s\n", K7730_PRINT_VERSION);
+    return 0;
+  }
   if (argc != 2) {
     std::fprintf(stderr, "usage: k7730-testpage OUTPUT.png|.tif|.ppm\n");
     return 2;

@@ -9,6 +9,11 @@
 namespace k7730::resgen {
 namespace {
 
+using res::kBlack;
+using res::kRed;
+using res::kSilver;
+using res::kWhite;
+
 constexpr auto Le32 = test::GetLittle32;
 constexpr auto Le16 = test::GetLittle16;
 
