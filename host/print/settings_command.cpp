@@ -31,8 +31,7 @@ Answer RunCorrectionDialog(const FilterSession& session) {
 }  // namespace
 
 void StoreSettings(const std::string& path, const FilterSession& session, const Console& console) {
-  std::vector<std::uint8_t> block = session.GetBlock();
-  ClearDefaultProfilePaths(block, session.Defaults());
+  const std::vector<std::uint8_t> block = session.StorableBlock();
   for (const std::string& passing : PassingPaths(block)) {
     console.Warning(path + ": the settings name " + passing +
                     ", which may be gone when they are used; keep such files in a lasting place");
