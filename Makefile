@@ -11,7 +11,7 @@ PACKAGE_DIR ?= build/package
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build test tsan release bench demo fuzz fuzz-deps fuzz-run clean windows native-profiles \
+.PHONY: all deps build test tsan release bench demo demo-deps fuzz fuzz-deps fuzz-run clean windows native-profiles \
         install package package-test windows-dist windows-dist-test
 
 all: build
@@ -92,10 +92,19 @@ bench: release
 	@[ -f $(RELEASE_DIR)/bench-photos/.fetched ] || bash bench/fetch_photos.sh $(RELEASE_DIR)/bench-photos
 	@for b in $(RELEASE_DIR)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
 
-# Prints a generated photo-like page through the module: out/demo.png.
-demo: deps $(RELEASE_DIR)/build.ninja
-	cmake --build $(RELEASE_DIR) -j $(JOBS) --target K7730fe vorndll default_profiles k7730-print k7730-testpage
-	@bash host/print/demo.sh $(RELEASE_DIR)
+# Prints a generated photo-like page through the module: out/demo.png and
+# its proof out/demo-proof.png. Installs only the build's packages and
+# builds without the tests, in a folder of its own.
+DEMO_DIR ?= build/demo
+demo-deps:
+	@bash scripts/install-deps.sh build
+
+$(DEMO_DIR)/build.ninja: | demo-deps
+	cmake --preset release -B $(DEMO_DIR) -DK7730_BUILD_TESTS=OFF -DK7730_BUILD_BENCH=OFF
+
+demo: demo-deps $(DEMO_DIR)/build.ninja
+	cmake --build $(DEMO_DIR) -j $(JOBS) --target K7730fe vorndll default_profiles k7730-print k7730-testpage
+	@bash host/print/demo.sh $(DEMO_DIR)
 
 # The tests that run on several threads at once, under ThreadSanitizer.
 TSAN_DIR ?= build/tsan

@@ -1,8 +1,10 @@
 #include "cmm/instruction_set.h"
 
+#if K7730_TEST_HOOKS
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#endif
 
 namespace k7730 {
 namespace {
@@ -18,6 +20,7 @@ InstructionSet DetectSupported() {
   return InstructionSet::Baseline;
 }
 
+#if K7730_TEST_HOOKS
 // The ceiling named by K7730_INSTRUCTION_SET; none (the widest) otherwise.
 InstructionSet CeilingFromEnvironment() {
   const char* name = std::getenv("K7730_INSTRUCTION_SET");
@@ -33,6 +36,7 @@ std::atomic<int>& Ceiling() {
   static std::atomic<int> ceiling{static_cast<int>(CeilingFromEnvironment())};
   return ceiling;
 }
+#endif
 
 }  // namespace
 
@@ -41,11 +45,15 @@ InstructionSet SupportedInstructionSet() {
   return supported;
 }
 
+#if K7730_TEST_HOOKS
 InstructionSet ActiveInstructionSet() {
   return Lower(SupportedInstructionSet(), static_cast<InstructionSet>(Ceiling().load(std::memory_order_relaxed)));
 }
 
 void LimitInstructionSet(InstructionSet ceiling) { Ceiling().store(static_cast<int>(ceiling), std::memory_order_relaxed); }
+#else
+InstructionSet ActiveInstructionSet() { return SupportedInstructionSet(); }
+#endif
 
 const char* InstructionSetName(InstructionSet set) {
   switch (set) {

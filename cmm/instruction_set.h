@@ -14,14 +14,17 @@ enum class InstructionSet : int { Baseline = 0, Avx2 = 1, Avx512 = 2 };
 // What the processor and this build can run.
 InstructionSet SupportedInstructionSet();
 
-// What the kernels use: the supported set, lowered by the environment
-// variable K7730_INSTRUCTION_SET ("baseline", "avx2" or "avx512", read once)
-// or by LimitInstructionSet.
+// What the kernels use: the supported set. Test builds (the
+// k7730_test_hooks objects) can lower it, through LimitInstructionSet or
+// the environment variable K7730_INSTRUCTION_SET ("baseline", "avx2" or
+// "avx512", read once), to check every set on one processor.
 InstructionSet ActiveInstructionSet();
 
-// Test hook: no set above `ceiling` is used from now on, until the next
-// call. Raising the ceiling never goes beyond what is supported.
+#if K7730_TEST_HOOKS
+// No set above `ceiling` is used from now on, until the next call. Raising
+// the ceiling never goes beyond what is supported.
 void LimitInstructionSet(InstructionSet ceiling);
+#endif
 
 const char* InstructionSetName(InstructionSet set);
 

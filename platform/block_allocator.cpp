@@ -14,7 +14,9 @@ namespace {
 struct Registry {
   std::mutex lock;
   std::unordered_map<const void*, std::size_t> blocks;
+#if K7730_TEST_HOOKS
   long failAfter = -1;
+#endif
 };
 
 Registry& TheRegistry() {
@@ -27,11 +29,13 @@ Registry& TheRegistry() {
 void* Allocate(std::size_t bytes) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> guard(r.lock);
+#if K7730_TEST_HOOKS
   if (r.failAfter == 0) {
     r.failAfter = -1;
     return nullptr;
   }
   if (r.failAfter > 0) --r.failAfter;
+#endif
   void* block = detail::RawAllocateZeroed(bytes == 0 ? 1 : bytes);
   if (block == nullptr) return nullptr;
   try {
@@ -67,10 +71,12 @@ std::size_t LiveBlockCount() {
   return r.blocks.size();
 }
 
+#if K7730_TEST_HOOKS
 void FailAllocationAfter(long successes) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> guard(r.lock);
   r.failAfter = successes < 0 ? -1 : successes;
 }
+#endif
 
 }  // namespace k7730::platform

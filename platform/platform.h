@@ -29,9 +29,12 @@ void Release(void* block);
 std::size_t BlockSize(const void* block);
 // Number of live blocks (for leak checks).
 std::size_t LiveBlockCount();
-// Test hook: the allocation after `successes` more successful ones fails;
-// a negative value switches failure injection off.
+#if K7730_TEST_HOOKS
+// Test builds only (the k7730_test_hooks objects): the allocation after
+// `successes` more successful ones fails; a negative value switches failure
+// injection off.
 void FailAllocationAfter(long successes);
+#endif
 
 // ---- Files ----------------------------------------------------------------
 // A file handle word: 0 is "no file", kInvalidFile a failed open.

@@ -38,6 +38,21 @@ enum class ControlKind : std::uint8_t {
   OwnerDrawButton,    // button with BS_OWNERDRAW: the dialog paints it
 };
 
+// Whether a control is a button that can be pressed (and sends BN_CLICKED):
+// push, check, radio and owner-drawn buttons. A group box is a button to
+// the window system but is never pressed.
+constexpr bool IsPressableButton(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+    case ControlKind::CheckBox:
+    case ControlKind::AutoCheckBox:
+    case ControlKind::RadioButton:
+    case ControlKind::OwnerDrawButton: return true;
+    default: return false;
+  }
+}
+
 // Style bits beyond those the kind implies.
 enum ControlStyle : std::uint32_t {
   kStyleNone = 0,

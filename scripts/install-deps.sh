@@ -1,33 +1,59 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the tools need.
-# Idempotent: only packages that are missing are installed.
+# Installs the Debian packages the build, the tests and the tools need, by
+# group. Idempotent: only packages that are missing are installed.
+#
+#   install-deps.sh                 everything `make test` needs
+#   install-deps.sh GROUP...        only those groups
+#
+# Groups: build (the module, its profiles, the print command), test (the
+# native suites and benchmarks), cups (the CUPS filter and its tests),
+# windows (the cross-built DLLs and Wine), display (the dialogs in real
+# windows), package (the Debian package and the Windows archive), fuzz (the
+# libFuzzer build).
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ make pkg-config python3
-  libgtest-dev libgmock-dev libbenchmark-dev
-  liblcms2-dev libpng-dev libtiff-dev libjpeg62-turbo-dev
-  icc-profiles-free libgs-common argyll colord-data
-  libcups2-dev libcupsimage2-dev cups cups-client cups-filters
-  libcli11-dev
-)
-# The Windows DLLs: cross compilers, GoogleTest's sources for them, and
-# Wine to run the Windows tests.
-packages+=(
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  googletest wine wine64
-)
-# The dialogs in real windows: a virtual display, Wine's own fonts, a
-# scripted mouse and keyboard, screenshots.
-packages+=(xvfb xauth fonts-wine xdotool imagemagick)
-# The Debian package (make package) and the Windows archive (make
-# windows-dist): Debian's packaging tools, man pages from --help, the copy
-# of the tree the package is built from, zip.
-packages+=(debhelper dpkg-dev lintian help2man rsync zip unzip)
-# `install-deps.sh fuzz` adds what the libFuzzer build needs.
-if [ "${1:-}" = "fuzz" ]; then
-  packages+=(clang libclang-rt-dev)
-fi
+group_packages() {
+  case "$1" in
+    build)
+      echo cmake ninja-build g++ make pkg-config \
+        liblcms2-dev libpng-dev libtiff-dev libjpeg62-turbo-dev libcli11-dev libstb-dev ;;
+    test)
+      echo python3 libgtest-dev libgmock-dev libbenchmark-dev \
+        icc-profiles-free libgs-common argyll colord-data ;;
+    cups)
+      echo libcups2-dev libcupsimage2-dev cups cups-client cups-filters ;;
+    windows)
+      echo g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+        googletest wine wine64 ;;
+    display)
+      # A virtual display, Wine's own fonts, a scripted mouse and keyboard,
+      # screenshots, and GTK 3 for the window system the Linux module loads
+      # for its dialogs.
+      echo xvfb xauth fonts-wine xdotool imagemagick libgtk-3-dev ;;
+    package)
+      # The Debian package (make package) and the Windows archive (make
+      # windows-dist): Debian's packaging tools, man pages from --help, the
+      # copy of the tree the package is built from, zip.
+      echo debhelper dpkg-dev lintian help2man rsync zip unzip ;;
+    fuzz)
+      echo clang libclang-rt-dev ;;
+    *)
+      echo "install-deps: unknown group '$1' (build, test, cups, windows, display, package, fuzz)" >&2
+      return 1 ;;
+  esac
+}
+
+groups=("$@")
+if [ "${#groups[@]}" -eq 0 ]; then groups=(build test cups windows display package); fi
+# The fuzz build compiles the project too.
+if [[ " ${groups[*]} " == *" fuzz "* && " ${groups[*]} " != *" build "* ]]; then groups+=(build); fi
+
+packages=()
+for g in "${groups[@]}"; do
+  list=$(group_packages "$g") || exit 2
+  read -r -a more <<<"$list"
+  packages+=("${more[@]}")
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 
 namespace k7730::ui {
 
@@ -33,6 +34,28 @@ struct Rgb {
 
 inline constexpr Rgb kWhite{255, 255, 255};
 inline constexpr Rgb kBlack{0, 0, 0};
+
+// The pixels of the platform's one-pixel line from `from` towards `to`
+// (Bresenham's), the end point itself left out, each handed to plot(x, y).
+template <typename Plot>
+void ForEachLinePixel(PixelPoint from, PixelPoint to, Plot&& plot) {
+  const int dx = std::abs(to.x - from.x), sx = from.x < to.x ? 1 : -1;
+  const int dy = -std::abs(to.y - from.y), sy = from.y < to.y ? 1 : -1;
+  int error = dx + dy;
+  int x = from.x, y = from.y;
+  while (x != to.x || y != to.y) {
+    plot(x, y);
+    const int twice = 2 * error;
+    if (twice >= dy) {
+      error += dy;
+      x += sx;
+    }
+    if (twice <= dx) {
+      error += dx;
+      y += sy;
+    }
+  }
+}
 
 class Canvas {
  public:

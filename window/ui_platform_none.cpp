@@ -1,12 +1,9 @@
-// Builds without a window system: no file is ever chosen (and no failure is
-// reported, so no warning box follows), messages go nowhere, there are no
-// cursors, no key is held down and no dialog can be shown.
-#include "window/ui_platform.h"
+#include "window/ui_platform_none.h"
 
 namespace k7730::ui {
 namespace {
 
-class NoWindowSystem final : public UiPlatform {
+class NoWindowSystemPlatform final : public UiPlatform {
  public:
   int OpenFileDialog(FileDialogRecord&) override { return 0; }
   int SaveFileDialog(FileDialogRecord&) override { return 0; }
@@ -28,8 +25,8 @@ class NoWindowSystem final : public UiPlatform {
 
 }  // namespace
 
-UiPlatform& SystemUiPlatform() {
-  static NoWindowSystem instance;
+UiPlatform& NoWindowSystem() {
+  static NoWindowSystemPlatform instance;
   return instance;
 }
 

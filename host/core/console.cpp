@@ -12,6 +12,9 @@ void Console::Error(const std::string& message) const {
 void Console::Notice(const std::string& message) const {
   if (!quiet) std::fprintf(stderr, "k7730-print: note: %s\n", message.c_str());
 }
+void Console::Warning(const std::string& message) const {
+  std::fprintf(stderr, "k7730-print: warning: %s\n", message.c_str());
+}
 void Console::Info(const std::string& message) const {
   if (!quiet) std::fprintf(Out(), "%s\n", message.c_str());
 }

@@ -18,6 +18,7 @@ class Console {
 
   void Error(const std::string& message) const;
   void Notice(const std::string& message) const;
+  void Warning(const std::string& message) const;  // stderr, even when quiet
   void Info(const std::string& message) const;     // stdout, unless quiet
   void Detail(const std::string& message) const;   // stdout, verbose only
 

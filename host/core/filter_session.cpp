@@ -49,6 +49,7 @@ FilterSession::FilterSession(const LoadedModule& module) : module_(module) {
   if (inst_ == nullptr) {
     throw FileError(module_.Path(), "cannot open a filter instance: " + DescribeErrorCode(err));
   }
+  defaults_ = GetBlock();
 }
 
 FilterSession::~FilterSession() {
@@ -87,7 +88,11 @@ void FilterSession::SwitchOff(std::uint16_t selector) {
 
 void FilterSession::ApplyStages(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
                                 const Console& console) {
-  if (!s.settingsFile.empty()) SetBlock(ReadSettingsFile(s.settingsFile), s.settingsFile);
+  if (!s.settingsFile.empty()) {
+    std::vector<std::uint8_t> block = ReadSettingsFile(s.settingsFile);
+    FillEmptyProfilePaths(block, defaults_);
+    SetBlock(block, s.settingsFile);
+  }
   if (s.lineFilter) {
     std::vector<std::uint8_t> block = GetBlock();
     const std::uint32_t on = *s.lineFilter ? 1 : 0;
@@ -139,6 +144,15 @@ void FilterSession::ApplyToneCurve(bool input, const std::string& path) {
              curves.tables[3].data(), &err) != 1) {
     throw FileError(path, std::string("the module refused the ") + what + ": " + DescribeErrorCode(err));
   }
+  // The setter stores bare tables, which the curve editor would open as
+  // free-hand channels; a native file's channels keep their mode, points
+  // and gamma instead, as the editor's own Load keeps them.
+  if (curves.editable) {
+    std::vector<std::uint8_t> bytes = GetBlock();
+    const std::size_t at = input ? offsetof(K7730_SettingsBlock, inputCurves) : offsetof(K7730_SettingsBlock, outputCurves);
+    std::memcpy(bytes.data() + at, &*curves.editable, sizeof(K7730_ToneCurveSet));
+    SetBlock(bytes, path);
+  }
 }
 
 void FilterSession::ApplyMtf(const MtfKernel& kernel, const std::string& source) {
@@ -169,26 +183,27 @@ std::string FilterSession::SaveEmbeddedProfile(const ImageHeader& image) {
 }
 
 // Which input profile to use: an explicit file, "settings", "embedded", or
-// by default the image's embedded profile when it has one and the
-// settings' profile otherwise. An embedded profile that cannot serve is an
-// error, unless the user allowed the fallback to the settings' profile.
+// by default the image's embedded profile when it has one (or had one that
+// could not be read) and the settings' profile otherwise. An embedded
+// profile that cannot serve is an error, unless the user allowed the
+// fallback to the settings' profile.
 std::string FilterSession::ChooseInputProfile(const StageOptions& s, const ImageHeader* image,
                                               const std::string& imagePath, const std::string& fromSettings,
-                                              const Console& console) {
+                                              std::uint16_t intent, const Console& console) {
   const std::string asked = s.inputProfile.value_or("");
   if (!asked.empty() && asked != "embedded" && asked != "settings") {
     CheckRgbProfileFile(asked);
     inputProfileNote_ = "input profile " + asked;
     return AbsolutePath(asked);
   }
-  const bool wantsEmbedded = asked == "embedded" || (asked.empty() && image != nullptr && !image->iccProfile.empty());
+  const bool hasEmbedded = image != nullptr && (!image->iccProfile.empty() || !image->iccProblem.empty());
+  const bool wantsEmbedded = asked == "embedded" || (asked.empty() && hasEmbedded);
   if (asked == "embedded" && image == nullptr) throw UsageError("--input-profile embedded needs an input image");
   if (wantsEmbedded) {
-    const std::string problem = image->iccProfile.empty() ? "it has no embedded ICC profile"
-                                                          : RgbProfileProblem(image->iccProfile);
+    const std::string problem = EmbeddedProfileProblem(*image, imagePath, intent);
     if (problem.empty()) {
       inputProfileNote_ = "the embedded profile of " + imagePath;
-      return SaveEmbeddedProfile(*image);
+      return embeddedProfileFile_;
     }
     if (!s.fallbackProfile) {
       throw FileError(imagePath, "its embedded profile cannot be used (" + problem +
@@ -203,6 +218,27 @@ std::string FilterSession::ChooseInputProfile(const StageOptions& s, const Image
   return AbsolutePath(fromSettings);
 }
 
+// Why the image's embedded profile cannot serve, empty when it can; a
+// usable one is left in the session's temporary file. The module itself
+// judges it, so that a profile it would refuse at the page start is
+// reported here, as the image's embedded profile.
+std::string FilterSession::EmbeddedProfileProblem(const ImageHeader& image, const std::string& imagePath,
+                                                  std::uint16_t intent) {
+  if (!image.iccProblem.empty()) return image.iccProblem;
+  if (image.iccProfile.empty()) return "it has no embedded ICC profile";
+  std::string problem = RgbProfileProblem(image.iccProfile);
+  if (!problem.empty()) return problem;
+  const std::string temp = SaveEmbeddedProfile(image);
+  embeddedProfileName_ = "the embedded profile of " + imagePath;
+  return ProfileProblem(module_.Api(), temp, ProfileRole::Source, intent);
+}
+
+// A profile path as the user knows it: the temporary copy of an embedded
+// profile is named after its image.
+std::string FilterSession::ProfileName(const std::string& path) const {
+  return !embeddedProfileFile_.empty() && path == embeddedProfileFile_ ? embeddedProfileName_ : path;
+}
+
 void FilterSession::ApplyColorMatching(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
                                        const Console& console) {
   module_.Require(reinterpret_cast<const void*>(module_.Api().setIccProfile), "plugin_filter_setIccProfile",
@@ -211,7 +247,7 @@ void FilterSession::ApplyColorMatching(const StageOptions& s, const ImageHeader*
   const std::string fromSettings(block.inputProfilePath, strnlen(block.inputProfilePath, K7730_PATH_FIELD));
   std::string output = s.outputProfile.value_or(std::string(block.outputProfilePath, strnlen(block.outputProfilePath, K7730_PATH_FIELD)));
   const std::uint16_t intent = s.intent.value_or(block.intent <= 2 ? block.intent : 0);
-  std::string input = ChooseInputProfile(s, image, imagePath, fromSettings, console);
+  std::string input = ChooseInputProfile(s, image, imagePath, fromSettings, intent, console);
   if (output.empty()) throw HostError("colour matching needs an output profile (--output-profile)");
   CheckRgbProfileFile(output);
   output = AbsolutePath(output);
@@ -222,7 +258,7 @@ void FilterSession::ApplyColorMatching(const StageOptions& s, const ImageHeader*
   }
   std::uint16_t err = 0;
   if (module_.Api().setIccProfile(inst_, 1, input.c_str(), output.c_str(), intent, &err) != 1) {
-    throw HostError(input + ", " + output + ": the module refused the profiles for colour matching: " +
+    throw HostError(ProfileName(input) + ", " + output + ": the module refused the profiles for colour matching: " +
                     DescribeErrorCode(err) + ExplainProfiles(input, output, intent));
   }
 }
@@ -232,7 +268,7 @@ std::string FilterSession::ExplainProfiles(const std::string& input, const std::
   std::string text;
   for (const auto& [path, role] : {std::pair{&input, ProfileRole::Source}, std::pair{&output, ProfileRole::Destination}}) {
     const std::string problem = ProfileProblem(module_.Api(), *path, role, intent);
-    if (!problem.empty()) text += std::string("; ") + RoleName(role) + " " + *path + ": " + problem;
+    if (!problem.empty()) text += std::string("; ") + RoleName(role) + " " + ProfileName(*path) + ": " + problem;
   }
   return text;
 }
@@ -253,7 +289,7 @@ std::vector<std::string> FilterSession::DescribeColourMatching() const {
   for (const auto& [field, role] : {std::pair{b.inputProfilePath, ProfileRole::Source},
                                     std::pair{b.outputProfilePath, ProfileRole::Destination}}) {
     const std::string path(field, strnlen(field, K7730_PATH_FIELD));
-    lines.push_back(std::string(role == ProfileRole::Source ? "input:   " : "printer: ") + path + ": " +
+    lines.push_back(std::string(role == ProfileRole::Source ? "input:   " : "printer: ") + ProfileName(path) + ": " +
                     DescribeProfile(module_.Api(), path, role, intent));
   }
   return lines;

@@ -28,6 +28,8 @@ class FilterSession {
                    const Console& console);
 
   std::vector<std::uint8_t> GetBlock() const;
+  // The record of a fresh instance: the module's defaults.
+  const std::vector<std::uint8_t>& Defaults() const { return defaults_; }
   void SetBlock(const std::vector<std::uint8_t>& block, const std::string& source);
 
   // The printer profile when colour matching is on, else empty.
@@ -59,7 +61,9 @@ class FilterSession {
   void ApplyColorMatching(const StageOptions& stages, const ImageHeader* image, const std::string& imagePath,
                           const Console& console);
   std::string ChooseInputProfile(const StageOptions& s, const ImageHeader* image, const std::string& imagePath,
-                                 const std::string& fromSettings, const Console& console);
+                                 const std::string& fromSettings, std::uint16_t intent, const Console& console);
+  std::string EmbeddedProfileProblem(const ImageHeader& image, const std::string& imagePath, std::uint16_t intent);
+  std::string ProfileName(const std::string& path) const;
   void SwitchOff(std::uint16_t selector);
   void RecordMtfName(const std::string& file);
   std::string ExplainProfiles(const std::string& input, const std::string& output, std::uint16_t intent) const;
@@ -68,7 +72,9 @@ class FilterSession {
   const LoadedModule& module_;
   K7730_FilterInstance* inst_ = nullptr;
   std::string embeddedProfileFile_;   // removed when the session ends
+  std::string embeddedProfileName_;   // "the embedded profile of photo.jpg"
   std::string inputProfileNote_;
+  std::vector<std::uint8_t> defaults_;
 };
 
 // Checks that a file looks like an RGB ICC profile, so that a refusal names

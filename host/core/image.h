@@ -21,9 +21,13 @@ struct ImageHeader {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::vector<std::uint8_t> iccProfile;    // embedded profile, empty when none
+  std::string iccProblem;                  // why an embedded profile could not be read; empty when none
   std::vector<std::string> notices;        // conversions the reader made
   Resolution resolution;
   std::vector<std::uint8_t> exif;          // a JPEG's Exif block ("Exif\0\0" and on), empty when none
+  // How the stored rows must be turned to stand upright: 1 as stored, 2 to
+  // 8 as the Exif and TIFF orientation values (6: rotate 90 degrees clockwise).
+  std::uint16_t orientation = 1;
   std::string comment;                     // a line of text for the file's comment, written only
 
   std::size_t RowBytes() const { return static_cast<std::size_t>(width) * 3; }

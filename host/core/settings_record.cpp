@@ -2,7 +2,9 @@
 
 #include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "formats/byte_reader.h"
@@ -34,6 +36,12 @@ std::string PathField(const char (&field)[K7730_PATH_FIELD]) {
   if (end == nullptr) return std::string(field, K7730_PATH_FIELD) + " (no terminator: not a valid path)";
   if (field[0] == '\0') return "(none)";
   return std::string(field);
+}
+
+// An empty profile field stands for the module's default beside it.
+std::string ProfileField(const char (&field)[K7730_PATH_FIELD], const char* defaultName) {
+  if (field[0] == '\0') return std::string("(the module's default, ") + defaultName + " beside the module)";
+  return PathField(field);
 }
 
 std::string IntentName(std::uint16_t intent) {
@@ -125,8 +133,8 @@ std::string DescribeSettings(const std::vector<std::uint8_t>& block) {
   out << "magic              " << Hex32(s.magic) << "\n";
   out << "colour matching    " << Switch(s.iccEnabled) << "\n";
   out << "  intent           " << IntentName(s.intent) << "\n";
-  out << "  input profile    " << PathField(s.inputProfilePath) << "\n";
-  out << "  output profile   " << PathField(s.outputProfilePath) << "\n";
+  out << "  input profile    " << ProfileField(s.inputProfilePath, "A17D50.ICC") << "\n";
+  out << "  output profile   " << ProfileField(s.outputProfilePath, "K77302.ICC") << "\n";
   out << "MTF sharpening     " << Switch(s.mtfEnabled) << "\n";
   out << "  scale            " << s.mtf.scale << "\n";
   out << "  kernel (5 x 5, row by row)\n";
@@ -146,6 +154,89 @@ std::string DescribeSettings(const std::vector<std::uint8_t>& block) {
   DescribeCurves(out, "output tone curves ", s.outputCurveEnabled, s.outputCurves, kOutputNames);
   out << "line filter        " << Switch(s.lineFilterEnabled) << "\n";
   return out.str();
+}
+
+namespace {
+
+constexpr std::size_t kProfileFields[] = {offsetof(K7730_SettingsBlock, inputProfilePath),
+                                          offsetof(K7730_SettingsBlock, outputProfilePath)};
+
+std::string FieldText(const std::vector<std::uint8_t>& block, std::size_t at) {
+  const char* field = reinterpret_cast<const char*>(block.data() + at);
+  return std::string(field, strnlen(field, K7730_PATH_FIELD));
+}
+
+// Why a stored path will not last, empty when it will.
+std::string WhyPassing(const std::string& path) {
+  namespace fs = std::filesystem;
+  if (path.empty() || path[0] != '/') return "";
+  const char* tmp = std::getenv("TMPDIR");
+  for (std::string folder : {std::string(tmp != nullptr ? tmp : ""), std::string("/tmp"), std::string("/var/tmp")}) {
+    if (folder.empty()) continue;
+    if (folder.back() != '/') folder += '/';
+    if (path.rfind(folder, 0) == 0) return "inside the temporary folder " + folder;
+  }
+  std::error_code ec;
+  for (fs::path dir = fs::path(path).parent_path(); !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
+    if (fs::exists(dir / "CMakeCache.txt", ec)) return "inside the build folder " + dir.string();
+  }
+  return "";
+}
+
+}  // namespace
+
+void ClearDefaultProfilePaths(std::vector<std::uint8_t>& block, const std::vector<std::uint8_t>& defaults) {
+  for (std::size_t at : kProfileFields) {
+    if (FieldText(block, at) == FieldText(defaults, at)) std::memset(block.data() + at, 0, K7730_PATH_FIELD);
+  }
+}
+
+void FillEmptyProfilePaths(std::vector<std::uint8_t>& block, const std::vector<std::uint8_t>& defaults) {
+  for (std::size_t at : kProfileFields) {
+    if (block[at] == 0) std::memcpy(block.data() + at, defaults.data() + at, K7730_PATH_FIELD);
+  }
+}
+
+namespace {
+
+std::string ProfileInWords(const std::vector<std::uint8_t>& block, std::size_t at, const char* defaultName) {
+  const std::string path = FieldText(block, at);
+  return path.empty() ? std::string("the module's default ") + defaultName : path;
+}
+
+}  // namespace
+
+std::string SummariseSettings(const std::vector<std::uint8_t>& block) {
+  const K7730_SettingsBlock s = DecodeSettings(block);
+  std::vector<std::string> parts;
+  if (s.inputCurveEnabled == 1) parts.push_back("input tone curves");
+  if (s.mtfEnabled == 1) {
+    const std::string name = FieldText(block, offsetof(K7730_SettingsBlock, mtfName));
+    parts.push_back("MTF sharpening (" + (name.empty() ? std::string("a custom kernel") : "from " + name) + ")");
+  }
+  if (s.iccEnabled == 1) {
+    parts.push_back("colour matching, " + IntentName(s.intent <= 2 ? s.intent : 0).substr(2) + ", from " +
+                    ProfileInWords(block, kProfileFields[0], "A17D50.ICC") + " to " +
+                    ProfileInWords(block, kProfileFields[1], "K77302.ICC") +
+                    (s.outputCurveEnabled == 1 ? " with the output tone curves" : ""));
+  } else if (s.outputCurveEnabled == 1) {
+    parts.push_back("output tone curves");
+  }
+  if (s.lineFilterEnabled == 1) parts.push_back("the line filter");
+  if (parts.empty()) return "every stage off (pages pass through unchanged)";
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+  return text;
+}
+
+std::vector<std::string> PassingPaths(const std::vector<std::uint8_t>& block) {
+  std::vector<std::string> found;
+  for (std::size_t at : {kProfileFields[0], kProfileFields[1], offsetof(K7730_SettingsBlock, mtfName)}) {
+    const std::string path = FieldText(block, at);
+    const std::string why = WhyPassing(path);
+    if (!why.empty()) found.push_back(path + " (" + why + ")");
+  }
+  return found;
 }
 
 }  // namespace k7730::host

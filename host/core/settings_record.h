@@ -17,6 +17,23 @@ void WriteSettingsFile(const std::string& path, const std::vector<std::uint8_t>&
 // The record in readable form, one field per line.
 std::string DescribeSettings(const std::vector<std::uint8_t>& block);
 
+// A record stores an empty profile path for the module's own default
+// profile, so that it stays valid wherever the module is installed; the
+// host fills such a field with the default of the module it loaded.
+// `defaults` is a fresh instance's record.
+void ClearDefaultProfilePaths(std::vector<std::uint8_t>& block, const std::vector<std::uint8_t>& defaults);
+void FillEmptyProfilePaths(std::vector<std::uint8_t>& block, const std::vector<std::uint8_t>& defaults);
+
+// The record's profile and MTF paths that will not last: inside a build
+// folder (one holding CMakeCache.txt) or a temporary folder, each with the
+// reason, as "PATH (inside the build folder DIR)".
+std::vector<std::string> PassingPaths(const std::vector<std::uint8_t>& block);
+
+// What the record does to a page, in a line for the user: "MTF sharpening
+// (a custom kernel); colour matching, perceptual, from the module's default
+// A17D50.ICC to the module's default K77302.ICC".
+std::string SummariseSettings(const std::vector<std::uint8_t>& block);
+
 // The record's fields, copied out of the bytes.
 K7730_SettingsBlock DecodeSettings(const std::vector<std::uint8_t>& block);
 

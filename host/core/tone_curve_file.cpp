@@ -80,6 +80,7 @@ ToneCurveTables ParseNativeToneCurves(std::span<const std::uint8_t> bytes, const
   result.polarity = set.polarity;
   result.polarityFromFile = true;
   for (int c = 0; c < kChannels; ++c) std::copy_n(set.tables[c], 256, result.tables[c].begin());
+  result.editable = set;
   return result;
 }
 

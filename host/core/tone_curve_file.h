@@ -6,7 +6,10 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <optional>
 #include <string>
+
+#include "k7730fe.h"
 
 namespace k7730::host {
 
@@ -16,6 +19,9 @@ struct ToneCurveTables {
   std::uint16_t polarity = 1;                 // 1 levels, 2 ink amounts
   bool polarityFromFile = false;              // raw tables carry none
   std::array<CurveTable, 5> tables{};         // channel 0 common, 1..3 colour, 4 fourth
+  // A native file's channels as the curve editor keeps them (mode, points,
+  // gamma, table) with the file's polarity; raw tables carry none.
+  std::optional<K7730_ToneCurveSet> editable;
 };
 
 // Reads either kind, by name and content; throws HostError naming the file.

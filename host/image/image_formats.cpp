@@ -158,17 +158,16 @@ std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* for
   OpenedHead h = ReadHead(path);
   const Signature kind = Recognise(h.head, h.count);
   if (format != nullptr) *format = FormatOf(kind);
-  if (IsStdio(path) && kind != Signature::Png && kind != Signature::Ppm) {
+  if (IsStdio(path) && kind == Signature::Tiff) {
     std::fclose(h.file);
-    throw FileError("standard input", "only PNG and binary PPM are read from standard input");
+    throw FileError("standard input", "only PNG, JPEG and binary PPM are read from standard input");
   }
   switch (kind) {
     case Signature::Png: return OpenPng(path, h.file, h.count);
     case Signature::Ppm:
       return OpenPpm(path, h.file, std::string(reinterpret_cast<const char*>(h.head), h.count));
     case Signature::Jpeg:
-      std::rewind(h.file);
-      return OpenJpeg(path, h.file);
+      return OpenJpeg(path, h.file, std::string(reinterpret_cast<const char*>(h.head), h.count));
     case Signature::Tiff:
       std::fclose(h.file);
       return OpenTiff(path);
@@ -227,7 +226,7 @@ Image ReadImage(const std::string& path) { return ReadWhole(*OpenImage(path)); }
 Image ReadPng(const std::string& path) { return ReadWhole(*OpenPng(path, OpenForReading(path), 0)); }
 Image ReadTiff(const std::string& path) { return ReadWhole(*OpenTiff(path)); }
 Image ReadPpm(const std::string& path) { return ReadWhole(*OpenPpm(path, OpenForReading(path), "")); }
-Image ReadJpeg(const std::string& path) { return ReadWhole(*OpenJpeg(path, OpenForReading(path))); }
+Image ReadJpeg(const std::string& path) { return ReadWhole(*OpenJpeg(path, OpenForReading(path), "")); }
 
 void WriteImage(const std::string& path, const Image& image, const WriteOptions& options) {
   const ImageFormat format = FormatFromName(path);

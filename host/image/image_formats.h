@@ -23,8 +23,8 @@ const char* FormatExtension(ImageFormat format);
 // "-" stands for standard input or output.
 inline bool IsStdio(const std::string& path) { return path == "-"; }
 
-// Opens any supported image, recognised by its first bytes; "-" reads PNG
-// or PPM from standard input. Throws HostError.
+// Opens any supported image, recognised by its first bytes; "-" reads PNG,
+// JPEG or PPM from standard input. Throws HostError.
 // `format`, when given, receives the format found.
 std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* format = nullptr);
 // The format OpenImage would recognise; throws like it.
@@ -52,7 +52,7 @@ void WriteImage(const std::string& path, const Image& image, const WriteOptions&
 std::unique_ptr<ImageSource> OpenPng(const std::string& path, std::FILE* stream, std::size_t signatureBytes);
 std::unique_ptr<ImageSource> OpenTiff(const std::string& path);
 std::unique_ptr<ImageSource> OpenPpm(const std::string& path, std::FILE* stream, const std::string& consumed);
-std::unique_ptr<ImageSource> OpenJpeg(const std::string& path, std::FILE* stream);
+std::unique_ptr<ImageSource> OpenJpeg(const std::string& path, std::FILE* stream, const std::string& consumed);
 std::unique_ptr<ImageSink> CreatePngSink(int fd, const std::string& path, const ImageHeader& header);
 std::unique_ptr<ImageSink> CreateTiffSink(int fd, const std::string& path, const ImageHeader& header);
 std::unique_ptr<ImageSink> CreatePpmSink(int fd, const std::string& path, const ImageHeader& header);

@@ -12,6 +12,7 @@
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
+#include "host/image/png_idat_writer.h"
 
 namespace k7730::host {
 
@@ -28,6 +29,9 @@ struct PngSession {
   std::FILE* file = nullptr;   // owned
   bool writing = false;
   char message[256] = "";
+  // libpng drops a damaged or invalid ancillary chunk with only a warning;
+  // the first warning about the iCCP chunk is kept to tell the user.
+  char profileWarning[256] = "";
 
   PngSession() = default;
   PngSession(const PngSession&) = delete;
@@ -49,7 +53,12 @@ extern "C" void OnPngError(png_structp png, png_const_charp message) {
   std::snprintf(session->message, sizeof session->message, "%s", message);
   std::longjmp(png_jmpbuf(png), 1);
 }
-extern "C" void OnPngWarning(png_structp, png_const_charp) {}
+extern "C" void OnPngWarning(png_structp png, png_const_charp message) {
+  auto* session = static_cast<PngSession*>(png_get_error_ptr(png));
+  if (session->profileWarning[0] == '\0' && std::strncmp(message, "iCCP", 4) == 0) {
+    std::snprintf(session->profileWarning, sizeof session->profileWarning, "%s", message);
+  }
+}
 
 struct PngLayout {
   std::uint32_t width = 0, height = 0;
@@ -107,6 +116,8 @@ bool ReadPngHeader(PngSession& s, const std::string& path, std::size_t signature
   png_uint_32 profileLength = 0;
   if (png_get_iCCP(s.png, s.info, &name, &compression, &profile, &profileLength) != 0 && profile != nullptr) {
     header.iccProfile.assign(profile, profile + profileLength);
+  } else if (s.profileWarning[0] != '\0') {
+    header.iccProblem = std::string("its iCCP chunk was rejected (") + s.profileWarning + ")";
   }
   png_uint_32 xPerMetre = 0, yPerMetre = 0;
   int unit = 0;
@@ -222,25 +233,9 @@ bool WritePngHeader(PngSession& s, const ImageHeader& header) {
     text.text = const_cast<png_charp>(header.comment.c_str());
     png_set_text(s.png, s.info, &text, 1);
   }
-  // Pages are large and photographic: the Up filter with the fastest
-  // deflate level keeps nearly all of the size gain of the adaptive filters
-  // at a fraction of their time (Huffman-only coding saves a fifth of the
-  // time but makes files a third larger).
-  png_set_compression_level(s.png, 1);
-  png_set_filter(s.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+  // The chunks before the image data come from libpng; the image data is
+  // written by ParallelIdatWriter.
   png_write_info(s.png, s.info);
-  return true;
-}
-
-bool WritePngRows(PngSession& s, const std::uint8_t* rgb, std::uint32_t count, std::size_t rowBytes) {
-  if (setjmp(png_jmpbuf(s.png))) return false;
-  for (std::uint32_t i = 0; i < count; ++i) png_write_row(s.png, rgb + i * rowBytes);
-  return true;
-}
-
-bool WritePngEnd(PngSession& s) {
-  if (setjmp(png_jmpbuf(s.png))) return false;
-  png_write_end(s.png, nullptr);
   return true;
 }
 
@@ -255,14 +250,16 @@ class PngSink : public ImageSink {
     if (s_.png != nullptr) s_.info = png_create_info_struct(s_.png);
     if (s_.png == nullptr || s_.info == nullptr) throw FileError(path, "out of memory writing PNG");
     if (!WritePngHeader(s_, header)) Fail();
+    idat_ = std::make_unique<ParallelIdatWriter>(s_.file, path, rowBytes_);
   }
 
   void WriteRows(const std::uint8_t* rgb, std::uint32_t count) override {
-    if (!WritePngRows(s_, rgb, count, rowBytes_)) Fail();
+    for (std::uint32_t i = 0; i < count; ++i) idat_->AddRow(rgb + i * rowBytes_);
   }
 
   void Finish() override {
-    if (!WritePngEnd(s_)) Fail();
+    idat_->Finish();
+    idat_.reset();
     std::FILE* file = s_.file;
     s_.file = nullptr;
     if (std::fclose(file) != 0) throw FileError(path_, "cannot write: " + ErrnoText());
@@ -274,6 +271,8 @@ class PngSink : public ImageSink {
   std::string path_;
   std::size_t rowBytes_;
   PngSession s_;
+  // Declared after the session: destroyed first, while the file is open.
+  std::unique_ptr<ParallelIdatWriter> idat_;
 };
 
 }  // namespace

@@ -32,6 +32,9 @@ constexpr std::uint64_t kMaxTiffGroupBytes = std::uint64_t{64} << 20;
 constexpr std::uint64_t kBestTiffRatio = 1u << 14;
 
 thread_local std::string tiffLastError;
+// libjpeg inside libtiff reports corrupt or missing JPEG data only as a
+// warning and fills in grey; such a warning stops the image.
+thread_local std::string tiffDataWarning;
 
 extern "C" void OnTiffError(const char* module, const char* format, va_list args) {
   char text[512];
@@ -39,12 +42,26 @@ extern "C" void OnTiffError(const char* module, const char* format, va_list args
   tiffLastError = text;
   (void)module;
 }
-extern "C" void OnTiffWarning(const char*, const char*, va_list) {}
+extern "C" void OnTiffWarning(const char* module, const char* format, va_list args) {
+  if (module == nullptr || std::strcmp(module, "JPEGLib") != 0 || !tiffDataWarning.empty()) return;
+  char text[512];
+  std::vsnprintf(text, sizeof text, format, args);
+  tiffDataWarning = text;
+}
 
 void InstallTiffHandlers() {
   TIFFSetErrorHandler(OnTiffError);
   TIFFSetWarningHandler(OnTiffWarning);
   tiffLastError.clear();
+  tiffDataWarning.clear();
+}
+
+// Throws when the decoder warned of damaged data since the last check.
+void CheckTiffData(const std::string& path) {
+  if (tiffDataWarning.empty()) return;
+  const std::string warning = tiffDataWarning;
+  tiffDataWarning.clear();
+  throw FileError(path, "damaged TIFF data: " + warning);
 }
 
 std::string TiffProblem(const std::string& what) {
@@ -109,6 +126,17 @@ bool IsPlainLayout(const Layout& l) {
                     l.samples >= 1;
   return (rgb || grey) && (l.bits == 8 || l.bits == 16) && l.sampleFormat == SAMPLEFORMAT_UINT &&
          l.orientation == ORIENTATION_TOPLEFT;
+}
+
+// libtiff's RGBA reader, asked for rows top-left first, mirrors a stored
+// image but never swaps its axes: of the turns 5 to 8 a transpose (5) or a
+// transverse (7) is left to do on what it gives.
+std::uint16_t TurnLeftAfterRgba(std::uint16_t orientation) {
+  switch (orientation) {
+    case ORIENTATION_LEFTTOP: case ORIENTATION_RIGHTBOT: return 5;
+    case ORIENTATION_RIGHTTOP: case ORIENTATION_LEFTBOT: return 7;
+    default: return 1;
+  }
 }
 
 void CheckLimits(TIFF* tif, const std::string& path, const Layout& l) {
@@ -358,6 +386,7 @@ class TiffSource : public ImageSource {
     if (l.sampleFormat != SAMPLEFORMAT_UINT) {
       throw FileError(path, "TIFF samples that are not unsigned integers are not supported");
     }
+    header_.orientation = TurnLeftAfterRgba(l.orientation);
     if (IsPlainLayout(l)) {
       AddPlainNotices(l);
       plain_ = std::make_unique<PlainReader>(tif, path, l);
@@ -379,6 +408,7 @@ class TiffSource : public ImageSource {
       } else {
         rgba_->Row(done_, row);
       }
+      CheckTiffData(path_);
     }
   }
 

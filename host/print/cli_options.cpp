@@ -5,6 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "host/core/media.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -19,6 +21,9 @@ Commands:
   k7730-print settings show FILE         print a stored settings record
   k7730-print settings save FILE [stage options]
                                          write a settings record made from the options
+  k7730-print settings edit FILE [stage options]
+                                         edit a settings record in the module's correction
+                                         dialog (made with the defaults when missing; saved on OK)
   k7730-print curve save FILE (--gamma G | --points IN:OUT,...) [--channel C] [--polarity ink]
                                          write a tone-curve file
   k7730-print curve show FILE            print a tone-curve file's channels and modes
@@ -28,9 +33,11 @@ Images: PNG, TIFF, JPEG and binary PPM, 8-bit RGB. 16-bit, greyscale, palette
 and transparent images are converted with a notice. The output format follows
 --format, else the OUTPUT name (.png, .tif, .tiff, .jpg, .jpeg, .ppm), else the
 input's format; a file is written only when the whole page succeeded. "-"
-reads PNG or PPM from standard input and writes PNG or PPM to standard
+reads PNG, JPEG or PPM from standard input and writes PNG or PPM to standard
 output; "--" ends the options. An output that is the input file is refused
-unless --overwrite is given.
+unless --overwrite is given. A JPEG or TIFF whose orientation tag says it
+is stored turned is turned upright first. --media lays the picture out on
+the printer's paper (4x6, 5x7 or 6x8 inches at 300 dpi), resampled to fit.
 
 Stage options apply after --settings, in the order listed. --swap belongs to
 the page and is never stored.
@@ -95,9 +102,10 @@ struct RawOptions {
   std::vector<std::string> positional;
   std::string bandHeight, mtfKernel, mtfScale, sharpen, intent, lineFilter;
   std::string quality, dpi, gamma, polarity;
+  bool fill = false;
   CLI::Option *bandHeightOpt, *mtfKernelOpt, *mtfScaleOpt, *sharpenOpt, *intentOpt, *lineFilterOpt;
   CLI::Option *qualityOpt, *dpiOpt, *gammaOpt, *polarityOpt;
-  CLI::App *settings, *show, *save, *info, *curve, *curveShow, *curveSave;
+  CLI::App *settings, *show, *save, *edit, *info, *curve, *curveShow, *curveSave;
   std::string recordFile;
   bool help = false;
 };
@@ -149,6 +157,15 @@ void DeclareOutputOptions(CLI::App& app, Options& o, RawOptions& raw) {
   app.add_option("--format", o.format, "the print file's format")->type_name("png|tiff|jpeg|ppm");
   app.add_option("--output-dir", o.outputDir, "write each INPUT to DIR, name kept, extension of the format")
       ->type_name("DIR");
+  app.add_flag("--unique-names", o.uniqueNames,
+               "with --output-dir: number outputs that would share a name (x.tif, x-2.tif) instead of refusing");
+  app.add_option("--media", o.media,
+                 "lay the picture out on the printer's media at 300 dpi, portrait or landscape as the picture is")
+      ->type_name("4x6|5x7|6x8");
+  app.add_flag("--fit", o.fit, "with --media: the whole picture, white margins");
+  app.add_flag("--fill", raw.fill, "with --media: the paper covered, the overhang cut off (the default)");
+  app.add_flag("--no-auto-rotate", o.noAutoRotate,
+               "keep the stored orientation of a JPEG or TIFF (by default turned upright as its orientation tag says)");
   raw.qualityOpt = app.add_option("--quality", raw.quality, "JPEG quality, 1 to 100 (default 92)")->type_name("N");
   raw.dpiOpt = app.add_option("--dpi", raw.dpi, "the resolution written to the print (default: the input's)")
                    ->type_name("N");
@@ -179,7 +196,8 @@ void DeclareCommands(CLI::App& app, Options& o, RawOptions& raw) {
   raw.settings = app.add_subcommand("settings", "stored settings records");
   raw.show = raw.settings->add_subcommand("show", "print a stored settings record");
   raw.save = raw.settings->add_subcommand("save", "write a settings record made from the stage options");
-  for (CLI::App* sub : {raw.show, raw.save}) sub->add_option("FILE", raw.recordFile)->required();
+  raw.edit = raw.settings->add_subcommand("edit", "edit a settings record in the module's correction dialog");
+  for (CLI::App* sub : {raw.show, raw.save, raw.edit}) sub->add_option("FILE", raw.recordFile)->required();
   raw.info = app.add_subcommand("info", "show the module and what this build supports");
   raw.curve = app.add_subcommand("curve", "tone-curve files");
   raw.curveShow = raw.curve->add_subcommand("show", "print a tone-curve file's channels and modes");
@@ -187,7 +205,7 @@ void DeclareCommands(CLI::App& app, Options& o, RawOptions& raw) {
   for (CLI::App* sub : {raw.curveShow, raw.curveSave}) sub->add_option("FILE", raw.recordFile)->required();
   // Options may follow the subcommands; names after them are the main
   // command's and refused below.
-  for (CLI::App* sub : {raw.settings, raw.show, raw.save, raw.info, raw.curve, raw.curveShow, raw.curveSave})
+  for (CLI::App* sub : {raw.settings, raw.show, raw.save, raw.edit, raw.info, raw.curve, raw.curveShow, raw.curveSave})
     sub->fallthrough();
   app.require_subcommand(0, 1);
   raw.settings->require_subcommand(0, 1);
@@ -256,6 +274,17 @@ void TakeKernel(const std::vector<std::string>& args, RawOptions& raw, StageOpti
   }
 }
 
+void CheckLayout(const Options& o, const RawOptions& raw) {
+  if (!o.media.empty() && FindMedia(o.media) == nullptr) {
+    throw UsageError("--media takes " + MediaNames() + ", not '" + o.media + "'");
+  }
+  if (o.fit && raw.fill) throw UsageError("--fit and --fill contradict each other");
+  if ((o.fit || raw.fill) && o.media.empty()) throw UsageError("--fit and --fill need --media 4x6|5x7|6x8");
+  if (!o.media.empty() && o.dpi) {
+    throw UsageError("--dpi does not go with --media: a page on the printer's media is 300 dpi");
+  }
+}
+
 void CheckStages(const std::vector<std::string>& args, Options& o, RawOptions& raw) {
   StageOptions& s = o.stages;
   if (raw.bandHeightOpt->count() > 0) o.bandHeight = ParseCount("--band-height", raw.bandHeight, 1, 1u << 20);
@@ -267,6 +296,7 @@ void CheckStages(const std::vector<std::string>& args, Options& o, RawOptions& r
   }
   if (raw.qualityOpt->count() > 0) o.quality = static_cast<int>(ParseCount("--quality", raw.quality, 1, 100));
   if (raw.dpiOpt->count() > 0) o.dpi = ParseDecimal("--dpi", raw.dpi, 1, 65535);
+  CheckLayout(o, raw);
   if (raw.gammaOpt->count() > 0) o.curve.gamma = ParseDecimal("--gamma", raw.gamma, 0.01, 327.67);
   if (raw.polarityOpt->count() > 0) {
     if (raw.polarity != "ink" && raw.polarity != "levels")
@@ -306,11 +336,13 @@ void ChoosePrintImages(Options& o, const std::vector<std::string>& positional) {
 void ChooseCommand(Options& o, RawOptions& raw) {
   const std::vector<std::string>& positional = raw.positional;
   if (raw.settings->parsed()) {
-    if (!(raw.show->parsed() || raw.save->parsed()) || !positional.empty())
-      throw UsageError("use 'settings show FILE' or 'settings save FILE'");
-    o.command = raw.show->parsed() ? Command::SettingsShow : Command::SettingsSave;
+    if (!(raw.show->parsed() || raw.save->parsed() || raw.edit->parsed()) || !positional.empty())
+      throw UsageError("use 'settings show FILE', 'settings save FILE' or 'settings edit FILE'");
+    o.command = raw.show->parsed()   ? Command::SettingsShow
+                : raw.save->parsed() ? Command::SettingsSave
+                                     : Command::SettingsEdit;
     o.recordFile = raw.recordFile;
-    if (o.command == Command::SettingsSave && o.stages.swap)
+    if (o.command != Command::SettingsShow && o.stages.swap)
       throw UsageError("--swap belongs to a page, a settings record does not keep it");
     return;
   }

@@ -11,7 +11,7 @@
 
 namespace k7730::host {
 
-enum class Command { Print, SettingsShow, SettingsSave, Info, CurveSave, CurveShow, Help, Version };
+enum class Command { Print, SettingsShow, SettingsSave, SettingsEdit, Info, CurveSave, CurveShow, Help, Version };
 
 // What `curve save` writes.
 struct CurveOptions {
@@ -32,7 +32,11 @@ struct Options {
   std::optional<double> dpi;
   int quality = 92;
   bool embedProfile = false, overwrite = false;
-  std::string recordFile;                 // SettingsShow, SettingsSave; CurveSave, CurveShow
+  bool uniqueNames = false;               // a batch numbers outputs that would share a name
+  std::string media;                      // --media 4x6|5x7|6x8, empty: the page is the picture
+  bool fit = false;                       // --fit: the whole picture on the media (default: --fill)
+  bool noAutoRotate = false;              // keep the stored orientation
+  std::string recordFile;                 // SettingsShow, SettingsSave, SettingsEdit; CurveSave, CurveShow
   CurveOptions curve;
   StageOptions stages;
   std::uint32_t bandHeight = 128;

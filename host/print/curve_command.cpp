@@ -69,7 +69,14 @@ int ParsePoints(const std::string& text, ControlPoint* points) {
 
 std::string TableSamples(const std::uint8_t* table) {
   std::string text = "table";
-  for (int i : {0, 32, 64, 128, 192, 255}) text += " " + std::to_string(i) + "->" + std::to_string(table[i]);
+  // Appended piece by piece: "x" + std::to_string(...) trips a false
+  // -Wrestrict warning in GCC 12's optimised builds.
+  for (int i : {0, 32, 64, 128, 192, 255}) {
+    text += ' ';
+    text += std::to_string(i);
+    text += "->";
+    text += std::to_string(table[i]);
+  }
   return text;
 }
 
@@ -86,8 +93,10 @@ std::string DescribeChannel(const ToneCurveSet& set, int c) {
       line += "points";
       const int count = std::min<int>(set.pointCount[c], kMaxCurvePoints);
       for (int i = 0; i < count; ++i) {
-        line += (i == 0 ? " " : ",") + std::to_string(set.points[c][i].input) + ":" +
-                std::to_string(set.points[c][i].output);
+        line += i == 0 ? ' ' : ',';
+        line += std::to_string(set.points[c][i].input);
+        line += ':';
+        line += std::to_string(set.points[c][i].output);
       }
       break;
     }

@@ -27,9 +27,11 @@ if has "MTF sharpening"; then
 else
   echo "demo: this module build has no MTF sharpening yet; skipping it"
 fi
+proof=no
 if has "colour matching"; then
-  args+=(--color-match --intent perceptual)
+  args+=(--color-match --intent perceptual --proof out/demo-proof.png)
   what+=("colour matching A17D50.ICC -> K77302.ICC (perceptual)")
+  proof=yes
 else
   echo "demo: this module build has no colour matching yet; printing without it"
 fi
@@ -38,4 +40,9 @@ if [ "${#what[@]}" -gt 0 ]; then
 fi
 
 "$print" "${args[@]}"
-echo "demo: open out/demo.png next to out/sample-page.png to compare"
+if [ "$proof" = yes ]; then
+  echo "demo: compare out/demo-proof.png with out/sample-page.png: the proof shows how the print will look on paper."
+  echo "demo: out/demo.png is the print itself; it holds the printer's device values, which look washed out on a screen."
+else
+  echo "demo: open out/demo.png next to out/sample-page.png to compare"
+fi

@@ -14,9 +14,11 @@
 #include "host/image/image_formats.h"
 #include "host/core/module_api.h"
 #include "host/core/page_run.h"
+#include "host/print/batch_names.h"
 #include "host/print/curve_command.h"
 #include "host/print/print_job.h"
 #include "host/core/settings_record.h"
+#include "host/print/settings_edit.h"
 
 using namespace k7730::host;
 
@@ -52,6 +54,9 @@ PrintJob JobFor(const Options& o, const std::string& input, const std::string& o
   job.dpi = o.dpi;
   job.embedProfile = o.embedProfile;
   job.overwrite = o.overwrite;
+  job.media = o.media.empty() ? nullptr : FindMedia(o.media);
+  job.fit = o.fit ? MediaFit::Fit : MediaFit::Fill;
+  job.autoRotate = !o.noAutoRotate;
   job.progress = !o.quiet;
   return job;
 }
@@ -59,10 +64,18 @@ PrintJob JobFor(const Options& o, const std::string& input, const std::string& o
 void Summarise(const PrintJob& job, const PrintOutcome& r, const Console& console) {
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f s", r.seconds);
+  if (job.output.empty()) {
+    // --proof-only: no print was written, only how it would look.
+    console.Info("k7730-print: wrote the proof " + job.proof + " (" + std::to_string(r.width) + " x " +
+                 std::to_string(r.height) + ") in " + seconds + ": how the print would look with " +
+                 (r.stages.empty() ? std::string("no stages on") : "these stages: " + JoinStages(r.stages)) +
+                 "; no print file was written");
+    return;
+  }
   std::string written;
   if (!job.output.empty()) written = IsStdio(job.output) ? std::string("standard output") : job.output;
-  if (!job.proof.empty()) written += (written.empty() ? "the proof " : " and the proof ") + job.proof;
-  console.Info("k7730-print: wrote " + written + " (" + (job.output.empty() ? "" : std::string(FormatName(r.format)) + ", ") +
+  if (!job.proof.empty()) written += " and the proof " + job.proof;
+  console.Info("k7730-print: wrote " + written + " (" + std::string(FormatName(r.format)) + ", " +
                std::to_string(r.width) + " x " + std::to_string(r.height) + ", " + std::to_string(r.bands) +
                (r.bands == 1 ? " band" : " bands") + ") in " + seconds + "; stages: " + JoinStages(r.stages));
   if (!r.inputProfileNote.empty()) {
@@ -74,10 +87,17 @@ void Summarise(const PrintJob& job, const PrintOutcome& r, const Console& consol
   }
 }
 
+void RequireFolder(const std::string& dir) {
+  std::error_code ec;
+  if (!std::filesystem::exists(dir, ec)) throw FileError(dir, "no such folder for --output-dir; create it first");
+  if (!std::filesystem::is_directory(dir, ec)) throw FileError(dir, "is a file, not a folder: --output-dir takes a folder");
+}
+
 // One image, or each image of a batch in turn: a failed image is reported
 // and the others go on; the status says whether all succeeded.
 int PrintPages(const Options& o, Console& console) {
   std::vector<PrintJob> jobs;
+  if (!o.outputDir.empty()) RequireFolder(o.outputDir);
   for (const std::string& input : o.inputs) {
     if (o.outputDir.empty()) {
       jobs.push_back(JobFor(o, input, o.output));
@@ -87,6 +107,12 @@ int PrintPages(const Options& o, Console& console) {
     PrintJob job = JobFor(o, input, "");
     job.output = OutputPathIn(o.outputDir, input, job.format ? *job.format : DetectFormatOrPng(input));
     jobs.push_back(std::move(job));
+  }
+  if (!o.outputDir.empty()) {
+    std::vector<std::string> names;
+    for (const PrintJob& job : jobs) names.push_back(job.output);
+    names = DistinctOutputs(o.inputs, std::move(names), o.uniqueNames);
+    for (std::size_t i = 0; i < jobs.size(); ++i) jobs[i].output = names[i];
   }
   console.stdoutIsImage = o.output == "-";
   const LoadedModule module(ModulePathOf(o));
@@ -135,9 +161,14 @@ int SaveSettings(const Options& o, Console& console) {
   LoadedModule module(ModulePathOf(o));
   FilterSession session(module);
   session.ApplyStages(o.stages, nullptr, "", console);
-  WriteSettingsFile(o.recordFile, session.GetBlock());
-  console.Info("k7730-print: wrote settings record " + o.recordFile + "; stages on: " +
-               JoinStages(session.PlannedStages(false)));
+  std::vector<std::uint8_t> block = session.GetBlock();
+  ClearDefaultProfilePaths(block, session.Defaults());
+  for (const std::string& path : PassingPaths(block)) {
+    console.Warning(o.recordFile + ": the settings name " + path +
+                    ", which may be gone when they are used; keep such files in a lasting place");
+  }
+  WriteSettingsFile(o.recordFile, block);
+  console.Info("k7730-print: saved the settings to " + o.recordFile + ": " + SummariseSettings(block));
   return 0;
 }
 
@@ -186,6 +217,7 @@ int main(int argc, char** argv) {
       case Command::CurveShow: return ShowCurveCommand(options);
       case Command::SettingsShow: return ShowSettings(options);
       case Command::SettingsSave: return SaveSettings(options, console);
+      case Command::SettingsEdit: return EditSettings(options, ModulePathOf(options), console);
       case Command::Info: return ShowInfo(options);
     }
   } catch (const UsageError& e) {

@@ -4,12 +4,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 
 #include "host/core/file_bytes.h"
 #include "host/core/filter_session.h"
 #include "host/core/host_error.h"
 #include "host/core/page_run.h"
+#include "host/image/laid_out_source.h"
+#include "host/image/oriented_source.h"
 #include "host/print/soft_proof.h"
 
 namespace k7730::host {
@@ -70,6 +73,61 @@ void TagPrintFile(ImageHeader& out, const ImageHeader& in, ImageFormat format, c
   }
 }
 
+// An output name that is an existing folder gets its own message rather
+// than "cannot tell the format".
+void RefuseFolder(const std::string& path, const char* what) {
+  struct stat st {};
+  if (path.empty() || IsStdio(path) || ::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+  throw FileError(path, std::string("is a folder; ") + what + " names the file to write (such as " +
+                            (path.back() == '/' ? path : path + "/") + "print.png), or give --output-dir " + path +
+                            " to write into it under the input's name");
+}
+
+// For --verbose: the module, the page and what will run on it.
+void DescribePlan(const LoadedModule& module, const FilterSession& session, const std::string& name,
+                  const ImageHeader& in, const PrintOutcome& outcome, const Console& console) {
+  console.Detail("module:  " + module.Path());
+  console.Detail("page:    " + name + ", " + std::to_string(in.width) + " x " + std::to_string(in.height) + " pixels");
+  console.Detail("stages:  " + JoinStages(outcome.stages));
+  if (console.verbose) {
+    for (const std::string& line : session.DescribeColourMatching()) console.Detail(line);
+  }
+}
+
+// The checks made before the input is opened; sets the print's format
+// unless it comes from the input (a pipe to a pipe).
+void CheckOutputs(const PrintJob& job, bool fromPipeToPipe, PrintOutcome& outcome) {
+  RefuseFolder(job.output, "OUTPUT");
+  RefuseFolder(job.proof, "--proof");
+  if (!fromPipeToPipe) outcome.format = OutputFormat(job);
+  if (IsStdio(job.output) && !fromPipeToPipe && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {
+    throw UsageError("standard output takes PNG or PPM (--format png or --format ppm)");
+  }
+  RefuseOverwritingInput(job.input, job.output, job.overwrite);
+  RefuseOverwritingInput(job.input, job.proof, job.overwrite);
+}
+
+// Turns the picture upright and lays it out on the media, as the job asks.
+std::unique_ptr<ImageSource> PreparePicture(std::unique_ptr<ImageSource> source, const PrintJob& job,
+                                            const std::string& name, const Console& console) {
+  const std::uint16_t orientation = source->Header().orientation;
+  if (orientation != 1 && job.autoRotate) {
+    console.Notice(name + ": " + OrientationWords(orientation) +
+                   " to stand upright, as its orientation tag says (--no-auto-rotate keeps it as stored)");
+    source = TurnUpright(std::move(source));
+  }
+  if (job.media == nullptr) return source;
+  const ImageHeader& picture = source->Header();
+  const PageLayout layout = LayOut(*job.media, picture.width, picture.height, job.fit);
+  char percent[32];
+  std::snprintf(percent, sizeof percent, "%.1f%%", layout.scale * 100);
+  console.Notice(name + ": laid out on " + job.media->name + " " + (layout.landscape ? "landscape" : "portrait") +
+                 " (" + std::to_string(layout.pageWidth) + " x " + std::to_string(layout.pageHeight) +
+                 " pixels at 300 dpi), " + (job.fit == MediaFit::Fit ? "fit with white margins" : "filled, the overhang cut off") +
+                 ", resampled to " + percent);
+  return LayOutOnPage(std::move(source), layout);
+}
+
 }  // namespace
 
 std::string JoinStages(const std::vector<std::string>& stages) {
@@ -103,22 +161,19 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
   StepTimer timer;
   const auto started = std::chrono::steady_clock::now();
   const bool fromPipeToPipe = IsStdio(job.input) && IsStdio(job.output) && !job.format;
-  if (!fromPipeToPipe) outcome.format = OutputFormat(job);
-  if (IsStdio(job.output) && !fromPipeToPipe && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {
-    throw UsageError("standard output takes PNG or PPM (--format png or --format ppm)");
-  }
-  RefuseOverwritingInput(job.input, job.output, job.overwrite);
-  RefuseOverwritingInput(job.input, job.proof, job.overwrite);
+  CheckOutputs(job, fromPipeToPipe, outcome);
   const ImageFormat proofFormat = job.proof.empty() ? ImageFormat::Png : FormatFromName(job.proof);
 
   timer.Begin("open image");
   ImageFormat inputFormat = ImageFormat::Png;
-  const std::unique_ptr<ImageSource> source = OpenImage(job.input, &inputFormat);
-  // A pipe to a pipe keeps the format that came in (PNG or PPM).
-  if (fromPipeToPipe) outcome.format = inputFormat;
-  const ImageHeader& in = source->Header();
+  std::unique_ptr<ImageSource> source = OpenImage(job.input, &inputFormat);
+  // A pipe to a pipe keeps the format that came in (PNG or PPM); a JPEG
+  // comes out as PNG, which standard output takes.
+  if (fromPipeToPipe) outcome.format = inputFormat == ImageFormat::Jpeg ? ImageFormat::Png : inputFormat;
   const std::string name = IsStdio(job.input) ? "standard input" : job.input;
-  for (const auto& notice : in.notices) console.Notice(name + ": " + notice);
+  for (const auto& notice : source->Header().notices) console.Notice(name + ": " + notice);
+  source = PreparePicture(std::move(source), job, name, console);
+  const ImageHeader& in = source->Header();
 
   timer.Begin("apply settings");
   FilterSession session(module);
@@ -128,12 +183,7 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
   outcome.inputProfileNote = session.InputProfileNote();
   outcome.width = in.width;
   outcome.height = in.height;
-  console.Detail("module:  " + module.Path());
-  console.Detail("page:    " + name + ", " + std::to_string(in.width) + " x " + std::to_string(in.height) + " pixels");
-  console.Detail("stages:  " + JoinStages(outcome.stages));
-  if (console.verbose) {
-    for (const std::string& line : session.DescribeColourMatching()) console.Detail(line);
-  }
+  DescribePlan(module, session, name, in, outcome, console);
 
   ImageHeader printHeader = in;
   printHeader.notices.clear();

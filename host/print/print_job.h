@@ -8,6 +8,7 @@
 
 #include "host/print/cli_options.h"
 #include "host/core/console.h"
+#include "host/core/media.h"
 #include "host/image/image_formats.h"
 #include "host/core/module_api.h"
 
@@ -24,6 +25,9 @@ struct PrintJob {
   std::optional<double> dpi;              // overrides the input's resolution
   bool embedProfile = false;              // embed the printer profile in every format
   bool overwrite = false;                 // allow an output that is the input file
+  const Media* media = nullptr;           // lay the picture out on this media; null: the page is the picture
+  MediaFit fit = MediaFit::Fill;
+  bool autoRotate = true;                 // turn a picture upright as its orientation tag says
   bool progress = false;
   std::string progressLabel;
 };

@@ -147,7 +147,7 @@ TEST(ColorWorldBuild, TruncatedProfilesNeverCrash) {
   for (std::size_t length = 1000; length < lut.size(); length += lut.size() / 7) lengths.push_back(length);
   for (std::size_t length : lengths) {
     Bytes cut(lut.begin(), lut.begin() + long(length));
-    Put32(cut, 0, std::uint32_t(length));
+    PutBig32(cut, 0, std::uint32_t(length));
     for (std::uint32_t intent = 0; intent < 4; ++intent) {
       bool source = BuildsFromBytes(cut, true, intent), destination = BuildsFromBytes(cut, false, intent);
       if (length <= 1000 && intent == 0) {
@@ -159,13 +159,13 @@ TEST(ColorWorldBuild, TruncatedProfilesNeverCrash) {
 
 TEST(ColorWorldBuild, HostileTagTables) {
   Bytes huge = GammaMatrixProfile();
-  Put32(huge, 128, 0xFFFFFFFF);
+  PutBig32(huge, 128, 0xFFFFFFFF);
   EXPECT_FALSE(BuildsFromBytes(huge, true));
   EXPECT_FALSE(BuildsFromBytes(huge, false));
 
   // Every element offset past the end of the file.
   Bytes past = GammaMatrixProfile();
-  for (std::size_t i = 0; i < 6; ++i) Put32(past, 132 + 12 * i + 4, 0x7FFFFFF0);
+  for (std::size_t i = 0; i < 6; ++i) PutBig32(past, 132 + 12 * i + 4, 0x7FFFFFF0);
   EXPECT_FALSE(BuildsFromBytes(past, true));
 
   // A lut element that runs past the end is damage, not absence: no
@@ -174,8 +174,8 @@ TEST(ColorWorldBuild, HostileTagTables) {
   spec.tags.insert(spec.tags.begin(), {Sig("A2B0"), Lut8Element(3, 3, 2, IdentityClut8(2))});
   spec.tags.insert(spec.tags.begin(), {Sig("B2A0"), Lut8Element(3, 3, 2, IdentityClut8(2))});
   Bytes fallback = BuildProfile(spec);
-  Put32(fallback, 132 + 8, 0x10000000);       // B2A0 size
-  Put32(fallback, 132 + 12 + 8, 0x10000000);  // A2B0 size
+  PutBig32(fallback, 132 + 8, 0x10000000);       // B2A0 size
+  PutBig32(fallback, 132 + 12 + 8, 0x10000000);  // A2B0 size
   EXPECT_FALSE(BuildsFromBytes(fallback, true));
   EXPECT_FALSE(BuildsFromBytes(fallback, false));
 
@@ -183,10 +183,10 @@ TEST(ColorWorldBuild, HostileTagTables) {
   // colorants, which a source accepts (its matrix is never inverted) and a
   // destination refuses as singular.
   Bytes shared = GammaMatrixProfile();
-  for (std::size_t i = 1; i < 3; ++i) Put32(shared, 132 + 12 * (i + 3) + 4, Get32(shared, 132 + 36 + 4));
+  for (std::size_t i = 1; i < 3; ++i) PutBig32(shared, 132 + 12 * (i + 3) + 4, GetBig32(shared, 132 + 36 + 4));
   EXPECT_TRUE(BuildsFromBytes(shared, true));
   EXPECT_TRUE(BuildsFromBytes(shared, false));
-  for (std::size_t i = 1; i < 3; ++i) Put32(shared, 132 + 12 * i + 4, Get32(shared, 132 + 4));
+  for (std::size_t i = 1; i < 3; ++i) PutBig32(shared, 132 + 12 * i + 4, GetBig32(shared, 132 + 4));
   EXPECT_TRUE(BuildsFromBytes(shared, true));
   EXPECT_FALSE(BuildsFromBytes(shared, false));
 }
@@ -202,10 +202,10 @@ Bytes LutProfile(const Bytes& element, std::uint32_t tag) {
 // lut16 has its grid size, then the offsets of its parts.
 Bytes VersionFourLut(const char (&type)[5]) {
   Bytes b;
-  Append32(b, Sig(type));
-  Append32(b, 0);
+  AppendBig32(b, Sig(type));
+  AppendBig32(b, 0);
   b.insert(b.end(), {3, 3, 0, 0});
-  for (std::uint32_t offset : {32u, 0u, 0u, 0u, 0u}) Append32(b, offset);
+  for (std::uint32_t offset : {32u, 0u, 0u, 0u, 0u}) AppendBig32(b, offset);
   b.resize(b.size() + 256, 0);  // room for curves and a CLUT
   return b;
 }
@@ -240,7 +240,7 @@ TEST(ColorWorldBuild, InconsistentLutElementsAreRefused) {
   for (int entries : {0, 1, 0xFFFF})
     for (int at : {48, 50}) {
       bad.push_back(good16);
-      Put16(bad.back(), at, entries);
+      PutBig16(bad.back(), at, entries);
     }
   // 255 points of four inputs would need a 12.6-gigabyte CLUT.
   bad.push_back(Lut16Element(4, 3, 2, std::vector<std::uint16_t>(48, 0)));
@@ -257,8 +257,8 @@ TEST(ColorWorldBuild, InconsistentLutElementsAreRefused) {
 TEST(ColorWorldBuild, UndecodableCurvesAndMatrices) {
   // A 'para' without a usable gamma, counts beyond the element, short elements.
   Bytes overlong = CurvElement({0, 30000, 65535}), huge = overlong;
-  Put32(overlong, 8, 4);
-  Put32(huge, 8, 0xFFFFFFFF);
+  PutBig32(overlong, 8, 4);
+  PutBig32(huge, 8, 0xFFFFFFFF);
   for (const Bytes& trc : {ParaElement(0.0), overlong, huge, Bytes(overlong.begin(), overlong.begin() + 11)}) {
     Bytes profile = BuildProfile(MatrixTrcSpec(trc));
     EXPECT_FALSE(BuildsFromBytes(profile, true));

@@ -104,8 +104,8 @@ TEST(CurveDecoding, LongCurvesIndexOnlyTheirEntries) {
 
 TEST(CurveDecoding, Lut16TablesResampleToBytes) {
   Bytes two;
-  test::Append16(two, 0);
-  test::Append16(two, 65535);
+  test::AppendBig16(two, 0);
+  test::AppendBig16(two, 65535);
   std::uint8_t out[1][256];
   Lut16CurvesToTables8(2, 1, Entries(two), out);
   for (int i = 0; i < 256; ++i) ASSERT_EQ(out[0][i], i);
@@ -113,7 +113,7 @@ TEST(CurveDecoding, Lut16TablesResampleToBytes) {
   // Two channels of 1024 entries each: the second channel starts at entry 1024.
   Bytes both;
   for (int c = 0; c < 2; ++c)
-    for (int i = 0; i < 1024; ++i) test::Append16(both, c == 0 ? i * 65535 / 1023 : 65535 - i * 65535 / 1023);
+    for (int i = 0; i < 1024; ++i) test::AppendBig16(both, c == 0 ? i * 65535 / 1023 : 65535 - i * 65535 / 1023);
   std::uint8_t tables[2][256];
   Lut16CurvesToTables8(1024, 2, Entries(both), tables);
   for (int i = 0; i < 256; ++i) {
@@ -235,7 +235,7 @@ TEST(ParametricCurves, MalformedElementsAreRefused) {
   };
   for (const Bytes& element : refused) {
     Decoded d = Decode(element);
-    EXPECT_FALSE(d.ok) << test::Get32(element, 8);
+    EXPECT_FALSE(d.ok) << test::GetBig32(element, 8);
     EXPECT_EQ(d.table8[0], 0xAA);
     EXPECT_EQ(d.table16[0], 0xDEADBEEF);
   }

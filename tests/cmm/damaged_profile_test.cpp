@@ -43,8 +43,8 @@ Bytes MixedProfile() {
   return BuildProfile(spec);
 }
 
-std::size_t TagCount(const Bytes& profile) { return Get32(profile, 128); }
-std::uint32_t TagSignature(const Bytes& profile, std::size_t i) { return Get32(profile, 132 + 12 * i); }
+std::size_t TagCount(const Bytes& profile) { return GetBig32(profile, 128); }
+std::uint32_t TagSignature(const Bytes& profile, std::size_t i) { return GetBig32(profile, 132 + 12 * i); }
 
 TEST(DamagedProfile, HeaderSizeLargerThanTheFileIsRefusedAtOpen) {
   const Bytes whole = MixedProfile();
@@ -75,7 +75,7 @@ std::size_t EndOfBytesRead(const Bytes& profile, const std::vector<std::uint32_t
   std::size_t end = 132 + 12 * TagCount(profile);
   for (std::size_t i = 0; i < TagCount(profile); ++i)
     if (std::find(read.begin(), read.end(), TagSignature(profile, i)) != read.end())
-      end = std::max<std::size_t>(end, Get32(profile, 132 + 12 * i + 4) + Get32(profile, 132 + 12 * i + 8));
+      end = std::max<std::size_t>(end, GetBig32(profile, 132 + 12 * i + 4) + GetBig32(profile, 132 + 12 * i + 8));
   return end;
 }
 
@@ -94,7 +94,7 @@ TEST(DamagedProfile, ACutProfileNeverGivesAnotherTransform) {
       ASSERT_LT(needed, whole.size());
       for (std::size_t length = 128; length < whole.size(); ++length) {
         Bytes cut(whole.begin(), whole.begin() + long(length));
-        Put32(cut, 0, std::uint32_t(length));
+        PutBig32(cut, 0, std::uint32_t(length));
         if (length < needed) {
           ASSERT_TRUE(WorldFromBytes(cut, asSource, intent).empty()) << "cut at " << length;
         } else if (length == needed || length == whole.size() - 1) {
@@ -114,8 +114,8 @@ TEST(DamagedProfile, AnElementCutShortFailsTheBuildOnlyWhenItIsRead) {
       for (std::size_t i = 0; i < TagCount(whole); ++i) {
         Bytes damaged = whole;
         // The element now ends one byte past the end of the file.
-        const std::uint32_t offset = Get32(whole, 132 + 12 * i + 4);
-        Put32(damaged, 132 + 12 * i + 8, std::uint32_t(whole.size()) - offset + 1);
+        const std::uint32_t offset = GetBig32(whole, 132 + 12 * i + 4);
+        PutBig32(damaged, 132 + 12 * i + 8, std::uint32_t(whole.size()) - offset + 1);
         const bool isRead = std::find(read.begin(), read.end(), TagSignature(whole, i)) != read.end();
         const Bytes world = WorldFromBytes(damaged, asSource, intent);
         if (isRead) {
@@ -135,13 +135,13 @@ TEST(DamagedProfile, OnlyAnUnlistedLutElementFallsBackToTheMatrixTags) {
   ASSERT_FALSE(fallback.empty());
   // Renamed lut tags are not listed: the matrix/TRC tags serve.
   Bytes renamed = whole;
-  Put32(renamed, 132, Sig("B2A3"));
-  Put32(renamed, 144, Sig("A2B3"));
+  PutBig32(renamed, 132, Sig("B2A3"));
+  PutBig32(renamed, 144, Sig("A2B3"));
   EXPECT_EQ(WorldFromBytes(renamed, true, 0), fallback);
   // A tag table that claims one entry more than the file holds cannot say
   // whether the lut is there.
   Bytes overlong = whole;
-  Put32(overlong, 128, std::uint32_t((whole.size() - 132) / 12 + 1));
+  PutBig32(overlong, 128, std::uint32_t((whole.size() - 132) / 12 + 1));
   EXPECT_TRUE(WorldFromBytes(overlong, true, 0).empty());
   EXPECT_TRUE(WorldFromBytes(overlong, false, 0).empty());
 }

@@ -29,7 +29,7 @@ TEST(LutElement, Lut8TablesAndClutAreTakenAsTheyStand) {
   EXPECT_EQ(t.clut, element.data() + 48 + 3 * 256);
   EXPECT_EQ(t.clut[3 * 7 + 2], 255);
   // Types other than 'mft2' are read as lut8.
-  test::Put32(element, 0, test::Sig("mAB "));
+  test::PutBig32(element, 0, test::Sig("mAB "));
   EXPECT_TRUE(Parse(element, LutSide::Source, &t));
 }
 

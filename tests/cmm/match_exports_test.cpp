@@ -182,9 +182,7 @@ TEST_F(MatchExports, IpbRecordHoldsEverySecondNodeTimesSixteen) {
     EXPECT_EQ(std::vector<std::uint8_t>(record.begin(), record.begin() + 6),
               (std::vector<std::uint8_t>{0x1B, 0x5A, 0x33, 0x03, 0x04, 0x04}));
     EXPECT_EQ(std::vector<std::uint8_t>(record.begin() + 29484, record.end()), std::vector<std::uint8_t>(16, 0xEE));
-    const auto sample = [&record](std::uint32_t o, std::size_t at) {
-      return std::uint32_t(record[6 + o * 9826 + at * 2] << 8 | record[6 + o * 9826 + at * 2 + 1]);
-    };
+    const auto sample = [&record](std::uint32_t o, std::size_t at) { return GetBig16(record, 6 + o * 9826 + at * 2); };
     for (std::uint32_t n = 0; n < 17 * 17 * 17; ++n) {
       const std::uint8_t* node = w->Grid() + cmm::GridOffset3(2 * (n % 17), 2 * (n / 17 % 17), 2 * (n / 289));
       for (std::uint32_t o = 0; o < 3; ++o) ASSERT_EQ(sample(o, n), node[o] * 16u) << "sample " << n << " output " << o;

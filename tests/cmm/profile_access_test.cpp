@@ -28,7 +28,7 @@ TEST(ProfileAccess, OpenTestsOnlyDataColourSpaceAndPcs) {
     spec.colorSpace = Sig(reinterpret_cast<const char(&)[5]>(*c.space));
     spec.pcs = Sig(reinterpret_cast<const char(&)[5]>(*c.pcs));
     Bytes bytes = BuildProfile(spec);
-    Put32(bytes, 36, Sig("xxxx"));  // the file signature is never checked
+    PutBig32(bytes, 36, Sig("xxxx"));  // the file signature is never checked
     K7730_ProfileRef ref = 0x5A5A5A5A;
     EXPECT_EQ(OpenBytes(bytes, &ref), c.expected) << c.space << "/" << c.pcs;
     if (c.expected == 0) {
@@ -61,7 +61,7 @@ TEST(ProfileAccess, HeaderComesBackInHostOrder) {
   std::memcpy(bytes.data() + 24, date, 12);
   // Device attributes (two words), intent, illuminant.
   const std::uint32_t words[] = {0x01020304, 0x05060708, 3, 0xF6D6, 0x10000, 0xD32D};
-  for (int i = 0; i < 6; ++i) Put32(bytes, 56 + 4 * i, words[i]);
+  for (int i = 0; i < 6; ++i) PutBig32(bytes, 56 + 4 * i, words[i]);
   for (int i = 84; i < 128; ++i) bytes[i] = std::uint8_t(i);
 
   K7730_ProfileRef ref = 0;
@@ -104,7 +104,7 @@ TEST(ProfileAccess, TagTableAndElementReads) {
   K7730_TagEntry entries[3];
   std::memcpy(entries, raw.data() + 4, sizeof entries);
   EXPECT_EQ(entries[0].signature, Sig("wtpt"));
-  EXPECT_EQ(entries[0].offset, Get32(bytes, 136));
+  EXPECT_EQ(entries[0].offset, GetBig32(bytes, 136));
   EXPECT_EQ(entries[1].size, 10u);
 
   // Size query, then the whole element; the first of two equal tags wins.
@@ -136,7 +136,7 @@ TEST(ProfileAccess, TagTableLargerThanTheFileIsNotBelieved) {
   spec.tags = {{Sig("wtpt"), XyzElement(1, 1, 1)}};
   Bytes bytes = BuildProfile(spec);
   for (std::uint32_t claimed : {0xFFFFFFFFu, 0x15555556u, 1000u}) {
-    Put32(bytes, 128, claimed);
+    PutBig32(bytes, 128, claimed);
     K7730_ProfileRef ref = 0;
     ASSERT_EQ(OpenBytes(bytes, &ref), 0);
     uint32_t count = 0;
@@ -154,9 +154,9 @@ TEST(ProfileAccess, ElementsPastTheEndOfFileAreMissing) {
   ProfileSpec spec;
   spec.tags = {{Sig("wtpt"), XyzElement(1, 1, 1)}, {Sig("bkpt"), XyzElement(0, 0, 0)}};
   Bytes bytes = BuildProfile(spec);
-  Put32(bytes, 136, 0xFFFFFFF0);                    // offset far past the end
-  Put32(bytes, 152, std::uint32_t(bytes.size()));  // size runs one byte over
-  Put32(bytes, 148, 1);
+  PutBig32(bytes, 136, 0xFFFFFFF0);                    // offset far past the end
+  PutBig32(bytes, 152, std::uint32_t(bytes.size()));  // size runs one byte over
+  PutBig32(bytes, 148, 1);
   K7730_ProfileRef ref = 0;
   ASSERT_EQ(OpenBytes(bytes, &ref), 0);
   uint32_t size = 0;

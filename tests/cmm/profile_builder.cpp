@@ -9,28 +9,20 @@
 
 namespace k7730::test {
 
-void Put16(Bytes& b, std::size_t at, std::uint32_t v) { b[at] = std::uint8_t(v >> 8), b[at + 1] = std::uint8_t(v); }
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) { Put16(b, at, v >> 16), Put16(b, at + 2, v); }
-void Append16(Bytes& b, std::uint32_t v) { b.push_back(std::uint8_t(v >> 8)), b.push_back(std::uint8_t(v)); }
-void Append32(Bytes& b, std::uint32_t v) { Append16(b, v >> 16), Append16(b, v); }
-std::uint32_t Get32(const Bytes& b, std::size_t at) {
-  return (std::uint32_t(b[at]) << 24) | (std::uint32_t(b[at + 1]) << 16) | (std::uint32_t(b[at + 2]) << 8) | b[at + 3];
-}
-
 Bytes XyzElement(double x, double y, double z) {
   Bytes b;
-  Append32(b, Sig("XYZ "));
-  Append32(b, 0);
-  for (double v : {x, y, z}) Append32(b, std::uint32_t(std::int32_t(std::lround(v * 65536.0))));
+  AppendBig32(b, Sig("XYZ "));
+  AppendBig32(b, 0);
+  for (double v : {x, y, z}) AppendBig32(b, std::uint32_t(std::int32_t(std::lround(v * 65536.0))));
   return b;
 }
 
 Bytes CurvElement(const std::vector<std::uint16_t>& entries) {
   Bytes b;
-  Append32(b, Sig("curv"));
-  Append32(b, 0);
-  Append32(b, std::uint32_t(entries.size()));
-  for (auto e : entries) Append16(b, e);
+  AppendBig32(b, Sig("curv"));
+  AppendBig32(b, 0);
+  AppendBig32(b, std::uint32_t(entries.size()));
+  for (auto e : entries) AppendBig16(b, e);
   return b;
 }
 
@@ -38,11 +30,11 @@ Bytes ParaElement(double gamma) { return ParaElement(0, {gamma}); }
 
 Bytes ParaElement(std::uint16_t type, const std::vector<double>& parameters) {
   Bytes b;
-  Append32(b, Sig("para"));
-  Append32(b, 0);
-  Append16(b, type);
-  Append16(b, 0);
-  for (double p : parameters) Append32(b, std::uint32_t(std::int32_t(std::lround(p * 65536.0))));
+  AppendBig32(b, Sig("para"));
+  AppendBig32(b, 0);
+  AppendBig16(b, type);
+  AppendBig16(b, 0);
+  for (double p : parameters) AppendBig32(b, std::uint32_t(std::int32_t(std::lround(p * 65536.0))));
   return b;
 }
 
@@ -50,10 +42,10 @@ namespace {
 
 Bytes LutHeader(std::uint32_t type, int in, int out, int grid) {
   Bytes b;
-  Append32(b, type);
-  Append32(b, 0);
+  AppendBig32(b, type);
+  AppendBig32(b, 0);
   b.insert(b.end(), {std::uint8_t(in), std::uint8_t(out), std::uint8_t(grid), 0});
-  for (int i = 0; i < 9; ++i) Append32(b, i % 4 == 0 ? 0x10000 : 0);
+  for (int i = 0; i < 9; ++i) AppendBig32(b, i % 4 == 0 ? 0x10000 : 0);
   return b;
 }
 
@@ -71,14 +63,14 @@ Bytes Lut8Element(int in, int out, int grid, const Bytes& clut) {
 
 Bytes Lut16Element(int in, int out, int grid, const std::vector<std::uint16_t>& clut, int entries) {
   Bytes b = LutHeader(Sig("mft2"), in, out, grid);
-  Append16(b, entries);
-  Append16(b, entries);
+  AppendBig16(b, entries);
+  AppendBig16(b, entries);
   auto tables = [&](int channels) {
     for (int c = 0; c < channels; ++c)
-      for (int i = 0; i < entries; ++i) Append16(b, entries < 2 ? 0 : std::uint32_t(i * 65535 / (entries - 1)));
+      for (int i = 0; i < entries; ++i) AppendBig16(b, entries < 2 ? 0 : std::uint32_t(i * 65535 / (entries - 1)));
   };
   tables(in);
-  for (auto v : clut) Append16(b, v);
+  for (auto v : clut) AppendBig16(b, v);
   tables(out);
   return b;
 }
@@ -99,23 +91,23 @@ Bytes IdentityClut8(int grid) {
 
 Bytes BuildProfile(const ProfileSpec& spec) {
   Bytes b(128, 0);
-  Put32(b, 8, 0x02100000);
-  Put32(b, 12, Sig("mntr"));
-  Put32(b, 16, spec.colorSpace);
-  Put32(b, 20, spec.pcs);
-  Put32(b, 36, Sig("acsp"));
-  Append32(b, std::uint32_t(spec.tags.size()));
+  PutBig32(b, 8, 0x02100000);
+  PutBig32(b, 12, Sig("mntr"));
+  PutBig32(b, 16, spec.colorSpace);
+  PutBig32(b, 20, spec.pcs);
+  PutBig32(b, 36, Sig("acsp"));
+  AppendBig32(b, std::uint32_t(spec.tags.size()));
   std::size_t at = 132 + 12 * spec.tags.size();
   Bytes data;
   for (const TagSpec& t : spec.tags) {
     while ((at + data.size()) % 4 != 0) data.push_back(0);
-    Append32(b, t.signature);
-    Append32(b, std::uint32_t(at + data.size()));
-    Append32(b, std::uint32_t(t.data.size()));
+    AppendBig32(b, t.signature);
+    AppendBig32(b, std::uint32_t(at + data.size()));
+    AppendBig32(b, std::uint32_t(t.data.size()));
     data.insert(data.end(), t.data.begin(), t.data.end());
   }
   b.insert(b.end(), data.begin(), data.end());
-  Put32(b, 0, std::uint32_t(b.size()));
+  PutBig32(b, 0, std::uint32_t(b.size()));
   return b;
 }
 

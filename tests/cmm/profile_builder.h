@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_order.h"
+
 namespace k7730::test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -14,12 +16,6 @@ constexpr std::uint32_t Sig(const char (&s)[5]) {
   return (std::uint32_t(std::uint8_t(s[0])) << 24) | (std::uint32_t(std::uint8_t(s[1])) << 16) |
          (std::uint32_t(std::uint8_t(s[2])) << 8) | std::uint32_t(std::uint8_t(s[3]));
 }
-
-void Put16(Bytes& b, std::size_t at, std::uint32_t v);
-void Put32(Bytes& b, std::size_t at, std::uint32_t v);
-void Append16(Bytes& b, std::uint32_t v);
-void Append32(Bytes& b, std::uint32_t v);
-std::uint32_t Get32(const Bytes& b, std::size_t at);
 
 // Elements.
 Bytes XyzElement(double x, double y, double z);

@@ -31,16 +31,16 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
   Bytes cutShort = BuildProfile(WithTrc(CurvElement({0x0233})));
   cutShort.resize(cutShort.size() - 8);
   Bytes longTable = BuildProfile(WithTrc(CurvElement({0x0233})));
-  Put32(longTable, 128, 5000);
+  PutBig32(longTable, 128, 5000);
   Bytes elementPastEnd = BuildProfile(WithTrc(CurvElement({0x0233})));
-  Put32(elementPastEnd, 0, std::uint32_t(elementPastEnd.size()));
-  Put32(elementPastEnd, 132 + 12 * 3 + 8, 1u << 20);  // rTRC's size: the fourth entry
+  PutBig32(elementPastEnd, 0, std::uint32_t(elementPastEnd.size()));
+  PutBig32(elementPastEnd, 132 + 12 * 3 + 8, 1u << 20);  // rTRC's size: the fourth entry
   ProfileSpec noColorant = WithTrc(CurvElement({0x0233}));
   noColorant.tags.erase(noColorant.tags.begin());
   ProfileSpec v4 = WithTrc(CurvElement({0x0233}));
   Bytes mab = Lut8Element(3, 3, 2, IdentityClut8(2));
-  Put32(mab, 0, Sig("mAB "));
-  Put16(mab, 10, 0);
+  PutBig32(mab, 0, Sig("mAB "));
+  PutBig16(mab, 10, 0);
   v4.tags.push_back({Sig("A2B0"), mab});
   ProfileSpec fourOut = WithTrc(CurvElement({0x0233}));
   fourOut.tags.push_back({Sig("A2B0"), Lut8Element(3, 4, 2, Bytes(2 * 2 * 2 * 4, 0))});

@@ -9,18 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "recording_library.h"
 #include "support/module_api.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using k7730::test::CloseLibrary;
 using k7730::test::kLibraryExtension;
-using k7730::test::LibraryError;
 using k7730::test::ModuleApi;
-using k7730::test::OpenLibrary;
-using k7730::test::Symbol;
+using k7730::test::RecordingLibrary;
 using Bytes = std::vector<std::uint8_t>;
 
 // The names the module and the line-filter library have on this system.
@@ -40,10 +38,7 @@ class ModuleFolder {
     if (!variant.empty()) {
       fs::copy_file(fs::path(RECORDING_VORNDLL_DIR) / ("recording_vorndll_" + variant + kLibraryExtension),
                     dir_ / LineFilterName());
-      recorder_ = OpenLibrary((dir_ / LineFilterName()).string());
-      EXPECT_NE(recorder_, nullptr) << LibraryError();
-      configure_ = Symbol<void (*)(std::uint32_t, std::uint32_t)>(recorder_, "RecVornConfigure");
-      log_ = Symbol<const char* (*)()>(recorder_, "RecVornLog");
+      recorder_ = std::make_unique<RecordingLibrary>((dir_ / LineFilterName()).string());
     }
     api_ = std::make_unique<ModuleApi>((dir_ / ModuleName()).string().c_str());
   }
@@ -54,7 +49,7 @@ class ModuleFolder {
       api_->disposPtr(inst_);
     }
     api_.reset();
-    if (recorder_ != nullptr) CloseLibrary(recorder_);
+    recorder_.reset();
     fs::remove_all(dir_);
   }
   const fs::path& dir() const { return dir_; }
@@ -62,13 +57,9 @@ class ModuleFolder {
   // Makes the recording library refuse wider lines or higher table numbers
   // from now on, and clears its log.
   void Configure(std::uint32_t refuseWidthsAbove, std::uint32_t refuseTablesAbove = 5) {
-    configure_(refuseWidthsAbove, refuseTablesAbove);
+    recorder_->Configure(refuseWidthsAbove, refuseTablesAbove);
   }
-  std::string TakeLog() {
-    std::string log = log_();
-    configure_(0xFFFFFFFFu, 5);
-    return log;
-  }
+  std::string TakeLog() { return recorder_->Take(); }
 
   // One instance; a line filter switched on through a whole SettingsBlock.
   K7730_FilterInstance* Open(std::uint32_t lineFilter) {
@@ -99,9 +90,7 @@ class ModuleFolder {
 
  private:
   fs::path dir_;
-  void* recorder_ = nullptr;
-  void (*configure_)(std::uint32_t, std::uint32_t) = nullptr;
-  const char* (*log_)() = nullptr;
+  std::unique_ptr<RecordingLibrary> recorder_;
   std::unique_ptr<ModuleApi> api_;
   K7730_FilterInstance* inst_ = nullptr;
   std::uint8_t* out_ = nullptr;

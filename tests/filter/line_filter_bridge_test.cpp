@@ -2,8 +2,6 @@
 // to this test as vorndll.so stands in for the real one.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <string>
 #include <vector>
 
@@ -11,37 +9,24 @@
 #include "filter/line_filter_bridge.h"
 #include "k7730fe.h"
 #include "platform/path_utils.h"
+#include "recording_library.h"
 
 namespace k7730 {
 namespace {
 
-struct Recorder {
-  void* handle = nullptr;
-  void (*configure)(std::uint32_t, std::uint32_t) = nullptr;
-  const char* (*log)() = nullptr;
-  Recorder() {
+// The recording library that sits next to this test as vorndll.so.
+struct Recorder : test::RecordingLibrary {
+  Recorder() : RecordingLibrary(Beside("vorndll.so")) {}
+  static std::string Beside(const char* name) {
     char folder[platform::kMaxPath];
     GetModuleFolder(folder);
-    handle = dlopen((std::string(folder) + "/vorndll.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle != nullptr) {
-      configure = reinterpret_cast<decltype(configure)>(dlsym(handle, "RecVornConfigure"));
-      log = reinterpret_cast<decltype(log)>(dlsym(handle, "RecVornLog"));
-      configure(0xFFFFFFFFu, 5);
-    }
-  }
-  ~Recorder() {
-    if (handle != nullptr) dlclose(handle);
-  }
-  std::string Take() {
-    std::string text = log();
-    configure(0xFFFFFFFFu, 5);
-    return text;
+    return std::string(folder) + "/" + name;
   }
 };
 
 TEST(LineFilterBridge, NoLineBufferMeansNoLibraryLeftLoaded) {
   Recorder rec;
-  ASSERT_NE(rec.handle, nullptr);
+  ASSERT_TRUE(rec.loaded());
   LineFilterBridge b;
   LineFilterReset(b);
   const std::size_t blocks = platform::LiveBlockCount();
@@ -71,7 +56,7 @@ TEST(LineFilterBridge, NoLineBufferMeansNoLibraryLeftLoaded) {
 
 TEST(LineFilterBridge, AWidthTheBufferCannotGrowToIsNotOffered) {
   Recorder rec;
-  ASSERT_NE(rec.handle, nullptr);
+  ASSERT_TRUE(rec.loaded());
   LineFilterBridge b;
   LineFilterReset(b);
   ASSERT_EQ(LineFilterAttach(b), K7730_OK);

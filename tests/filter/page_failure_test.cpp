@@ -8,6 +8,7 @@
 
 #include "cmm/color_world_store.h"
 #include "platform/platform.h"
+#include "support/byte_order.h"
 #include "support/page_setup.h"
 #include "support/temp_files.h"
 
@@ -65,19 +66,14 @@ void CheckFailurePath(const FailurePath& path) {
 using testing_files::ReadBytes;
 using testing_files::WriteBytes;
 
-std::uint32_t BigEndian32(const Bytes& b, std::size_t at) {
-  return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
-
 // The matrix/TRC input profile with its red TRC element running one byte
 // past the end of the file.
 std::string ProfileWithATrcPastTheEnd() {
   Bytes bytes = ReadBytes(TestProfile("rgb_gamma22.icc"));
-  for (std::uint32_t i = 0; i < BigEndian32(bytes, 128); ++i) {
+  for (std::uint32_t i = 0; i < GetBig32(bytes, 128); ++i) {
     const std::size_t entry = 132 + 12 * i;
-    if (BigEndian32(bytes, entry) != 0x72545243) continue;  // 'rTRC'
-    const std::uint32_t size = std::uint32_t(bytes.size()) - BigEndian32(bytes, entry + 4) + 1;
-    for (int k = 0; k < 4; ++k) bytes[entry + 8 + k] = std::uint8_t(size >> (24 - 8 * k));
+    if (GetBig32(bytes, entry) == 0x72545243)  // 'rTRC'
+      PutBig32(bytes, entry + 8, std::uint32_t(bytes.size()) - GetBig32(bytes, entry + 4) + 1);
   }
   const std::string path = testing_files::TempPath("_trc_past_end.icc");
   WriteBytes(path, bytes);

@@ -8,18 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_order.h"
 #include "support/filter_fixture.h"
 
 namespace {
 
 using namespace k7730::test;
 
-std::uint32_t Le32(const Bytes& b, std::size_t off) {
-  return b[off] | (b[off + 1] << 8) | (b[off + 2] << 16) | (static_cast<std::uint32_t>(b[off + 3]) << 24);
-}
-void PutLe32(Bytes& b, std::size_t off, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.at(off + i) = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 TEST(SettingsAbi, DefaultsSerialisedByteForByte) {
   Filter i;
@@ -35,8 +30,8 @@ TEST(SettingsAbi, DefaultsSerialisedByteForByte) {
   ASSERT_LT(in.size(), 260u);
   std::memcpy(&expected[14], in.c_str(), in.size() + 1);
   std::memcpy(&expected[274], out.c_str(), out.size() + 1);
-  PutLe32(expected, 588, 100);  // centre coefficient
-  PutLe32(expected, 640, 100);  // scale
+  PutLittle32(expected, 588, 100);  // centre coefficient
+  PutLittle32(expected, 640, 100);  // scale
   for (std::size_t set : {908u, 2624u}) {
     for (int c = 0; c < 5; ++c) {
       expected[set + 2 * c] = 1;               // mode 1
@@ -75,9 +70,9 @@ TEST(SettingsAbi, SetTakesAWholeBlockOrNothing) {
   Filter i;
   Bytes original = i.GetBlock();
   Bytes changed = original;
-  PutLe32(changed, 8, 1);        // iccEnabled
+  PutLittle32(changed, 8, 1);        // iccEnabled
   changed[12] = 7;               // intent 7 is taken unchanged
-  PutLe32(changed, 4336, 1);     // lineFilterEnabled
+  PutLittle32(changed, 4336, 1);     // lineFilterEnabled
   std::fill(changed.begin() + 14, changed.begin() + 274, 'p');  // unterminated path, taken as it stands
   changed[534] = 0x5A;           // even the reserved bytes
   std::uint16_t err = 0xFFFF;
@@ -88,13 +83,13 @@ TEST(SettingsAbi, SetTakesAWholeBlockOrNothing) {
   // Any single wrong bit in the magic or the size field: refused, untouched.
   for (int bit = 0; bit < 32; ++bit) {
     Bytes bad = original;
-    PutLe32(bad, 4, K7730_SETTINGS_MAGIC ^ (1u << bit));
+    PutLittle32(bad, 4, K7730_SETTINGS_MAGIC ^ (1u << bit));
     err = 0;
     EXPECT_EQ(i.SetBlock(bad, &err), 0u);
     EXPECT_EQ(err, K7730_ERR_BAD_BLOCK);
     EXPECT_EQ(i.SetBlock(bad, nullptr), 0u);
     bad = original;
-    PutLe32(bad, 0, K7730_SETTINGS_SIZE ^ (1u << bit));
+    PutLittle32(bad, 0, K7730_SETTINGS_SIZE ^ (1u << bit));
     EXPECT_EQ(i.SetBlock(bad, &err), 0u);
     EXPECT_EQ(err, K7730_ERR_BAD_BLOCK);
   }
@@ -131,7 +126,7 @@ TEST(SettingsAbi, SwitchModesAndSelectors) {
       EXPECT_EQ(Api().preference(i.get(), mode, sel, nullptr, &size, &err), 1u);
       EXPECT_EQ(err, 0);
       EXPECT_EQ(size, 0u);
-      EXPECT_EQ(Le32(i.GetBlock(), offsets[sel]), mode == 4 ? 1u : 0u) << sel;
+      EXPECT_EQ(GetLittle32(i.GetBlock(), offsets[sel]), mode == 4 ? 1u : 0u) << sel;
     }
   }
   // Selectors outside 1..4, unknown modes, and every dialog selector (this
@@ -177,7 +172,7 @@ TEST(SettingsAbi, ToneCurveSettersAcceptAndReject) {
     ASSERT_EQ(d.set(i.get(), 1, t[0], t[1], t[2], t[3], &err), 1u);
     EXPECT_EQ(err, 0);
     Bytes b = i.GetBlock();
-    EXPECT_EQ(Le32(b, d.enabled), 1u);
+    EXPECT_EQ(GetLittle32(b, d.enabled), 1u);
     for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(b[d.curves + 2 * c], 2) << "mode free-hand";
       EXPECT_EQ(b[d.curves + 20 + 2 * c], 0) << "no points";
@@ -192,8 +187,8 @@ TEST(SettingsAbi, ToneCurveSettersAcceptAndReject) {
     EXPECT_EQ(d.set(i.get(), 1, t[0], t[1], nullptr, t[3], &err), 0u);
     EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
     Bytes after = i.GetBlock();
-    EXPECT_EQ(Le32(after, d.enabled), 0u);
-    PutLe32(after, d.enabled, 1);
+    EXPECT_EQ(GetLittle32(after, d.enabled), 0u);
+    PutLittle32(after, d.enabled, 1);
     EXPECT_EQ(after, b);
 
     // Enable other than 1: off and success, even with null tables.
@@ -201,7 +196,7 @@ TEST(SettingsAbi, ToneCurveSettersAcceptAndReject) {
     err = 0xFFFF;
     EXPECT_EQ(d.set(i.get(), 2, nullptr, nullptr, nullptr, nullptr, &err), 1u);
     EXPECT_EQ(err, 0);
-    EXPECT_EQ(Le32(i.GetBlock(), d.enabled), 0u);
+    EXPECT_EQ(GetLittle32(i.GetBlock(), d.enabled), 0u);
 
     err = 0;
     EXPECT_EQ(d.set(nullptr, 1, t[0], t[1], t[2], t[3], &err), 0u);

@@ -8,62 +8,44 @@
 #endif
 
 #include <cstring>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "k7730fe_cmm.h"
-#include "support/module_api.h"
+#include "support/byte_order.h"
+#include "support/filter_fixture.h"
+#include "support/temp_files.h"
 
+namespace k7730::test {
 namespace {
 
-using k7730::test::ModuleApi;
-using Bytes = std::vector<std::uint8_t>;
+constexpr std::size_t kIntentAt = 12, kInputPathAt = 14, kOutputPathAt = 274;
 
-constexpr std::size_t kIccEnabledAt = 8, kIntentAt = 12, kInputPathAt = 14, kOutputPathAt = 274;
-constexpr std::size_t kMtfEnabledAt = 536, kOutputCurveEnabledAt = 2620;
-
-ModuleApi& Api() {
-  static ModuleApi api;
-  return api;
+// The band matched by a ColorWorld of the two profiles, through the colour
+// engine's own exports from the same module, with the output curves.
+Bytes EngineMatch(const std::string& in, const std::string& out, std::uint32_t intent,
+                  const K7730_CurveLutSet* curves, const Bytes& band, std::int32_t width) {
+  K7730_ProfileRef src = 0, dst = 0;
+  EXPECT_EQ(Api().openProfile(in.c_str(), &src), 0);
+  EXPECT_EQ(Api().openProfile(out.c_str(), &dst), 0);
+  K7730_ColorWorld world = Api().createColorWorld(intent, &src, nullptr, &dst, curves);
+  Api().closeProfile(&src);
+  Api().closeProfile(&dst);
+  EXPECT_NE(world, 0u);
+  Bytes result(band.size());
+  const std::int32_t lines = static_cast<std::int32_t>(band.size() / 3 / width);
+  const std::uint32_t row = static_cast<std::uint32_t>(width) * 3;
+  K7730_PixelMap s{width, lines, 3, row, const_cast<std::uint8_t*>(band.data())};
+  K7730_PixelMap d{width, lines, 3, row, result.data()};
+  EXPECT_EQ(Api().matchPixelMap(world, &s, &d), 0);
+  Api().disposeColorWorld(world);
+  return result;
 }
-
-// The colour engine's own exports from the same module.
-struct Engine {
-  decltype(&SDKCMOpenProfile) open = Api().openProfile;
-  decltype(&SDKCMCloseProfile) close = Api().closeProfile;
-  decltype(&SDKCMCreateColorWorld) create = Api().createColorWorld;
-  decltype(&SDKCMDisposeColorWorld) dispose = Api().disposeColorWorld;
-  decltype(&SDKCMMatchPixelMap) match = Api().matchPixelMap;
-
-  // The band matched by a ColorWorld of the two profiles, with the output curves.
-  Bytes Match(const std::string& in, const std::string& out, std::uint32_t intent,
-              const K7730_CurveLutSet* curves, const Bytes& band, std::int32_t width) {
-    K7730_ProfileRef src = 0, dst = 0;
-    EXPECT_EQ(open(in.c_str(), &src), 0);
-    EXPECT_EQ(open(out.c_str(), &dst), 0);
-    K7730_ColorWorld world = create(intent, &src, nullptr, &dst, curves);
-    close(&src);
-    close(&dst);
-    EXPECT_NE(world, 0u);
-    Bytes result(band.size());
-    const std::int32_t lines = static_cast<std::int32_t>(band.size() / 3 / width);
-    const std::uint32_t row = static_cast<std::uint32_t>(width) * 3;
-    K7730_PixelMap s{width, lines, 3, row, const_cast<std::uint8_t*>(band.data())};
-    K7730_PixelMap d{width, lines, 3, row, result.data()};
-    EXPECT_EQ(match(world, &s, &d), 0);
-    dispose(world);
-    return result;
-  }
-};
 
 std::string Profile(const char* name) { return std::string(K7730_TEST_PROFILE_DIR) + "/" + name; }
 
-std::string ModuleFile(const char* name) {
-  std::string path = K7730FE_MODULE_PATH;
-  return path.substr(0, path.rfind('/') + 1) + name;
-}
+std::string ModuleFile(const char* name) { return ModuleFolder() + kModuleSeparator + name; }
 
 // Open files of this process: descriptors on POSIX, handles on Windows.
 std::size_t OpenDescriptors() {
@@ -83,76 +65,30 @@ std::size_t OpenDescriptors() {
 
 std::string WriteFile(const std::string& name, const Bytes& bytes) {
   const std::string path = ::testing::TempDir() + name;
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+  testing_files::WriteBytes(path, bytes);
   return path;
 }
 
-Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+// The page start's error code (0: the page started).
+std::uint16_t StartPage(Filter& f, std::uint32_t width, std::uint32_t height) {
+  std::uint16_t err = 0xFFFF;
+  const std::uint32_t r = Api().initpage(f.get(), width, height, 0, &err);
+  EXPECT_EQ(r, err == 0 ? 1u : 0u);
+  return err;
 }
 
-class Filter {
- public:
-  Filter() { inst_ = Api().open(nullptr); }
-  ~Filter() {
-    Api().disposPtr(out_);
-    Api().close(inst_);
-    Api().disposPtr(inst_);
-  }
-  K7730_FilterInstance* get() { return inst_; }
-  Bytes Block() {
-    Bytes b(K7730_SETTINGS_SIZE);
-    std::uint32_t size = K7730_SETTINGS_SIZE;
-    EXPECT_EQ(Api().preference(inst_, 2, 0, b.data(), &size, nullptr), 1u);
-    return b;
-  }
-  void SetBlock(Bytes b) {
-    std::uint32_t size = K7730_SETTINGS_SIZE;
-    EXPECT_EQ(Api().preference(inst_, 1, 0, b.data(), &size, nullptr), 1u);
-  }
-  void Put(std::size_t at, const void* bytes, std::size_t n) {
-    Bytes b = Block();
-    std::memcpy(&b[at], bytes, n);
-    SetBlock(b);
-  }
-  std::uint32_t Word(std::size_t at) {
-    Bytes b = Block();
-    std::uint32_t v;
-    std::memcpy(&v, &b[at], 4);
-    return v;
-  }
-  std::uint16_t InitPage(std::uint32_t width, std::uint32_t height) {
-    std::uint16_t err = 0xFFFF;
-    const std::uint32_t r = Api().initpage(inst_, width, height, 0, &err);
-    EXPECT_EQ(r, err == 0 ? 1u : 0u);
-    return err;
-  }
-  Bytes Band(Bytes band, std::uint32_t width) {
-    const auto lines = static_cast<std::uint32_t>(band.size() / 3 / width);
-    std::uint32_t outLines = 0;
-    std::uint16_t err = 0xFFFF;
-    EXPECT_EQ(Api().doBand(inst_, band.data(), lines, &out_, &outLines, &err), 1u);
-    return Bytes(out_, out_ + static_cast<std::size_t>(outLines) * width * 3);
-  }
-
- private:
-  K7730_FilterInstance* inst_ = nullptr;
-  std::uint8_t* out_ = nullptr;
-};
+// One band of `width` pixels a line through a started page: the lines released.
+Bytes Band(Filter& f, Bytes band, std::uint32_t width) {
+  const BandResult r = f.Band(band, static_cast<std::uint32_t>(band.size() / 3 / width));
+  EXPECT_EQ(r.result, 1u);
+  return r.out;
+}
 
 std::uint16_t SetIcc(Filter& f, const char* in, const char* out, std::uint16_t intent, std::uint32_t* result = nullptr) {
   std::uint16_t err = 0xFFFF;
   const std::uint32_t r = Api().setIccProfile(f.get(), 1, in, out, intent, &err);
   if (result != nullptr) *result = r;
   return err;
-}
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-  Bytes b(n);
-  for (auto& v : b) v = static_cast<std::uint8_t>(rng());
-  return b;
 }
 
 TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
@@ -162,8 +98,8 @@ TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
   std::uint32_t r = 0;
   ASSERT_EQ(SetIcc(f, display.c_str(), lut.c_str(), 2, &r), 0);
   EXPECT_EQ(r, 1u);
-  EXPECT_EQ(f.Word(kIccEnabledAt), 1u);
-  Bytes accepted = f.Block();
+  EXPECT_EQ(GetLittle32(f.GetBlock(), kIccEnabledAt), 1u);
+  Bytes accepted = f.GetBlock();
   EXPECT_EQ(accepted[kIntentAt], 2);
   EXPECT_STREQ(reinterpret_cast<char*>(&accepted[kInputPathAt]), display.c_str());
   EXPECT_STREQ(reinterpret_cast<char*>(&accepted[kOutputPathAt]), lut.c_str());
@@ -191,7 +127,7 @@ TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
     std::uint16_t err = SetIcc(f, c.in, c.out, c.intent, &r);
     EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT) << c.what;
     EXPECT_EQ(r, 0u) << c.what;
-    Bytes now = f.Block();
+    Bytes now = f.GetBlock();
     EXPECT_EQ(now[kIccEnabledAt], 0) << c.what << ": the stage is switched off";
     now[kIccEnabledAt] = 1;
     EXPECT_EQ(now, accepted) << c.what << ": the stored paths stay";
@@ -201,7 +137,7 @@ TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
   std::uint16_t err = 0xFFFF;
   EXPECT_EQ(Api().setIccProfile(f.get(), 0, nullptr, nullptr, 9, &err), 1u);
   EXPECT_EQ(err, 0);
-  EXPECT_EQ(f.Word(kIccEnabledAt), 0u);
+  EXPECT_EQ(GetLittle32(f.GetBlock(), kIccEnabledAt), 0u);
   // The module's own default profiles are usable on either side.
   EXPECT_EQ(SetIcc(f, ModuleFile("K77302.ICC").c_str(), ModuleFile("A17D50.ICC").c_str(), 0), 0);
 }
@@ -210,9 +146,9 @@ TEST(ColorMatchingPage, StartCodesAndNoProfileLeftOpen) {
   Filter f;
   Api().preference(f.get(), 4, 3, nullptr, nullptr, nullptr);
   // The defaults name the module's own profiles.
-  EXPECT_EQ(f.InitPage(16, 4), 0);
+  EXPECT_EQ(StartPage(f, 16, 4), 0);
 
-  Bytes cmykAsRgb = ReadFile(Profile("cmyk_lut16.icc"));
+  Bytes cmykAsRgb = testing_files::ReadBytes(Profile("cmyk_lut16.icc"));
   ASSERT_GT(cmykAsRgb.size(), 128u);
   std::memcpy(&cmykAsRgb[16], "RGB ", 4);  // an 'RGB ' profile whose lut has four outputs
   const std::string fourOut = WriteFile("k7730_rgb_with_cmyk_lut.icc", cmykAsRgb);
@@ -237,13 +173,13 @@ TEST(ColorMatchingPage, StartCodesAndNoProfileLeftOpen) {
       {Profile("rgb_gamma22.icc"), lut, K7730_OK, "matrix source"},
   };
   for (const Case& c : cases) {
-    Bytes b = f.Block();
+    Bytes b = f.GetBlock();
     std::memset(&b[kInputPathAt], 0, 520);
     std::memcpy(&b[kInputPathAt], c.in.data(), c.in.size());
     std::memcpy(&b[kOutputPathAt], c.out.data(), std::min<std::size_t>(c.out.size(), 259));
-    f.SetBlock(b);
+    EXPECT_EQ(f.SetBlock(b), 1u);
     const std::size_t descriptors = OpenDescriptors();
-    EXPECT_EQ(f.InitPage(16, 4), c.code) << c.what;
+    EXPECT_EQ(StartPage(f, 16, 4), c.code) << c.what;
     EXPECT_EQ(OpenDescriptors(), descriptors) << c.what << ": both profiles are closed again";
   }
 }
@@ -265,26 +201,25 @@ TEST(ColorMatchingPage, BandsMatchAsTheEngineDoesWithTheOutputCurvesOnce) {
       for (auto& v : t) v = static_cast<std::uint8_t>(rng());
     }
     ASSERT_EQ(Api().setOutputToneCurve(f.get(), 1, tables[0], tables[1], tables[2], tables[3], nullptr), 1u);
-    ASSERT_EQ(f.InitPage(width, 5), 0);
+    f.InitPage(width, 5);
     const Bytes band = RandomBytes(rng, width * 5 * 3);
 
     K7730_CurveLutSet curves;
     for (int k = 0; k < 4; ++k) std::memcpy(curves.tables[k], tables[k], 256);
     for (int i = 0; i < 256; ++i) curves.tables[4][i] = static_cast<std::uint8_t>(i);
-    Engine engine;
-    const Bytes expected = engine.Match(in, out, 1, &curves, band, width);
-    EXPECT_EQ(f.Band(band, width), expected) << p.in << " -> " << p.out;
+    const Bytes expected = EngineMatch(in, out, 1, &curves, band, width);
+    EXPECT_EQ(Band(f, band, width), expected) << p.in << " -> " << p.out;
 
     // Output curves off: the ColorWorld carries none.
-    f.Put(kOutputCurveEnabledAt, "\0\0\0\0", 4);
-    ASSERT_EQ(f.InitPage(width, 5), 0);
-    EXPECT_EQ(f.Band(band, width), engine.Match(in, out, 1, nullptr, band, width)) << p.in;
+    f.Put(kOutputEnabledAt, "\0\0\0\0", 4);
+    f.InitPage(width, 5);
+    EXPECT_EQ(Band(f, band, width), EngineMatch(in, out, 1, nullptr, band, width)) << p.in;
 
     // With the identity MTF filter in front, matching runs in place on the
     // output buffer; a one-band page releases every line.
     f.Put(kMtfEnabledAt, "\1\0\0\0", 4);
-    ASSERT_EQ(f.InitPage(width, 5), 0);
-    EXPECT_EQ(f.Band(band, width), engine.Match(in, out, 1, nullptr, band, width)) << p.in;
+    f.InitPage(width, 5);
+    EXPECT_EQ(Band(f, band, width), EngineMatch(in, out, 1, nullptr, band, width)) << p.in;
   }
 }
 
@@ -297,8 +232,8 @@ TEST(ColorMatchingPage, StoredIntentAboveTwoActsAsPerceptual) {
     Filter f;
     EXPECT_EQ(SetIcc(f, in.c_str(), out.c_str(), 0), 0);
     f.Put(kIntentAt, &intent, 2);
-    EXPECT_EQ(f.InitPage(width, 2), 0);
-    return f.Band(band, width);
+    f.InitPage(width, 2);
+    return Band(f, band, width);
   };
   const Bytes perceptual = run(0);
   EXPECT_EQ(run(3), perceptual);
@@ -307,3 +242,4 @@ TEST(ColorMatchingPage, StoredIntentAboveTwoActsAsPerceptual) {
 }
 
 }  // namespace
+}  // namespace k7730::test

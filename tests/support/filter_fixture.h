@@ -65,6 +65,12 @@ class Filter {
     std::uint32_t size = K7730_SETTINGS_SIZE;
     return Api().preference(inst_, 1, 0, b.data(), &size, err);
   }
+  // Changes `n` bytes of the stored record at `at`.
+  void Put(std::size_t at, const void* bytes, std::size_t n) {
+    Bytes b = GetBlock();
+    std::memcpy(&b.at(at), bytes, n);
+    EXPECT_EQ(SetBlock(b), 1u);
+  }
   // Takes the whole 5 x 5 kernel through a stored block, switching MTF on.
   void SetKernel(const Kernel& kernel) {
     Bytes b = GetBlock();

@@ -45,10 +45,10 @@ struct ModuleApi {
 // POSIX, as the loader reports the loaded file on Windows.
 inline std::string ModuleFolder(const char* path = K7730FE_MODULE_PATH) {
 #if defined(_WIN32)
-  HMODULE module = ::LoadLibraryA(path);
+  void* module = OpenLibrary(path);
   char name[MAX_PATH] = {};
-  const DWORD length = module == nullptr ? 0 : ::GetModuleFileNameA(module, name, MAX_PATH);
-  if (module != nullptr) ::FreeLibrary(module);
+  const DWORD length = module == nullptr ? 0 : ::GetModuleFileNameA(static_cast<HMODULE>(module), name, MAX_PATH);
+  if (module != nullptr) CloseLibrary(module);
   const std::string file(name, length);
   return file.substr(0, file.rfind('\\') == std::string::npos ? 0 : file.rfind('\\'));
 #else

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_order.h"
+
 namespace k7730::testing_files {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -31,10 +33,7 @@ inline Bytes ReadBytes(const std::string& path) {
 
 // Appends big-endian 16-bit words.
 inline void Words(Bytes& out, std::initializer_list<unsigned> words) {
-  for (unsigned w : words) {
-    out.push_back(static_cast<std::uint8_t>(w >> 8));
-    out.push_back(static_cast<std::uint8_t>(w & 0xFF));
-  }
+  for (unsigned w : words) test::AppendBig16(out, w);
 }
 inline Bytes Words(std::initializer_list<unsigned> words) {
   Bytes b;

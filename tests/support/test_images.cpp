@@ -4,6 +4,10 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include <cstdio>
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+
 #include <cstring>
 #include <cstdlib>
 
@@ -86,6 +90,64 @@ void WritePpmFile(const std::string& path, std::uint32_t width, std::uint32_t he
   std::vector<std::uint8_t> bytes(header.begin(), header.end());
   bytes.insert(bytes.end(), rgb.begin(), rgb.end());
   WriteBytes(path, bytes);
+}
+
+namespace {
+
+void SetScanScript(jpeg_compress_struct& c, const JpegFileOptions& o, std::vector<jpeg_scan_info>& script) {
+  if (o.progressive) jpeg_simple_progression(&c);
+  if (o.scans.empty()) return;
+  for (const auto& s : o.scans) {
+    jpeg_scan_info scan {};
+    scan.comps_in_scan = s[1];
+    for (int i = 0; i < s[1]; ++i) scan.component_index[i] = s[0] + i;
+    scan.Ss = s[2];
+    scan.Se = s[3];
+    scan.Ah = s[4];
+    scan.Al = s[5];
+    script.push_back(scan);
+  }
+  c.scan_info = script.data();
+  c.num_scans = static_cast<int>(script.size());
+}
+
+}  // namespace
+
+void WriteJpegFile(const std::string& path, std::uint32_t w, std::uint32_t h, const JpegFileOptions& o) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  jpeg_compress_struct c {};
+  jpeg_error_mgr err {};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = w;
+  c.image_height = h;
+  c.input_components = o.components;
+  c.in_color_space = o.components == 1 ? JCS_GRAYSCALE : o.components == 4 ? JCS_CMYK : JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 95, TRUE);
+  std::vector<jpeg_scan_info> script;
+  SetScanScript(c, o, script);
+  if (o.dpi != 0) {
+    c.density_unit = 1;
+    c.X_density = c.Y_density = o.dpi;
+  }
+  jpeg_start_compress(&c, TRUE);
+  if (!o.exif.empty()) jpeg_write_marker(&c, JPEG_APP0 + 1, o.exif.data(), static_cast<unsigned>(o.exif.size()));
+  if (!o.icc.empty()) jpeg_write_icc_profile(&c, o.icc.data(), static_cast<unsigned>(o.icc.size()));
+  const std::size_t rowBytes = std::size_t{w} * o.components;
+  std::vector<std::uint8_t> row(rowBytes);
+  for (std::uint32_t y = 0; y < h; ++y) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      row[i] = o.pixels.empty() ? static_cast<std::uint8_t>((y * 8 + i) & 0xFF) : o.pixels[y * rowBytes + i];
+    }
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&c, &p, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(f);
 }
 
 }  // namespace k7730::host::test

@@ -2,6 +2,7 @@
 // libtiff directly so that the host's own writers are not the oracle.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,6 +31,22 @@ void WriteTiffFile(const std::string& path, std::uint32_t width, std::uint32_t h
                    bool extraAlpha);
 void WritePpmFile(const std::string& path, std::uint32_t width, std::uint32_t height,
                   const std::vector<std::uint8_t>& rgb);
+
+struct JpegFileOptions {
+  int components = 3;
+  std::vector<std::uint8_t> icc, exif;
+  std::uint16_t dpi = 0;
+  bool progressive = false;
+  // Pixels (width x height x components); empty: a smooth ramp.
+  std::vector<std::uint8_t> pixels;
+  // Scans as {first component, component count, Ss, Se, Ah, Al}; empty:
+  // the encoder's own script.
+  std::vector<std::array<int, 6>> scans;
+};
+// A JPEG written with libjpeg directly, so that the host's writer is not
+// the oracle.
+void WriteJpegFile(const std::string& path, std::uint32_t width, std::uint32_t height,
+                   const JpegFileOptions& options);
 
 std::vector<std::uint16_t> Widen(const std::vector<std::uint8_t>& bytes);
 

@@ -5,9 +5,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/win32_resources/pictures.h"
+#include "resources/pictures.h"
 
 namespace k7730::resgen {
+
+// The pictures come from resources/; these files only encode them.
+using res::Cursor;
+using res::CursorPixel;
+using res::kCursorSize;
+using res::kPalette;
+using res::PaletteEntry;
+using res::Picture;
 
 // BITMAPFILEHEADER, BITMAPINFOHEADER, the 16-colour palette and the rows
 // bottom-up, each padded to four bytes.

@@ -46,11 +46,11 @@ int main(int argc, char** argv) {
 
   bool ok = true;
   std::vector<int> bitmapIds;
-  for (const resgen::Bitmap& bitmap : resgen::EditorBitmaps()) {
+  for (const res::Bitmap& bitmap : res::EditorBitmaps()) {
     bitmapIds.push_back(bitmap.id);
     ok = WriteBytes(folder / "bitmaps" / (std::to_string(bitmap.id) + ".bmp"), resgen::BmpFile(bitmap.picture)) && ok;
   }
-  for (const resgen::Cursor& cursor : resgen::ModuleCursors()) {
+  for (const res::Cursor& cursor : res::ModuleCursors()) {
     ok = WriteBytes(folder / "cursors" / (cursor.name + ".cur"), resgen::CurFile(cursor)) && ok;
   }
   static constexpr const ui::DialogTemplate* kDialogs[] = {

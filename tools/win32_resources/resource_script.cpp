@@ -74,14 +74,8 @@ void WriteDialog(std::ostream& out, const ui::DialogTemplate& dialog) {
 }  // namespace
 
 const char* ControlClass(ControlKind kind) {
+  if (IsPressableButton(kind) || kind == ControlKind::GroupBox) return "Button";
   switch (kind) {
-    case ControlKind::PushButton:
-    case ControlKind::DefaultPushButton:
-    case ControlKind::CheckBox:
-    case ControlKind::AutoCheckBox:
-    case ControlKind::RadioButton:
-    case ControlKind::GroupBox:
-    case ControlKind::OwnerDrawButton: return "Button";
     case ControlKind::Edit: return "Edit";
     case ControlKind::DropDownList: return "ComboBox";
     default: return "Static";

@@ -1,7 +1,6 @@
 #include "window/scripted/raster_canvas.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace k7730::ui {
 
@@ -32,24 +31,8 @@ void RasterCanvas::FillRect(const PixelRect& rect, Rgb colour) {
   }
 }
 
-// Bresenham's line from `from` towards `to`, stopping before `to`.
 void RasterCanvas::Line(PixelPoint from, PixelPoint to, Rgb colour) {
-  const int dx = std::abs(to.x - from.x), sx = from.x < to.x ? 1 : -1;
-  const int dy = -std::abs(to.y - from.y), sy = from.y < to.y ? 1 : -1;
-  int error = dx + dy;
-  int x = from.x, y = from.y;
-  while (x != to.x || y != to.y) {
-    Plot(x, y, colour);
-    const int twice = 2 * error;
-    if (twice >= dy) {
-      error += dy;
-      x += sx;
-    }
-    if (twice <= dx) {
-      error += dx;
-      y += sy;
-    }
-  }
+  ForEachLinePixel(from, to, [&](int x, int y) { Plot(x, y, colour); });
 }
 
 }  // namespace k7730::ui

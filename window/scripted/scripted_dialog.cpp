@@ -16,18 +16,6 @@ int CopyOut(const std::string& text, char* buffer, int size) {
 
 WindowId g_nextHandle = 0x20000;
 
-bool IsButton(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::PushButton:
-    case ControlKind::DefaultPushButton:
-    case ControlKind::CheckBox:
-    case ControlKind::AutoCheckBox:
-    case ControlKind::RadioButton:
-    case ControlKind::OwnerDrawButton: return true;
-    default: return false;
-  }
-}
-
 }  // namespace
 
 VirtualDialog::VirtualDialog(const DialogTemplate& dialog, WindowId owner, DialogProcedure& procedure)
@@ -87,7 +75,7 @@ VirtualDialog::Control* VirtualDialog::Reachable(int id) {
 
 bool VirtualDialog::Click(int id) {
   Control* control = Reachable(id);
-  if (control == nullptr || !IsButton(control->source->kind)) return false;
+  if (control == nullptr || !IsPressableButton(control->source->kind)) return false;
   if (control->source->kind == ControlKind::AutoCheckBox) control->checked = !control->checked;
   focus = ItemHandle(id);
   Send(id, kBnClicked);
@@ -97,7 +85,7 @@ bool VirtualDialog::Click(int id) {
 bool VirtualDialog::Click(const std::string& text) {
   for (const Control& control : controls_) {
     if (control.text == text && control.visible && control.enabled &&
-        IsButton(control.source->kind)) {
+        IsPressableButton(control.source->kind)) {
       return Click(control.source->id);
     }
   }

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <jpeglib.h>
 #include <zlib.h>
 
 #include "host/core/file_bytes.h"
@@ -83,44 +82,7 @@ void WriteTiffLayout(const std::string& path, std::uint32_t w, std::uint32_t h, 
   TIFFClose(tif);
 }
 
-struct JpegFileOptions {
-  int components = 3;
-  std::vector<std::uint8_t> icc, exif;
-  UINT16 dpi = 0;
-};
-
-// A JPEG written with libjpeg directly, so that our writer is not the oracle.
-void WriteJpegFile(const std::string& path, std::uint32_t w, std::uint32_t h, const JpegFileOptions& o) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  jpeg_compress_struct c {};
-  jpeg_error_mgr err {};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = w;
-  c.image_height = h;
-  c.input_components = o.components;
-  c.in_color_space = o.components == 1 ? JCS_GRAYSCALE : o.components == 4 ? JCS_CMYK : JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 95, TRUE);
-  if (o.dpi != 0) {
-    c.density_unit = 1;
-    c.X_density = c.Y_density = o.dpi;
-  }
-  jpeg_start_compress(&c, TRUE);
-  if (!o.exif.empty()) jpeg_write_marker(&c, JPEG_APP0 + 1, o.exif.data(), static_cast<unsigned>(o.exif.size()));
-  if (!o.icc.empty()) jpeg_write_icc_profile(&c, o.icc.data(), static_cast<unsigned>(o.icc.size()));
-  std::vector<std::uint8_t> row(std::size_t{w} * o.components);
-  for (std::uint32_t y = 0; y < h; ++y) {
-    for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<std::uint8_t>((y * 8 + i) & 0xFF);
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&c, &p, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(f);
-}
+using test::WriteJpegFile;
 
 std::vector<std::uint8_t> ExifBlock() {
   std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0};
@@ -154,7 +116,11 @@ TEST_F(ImageStream, EveryLayoutReadInBandsGivesTheWholeImage) {
 
 TEST_F(ImageStream, JpegKeepsItsProfileDensityAndExifBothWays) {
   const std::vector<std::uint8_t> icc = ReadFileBytes(std::string(K7730_PROFILE_FOLDER) + "/A17D50.ICC", 1 << 20);
-  WriteJpegFile(Path("in.jpg"), 40, 30, {3, icc, ExifBlock(), 300});
+  test::JpegFileOptions withMetadata;
+  withMetadata.icc = icc;
+  withMetadata.exif = ExifBlock();
+  withMetadata.dpi = 300;
+  WriteJpegFile(Path("in.jpg"), 40, 30, withMetadata);
   const Image in = ReadImage(Path("in.jpg"));
   EXPECT_EQ(in.width, 40u);
   EXPECT_EQ(in.iccProfile, icc);
@@ -175,13 +141,17 @@ TEST_F(ImageStream, JpegKeepsItsProfileDensityAndExifBothWays) {
 }
 
 TEST_F(ImageStream, GreyJpegIsExpandedWithANoticeAndCmykOrTwelveBitIsRefused) {
-  WriteJpegFile(Path("grey.jpg"), 8, 8, {1, {}, {}, 0});
-  const Image grey = ReadImage(Path("grey.jpg"));
-  ASSERT_EQ(grey.notices.size(), 1u);
-  EXPECT_EQ(grey.rgb[0], grey.rgb[1]);
-  EXPECT_EQ(grey.rgb[1], grey.rgb[2]);
+  test::JpegFileOptions grey;
+  grey.components = 1;
+  WriteJpegFile(Path("grey.jpg"), 8, 8, grey);
+  const Image read = ReadImage(Path("grey.jpg"));
+  ASSERT_EQ(read.notices.size(), 1u);
+  EXPECT_EQ(read.rgb[0], read.rgb[1]);
+  EXPECT_EQ(read.rgb[1], read.rgb[2]);
 
-  WriteJpegFile(Path("cmyk.jpg"), 8, 8, {4, {}, {}, 0});
+  test::JpegFileOptions cmyk;
+  cmyk.components = 4;
+  WriteJpegFile(Path("cmyk.jpg"), 8, 8, cmyk);
   // A frame of 12-bit samples (SOF1) and its scan header, which the 8-bit
   // decoder refuses.
   test::WriteBytes(Path("deep.jpg"), {0xFF, 0xD8, 0xFF, 0xC1, 0x00, 0x11, 0x0C, 0x00, 0x10, 0x00, 0x10, 0x03,

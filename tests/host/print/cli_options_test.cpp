@@ -46,6 +46,10 @@ TEST(CommandLine, ChoosesTheCommandWithOptionsAnywhere) {
   EXPECT_EQ(o.stages.mtfKernel->scale, 1);
 
   EXPECT_EQ(Parse("settings show s.k77").command, Command::SettingsShow);
+  o = Parse("settings edit s.k77 --no-mtf");
+  EXPECT_EQ(o.command, Command::SettingsEdit);
+  EXPECT_EQ(o.recordFile, "s.k77");
+  EXPECT_TRUE(o.stages.noMtf);
   EXPECT_EQ(Parse("info --module m.so").modulePath, "m.so");
   EXPECT_EQ(Parse("info").command, Command::Info);
   EXPECT_EQ(Parse("a b --help").command, Command::Help);
@@ -81,9 +85,10 @@ TEST(CommandLine, RefusalsNameTheOptionAndWhatItTakes) {
       {"a b --mtf f.mtf --no-mtf", "--no-mtf contradicts the MTF options"},
       {"a b --output-profile p.icc --no-color-match", "--no-color-match contradicts the colour-matching options"},
       {"a b --input-curve c --no-input-curve", "--no-input-curve contradicts --input-curve"},
-      {"settings", "use 'settings show FILE' or 'settings save FILE'"},
-      {"settings show a b", "use 'settings show FILE' or 'settings save FILE'"},
+      {"settings", "use 'settings show FILE', 'settings save FILE' or 'settings edit FILE'"},
+      {"settings show a b", "use 'settings show FILE', 'settings save FILE' or 'settings edit FILE'"},
       {"settings save s.k77 --swap", "--swap belongs to a page, a settings record does not keep it"},
+      {"settings edit s.k77 --swap", "--swap belongs to a page, a settings record does not keep it"},
       {"info x", "'info' takes no file names"},
       {"", "name an INPUT and an OUTPUT image"},
       {"a b c", "expected an INPUT and an OUTPUT image, got 3 names (use --output-dir DIR for several images)"},
@@ -95,6 +100,10 @@ TEST(CommandLine, RefusalsNameTheOptionAndWhatItTakes) {
       {"--output-dir d a --proof p.png", "--proof names one file; give it for a single image, not with --output-dir"},
       {"curve save c.tcv --polarity dark", "--polarity takes levels or ink, not 'dark'"},
       {"curve", "use 'curve save FILE --gamma G' (or --points) or 'curve show FILE'"},
+      {"a b --media A4", "--media takes 4x6, 5x7 or 6x8, not 'A4'"},
+      {"a b --fit", "--fit and --fill need --media 4x6|5x7|6x8"},
+      {"a b --media 4x6 --fit --fill", "--fit and --fill contradict each other"},
+      {"a b --media 4x6 --dpi 600", "--dpi does not go with --media: a page on the printer's media is 300 dpi"},
   };
   for (const auto& c : cases) EXPECT_EQ(Refusal(c.line), c.refusal) << c.line;
 }
@@ -129,7 +138,8 @@ TEST(CommandLine, HelpNamesEveryOption) {
   for (const char* option : {"--settings", "--line-filter", "--input-curve", "--mtf-kernel", "--sharpen",
                              "--color-match", "--intent", "--swap", "--band-height", "--module", "settings", "info",
                              "--format", "--output-dir", "--quality", "--dpi", "--embed-profile", "--proof",
-                             "--proof-only", "--overwrite", "--fallback-profile", "--gamma", "--points", "curve"})
+                             "--proof-only", "--overwrite", "--fallback-profile", "--gamma", "--points", "curve",
+                             "--media", "--fit", "--fill", "--no-auto-rotate", "--unique-names"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

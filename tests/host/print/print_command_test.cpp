@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "host/core/file_bytes.h"
@@ -15,6 +16,7 @@
 #include "support/mtf_reference.h"
 #include "host/print/print_runner.h"
 #include "support/test_images.h"
+#include "host/core/settings_record.h"
 #include "host/core/tone_curve_file.h"
 #include "formats/gamma_table.h"
 
@@ -218,7 +220,7 @@ TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("output tone curves on"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("input tone curves  off"), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find(ModuleFolder() + "/K77302.ICC"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("(the module's default, K77302.ICC beside the module)"), std::string::npos) << r.output;
 
   r = RunPrint("settings show " + Path("nothing.k77"));
   EXPECT_EQ(r.status, 1);
@@ -232,5 +234,83 @@ TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
   EXPECT_EQ(Pixels("out.png"), expected);
 }
 
+TEST_F(PrintCommand, MessagesSayWhatWasAndWasNotWritten) {
+  Page("in.png", 6, 4, 12);
+  std::filesystem::create_directory(Path("prints"));
+  RunResult r = RunPrint(Path("in.png") + " " + Path("prints"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find(Path("prints") + ": is a folder; OUTPUT names the file to write"), std::string::npos)
+      << r.output;
+  r = RunPrint("--output-dir " + Path("in.png") + " " + Path("in.png"));
+  EXPECT_NE(r.output.find("is a file, not a folder"), std::string::npos) << r.output;
+  r = RunPrint(Path("in.png") + " --sharpen mild --proof-only --proof " + Path("proof.png"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("how the print would look with these stages: MTF sharpening; no print file was written"),
+            std::string::npos)
+      << r.output;
+  EXPECT_EQ(r.output.find("copied"), std::string::npos) << r.output;
+}
+
+TEST_F(PrintCommand, SavedSettingsOutliveTheFoldersTheyWereMadeIn) {
+  REQUIRE_COLOUR_MATCHING();
+  // A control-point curve and a gamma curve in a native tone-curve file.
+  RunResult r = RunPrint("curve save " + Path("points.tcv") + " --points 0:0,128:170,255:255");
+  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrint("settings save " + Path("s.k77") + " --input-curve " + Path("points.tcv") + " --color-match");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("saved the settings to " + Path("s.k77") + ": input tone curves; colour matching, "
+                          "perceptual, from the module's default A17D50.ICC to the module's default K77302.ICC"),
+            std::string::npos)
+      << r.output;
+  EXPECT_EQ(r.output.find("warning"), std::string::npos) << r.output;
+
+  // The module's own default profiles are stored as empty paths, which the
+  // host reads as the defaults beside the module it loads.
+  const K7730_SettingsBlock saved = DecodeSettings(test::ReadBytes(Path("s.k77")));
+  EXPECT_EQ(saved.inputProfilePath[0], '\0');
+  EXPECT_EQ(saved.outputProfilePath[0], '\0');
+  // The curve editor gets the channel back as control points.
+  EXPECT_EQ(saved.inputCurves.mode[0], 1);
+  ASSERT_EQ(saved.inputCurves.pointCount[0], 3);
+  EXPECT_EQ(saved.inputCurves.points[0][1].input, 128);
+  EXPECT_EQ(saved.inputCurves.points[0][1].output, 170);
+
+  const auto rgb = Page("in.png", 8, 8, 10);
+  r = RunPrint(Path("in.png") + " " + Path("saved.png") + " --settings " + Path("s.k77"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("stages: input tone curves, colour matching"), std::string::npos) << r.output;
+  r = RunPrint(Path("in.png") + " " + Path("direct.png") + " --input-curve " + Path("points.tcv") + " --color-match");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(Pixels("saved.png"), Pixels("direct.png"));
+
+  // A profile in a temporary folder is kept, with a warning.
+  test::WriteBytes(Path("printer.icc"), test::ReadBytes(ModuleFolder() + "/K77302.ICC"));
+  r = RunPrint("settings save " + Path("t.k77") + " --color-match --output-profile " + Path("printer.icc"),
+               "TMPDIR=" + dir);
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("warning: " + Path("t.k77") + ": the settings name " + Path("printer.icc") +
+                          " (inside the temporary folder " + dir + "/)"),
+            std::string::npos)
+      << r.output;
+}
+
 }  // namespace
+// Without a display the dialog cannot open: the command says why and
+// fails. A record that did not exist holds the module's defaults; one that
+// did is left byte for byte, stage options and all.
+TEST_F(PrintCommand, SettingsEditWithoutADisplayFailsAndSavesNothing) {
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY ";
+  RunResult r = RunPrint("settings edit " + Path("new.k77"), noDisplay);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("no dialog can be shown"), std::string::npos) << r.output;
+  ASSERT_EQ(RunPrint("settings save " + Path("defaults.k77")).status, 0);
+  EXPECT_EQ(test::ReadBytes(Path("new.k77")), test::ReadBytes(Path("defaults.k77")));
+
+  ASSERT_EQ(RunPrint("settings save " + Path("kept.k77") + " --sharpen strong").status, 0);
+  const auto before = test::ReadBytes(Path("kept.k77"));
+  r = RunPrint("settings edit " + Path("kept.k77") + " --no-mtf", noDisplay);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_EQ(test::ReadBytes(Path("kept.k77")), before);
+}
+
 }  // namespace k7730::host

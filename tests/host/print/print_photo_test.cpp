@@ -215,6 +215,22 @@ TEST_F(PrintPhoto, BatchGoesOnPastABadImageAndReportsIt) {
   EXPECT_TRUE(std::filesystem::exists(Path("out/c.tif")));
 }
 
+TEST_F(PrintPhoto, BatchRefusesTwoInputsForOneOutputUnlessAskedToNumberThem) {
+  PhotoPage("x.png", 8, 8, false);
+  PhotoPage("x.jpg", 6, 6, false);
+  std::filesystem::create_directory(Path("out"));
+  const std::string batch = "--format tiff --output-dir " + Path("out") + " " + Path("x.png") + " " + Path("x.jpg");
+  RunResult r = RunPrint(batch);
+  EXPECT_EQ(r.status, 2) << r.output;
+  EXPECT_NE(r.output.find(Path("x.png") + " and " + Path("x.jpg")), std::string::npos) << r.output;
+  EXPECT_TRUE(std::filesystem::is_empty(Path("out"))) << "nothing is written before the refusal";
+
+  r = RunPrint(batch + " --unique-names");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(ReadImage(Path("out/x.tif")).width, 8u);
+  EXPECT_EQ(ReadImage(Path("out/x-2.tif")).width, 6u);
+}
+
 TEST_F(PrintPhoto, StandardInputAndOutputCarryPpmAndPng) {
   const Image page = PhotoPage("page.ppm", 12, 9, false);
   PhotoPage("page.png", 12, 9, false);
@@ -231,6 +247,40 @@ TEST_F(PrintPhoto, StandardInputAndOutputCarryPpmAndPng) {
   EXPECT_EQ(Shell(cmd + " --band-height 16 - - < " + big + " > /dev/full 2> " + Path("err.txt")), 1);
   const auto err = test::ReadBytes(Path("err.txt"));
   EXPECT_NE(std::string(err.begin(), err.end()).find("cannot write"), std::string::npos);
+}
+
+TEST_F(PrintPhoto, JpegFromStandardInputPrintsAsFromAFile) {
+  PhotoPage("photo.jpg", 40, 30, false);
+  const std::string cmd = K7730_PRINT_PATH;
+  ASSERT_EQ(Shell(cmd + " -q --sharpen mild - " + Path("piped.png") + " < " + Path("photo.jpg")), 0);
+  ASSERT_EQ(Shell(cmd + " -q --sharpen mild " + Path("photo.jpg") + " " + Path("file.png")), 0);
+  EXPECT_EQ(Pixels("piped.png"), Pixels("file.png"));
+  // A pipe to a pipe gives PNG, which standard output takes.
+  ASSERT_EQ(Shell("cat " + Path("photo.jpg") + " | " + cmd + " -q - - > " + Path("out.any")), 0);
+  EXPECT_EQ(DetectFormat(Path("out.any")), ImageFormat::Png);
+}
+
+TEST_F(PrintPhoto, MediaLayoutAndOrientationReachThePrint) {
+  // Stored on its side (orientation 6): 30 x 40 stored, 40 x 30 upright, so
+  // it goes on a landscape page.
+  test::JpegFileOptions sideways;
+  sideways.exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
+                   6, 0, 0, 0, 0, 0, 0, 0};
+  test::WriteJpegFile(Path("side.jpg"), 30, 40, sideways);
+  RunResult r = RunPrint(Path("side.jpg") + " " + Path("page.tif") + " --media 5x7 --fit");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("rotated 90 degrees clockwise to stand upright"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("laid out on 5x7 landscape (2100 x 1500 pixels at 300 dpi), fit"), std::string::npos)
+      << r.output;
+  const Image page = ReadImage(Path("page.tif"));
+  EXPECT_EQ(page.width, 2100u);
+  EXPECT_EQ(page.height, 1500u);
+  EXPECT_DOUBLE_EQ(page.resolution.x, 300.0);
+
+  r = RunPrint(Path("side.jpg") + " " + Path("stored.tif") + " --media 5x7 --no-auto-rotate");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output.find("rotated"), std::string::npos) << r.output;
+  EXPECT_EQ(ReadImage(Path("stored.tif")).width, 1500u) << "kept as stored: portrait";
 }
 
 TEST_F(PrintPhoto, AnInputIsNotWrittenOverUnlessAskedTo) {

@@ -20,9 +20,11 @@ struct RunResult {
   std::string output;   // stdout and stderr together
 };
 
-inline RunResult RunPrint(const std::string& args) {
+// `environment`: what goes before the command: assignments ("TMPDIR=/x")
+// or a program that runs it ("env -u DISPLAY").
+inline RunResult RunPrint(const std::string& args, const std::string& environment = "") {
   RunResult r;
-  const std::string command = std::string(K7730_PRINT_PATH) + " " + args + " 2>&1";
+  const std::string command = environment + " " + std::string(K7730_PRINT_PATH) + " " + args + " 2>&1";
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return r;
   char buffer[4096];

@@ -122,6 +122,40 @@ TEST_F(ProfileRefusal, VersionFourLookupElementsAndUnknownCurvesAreNamed) {
                 "its 'rTRC' curve has parameters that make no curve (a gamma of zero or below)");
 }
 
+TEST_F(ProfileRefusal, UnusableEmbeddedProfilesAreNamedAfterTheirImage) {
+  REQUIRE_COLOUR_MATCHING();
+  // A JPEG carrying the source profile cut to half its size, and one whose
+  // second profile marker is missing.
+  test::JpegFileOptions cut;
+  cut.icc.assign(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(source.size() / 2));
+  test::WriteJpegFile(Path("cut.jpg"), 8, 8, cut);
+  test::JpegFileOptions chained;
+  chained.icc = source;
+  chained.icc.resize(100000, 0);
+  test::WriteJpegFile(Path("chain.jpg"), 8, 8, chained);
+  Bytes bytes = test::ReadBytes(Path("chain.jpg"));
+  std::size_t second = 0;
+  for (std::size_t i = 2, seen = 0; i + 3 < bytes.size() && second == 0; ++i) {
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xE2 && ++seen == 2) second = i;
+  }
+  ASSERT_NE(second, 0u);
+  bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(second),
+              bytes.begin() + static_cast<std::ptrdiff_t>(second + 2 + (bytes[second + 2] << 8 | bytes[second + 3])));
+  test::WriteBytes(Path("chain.jpg"), bytes);
+
+  for (const char* name : {"cut.jpg", "chain.jpg"}) {
+    const std::string args = Path(name) + " " + Path("out.png") + " --color-match";
+    const RunResult refused = RunPrint(args);
+    ExpectRefusal(refused, Path(name) + ": its embedded profile cannot be used", "--fallback-profile");
+    EXPECT_EQ(refused.output.find("k7730-embedded"), std::string::npos) << refused.output;
+    const RunResult fallback = RunPrint(args + " --fallback-profile");
+    EXPECT_EQ(fallback.status, 0) << fallback.output;
+    EXPECT_NE(fallback.output.find("falling back to the settings' input profile"), std::string::npos)
+        << fallback.output;
+    EXPECT_EQ(fallback.output.find("k7730-embedded"), std::string::npos) << fallback.output;
+  }
+}
+
 TEST_F(ProfileRefusal, VersionFourDisplayProfilesPrint) {
   REQUIRE_COLOUR_MATCHING();
   const std::string colord = "/usr/share/color/icc/colord/";

@@ -11,26 +11,27 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_order.h"
+
 namespace {
+
+using k7730::test::GetBig32;
 
 const std::string kSource = std::string(K7730_PROFILE_FOLDER) + "/A17D50.ICC";
 const std::string kPrinter = std::string(K7730_PROFILE_FOLDER) + "/K77302.ICC";
 
-std::vector<unsigned char> Bytes(const std::string& path) {
+std::vector<std::uint8_t> Bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // The type signature of a tag's element, read from the file itself.
-std::string ElementType(const std::vector<unsigned char>& b, const char* tag) {
-  auto be32 = [&](std::size_t o) {
-    return (std::uint32_t{b.at(o)} << 24) | (b.at(o + 1) << 16) | (b.at(o + 2) << 8) | b.at(o + 3);
-  };
-  const std::uint32_t count = be32(128);
+std::string ElementType(const std::vector<std::uint8_t>& b, const char* tag) {
+  const std::uint32_t count = GetBig32(b, 128);
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::size_t entry = 132 + 12 * i;
     if (std::string(reinterpret_cast<const char*>(&b.at(entry)), 4) == tag) {
-      return std::string(reinterpret_cast<const char*>(&b.at(be32(entry + 4))), 4);
+      return std::string(reinterpret_cast<const char*>(&b.at(GetBig32(b, entry + 4))), 4);
     }
   }
   return "";

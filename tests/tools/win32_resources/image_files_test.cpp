@@ -3,17 +3,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/byte_order.h"
 #include "tools/win32_resources/image_files.h"
 
 namespace k7730::resgen {
 namespace {
 
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16) | (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
-}
-std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8));
-}
+using res::kBlack;
+using res::kRed;
+using res::kSilver;
+using res::kWhite;
+
+constexpr auto Le32 = test::GetLittle32;
+constexpr auto Le16 = test::GetLittle16;
 
 // Palette index of pixel (x, y) of a 4-bit BMP file, y counted from the top.
 int BmpPixel(const std::vector<std::uint8_t>& file, int x, int y) {

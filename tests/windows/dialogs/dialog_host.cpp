@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "k7730fe.h"
+#include "tests/support/dynamic_module.h"
 #include "tests/windows/dialogs/dialog_inspector.h"
 
 namespace {
@@ -23,11 +24,6 @@ using Open = decltype(&plugin_filter_open);
 using Preference = decltype(&plugin_filter_preference);
 using Close = decltype(&plugin_filter_close);
 using Dispose = decltype(&plugin_filter_disposPtr);
-
-template <typename Function>
-Function Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 void PrintCurve(const char* name, const K7730_ToneCurveSet& set) {
   std::printf("%s|mode %u|points %d|", name, set.mode[0], set.pointCount[0]);
@@ -86,15 +82,17 @@ int main(int argc, char** argv) {
   }
   const bool noDisplay = std::strcmp(argv[1], "--no-display") == 0;
   const auto selector = static_cast<std::uint16_t>(std::atoi(argv[1]));
-  HMODULE module = LoadLibraryA(K7730FE_MODULE_PATH);
+  void* library = k7730::test::OpenLibrary(K7730FE_MODULE_PATH);
+  const auto module = static_cast<HMODULE>(library);
   if (module == nullptr) {
     std::printf("FAIL|cannot load %s\n", K7730FE_MODULE_PATH);
     return 1;
   }
-  auto open = Export<Open>(module, "plugin_filter_open");
-  auto preference = Export<Preference>(module, "plugin_filter_preference");
-  auto close = Export<Close>(module, "plugin_filter_close");
-  auto dispose = Export<Dispose>(module, "plugin_filter_disposPtr");
+  using k7730::test::Symbol;
+  auto open = Symbol<Open>(library, "plugin_filter_open");
+  auto preference = Symbol<Preference>(library, "plugin_filter_preference");
+  auto close = Symbol<Close>(library, "plugin_filter_close");
+  auto dispose = Symbol<Dispose>(library, "plugin_filter_disposPtr");
   k7730::dialogtest::CheckModuleResources(module);
 
   std::uint16_t err = 0;

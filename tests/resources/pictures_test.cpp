@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "resources/cursor_names.h"
-#include "tools/win32_resources/pictures.h"
+#include "resources/pictures.h"
 #include "window/cursor_table.h"
 #include "window/scripted/scripted_ui.h"
 
-namespace k7730::resgen {
+namespace k7730::res {
 namespace {
 
 std::map<int, Picture> BitmapsById() {
@@ -141,4 +141,4 @@ TEST(ModuleCursors, AnimationFramesDiffer) {
 }
 
 }  // namespace
-}  // namespace k7730::resgen
+}  // namespace k7730::res

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "tools/win32_resources/pictures.h"
+#include "resources/pictures.h"
 
-namespace k7730::resgen {
+namespace k7730::res {
 
 const PaletteEntry kPalette[16] = {
     {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
@@ -222,4 +222,4 @@ std::vector<Bitmap> EditorBitmaps() {
   };
 }
 
-}  // namespace k7730::resgen
+}  // namespace k7730::res

@@ -6,9 +6,9 @@
 #include <numbers>
 
 #include "resources/cursor_names.h"
-#include "tools/win32_resources/pictures.h"
+#include "resources/pictures.h"
 
-namespace k7730::resgen {
+namespace k7730::res {
 namespace {
 
 Cursor Empty(const char* name, int hotX, int hotY) {
@@ -228,4 +228,4 @@ std::vector<Cursor> ModuleCursors() {
   return cursors;
 }
 
-}  // namespace k7730::resgen
+}  // namespace k7730::res

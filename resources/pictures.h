@@ -1,12 +1,14 @@
-// Pictures of the module's Windows resources, drawn in code: the
-// 16-colour bitmaps of the tone-curve editor and the monochrome cursors.
+// The pictures of the module's resources, drawn in code: the 16-colour
+// bitmaps of the tone-curve editor and the monochrome cursors. The Windows
+// resource generator writes them as resource files, the GTK window system
+// shows them as they are.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace k7730::resgen {
+namespace k7730::res {
 
 // The standard 16-colour palette of Windows, by index.
 enum Colour : std::uint8_t {
@@ -66,4 +68,4 @@ struct Cursor {
 // Every module cursor, in the order of resources/cursor_names.h.
 std::vector<Cursor> ModuleCursors();
 
-}  // namespace k7730::resgen
+}  // namespace k7730::res

@@ -1,0 +1,188 @@
+// Damaged and hostile image files: each stops with an error naming the
+// file, never a page of grey filled in silently; a broken embedded
+// profile is reported rather than dropped; JPEGs that would cost minutes or
+// hundreds of megabytes are refused.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <tiffio.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
+#include "host/image/image_formats.h"
+#include "support/test_images.h"
+
+namespace k7730::host {
+namespace {
+
+class DamagedInput : public ::testing::Test {
+ protected:
+  std::string dir = test::MakeTempFolder();
+  std::string Path(const char* name) const { return dir + "/" + name; }
+
+  // Reads the whole file in bands of 16 rows; the error text, empty when
+  // it was read.
+  std::string Refusal(const char* name) const {
+    try {
+      const auto source = OpenImage(Path(name));
+      std::vector<std::uint8_t> band(source->Header().RowBytes() * 16);
+      for (std::uint32_t y = 0; y < source->Header().height; y += 16) {
+        source->ReadRows(band.data(), std::min(16u, source->Header().height - y));
+      }
+    } catch (const HostError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(Path(name), 0), 0u) << e.what();
+      return e.what();
+    }
+    return "";
+  }
+};
+
+test::JpegFileOptions Photo(std::vector<std::uint8_t> pixels, bool progressive) {
+  test::JpegFileOptions o;
+  o.pixels = std::move(pixels);
+  o.progressive = progressive;
+  return o;
+}
+
+std::size_t FindMarker(const std::vector<std::uint8_t>& b, std::uint8_t marker, std::size_t from = 2) {
+  for (std::size_t i = from; i + 1 < b.size(); ++i) {
+    if (b[i] == 0xFF && b[i + 1] == marker) return i;
+  }
+  return b.size();
+}
+
+TEST_F(DamagedInput, JpegsWithDamagedDataAreRefusedNotFilledWithGrey) {
+  const auto noise = test::NoisePixels(128, 128, 5);
+  test::WriteJpegFile(Path("base.jpg"), 128, 128, Photo(noise, false));
+  test::WriteJpegFile(Path("prog.jpg"), 128, 128, Photo(noise, true));
+  ASSERT_EQ(Refusal("base.jpg"), "");
+  ASSERT_EQ(Refusal("prog.jpg"), "");
+  const auto base = test::ReadBytes(Path("base.jpg"));
+  const auto prog = test::ReadBytes(Path("prog.jpg"));
+
+  // Cut inside the entropy-coded data of the (first or a later) scan.
+  test::WriteBytes(Path("cut.jpg"), {base.begin(), base.begin() + base.size() / 3});
+  const std::size_t laterScan = FindMarker(prog, 0xDA, FindMarker(prog, 0xDA) + 2);
+  test::WriteBytes(Path("cut-prog.jpg"), {prog.begin(), prog.begin() + laterScan + 200});
+  // The data ends early, but the file still ends with its EOI marker.
+  std::vector<std::uint8_t> shortData(base.begin(), base.begin() + base.size() / 2);
+  shortData.insert(shortData.end(), {0xFF, 0xD9});
+  test::WriteBytes(Path("short.jpg"), shortData);
+  // Random bytes over the middle of the entropy-coded data.
+  std::vector<std::uint8_t> garbled = base;
+  std::uint32_t state = 7;
+  for (std::size_t i = base.size() / 2; i < base.size() / 2 + 400; ++i) {
+    state = state * 1664525u + 1013904223u;
+    garbled[i] = static_cast<std::uint8_t>(state >> 24);
+  }
+  test::WriteBytes(Path("garbled.jpg"), garbled);
+
+  for (const char* name : {"cut.jpg", "cut-prog.jpg", "short.jpg", "garbled.jpg"}) {
+    const std::string why = Refusal(name);
+    EXPECT_NE(why.find("JPEG"), std::string::npos) << name << ": " << why;
+  }
+}
+
+TEST_F(DamagedInput, TiffsWithDamagedJpegDataAreRefused) {
+  const std::uint32_t w = 64, h = 64;
+  const auto noise = test::NoisePixels(w, h, 6);
+  TIFF* tif = TIFFOpen(Path("jpeg.tif").c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
+  for (std::uint32_t y = 0; y < h; ++y) {
+    ASSERT_GE(TIFFWriteScanline(tif, const_cast<std::uint8_t*>(&noise[y * w * 3]), y, 0), 0);
+  }
+  TIFFClose(tif);
+  ASSERT_EQ(Refusal("jpeg.tif"), "");
+  // Random bytes over the middle of the strip's entropy-coded data.
+  std::vector<std::uint8_t> bytes = test::ReadBytes(Path("jpeg.tif"));
+  std::uint32_t state = 3;
+  for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 300; ++i) {
+    state = state * 1664525u + 1013904223u;
+    bytes[i] = static_cast<std::uint8_t>(state >> 24);
+  }
+  test::WriteBytes(Path("garbled.tif"), bytes);
+  EXPECT_NE(Refusal("garbled.tif"), "");
+}
+
+TEST_F(DamagedInput, ABrokenProfileChainIsReportedNotDropped) {
+  // A profile of 100000 bytes takes two APP2 markers; the second is taken out.
+  std::vector<std::uint8_t> profile(100000, 0x41);
+  test::JpegFileOptions withProfile;
+  withProfile.icc = profile;
+  test::WriteJpegFile(Path("whole.jpg"), 16, 16, withProfile);
+  EXPECT_EQ(ReadImage(Path("whole.jpg")).iccProfile, profile);
+  std::vector<std::uint8_t> bytes = test::ReadBytes(Path("whole.jpg"));
+  const std::size_t first = FindMarker(bytes, 0xE2);
+  const std::size_t second = FindMarker(bytes, 0xE2, first + 2);
+  ASSERT_LT(second, bytes.size());
+  const std::size_t length = std::size_t{bytes[second + 2]} << 8 | bytes[second + 3];
+  bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(second),
+              bytes.begin() + static_cast<std::ptrdiff_t>(second + 2 + length));
+  test::WriteBytes(Path("chain.jpg"), bytes);
+
+  const Image image = ReadImage(Path("chain.jpg"));
+  EXPECT_TRUE(image.iccProfile.empty());
+  EXPECT_NE(image.iccProblem.find("ICC"), std::string::npos) << image.iccProblem;
+}
+
+TEST_F(DamagedInput, AnInvalidPngProfileChunkIsReportedNotDropped) {
+  test::WritePngFile(Path("plain.png"), 4, 4, 3, std::vector<std::uint16_t>(48, 9), false);
+  std::vector<std::uint8_t> png = test::ReadBytes(Path("plain.png"));
+  // An iCCP chunk whose compressed profile is a dozen bytes of nonsense.
+  std::vector<std::uint8_t> chunk = {0, 0, 0, 0, 'i', 'C', 'C', 'P', 'x', 0, 0};
+  for (int i = 0; i < 12; ++i) chunk.push_back(static_cast<std::uint8_t>(i * 37));
+  chunk[3] = static_cast<std::uint8_t>(chunk.size() - 8);
+  const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
+  for (int i = 0; i < 4; ++i) chunk.push_back(static_cast<std::uint8_t>(crc >> (24 - 8 * i)));
+  png.insert(png.begin() + 33, chunk.begin(), chunk.end());   // after the signature and IHDR
+  test::WriteBytes(Path("iccp.png"), png);
+
+  const Image image = ReadImage(Path("iccp.png"));
+  EXPECT_TRUE(image.iccProfile.empty());
+  EXPECT_NE(image.iccProblem.find("iCCP"), std::string::npos) << image.iccProblem;
+}
+
+TEST_F(DamagedInput, JpegsThatWouldCostTooMuchAreRefusedWithTheLimit) {
+  // 570 scans, each valid: every AC coefficient alone for each component,
+  // refined twice.
+  std::vector<std::array<int, 6>> scans = {{0, 3, 0, 0, 0, 2}, {0, 3, 0, 0, 2, 1}, {0, 3, 0, 0, 1, 0}};
+  for (const auto& [ah, al] : {std::pair{0, 2}, std::pair{2, 1}, std::pair{1, 0}}) {
+    for (int c = 0; c < 3; ++c) {
+      for (int k = 1; k < 64; ++k) scans.push_back({c, 1, k, k, ah, al});
+    }
+  }
+  test::JpegFileOptions manyScans;
+  manyScans.scans = scans;
+  test::WriteJpegFile(Path("scans.jpg"), 16, 16, manyScans);
+  EXPECT_NE(Refusal("scans.jpg").find("more than 500 scans"), std::string::npos);
+
+  // A progressive frame header claiming 8192 x 8192, refused before any
+  // coefficient memory is taken.
+  test::WriteJpegFile(Path("big.jpg"), 128, 128, Photo(test::NoisePixels(128, 128, 3), true));
+  std::vector<std::uint8_t> big = test::ReadBytes(Path("big.jpg"));
+  const std::size_t sof = FindMarker(big, 0xC2);
+  ASSERT_LT(sof, big.size());
+  for (std::size_t at : {sof + 5, sof + 7}) {
+    big[at] = 0x20;
+    big[at + 1] = 0x00;
+  }
+  test::WriteBytes(Path("big.jpg"), big);
+  const std::string why = Refusal("big.jpg");
+  EXPECT_NE(why.find("8192 x 8192"), std::string::npos) << why;
+  EXPECT_NE(why.find("6000 x 4000"), std::string::npos) << why;
+}
+
+}  // namespace
+}  // namespace k7730::host

@@ -1,0 +1,238 @@
+// Pictures turned upright by their orientation tag (JPEG Exif and TIFF, all
+// eight values) and laid out on the printer's media: every size in both
+// orientations, fit and fill, with the page size and a pixel checked at
+// each edge of the picture area; band heights do not change the page.
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+
+#include "host/core/media.h"
+#include "host/image/image_formats.h"
+#include "host/image/laid_out_source.h"
+#include "host/image/oriented_source.h"
+#include "support/test_images.h"
+
+namespace k7730::host {
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+class PageLayoutTest : public ::testing::Test {
+ protected:
+  std::string dir = test::MakeTempFolder();
+  std::string Path(const std::string& name) const { return dir + "/" + name; }
+};
+
+// A source of one colour, or of a colour made from the position.
+class PaintedSource : public ImageSource {
+ public:
+  PaintedSource(std::uint32_t w, std::uint32_t h, std::function<Rgb(std::uint32_t, std::uint32_t)> paint)
+      : paint_(std::move(paint)) {
+    header_.width = w;
+    header_.height = h;
+  }
+  void ReadRows(std::uint8_t* rgb, std::uint32_t count) override {
+    for (std::uint32_t r = 0; r < count; ++r, ++y_) {
+      for (std::uint32_t x = 0; x < header_.width; ++x) {
+        const Rgb c = paint_(x, y_);
+        for (int k = 0; k < 3; ++k) rgb[(r * header_.width + x) * 3 + k] = static_cast<std::uint8_t>(c[k]);
+      }
+    }
+  }
+
+ private:
+  std::function<Rgb(std::uint32_t, std::uint32_t)> paint_;
+  std::uint32_t y_ = 0;
+};
+
+struct Page {
+  std::uint32_t width = 0, height = 0;
+  std::vector<std::uint8_t> rgb;
+  Rgb At(std::uint32_t x, std::uint32_t y) const {
+    const std::size_t i = (std::size_t{y} * width + x) * 3;
+    return {rgb[i], rgb[i + 1], rgb[i + 2]};
+  }
+};
+
+Page ReadAll(ImageSource& source, std::uint32_t band) {
+  Page page{source.Header().width, source.Header().height, {}};
+  page.rgb.resize(std::size_t{page.width} * page.height * 3);
+  for (std::uint32_t y = 0; y < page.height; y += band) {
+    source.ReadRows(page.rgb.data() + std::size_t{y} * page.width * 3, std::min(band, page.height - y));
+  }
+  return page;
+}
+
+Page LaidOut(std::uint32_t w, std::uint32_t h, const char* media, MediaFit fit, std::uint32_t band,
+             std::function<Rgb(std::uint32_t, std::uint32_t)> paint) {
+  auto picture = std::make_unique<PaintedSource>(w, h, std::move(paint));
+  const PageLayout layout = LayOut(*FindMedia(media), w, h, fit);
+  auto page = LayOutOnPage(std::move(picture), layout);
+  EXPECT_DOUBLE_EQ(page->Header().resolution.x, 300.0);
+  return ReadAll(*page, band);
+}
+
+void ExpectNear(const Rgb& got, const Rgb& want, const std::string& where) {
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[k], want[k], 1) << where << " channel " << k;
+}
+
+TEST_F(PageLayoutTest, EveryMediaInBothOrientationsFitAndFill) {
+  const Rgb colour = {200, 40, 90}, white = {255, 255, 255};
+  auto solid = [&](std::uint32_t, std::uint32_t) { return colour; };
+  // A 3:2 picture: exact on 4x6, a margin of 50 and 100 page pixels on the
+  // longer sides of 5x7 and 6x8 when fitted.
+  struct Case { const char* media; std::uint32_t shortSide, longSide, fitMargin; };
+  for (const Case& c : {Case{"4x6", 1200, 1800, 0}, Case{"5x7", 1500, 2100, 50}, Case{"6x8", 1800, 2400, 100}}) {
+    for (const bool landscape : {true, false}) {
+      const std::uint32_t w = landscape ? 300 : 200, h = landscape ? 200 : 300;
+      const std::string what = std::string(c.media) + (landscape ? " landscape" : " portrait");
+      const Page fill = LaidOut(w, h, c.media, MediaFit::Fill, 128, solid);
+      ASSERT_EQ(fill.width, landscape ? c.longSide : c.shortSide) << what;
+      ASSERT_EQ(fill.height, landscape ? c.shortSide : c.longSide) << what;
+      const std::uint32_t mx = fill.width / 2, my = fill.height / 2, right = fill.width - 1, bottom = fill.height - 1;
+      for (const auto& [x, y] : {std::pair{0u, my}, std::pair{right, my}, std::pair{mx, 0u}, std::pair{mx, bottom}}) {
+        ExpectNear(fill.At(x, y), colour, what + " fill at " + std::to_string(x) + "," + std::to_string(y));
+      }
+
+      const Page fit = LaidOut(w, h, c.media, MediaFit::Fit, 128, solid);
+      ASSERT_EQ(fit.width, fill.width);
+      ASSERT_EQ(fit.height, fill.height);
+      // The margins lie across the page's longer side, top and bottom in
+      // landscape, left and right in portrait.
+      const std::uint32_t m = c.fitMargin;
+      auto at = [&](std::uint32_t along, std::uint32_t across) {
+        return landscape ? fit.At(along, across) : fit.At(across, along);
+      };
+      const std::uint32_t alongMid = (landscape ? fit.width : fit.height) / 2;
+      const std::uint32_t acrossEnd = (landscape ? fit.height : fit.width) - 1;
+      ExpectNear(at(0, (acrossEnd + 1) / 2), colour, what + " fit, first column");
+      ExpectNear(at(landscape ? fit.width - 1 : fit.height - 1, (acrossEnd + 1) / 2), colour, what + " fit, last column");
+      ExpectNear(at(alongMid, m), colour, what + " fit, first picture row");
+      ExpectNear(at(alongMid, acrossEnd - m), colour, what + " fit, last picture row");
+      if (m > 0) {
+        ExpectNear(at(alongMid, m - 1), white, what + " fit, margin before");
+        ExpectNear(at(alongMid, acrossEnd - m + 1), white, what + " fit, margin after");
+      }
+    }
+  }
+}
+
+TEST_F(PageLayoutTest, FillCutsTheOverhangEquallyAndBandsDoNotChangeThePage) {
+  // 240 x 80, red rising 1 a column: filled onto a 4x6 landscape page
+  // (scale 15) the page shows columns 60 to 180 of the picture.
+  auto ramp = [](std::uint32_t x, std::uint32_t y) { return Rgb{int(x), int(y), 128}; };
+  const Page page = LaidOut(240, 80, "4x6", MediaFit::Fill, 7, ramp);
+  ASSERT_EQ(page.width, 1800u);
+  EXPECT_NEAR(page.At(0, 600)[0], 59.5, 1.0);
+  EXPECT_NEAR(page.At(1799, 600)[0], 179.5, 1.0);
+  EXPECT_NEAR(page.At(900, 0)[1], 0, 1.0);
+  EXPECT_NEAR(page.At(900, 1199)[1], 79, 1.0);
+  EXPECT_EQ(LaidOut(240, 80, "4x6", MediaFit::Fill, 1200, ramp).rgb, page.rgb);
+  // An enlarged picture and a shrunk one, each read in odd bands.
+  for (const auto& [w, h] : {std::pair{37u, 53u}, std::pair{1600u, 1199u}}) {
+    auto noise = [](std::uint32_t x, std::uint32_t y) { return Rgb{int(x * 7 % 256), int(y * 13 % 256), int((x ^ y) % 256)}; };
+    EXPECT_EQ(LaidOut(w, h, "5x7", MediaFit::Fit, 13, noise).rgb, LaidOut(w, h, "5x7", MediaFit::Fit, 2100, noise).rgb)
+        << w << " x " << h;
+  }
+}
+
+// Exif with IFD0 holding only the orientation.
+std::vector<std::uint8_t> ExifWithOrientation(std::uint16_t o) {
+  return {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
+          static_cast<std::uint8_t>(o), 0, 0, 0, 0, 0, 0, 0};
+}
+
+// The upright picture, 32 x 16: four quadrants of distinct colours.
+Rgb Upright(std::uint32_t x, std::uint32_t y) {
+  static const Rgb quadrant[4] = {{220, 30, 30}, {30, 200, 30}, {30, 30, 220}, {240, 240, 60}};
+  return quadrant[(y >= 8 ? 2 : 0) + (x >= 16 ? 1 : 0)];
+}
+
+// The stored pixels that orientation `o` turns into the upright picture.
+std::vector<std::uint8_t> Stored(std::uint16_t o, std::uint32_t& sw, std::uint32_t& sh) {
+  const std::uint32_t w = 32, h = 16;
+  sw = o >= 5 ? h : w;
+  sh = o >= 5 ? w : h;
+  std::vector<std::uint8_t> rgb(std::size_t{sw} * sh * 3);
+  for (std::uint32_t y = 0; y < h; ++y) {
+    for (std::uint32_t x = 0; x < w; ++x) {
+      std::uint32_t sx = x, sy = y;
+      switch (o) {
+        case 2: sx = w - 1 - x; break;
+        case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+        case 4: sy = h - 1 - y; break;
+        case 5: sx = y; sy = x; break;
+        case 6: sx = y; sy = sh - 1 - x; break;
+        case 7: sx = sw - 1 - y; sy = sh - 1 - x; break;
+        case 8: sx = sw - 1 - y; sy = x; break;
+        default: break;
+      }
+      const Rgb c = Upright(x, y);
+      for (int k = 0; k < 3; ++k) rgb[(std::size_t{sy} * sw + sx) * 3 + k] = static_cast<std::uint8_t>(c[k]);
+    }
+  }
+  return rgb;
+}
+
+void WriteOrientedTiff(const std::string& path, std::uint16_t o) {
+  std::uint32_t sw = 0, sh = 0;
+  std::vector<std::uint8_t> rgb = Stored(o, sw, sh);
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, sw);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, sh);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_ORIENTATION, o);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, sh);
+  for (std::uint32_t y = 0; y < sh; ++y) TIFFWriteScanline(tif, &rgb[std::size_t{y} * sw * 3], y, 0);
+  TIFFClose(tif);
+}
+
+TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
+  for (std::uint16_t o = 1; o <= 8; ++o) {
+    std::uint32_t sw = 0, sh = 0;
+    test::JpegFileOptions jpeg;
+    jpeg.pixels = Stored(o, sw, sh);
+    jpeg.exif = ExifWithOrientation(o);
+    const std::string name = "o" + std::to_string(o);
+    test::WriteJpegFile(Path(name + ".jpg"), sw, sh, jpeg);
+    WriteOrientedTiff(Path(name + ".tif"), o);
+    for (const std::string& file : {name + ".jpg", name + ".tif"}) {
+      auto source = TurnUpright(OpenImage(Path(file)));
+      EXPECT_EQ(source->Header().orientation, 1);
+      const Page page = ReadAll(*source, 5);
+      ASSERT_EQ(page.width, 32u) << file;
+      ASSERT_EQ(page.height, 16u) << file;
+      for (const auto& [x, y] : {std::pair{4u, 4u}, std::pair{27u, 4u}, std::pair{4u, 11u}, std::pair{27u, 11u}}) {
+        const Rgb got = page.At(x, y), want = Upright(x, y);
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[k], want[k], 12) << file << " at " << x << "," << y;
+      }
+    }
+    // The turned picture's Exif says it is upright now.
+    auto turned = TurnUpright(OpenImage(Path(name + ".jpg")));
+    EXPECT_EQ(turned->Header().exif, ExifWithOrientation(1)) << o;
+  }
+}
+
+TEST(Media, TheSamplePpdOffersExactlyTheseSizes) {
+  const std::vector<std::uint8_t> bytes = test::ReadBytes(std::string(K7730_EXAMPLES_DIR) + "/k7730.ppd");
+  const std::string ppd(bytes.begin(), bytes.end());
+  for (const char* name : {"4x6", "5x7", "6x8"}) {
+    const Media* media = FindMedia(name);
+    ASSERT_NE(media, nullptr) << name;
+    EXPECT_EQ(FindMedia(media->ppdName), media);
+    const std::string size = "*PageSize " + std::string(media->ppdName) + "/" + name + "\": \"<</PageSize[" +
+                             std::to_string(media->widthPoints) + " " + std::to_string(media->heightPoints) + "]";
+    EXPECT_NE(ppd.find(size), std::string::npos) << size;
+  }
+  EXPECT_EQ(FindMedia("A4"), nullptr);
+}
+
+}  // namespace
+}  // namespace k7730::host

@@ -1,0 +1,221 @@
+# The scenarios of gtk_dialog_test.sh: what a user does in each dialog and
+# what the SettingsBlock must hold afterwards. Sourced by the script.
+
+black=0,0,0
+white=255,255,255
+grid=127,127,127
+
+# Ticking "MTF Filter" opens the MTF dialog; its OK and then the
+# correction dialog's OK switch the filter on.
+scenario_correction_mtf() {
+  run_host 0 correction
+  wait_window Correction
+  screenshot Correction correction
+  click Correction 1313
+  wait_window MTF
+  screenshot MTF correction-mtf
+  click MTF 1
+  wait_visible MTF 0
+  click Correction 1
+  finish "result|1|error 0" "mtfEnabled|1"
+}
+
+# Presses on the diagonal at input 128 and drags the new point up to
+# output 200.
+drag_in_area() {
+  local caption=$1 l t r b x y
+  IFS='|' read -r l t r b < <(report area "$caption")
+  x=$((l + 128))
+  y=$((b - 1 - 128))
+  xdotool mousemove --sync "$x" "$y" mousedown 1
+  for out in 150 180 200; do
+    sleep 0.1
+    xdotool mousemove --sync "$x" "$((b - 1 - out))"
+  done
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.3
+}
+
+# The new point's handle, the curve through it and the grid behind it.
+check_curve_pixels() {
+  local caption=$1 name=$2 curve=$3 x
+  expect_area_pixel "$caption" "$name" 128 55 "$black" "the handle's centre"
+  expect_area_pixel "$caption" "$name" 126 53 "$black" "the handle's corner"
+  expect_area_pixel "$caption" "$name" 26 5 "$grid" "the first vertical grid line"
+  expect_area_pixel "$caption" "$name" 250 240 "$white" "the background"
+  for x in 32 64 192 224; do
+    expect_area_pixel "$caption" "$name" "$x" "$((255 - $(sample "$curve" "$x")))" "$black" "the curve at $x"
+  done
+}
+
+scenario_tone_curve_ok() {
+  run_host 1 input-curve
+  wait_window "Input Tone Curve"
+  drag_in_area "Input Tone Curve"
+  screenshot "Input Tone Curve" input-tone-curve
+  click "Input Tone Curve" 1
+  finish "result|1|error 0" "unchanged|no" "inputCurve|mode 1|points 3|0,0 128,200 255,255 |table128 200"
+  check_curve_pixels "Input Tone Curve" input-tone-curve inputCurveTable
+}
+
+# Cancel leaves the block byte for byte, whatever was drawn.
+scenario_tone_curve_cancel() {
+  run_host 2 output-curve
+  wait_window "Output Tone Curve"
+  drag_in_area "Output Tone Curve"
+  screenshot "Output Tone Curve" output-tone-curve
+  click "Output Tone Curve" 2
+  finish "result|1|error 0" "unchanged|yes"
+  expect_area_pixel "Output Tone Curve" output-tone-curve 128 55 "$black" "the dragged handle"
+}
+
+# The gamma tool, then 2.2 typed into its box: the channel becomes a gamma
+# curve of 2.20.
+scenario_tone_curve_gamma() {
+  local x
+  run_host 1 input-gamma
+  wait_window "Input Tone Curve"
+  click "Input Tone Curve" 1204
+  type_into "Input Tone Curve" 1203 2.2
+  screenshot "Input Tone Curve" input-gamma
+  click "Input Tone Curve" 1
+  finish "result|1|error 0" "inputCurveGamma|220"
+  grep -q '^inputCurve|mode 3|' "$log" || fail "the input curve is not a gamma curve"
+  for x in 32 64 192 224; do
+    expect_area_pixel "Input Tone Curve" input-gamma "$x" "$((255 - $(sample inputCurveTable "$x")))" "$black" \
+      "the gamma curve at $x"
+  done
+}
+
+scenario_color_matching() {
+  run_host 3 color-matching
+  wait_window "Color Matching"
+  click "Color Matching" 1104
+  screenshot "Color Matching" color-matching
+  click "Color Matching" 1
+  finish "result|1|error 0" "intent|2"
+}
+
+scenario_mtf_value() {
+  run_host 4 mtf
+  wait_window MTF
+  type_into MTF 1018 150
+  screenshot MTF mtf
+  click MTF 1
+  finish "result|1|error 0" "c12|150"
+}
+
+# Load... opens GTK's file chooser in the module's folder (where the
+# dialog starts), which lists folders and the one MTF file put there for
+# the scenario, named to sort last; End picks it and Return opens it. The fields take its settings, and OK hands them and its
+# path back.
+scenario_mtf_load_file() {
+  local file l t r b
+  file=$(cd "$state/.." && pwd)/zz-gtk-dialog-sample.mtf
+  printf '0 0 0 0 0\n0 1 2 3 0\n0 4 5 6 0\n0 7 8 9 0\n0 0 0 0 0\n100\n' >"$file"
+  trap 'rm -f "$file"' RETURN
+  run_host 4 mtf-load
+  wait_window MTF
+  click MTF 1001
+  wait_window "OPEN Mtf file"
+  [ "$(report chooser "OPEN Mtf file")" = "Mtf file (*.mtf);Mtf file (*.mtf)|$(dirname "$file")" ] ||
+    fail "the chooser offers \"$(report chooser "OPEN Mtf file")\""
+  IFS='|' read -r l t r b _ < <(report window "OPEN Mtf file")
+  xdotool mousemove --sync "$(((l + r) / 2))" "$((b - 150))" click 1
+  sleep 0.3
+  xdotool key End
+  sleep 0.3
+  screenshot "OPEN Mtf file" mtf-open-file
+  xdotool key Return
+  wait_visible "OPEN Mtf file" 0
+  screenshot MTF mtf-loaded
+  click MTF 1
+  finish "result|1|error 0" "c12|5" "scale|100" "mtfName|$file"
+}
+
+# 1.5 is no integer: the range message, then Cancel leaves everything.
+scenario_mtf_range_message() {
+  run_host 4 mtf-range
+  wait_window MTF
+  type_into MTF 1018 1.5
+  click MTF 1
+  wait_window MTF 2
+  [ "$(report message MTF)" = "An integer between -9999 and 9999 is required." ] ||
+    fail "the message reads \"$(report message MTF)\""
+  screenshot MTF mtf-range-message
+  click MTF 1
+  wait_visible MTF 1
+  click MTF 2
+  finish "result|1|error 0" "unchanged|yes"
+}
+
+# ---- k7730-print settings edit (HOST is k7730-print) -----------------------------
+
+# Waits for the one visible window with this caption and prints its id.
+wait_x_window() {
+  local caption=$1 id
+  for _ in $(seq 300); do
+    id=$( (xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null || true) | tail -n1)
+    [ -n "$id" ] && echo "$id" && return 0
+    kill -0 "$host_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$log" "${log%.log}.err" >&2 || true
+  fail "no window \"$caption\" appeared"
+}
+
+# Presses a key with the pointer over the window (without a window manager
+# the keyboard follows the pointer).
+key_in_window() {
+  local id=$1 key=$2 x y w h
+  eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=' | sed 's/^/local /')"
+  xdotool mousemove --sync "$((X + WIDTH / 2))" "$((Y + HEIGHT - 5))"
+  sleep 0.2
+  xdotool key "$key"
+}
+
+# Waits for the command to end and checks its exit status and output.
+finish_command() {
+  local expected=$1 line status=0
+  shift
+  for _ in $(seq 200); do
+    kill -0 "$host_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$host_pid" 2>/dev/null && fail "the command did not end"
+  wait "$host_pid" || status=$?
+  host_pid=""
+  cat "$log" "${log%.log}.err"
+  [ "$status" -eq "$expected" ] || fail "the command ended with $status, expected $expected"
+  for line in "$@"; do
+    grep -q -F "$line" "$log" "${log%.log}.err" || fail "expected \"$line\""
+  done
+}
+
+# A record that does not exist yet: the correction dialog opens on the
+# defaults with the mild sharpening asked for (the screenshot the README
+# shows), Enter presses OK, and the record holds the sharpening.
+scenario_settings_edit_ok() {
+  local record=$state/edited.k77 id
+  rm -f "$record"
+  run_command settings-edit "$host" settings edit "$record" --sharpen mild
+  id=$(wait_x_window Correction)
+  sleep 0.5
+  import -window "$id" "$shots/settings-edit.png" || fail "no screenshot of the correction dialog"
+  key_in_window "$id" Return
+  finish_command 0 "wrote the module's default settings to $record" "saved settings record $record"
+  "$host" settings show "$record" | grep -q "^MTF sharpening     on" || fail "the saved record has no sharpening"
+}
+
+# Escape cancels: the record stays as it was, byte for byte.
+scenario_settings_edit_cancel() {
+  local record=$state/kept.k77 copy=$state/kept.k77.before id
+  "$host" settings save "$record" --sharpen strong -q
+  cp "$record" "$copy"
+  run_command settings-cancel "$host" settings edit "$record" --no-mtf
+  id=$(wait_x_window Correction)
+  key_in_window "$id" Escape
+  finish_command 0 "cancelled; $record is unchanged"
+  cmp -s "$record" "$copy" || fail "the cancelled edit changed the record"
+}
