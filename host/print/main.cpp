@@ -161,8 +161,7 @@ int SaveSettings(const Options& o, Console& console) {
   LoadedModule module(ModulePathOf(o));
   FilterSession session(module);
   session.ApplyStages(o.stages, nullptr, "", console);
-  std::vector<std::uint8_t> block = session.GetBlock();
-  ClearDefaultProfilePaths(block, session.Defaults());
+  const std::vector<std::uint8_t> block = session.StorableBlock();
   for (const std::string& path : PassingPaths(block)) {
     console.Warning(o.recordFile + ": the settings name " + path +
                     ", which may be gone when they are used; keep such files in a lasting place");

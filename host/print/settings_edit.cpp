@@ -1,8 +1,6 @@
 #include "host/print/settings_edit.h"
 
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "host/core/filter_session.h"
 #include "host/core/host_error.h"
@@ -31,30 +29,15 @@ Answer RunCorrectionDialog(const FilterSession& session) {
   return result == 1 ? Answer::Confirmed : Answer::Cancelled;
 }
 
-// Read and written as the other commands read and write records: the
-// module's default profiles stored as empty paths, so that a record does not
-// tie itself to one module's folder, and filled in for the dialogs.
-void ReadRecord(const std::string& path, FilterSession& session) {
-  std::vector<std::uint8_t> block = ReadSettingsFile(path);
-  FillEmptyProfilePaths(block, session.Defaults());
-  session.SetBlock(block, path);
-}
-
-void WriteRecord(const std::string& path, const FilterSession& session) {
-  std::vector<std::uint8_t> block = session.GetBlock();
-  ClearDefaultProfilePaths(block, session.Defaults());
-  WriteSettingsFile(path, block);
-}
-
 }  // namespace
 
 int EditSettings(const Options& o, const std::string& modulePath, const Console& console) {
   LoadedModule module(modulePath);
   FilterSession session(module);
   if (std::filesystem::exists(o.recordFile)) {
-    ReadRecord(o.recordFile, session);
+    session.SetBlock(ReadSettingsFile(o.recordFile), o.recordFile);
   } else {
-    WriteRecord(o.recordFile, session);
+    WriteSettingsFile(o.recordFile, session.StorableBlock());
     console.Info("k7730-print: wrote the module's default settings to " + o.recordFile);
   }
   session.ApplyStages(o.stages, nullptr, "", console);
@@ -62,7 +45,7 @@ int EditSettings(const Options& o, const std::string& modulePath, const Console&
     console.Info("k7730-print: cancelled; " + o.recordFile + " is unchanged");
     return 0;
   }
-  WriteRecord(o.recordFile, session);
+  WriteSettingsFile(o.recordFile, session.StorableBlock());
   console.Info("k7730-print: saved settings record " + o.recordFile + "; stages on: " +
                JoinStages(session.PlannedStages(false)));
   return 0;
