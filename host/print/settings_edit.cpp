@@ -29,15 +29,25 @@ Answer RunCorrectionDialog(const FilterSession& session) {
   return result == 1 ? Answer::Confirmed : Answer::Cancelled;
 }
 
+// The record as `settings save` writes it: the module's default profiles
+// as empty paths, so that it stays good when the module moves.
+void WritePortable(const std::string& path, const FilterSession& session) {
+  std::vector<std::uint8_t> block = session.GetBlock();
+  ClearDefaultProfilePaths(block, session.Defaults());
+  WriteSettingsFile(path, block);
+}
+
 }  // namespace
 
 int EditSettings(const Options& o, const std::string& modulePath, const Console& console) {
   LoadedModule module(modulePath);
   FilterSession session(module);
   if (std::filesystem::exists(o.recordFile)) {
-    session.SetBlock(ReadSettingsFile(o.recordFile), o.recordFile);
+    std::vector<std::uint8_t> block = ReadSettingsFile(o.recordFile);
+    FillEmptyProfilePaths(block, session.Defaults());
+    session.SetBlock(block, o.recordFile);
   } else {
-    WriteSettingsFile(o.recordFile, session.GetBlock());
+    WritePortable(o.recordFile, session);
     console.Info("k7730-print: wrote the module's default settings to " + o.recordFile);
   }
   session.ApplyStages(o.stages, nullptr, "", console);
@@ -45,7 +55,7 @@ int EditSettings(const Options& o, const std::string& modulePath, const Console&
     console.Info("k7730-print: cancelled; " + o.recordFile + " is unchanged");
     return 0;
   }
-  WriteSettingsFile(o.recordFile, session.GetBlock());
+  WritePortable(o.recordFile, session);
   console.Info("k7730-print: saved settings record " + o.recordFile + "; stages on: " +
                JoinStages(session.PlannedStages(false)));
   return 0;
