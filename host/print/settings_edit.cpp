@@ -35,7 +35,9 @@ int EditSettings(const Options& o, const std::string& modulePath, const Console&
   LoadedModule module(modulePath);
   FilterSession session(module);
   if (std::filesystem::exists(o.recordFile)) {
-    session.SetBlock(ReadSettingsFile(o.recordFile), o.recordFile);
+    std::vector<std::uint8_t> block = ReadSettingsFile(o.recordFile);
+    FillEmptyProfilePaths(block, session.Defaults());
+    session.SetBlock(block, o.recordFile);
   } else {
     WriteSettingsFile(o.recordFile, session.StorableBlock());
     console.Info("k7730-print: wrote the module's default settings to " + o.recordFile);
