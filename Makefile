@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 
 .PHONY: all deps build test tsan release bench demo demo-deps fuzz fuzz-deps fuzz-run clean windows native-profiles \
-        install package package-test windows-dist windows-dist-test
+        install package package-deps package-test windows-dist windows-dist-test
 
 all: build
 
@@ -62,7 +62,7 @@ release: deps $(RELEASE_DIR)/build.ninja
 # when the build is configured, since the programs find the module and the
 # PPD its settings record through it; a build folder made before keeps its
 # build type.
-install: deps
+install: package-deps
 	@if [ -f $(RELEASE_DIR)/build.ninja ]; then cmake -B $(RELEASE_DIR) -DCMAKE_INSTALL_PREFIX=$(PREFIX); \
 	 else cmake --preset release -B $(RELEASE_DIR) -DCMAKE_INSTALL_PREFIX=$(PREFIX); fi
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target k7730_installed
@@ -72,8 +72,13 @@ install: deps
 # tree in $(PACKAGE_DIR) (it writes its results beside the tree it builds),
 # then checked with lintian. The copy and its build folder are kept, so a
 # second run rebuilds only what changed; ccache is used when installed.
-package: deps
+package: package-deps
 	@bash packaging/debian_build.sh $(PACKAGE_DIR)
+
+# What building, installing and packaging need, without the test suites'
+# Wine, displays and test data.
+package-deps:
+	@bash scripts/install-deps.sh build cups package
 
 # Builds the package, installs it with apt-get, prints through it with a
 # private cupsd, and purges it.

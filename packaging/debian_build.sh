@@ -3,8 +3,7 @@
 # source tree in OUT_DIR/k7730fe-VERSION, then runs lintian on it. The
 # package files land in OUT_DIR. The copy keeps its build folder from one
 # run to the next (dpkg-buildpackage -nc), so a second build compiles only
-# what changed; debhelper's own steps still start from an empty staging
-# folder each time.
+# what changed; every debhelper step still runs each time.
 set -euo pipefail
 
 out_dir=${1:?usage: debian_build.sh OUT_DIR}
@@ -22,13 +21,11 @@ mkdir -p "$out_dir"
 out_dir=$(cd "$out_dir" && pwd)
 tree="$out_dir/k7730fe-$version"
 # The working tree as it is (uncommitted changes included), without build
-# results; what dpkg-buildpackage leaves in the copy is kept for next time.
+# results. Only the CMake build folder of the last run is kept; everything
+# else debhelper left, its build stamp above all (with it, dh would skip the
+# build and package the old programs), goes.
 mkdir -p "$tree"
-rsync -a --delete \
-  --exclude=/.git --exclude=/build/ --exclude=/out/ \
-  --exclude='/obj-*/' --exclude=/debian/k7730fe/ --exclude=/debian/.debhelper/ --exclude=/debian/tmp/ \
-  --exclude=/debian/files --exclude='/debian/*.substvars' --exclude='/debian/*.log' \
-  --exclude=/debian/debhelper-build-stamp \
+rsync -a --delete --exclude=/.git --exclude=/build/ --exclude=/out/ --exclude='/obj-*/' \
   "$source_dir/" "$tree/"
 
 if command -v ccache >/dev/null; then

@@ -24,8 +24,7 @@ LAYERS = [
     ["host/core"],
     ["host/image"],
     ["host/print", "host/cups", "host/printer_app"],
-    ["tools/colour_accuracy", "tools/default_profiles", "tools/profilegen", "tools/queue_settings",
-     "tools/win32_resources"],
+    ["tools/colour_accuracy", "tools/default_profiles", "tools/profilegen", "tools/win32_resources"],
 ]
 # The module's dialogs are the only code above the window layer that talks to
 # it; the scripted and system windows stand beside each other, never on one

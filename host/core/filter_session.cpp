@@ -60,6 +60,12 @@ FilterSession::~FilterSession() {
   if (!embeddedProfileFile_.empty()) ::unlink(embeddedProfileFile_.c_str());
 }
 
+std::vector<std::uint8_t> FilterSession::StorableBlock() const {
+  std::vector<std::uint8_t> block = GetBlock();
+  ClearDefaultProfilePaths(block, defaults_);
+  return block;
+}
+
 std::vector<std::uint8_t> FilterSession::GetBlock() const {
   std::vector<std::uint8_t> block(K7730_SETTINGS_SIZE);
   std::uint32_t size = K7730_SETTINGS_SIZE;

@@ -30,6 +30,9 @@ class FilterSession {
   std::vector<std::uint8_t> GetBlock() const;
   // The record of a fresh instance: the module's defaults.
   const std::vector<std::uint8_t>& Defaults() const { return defaults_; }
+  // The block as a settings file keeps it: the module's own default
+  // profiles stored as empty paths, so the file works beside any module.
+  std::vector<std::uint8_t> StorableBlock() const;
   void SetBlock(const std::vector<std::uint8_t>& block, const std::string& source);
 
   // The printer profile when colour matching is on, else empty.

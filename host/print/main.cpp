@@ -18,7 +18,7 @@
 #include "host/print/curve_command.h"
 #include "host/print/print_job.h"
 #include "host/core/settings_record.h"
-#include "host/print/settings_edit.h"
+#include "host/print/settings_command.h"
 
 using namespace k7730::host;
 
@@ -161,14 +161,7 @@ int SaveSettings(const Options& o, Console& console) {
   LoadedModule module(ModulePathOf(o));
   FilterSession session(module);
   session.ApplyStages(o.stages, nullptr, "", console);
-  std::vector<std::uint8_t> block = session.GetBlock();
-  ClearDefaultProfilePaths(block, session.Defaults());
-  for (const std::string& path : PassingPaths(block)) {
-    console.Warning(o.recordFile + ": the settings name " + path +
-                    ", which may be gone when they are used; keep such files in a lasting place");
-  }
-  WriteSettingsFile(o.recordFile, block);
-  console.Info("k7730-print: saved the settings to " + o.recordFile + ": " + SummariseSettings(block));
+  StoreSettings(o.recordFile, session, console);
   return 0;
 }
 

@@ -128,6 +128,37 @@ std::unique_ptr<ImageSource> PreparePicture(std::unique_ptr<ImageSource> source,
   return LayOutOnPage(std::move(source), layout);
 }
 
+// The print file and the soft proof, as the job asks, on the outputs
+// opened for them (in that order).
+std::vector<std::unique_ptr<ImageSink>> MakeSinks(const LoadedModule& module, const PrintJob& job,
+                                                  const FilterSession& session, const ImageHeader& printHeader,
+                                                  ImageFormat format, ImageFormat proofFormat,
+                                                  const std::vector<int>& opened) {
+  std::vector<std::unique_ptr<ImageSink>> sinks;
+  std::size_t next = 0;
+  if (!job.output.empty()) sinks.push_back(CreateImageSink(format, opened[next++], job.output, printHeader, job.write));
+  if (job.proof.empty()) return sinks;
+  const std::string printer = session.PrinterProfile();
+  const std::string screen = ScreenProfilePath(module);
+  ImageHeader proofHeader = printHeader;
+  proofHeader.iccProfile = ReadFileBytes(screen, kMaxProfileBytes);
+  proofHeader.comment = "soft proof of the print through " + BaseName(printer);
+  sinks.push_back(std::make_unique<ProofSink>(
+      module, printer, screen, printHeader.width,
+      CreateImageSink(proofFormat, opened[next], job.proof, proofHeader, job.write)));
+  return sinks;
+}
+
+PageRunOptions RunOptionsFor(const PrintJob& job, const std::string& name) {
+  PageRunOptions run;
+  run.bandHeight = job.bandHeight;
+  run.swap = job.stages.swap;
+  run.progress = job.progress;
+  run.progressLabel = job.progressLabel;
+  run.imagePath = name;
+  return run;
+}
+
 }  // namespace
 
 std::string JoinStages(const std::vector<std::string>& stages) {
@@ -196,31 +227,11 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
   std::vector<int> fds;
   timer.End();
   WithOutputs(paths, 0, fds, [&](const std::vector<int>& opened) {
-    std::vector<std::unique_ptr<ImageSink>> sinks;
-    std::size_t next = 0;
-    if (!job.output.empty()) {
-      sinks.push_back(CreateImageSink(outcome.format, opened[next++], job.output, printHeader, job.write));
-    }
-    if (!job.proof.empty()) {
-      const std::string printer = session.PrinterProfile();
-      const std::string screen = ScreenProfilePath(module);
-      ImageHeader proofHeader = printHeader;
-      proofHeader.iccProfile = ReadFileBytes(screen, kMaxProfileBytes);
-      proofHeader.comment = "soft proof of the print through " + BaseName(printer);
-      sinks.push_back(std::make_unique<ProofSink>(
-          module, printer, screen, in.width,
-          CreateImageSink(proofFormat, opened[next++], job.proof, proofHeader, job.write)));
-    }
+    const auto sinks = MakeSinks(module, job, session, printHeader, outcome.format, proofFormat, opened);
     std::vector<ImageSink*> targets;
     for (auto& sink : sinks) targets.push_back(sink.get());
-    PageRunOptions run;
-    run.bandHeight = job.bandHeight;
-    run.swap = job.stages.swap;
-    run.progress = job.progress;
-    run.progressLabel = job.progressLabel;
-    run.imagePath = name;
     PageRunReport report;
-    StreamPage(session, *source, targets, run, timer, report);
+    StreamPage(session, *source, targets, RunOptionsFor(job, name), timer, report);
     outcome.bands = report.bands;
   });
   outcome.timings = timer.Report();

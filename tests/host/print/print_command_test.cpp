@@ -294,7 +294,6 @@ TEST_F(PrintCommand, SavedSettingsOutliveTheFoldersTheyWereMadeIn) {
       << r.output;
 }
 
-}  // namespace
 // Without a display the dialog cannot open: the command says why and
 // fails. A record that did not exist holds the module's defaults; one that
 // did is left byte for byte, stage options and all.
@@ -313,4 +312,5 @@ TEST_F(PrintCommand, SettingsEditWithoutADisplayFailsAndSavesNothing) {
   EXPECT_EQ(test::ReadBytes(Path("kept.k77")), before);
 }
 
+}  // namespace
 }  // namespace k7730::host

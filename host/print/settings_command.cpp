@@ -1,11 +1,10 @@
-#include "host/print/settings_edit.h"
+#include "host/print/settings_command.h"
 
 #include <filesystem>
 
 #include "host/core/filter_session.h"
 #include "host/core/host_error.h"
 #include "host/core/module_api.h"
-#include "host/print/print_job.h"
 #include "host/core/settings_record.h"
 
 namespace k7730::host {
@@ -31,23 +30,32 @@ Answer RunCorrectionDialog(const FilterSession& session) {
 
 }  // namespace
 
+void StoreSettings(const std::string& path, const FilterSession& session, const Console& console) {
+  const std::vector<std::uint8_t> block = session.StorableBlock();
+  for (const std::string& passing : PassingPaths(block)) {
+    console.Warning(path + ": the settings name " + passing +
+                    ", which may be gone when they are used; keep such files in a lasting place");
+  }
+  WriteSettingsFile(path, block);
+  console.Info("k7730-print: saved the settings to " + path + ": " + SummariseSettings(block));
+}
+
 int EditSettings(const Options& o, const std::string& modulePath, const Console& console) {
   LoadedModule module(modulePath);
   FilterSession session(module);
+  StageOptions stages = o.stages;
   if (std::filesystem::exists(o.recordFile)) {
-    session.SetBlock(ReadSettingsFile(o.recordFile), o.recordFile);
+    stages.settingsFile = o.recordFile;
   } else {
-    WriteSettingsFile(o.recordFile, session.GetBlock());
-    console.Info("k7730-print: wrote the module's default settings to " + o.recordFile);
+    console.Info("k7730-print: " + o.recordFile + " does not exist; starting from the module's defaults");
+    StoreSettings(o.recordFile, session, console);
   }
-  session.ApplyStages(o.stages, nullptr, "", console);
+  session.ApplyStages(stages, nullptr, "", console);
   if (RunCorrectionDialog(session) == Answer::Cancelled) {
     console.Info("k7730-print: cancelled; " + o.recordFile + " is unchanged");
     return 0;
   }
-  WriteSettingsFile(o.recordFile, session.GetBlock());
-  console.Info("k7730-print: saved settings record " + o.recordFile + "; stages on: " +
-               JoinStages(session.PlannedStages(false)));
+  StoreSettings(o.recordFile, session, console);
   return 0;
 }
 

@@ -1,13 +1,19 @@
-// `k7730-print settings edit FILE`: the module's correction dialog on a
-// stored settings record.
+// The stored settings records of `k7730-print settings save` and
+// `settings edit`, the module's correction dialog on such a record.
 #pragma once
 
 #include <string>
 
-#include "host/print/cli_options.h"
 #include "host/core/console.h"
+#include "host/core/filter_session.h"
+#include "host/print/cli_options.h"
 
 namespace k7730::host {
+
+// Writes the session's settings as a stored record: the module's own
+// default profiles as empty paths, a warning for each path that will not
+// last, and a summary of what is on.
+void StoreSettings(const std::string& path, const FilterSession& session, const Console& console);
 
 // Reads the record (writing the module's defaults there first when the
 // file does not exist), applies the stage options, opens the correction
