@@ -13,6 +13,7 @@
 #include "host/core/page_run.h"
 #include "host/printer_app/pwg_output.h"
 #include "host/core/raster_page.h"
+#include "host/core/settings_record.h"
 #include "host/core/vendor_options.h"
 
 namespace k7730::printer_app {
@@ -86,7 +87,11 @@ bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
     AppContext& app = App();
     const char* printer = papplPrinterGetName(papplJobGetPrinter(job));
     raw->session = std::make_unique<host::FilterSession>(*app.module);
-    if (auto record = app.records.Load(printer)) raw->session->SetBlock(*record, app.records.PathFor(printer));
+    if (auto record = app.records.Load(printer)) {
+      // A stored record names the module's own profiles with empty paths.
+      host::FillEmptyProfilePaths(*record, raw->session->Defaults());
+      raw->session->SetBlock(*record, app.records.PathFor(printer));
+    }
     if (const std::string note = host::ApplyJobStages(*raw->session, stages); !note.empty()) {
       papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());
     }
