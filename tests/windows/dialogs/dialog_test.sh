@@ -17,38 +17,22 @@ wine_run=$3
 host=${4:-}
 prefix=$state/wine-prefix
 shots=$state/screenshots
+driver_name=dialog_test
+settle=0.2
+paint_wait=0.3
+select_all="End shift+Home"
+source "$(cd "$(dirname "$0")" && pwd)/../../support/dialog_driver.sh"
 
-fail() {
-  echo "dialog_test: $*" >&2
-  exit 1
-}
-
-need() {
-  local tool
-  for tool in "$@"; do
-    command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed"
-  done
+finish() {
+  finish_host "$@"
+  echo "dialog scenario passed"
 }
 
 # ---- Display and Wine -------------------------------------------------------
 
 start() {
   need Xvfb xdotool import
-  mkdir -p "$state" "$shots"
-  stop_display
-  rm -f "$state/display"
-  # Xvfb picks a free display and writes its number; it is detached from
-  # every descriptor ctest watches.
-  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$state/display" \
-    </dev/null >"$state/xvfb.log" 2>&1 &
-  echo $! >"$state/xvfb.pid"
-  for _ in $(seq 100); do
-    [ -s "$state/display" ] && break
-    sleep 0.1
-  done
-  [ -s "$state/display" ] || fail "Xvfb did not start: $(cat "$state/xvfb.log")"
-  export DISPLAY=:$(head -n1 "$state/display")
-  xdotool getdisplaygeometry >/dev/null || fail "the display $DISPLAY does not answer"
+  start_display
   # Wine must see the display from its very first process on.
   "$wine_run" "$prefix" cmd /c echo wine-ready | grep -q wine-ready || fail "Wine did not start"
   # No window manager: Wine draws the frames itself.
@@ -59,13 +43,6 @@ start() {
   [ -f "$fonts/ms_sans_serif.ttf" ] || [ -f "$fonts/sserife.fon" ] || fail "Wine's fonts are missing ($fonts)"
   cp "$fonts"/* "$prefix/drive_c/windows/Fonts/"
   echo "dialogs-ready on $DISPLAY"
-}
-
-stop_display() {
-  if [ -f "$state/xvfb.pid" ]; then
-    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-    rm -f "$state/xvfb.pid"
-  fi
 }
 
 stop() {
@@ -88,72 +65,6 @@ run_host() {
   host_pid=$!
 }
 
-# Waits until the inspector has reported a window with this caption
-# (for the COUNTth time).
-wait_window() {
-  local caption=$1 count=${2:-1}
-  for _ in $(seq 300); do
-    [ "$(grep -c -x "inspected|$caption" "$log" || true)" -ge "$count" ] && return 0
-    kill -0 "$host_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  cat "$log" "${log%.log}.err" >&2 || true
-  fail "no window \"$caption\" appeared"
-}
-
-# Waits until exactly COUNT windows with this caption are on the screen.
-wait_visible() {
-  local caption=$1 count=$2 seen
-  for _ in $(seq 100); do
-    seen=$( (xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null || true) | wc -l)
-    [ "$seen" -eq "$count" ] && return 0
-    sleep 0.1
-  done
-  fail "$seen windows \"$caption\" on the screen, expected $count"
-}
-
-# The last report of this kind for this caption, fields after the caption.
-report() {
-  local kind=$1 caption=$2
-  awk -F'|' -v k="$kind" -v c="$caption" '$1 == k && $2 == c { line = $0 } END { print line }' "$log" |
-    cut -d'|' -f3-
-}
-
-# Screen centre of a control of the last window with this caption (and,
-# if given, of this window class).
-centre_of() {
-  local caption=$1 id=$2 class=${3:-}
-  awk -F'|' -v c="$caption" -v id="$id" -v cls="$class" \
-    '$1 == "item" && $2 == c && $3 == id && (cls == "" || $8 == cls) { x = int(($4 + $6) / 2); y = int(($5 + $7) / 2) }
-    END { if (x == "") exit 1; print x, y }' "$log" || fail "no control $id in \"$caption\""
-}
-
-click() {
-  local caption=$1 id=$2 class=${3:-} x y
-  read -r x y < <(centre_of "$caption" "$id" "$class")
-  xdotool mousemove --sync "$x" "$y" click 1
-  sleep 0.2
-}
-
-# Replaces the text of an edit control by typing.
-type_into() {
-  local caption=$1 id=$2 text=$3
-  click "$caption" "$id"
-  xdotool key End shift+Home
-  xdotool type --delay 30 "$text"
-  sleep 0.2
-}
-
-# A screenshot of the window with this caption, cut from the whole screen.
-screenshot() {
-  local caption=$1 name=$2 l t r b
-  IFS='|' read -r l t r b _ < <(report window "$caption")
-  # Let the window finish painting.
-  sleep 0.3
-  import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shots/$name.png" ||
-    fail "no screenshot of \"$caption\""
-}
-
 # The X window of this caption has the size the dialog reports for itself.
 check_frame() {
   local caption=$1 l t r b id geometry
@@ -161,29 +72,6 @@ check_frame() {
   id=$(xdotool search --onlyvisible --name "^$caption\$" | tail -n1) || fail "X has no window \"$caption\""
   geometry=$(xdotool getwindowgeometry "$id" | awk '/Geometry:/ { print $2 }')
   [ "$geometry" = "$((r - l))x$((b - t))" ] || fail "\"$caption\" is $geometry on the screen, $((r - l))x$((b - t)) in Windows"
-}
-
-# Waits for the host to end and checks its report: no mismatch, and each
-# expected line present.
-finish() {
-  local status=0 line
-  for _ in $(seq 200); do
-    kill -0 "$host_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$host_pid" 2>/dev/null; then
-    kill "$host_pid" 2>/dev/null || true
-    cat "$log" >&2
-    fail "the dialog host did not end"
-  fi
-  wait "$host_pid" || status=$?
-  cat "$log"
-  grep -q '^FAIL|' "$log" && fail "the dialogs do not match their templates"
-  [ "$status" -eq 0 ] || fail "the dialog host ended with $status"
-  for line in "$@"; do
-    grep -q -x -F "$line" "$log" || fail "expected \"$line\""
-  done
-  echo "dialog scenario passed"
 }
 
 # ---- Scenarios ---------------------------------------------------------------
