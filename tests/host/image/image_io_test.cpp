@@ -6,12 +6,14 @@
 #include <png.h>
 #include <sys/stat.h>
 #include <tiffio.h>
+#include <zlib.h>
 
 #include <filesystem>
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
+#include "support/byte_order.h"
 #include "support/test_images.h"
 
 namespace k7730::host {
@@ -78,27 +80,14 @@ TEST_F(ImageIo, UnreadableInputsAreRefusedNamingTheFile) {
   }
 }
 
-std::uint32_t Crc32(const std::uint8_t* p, std::size_t n) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < n; ++i) {
-    crc ^= p[i];
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-  }
-  return ~crc;
-}
-
-void PutBig32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k) b[at + k] = std::uint8_t(v >> (24 - 8 * k));
-}
-
 TEST_F(ImageIo, AHeaderClaimingMoreThanTheFileHoldsIsRefusedBeforeAllocating) {
   // A few hundred bytes cannot hold 10000 x 10000 pixels at any deflate
   // ratio: refused at once rather than after a 300 MB allocation.
   test::WritePngFile(Path("small.png"), 8, 8, 3, Widen(test::NoisePixels(8, 8, 2)), false);
   std::vector<std::uint8_t> png = test::ReadBytes(Path("small.png"));
-  PutBig32(png, 16, 10000);
-  PutBig32(png, 20, 10000);
-  PutBig32(png, 29, Crc32(png.data() + 12, 17));  // the IHDR chunk's CRC
+  k7730::test::PutBig32(png, 16, 10000);
+  k7730::test::PutBig32(png, 20, 10000);
+  k7730::test::PutBig32(png, 29, std::uint32_t(crc32(0, png.data() + 12, 17)));  // the IHDR chunk's CRC
   test::WriteBytes(Path("claims.png"), png);
   try {
     ReadImage(Path("claims.png"));
