@@ -29,12 +29,18 @@ class ModulePage {
   // Hands one band to the module (which changes it in place) and returns
   // the lines it released, valid until the next call.
   std::span<const std::uint8_t> Band(std::uint8_t* band, std::uint32_t lines);
+  // As Band, with the released lines written into `output`, a buffer of
+  // the host's of (lines + 2) x width x 3 bytes, so that several buffers
+  // can take turns; returns the number of lines released.
+  std::uint32_t BandInto(std::uint8_t* band, std::uint32_t lines, std::uint8_t* output);
   // Checks that the copy came back whole: exactly `height` lines.
   void FinishCopy() const;
   // Ends and frees the page.
   void End();
 
  private:
+  std::uint32_t Run(std::uint8_t* band, std::uint32_t lines, std::uint8_t** output);
+
   const LoadedModule& module_;
   K7730_FilterInstance* inst_;
   std::uint32_t width_, height_;

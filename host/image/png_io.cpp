@@ -254,7 +254,7 @@ class PngSink : public ImageSink {
   }
 
   void WriteRows(const std::uint8_t* rgb, std::uint32_t count) override {
-    for (std::uint32_t i = 0; i < count; ++i) idat_->AddRow(rgb + i * rowBytes_);
+    idat_->AddRows(rgb, count);
   }
 
   void Finish() override {
