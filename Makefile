@@ -111,14 +111,16 @@ demo: demo-deps $(DEMO_DIR)/build.ninja
 	cmake --build $(DEMO_DIR) -j $(JOBS) --target K7730fe vorndll default_profiles k7730-print k7730-testpage
 	@bash host/print/demo.sh $(DEMO_DIR)
 
-# The tests that run on several threads at once, under ThreadSanitizer.
+# The tests that run on several threads at once, under ThreadSanitizer:
+# instances and ColorWorlds on several threads, and the threads that read
+# and write a page's bands beside the module.
 TSAN_DIR ?= build/tsan
 $(TSAN_DIR)/build.ninja: | deps
 	cmake -G Ninja -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DK7730_SANITIZE_THREAD=ON -DK7730_BUILD_BENCH=OFF
 
 tsan: deps $(TSAN_DIR)/build.ninja
-	cmake --build $(TSAN_DIR) -j $(JOBS) --target robustness_test cmm_unit_test
-	ctest --test-dir $(TSAN_DIR) --output-on-failure -R "TwoInstances|ColorWorldLock"
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target robustness_test cmm_unit_test band_threads_test
+	ctest --test-dir $(TSAN_DIR) --output-on-failure -R "TwoInstances|ColorWorldLock|BandThreads"
 
 # Every libFuzzer target with its seeds, built with clang, ASan and UBSan in
 # $(FUZZ_DIR); `make fuzz-run` then runs each for FUZZ_SECONDS on one core

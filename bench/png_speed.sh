@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The PNG speed benchmark: a 10000 x 10000 grainy photo printed with mild
-# sharpening and colour matching, wall time and peak memory of each run,
-# beside vips icc_transform on the same page when libvips-tools is there.
+# sharpening and colour matching, wall time, processor time (all threads)
+# and peak memory of each run, beside vips icc_transform on the same page
+# when libvips-tools is there. The processor time says how much of a slow
+# run was the machine being busy with others.
 #
 #   bench/png_speed.sh [BUILD_DIR] [RUNS]     (default build/release, 3)
 set -euo pipefail
@@ -17,9 +19,9 @@ echo "png_speed: $(stat -c %s "$page") bytes of PNG, load: $(cut -d' ' -f1-3 /pr
 measure() {
   local label=$1; shift
   for i in $(seq "$runs"); do
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" > /dev/null 2>&1
-    read -r seconds kilobytes < "$work/time.txt"
-    echo "png_speed: $label run $i: ${seconds} s, peak $((kilobytes / 1024)) MB"
+    /usr/bin/time -f "%e %M %U %S" -o "$work/time.txt" "$@" > /dev/null 2>&1
+    read -r seconds kilobytes user system < "$work/time.txt"
+    echo "png_speed: $label run $i: ${seconds} s, processor $(awk "BEGIN { print $user + $system }") s, peak $((kilobytes / 1024)) MB"
   done
 }
 

@@ -7,11 +7,12 @@ namespace k7730::host {
 
 namespace {
 
-// Two buffers let the reader fill one band while the module works on the
-// other; three let the writer compress one band, hold the next and leave
-// the module a buffer to fill.
+// Two buffers on each side: the reader fills one band while the module
+// works on the other, and the module fills one while the writer compresses
+// the other. A third writer buffer (4 MB on a page 10000 pixels wide)
+// gained nothing measurable.
 constexpr int kReadBuffers = 2;
-constexpr int kWriteBuffers = 3;
+constexpr int kWriteBuffers = 2;
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -72,6 +73,7 @@ void BandWriter::Stop() {
 BandQueue::Band BandWriter::Buffer() {
   BandQueue::Band band;
   queue_.TakeEmpty(band);
+  band.count = 0;
   return band;
 }
 
