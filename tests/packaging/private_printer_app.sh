@@ -2,6 +2,8 @@
 # program from the PATH on a free loopback port, its state, log and device
 # folder under $work, no socket (the system service's is left alone),
 # stopped by its process id. Needs `fail` and $work from the sourcing script.
+# shellcheck source=tests/packaging/server_process.sh
+source "$(dirname "${BASH_SOURCE[0]}")/server_process.sh"
 app_pid=""
 app_port=""
 
@@ -11,20 +13,14 @@ start_printer_app() {
   k7730-printer-app server -o server-port="$app_port" -o state-directory="$work/app-state" \
     -o server-socket=none -o log-file="$work/app.log" > "$work/app.out" 2>&1 &
   app_pid=$!
-  for _ in $(seq 300); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$app_port") 2>/dev/null; then return 0; fi
-    kill -0 "$app_pid" 2>/dev/null || { cat "$work/app.out" >&2; fail "k7730-printer-app server stopped at once"; }
-    sleep 0.2
-  done
-  fail "k7730-printer-app did not answer on port $app_port within 60 s"
+  wait_for_server "$app_pid" "k7730-printer-app (see $work/app.out)" 60 answers_on_port "$app_port"
 }
+
+answers_on_port() { (exec 3<>"/dev/tcp/127.0.0.1/$1"); }
 
 stop_printer_app() {
   if [ -n "$app_pid" ]; then
-    kill "$app_pid" 2>/dev/null || true
-    for _ in $(seq 150); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.2; done
-    kill -KILL "$app_pid" 2>/dev/null || true
-    wait "$app_pid" 2>/dev/null || true
+    stop_server "$app_pid"
     app_pid=""
   fi
 }
