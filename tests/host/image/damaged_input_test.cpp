@@ -90,20 +90,7 @@ TEST_F(DamagedInput, JpegsWithDamagedDataAreRefusedNotFilledWithGrey) {
 TEST_F(DamagedInput, TiffsWithDamagedJpegDataAreRefused) {
   const std::uint32_t w = 64, h = 64;
   const auto noise = test::NoisePixels(w, h, 6);
-  TIFF* tif = TIFFOpen(Path("jpeg.tif").c_str(), "w");
-  ASSERT_NE(tif, nullptr);
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
-  for (std::uint32_t y = 0; y < h; ++y) {
-    ASSERT_GE(TIFFWriteScanline(tif, const_cast<std::uint8_t*>(&noise[y * w * 3]), y, 0), 0);
-  }
-  TIFFClose(tif);
+  test::WriteTiffFile(Path("jpeg.tif"), w, h, PHOTOMETRIC_RGB, 3, 8, test::Widen(noise), false, COMPRESSION_JPEG);
   ASSERT_EQ(Refusal("jpeg.tif"), "");
   // Random bytes over the middle of the strip's entropy-coded data.
   std::vector<std::uint8_t> bytes = test::ReadBytes(Path("jpeg.tif"));
