@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <vector>
 
 #include "k7730fe.h"
 #include "tests/support/dynamic_module.h"
@@ -44,6 +45,32 @@ inline K7730_SettingsBlock GetBlock(const FilterExports& f, K7730_FilterInstance
   std::uint16_t err = 0;
   f.preference(inst, K7730_PREF_GET_BLOCK, 0, &block, &size, &err);
   return block;
+}
+
+// What asking for a dialog gave where none can be shown.
+struct DialogRefusal {
+  std::uint16_t selector, err;
+  std::uint32_t result, size;
+  bool unchanged;
+};
+
+// Asks a fresh instance for each of the five dialogs without an owner.
+inline std::vector<DialogRefusal> AskForEveryDialog(const FilterExports& f) {
+  std::vector<DialogRefusal> answers;
+  std::uint16_t err = 0;
+  K7730_FilterInstance* inst = f.open(&err);
+  if (inst == nullptr) return answers;
+  for (std::uint16_t selector = 0; selector <= 4; ++selector) {
+    const K7730_SettingsBlock before = GetBlock(f, inst);
+    DialogRefusal a{selector, 0, 0, 77, false};
+    a.result = f.preference(inst, K7730_PREF_DIALOG, selector, nullptr, &a.size, &a.err);
+    const K7730_SettingsBlock after = GetBlock(f, inst);
+    a.unchanged = std::memcmp(&before, &after, sizeof before) == 0;
+    answers.push_back(a);
+  }
+  f.close(inst);
+  f.dispose(inst);
+  return answers;
 }
 
 // Runs dialog `selector` owned by `owner` on a fresh instance and reports

@@ -31,21 +31,12 @@ HWND OwnerWindow() {
 // Without a display no dialog can appear: every selector must come back at
 // once with result 0 and ErrorCode 1006, the settings untouched.
 int WithoutDisplay(const FilterExports& f) {
-  std::uint16_t err = 0;
-  K7730_FilterInstance* inst = f.open(&err);
   int failures = 0;
-  for (std::uint16_t selector = 0; selector <= 4; ++selector) {
-    const K7730_SettingsBlock before = k7730::test::GetBlock(f, inst);
-    std::uint32_t size = 0;
-    err = 0;
-    const std::uint32_t result = f.preference(inst, K7730_PREF_DIALOG, selector, nullptr, &size, &err);
-    const K7730_SettingsBlock after = k7730::test::GetBlock(f, inst);
-    const bool same = std::memcmp(&before, &after, sizeof before) == 0;
-    std::printf("selector %u|result %u|error %u|%s\n", selector, result, err, same ? "unchanged" : "changed");
-    if (result != 0 || err != K7730_ERR_BAD_ARGUMENT || !same) ++failures;
+  for (const k7730::test::DialogRefusal& a : k7730::test::AskForEveryDialog(f)) {
+    std::printf("selector %u|result %u|error %u|%s\n", a.selector, a.result, a.err,
+                a.unchanged ? "unchanged" : "changed");
+    if (a.result != 0 || a.err != K7730_ERR_BAD_ARGUMENT || !a.unchanged) ++failures;
   }
-  f.close(inst);
-  f.dispose(inst);
   return failures;
 }
 
