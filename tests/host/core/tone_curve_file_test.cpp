@@ -3,16 +3,14 @@
 
 #include "host/core/host_error.h"
 #include "host/core/tone_curve_file.h"
+#include "support/byte_order.h"
 
 namespace k7730::host {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Be16(Bytes& b, int v) {
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-  b.push_back(static_cast<std::uint8_t>(v));
-}
+void Be16(Bytes& b, int v) { k7730::test::AppendBig16(b, static_cast<std::uint32_t>(v)); }
 
 // A version 2 file: channel 0 a gamma, channel 1 three points, channel 2
 // free-hand, channels 3 and 4 the identity line; modes numbered from base.
