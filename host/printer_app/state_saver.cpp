@@ -15,15 +15,22 @@ namespace k7730::printer_app {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // A save takes milliseconds; a child still busy after this waits on a lock
 // that a thread of the server held at the moment of the fork.
 constexpr auto kSaveTimeout = std::chrono::seconds(2);
 constexpr auto kPollInterval = std::chrono::milliseconds(2);
-constexpr int kRetrySeconds = 1;
+constexpr int kCheckSeconds = 1;
+// The last save, when the server stops, waits for its child; this many
+// tries before the server ends without it.
+constexpr int kLastSaveTries = 5;
 
 struct StateFile {
   std::string path;
-  bool pending = false;   // the last save did not finish: make it again
+  pid_t child = -1;           // the save running, if any
+  Clock::time_point started;
+  bool again = false;         // a save is due after the running one
 };
 
 std::string NewFileOf(const std::string& path) { return path + ".new"; }
@@ -34,43 +41,65 @@ std::string NewFileOf(const std::string& path) { return path + ".new"; }
   ::_exit(saved ? 0 : 1);
 }
 
-enum class SaveResult { kSaved, kFailed, kUnfinished };
-
-// Waits for the child until the timeout; stops it when it has not finished.
-SaveResult AwaitChild(pid_t pid, const std::string& path) {
-  const auto deadline = std::chrono::steady_clock::now() + kSaveTimeout;
-  int status = 0;
-  for (;;) {
-    const pid_t done = ::waitpid(pid, &status, WNOHANG);
-    if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? SaveResult::kSaved : SaveResult::kFailed;
-    if (done < 0 && errno != EINTR) return SaveResult::kFailed;
-    if (std::chrono::steady_clock::now() >= deadline) break;
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  ::kill(pid, SIGKILL);
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
-  std::remove(NewFileOf(path).c_str());
-  return SaveResult::kUnfinished;
-}
-
-bool Save(pappl_system_t* system, void* data) {
-  auto* file = static_cast<StateFile*>(data);
+void StartSave(pappl_system_t* system, StateFile& file) {
   const pid_t pid = ::fork();
-  if (pid == 0) SaveInChild(system, file->path);
-  const SaveResult result = pid > 0 ? AwaitChild(pid, file->path) : SaveResult::kUnfinished;
-  file->pending = result == SaveResult::kUnfinished;
+  if (pid == 0) SaveInChild(system, file.path);
+  file.again = pid < 0;
   if (pid < 0) {
     papplLog(system, PAPPL_LOGLEVEL_WARN, "Cannot start saving the state: %s; trying again.", std::strerror(errno));
-  } else if (file->pending) {
-    papplLog(system, PAPPL_LOGLEVEL_WARN, "Saving the state to '%s' did not finish; trying again.", file->path.c_str());
-  } else if (result == SaveResult::kFailed) {
-    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Cannot save the state to '%s'.", file->path.c_str());
+    return;
   }
-  return result == SaveResult::kSaved;
+  file.child = pid;
+  file.started = Clock::now();
 }
 
-bool RetrySave(pappl_system_t* system, void* data) {
-  if (static_cast<StateFile*>(data)->pending) Save(system, data);
+// Notes the end of the running save; stops one that has run too long and
+// makes it due again.
+void CheckChild(pappl_system_t* system, StateFile& file) {
+  if (file.child < 0) return;
+  int status = 0;
+  pid_t done = ::waitpid(file.child, &status, WNOHANG);
+  if (done == 0) {
+    if (Clock::now() - file.started < kSaveTimeout) return;
+    ::kill(file.child, SIGKILL);
+    while ((done = ::waitpid(file.child, &status, 0)) < 0 && errno == EINTR) {}
+    std::remove(NewFileOf(file.path).c_str());
+    papplLog(system, PAPPL_LOGLEVEL_WARN, "Saving the state to '%s' did not finish; saving again.", file.path.c_str());
+    file.again = true;
+  } else if (done == file.child && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Cannot save the state to '%s'.", file.path.c_str());
+  }
+  file.child = -1;
+}
+
+// The server is stopping and PAPPL deletes the system next: the last save
+// must be on disk before this returns.
+void FinishSaving(pappl_system_t* system, StateFile& file) {
+  for (int tries = 0; tries < kLastSaveTries; ++tries) {
+    while (file.child >= 0) {
+      std::this_thread::sleep_for(kPollInterval);
+      CheckChild(system, file);
+    }
+    if (!file.again) return;
+    StartSave(system, file);
+  }
+}
+
+// PAPPL calls this on its main loop after a change. The save runs in a
+// child; one that is due while another runs starts when that one ends.
+bool Save(pappl_system_t* system, void* data) {
+  auto& file = *static_cast<StateFile*>(data);
+  file.again = true;
+  CheckChild(system, file);
+  if (file.child < 0) StartSave(system, file);
+  if (papplSystemIsShutdown(system)) FinishSaving(system, file);
+  return true;
+}
+
+bool CheckSaving(pappl_system_t* system, void* data) {
+  auto& file = *static_cast<StateFile*>(data);
+  CheckChild(system, file);
+  if (file.child < 0 && file.again) StartSave(system, file);
   return true;
 }
 
@@ -80,7 +109,7 @@ void SaveStateTo(pappl_system_t* system, const std::string& path) {
   static StateFile file;   // one system per process, alive until it ends
   file.path = path;
   papplSystemSetSaveCallback(system, Save, &file);
-  papplSystemAddTimerCallback(system, std::time(nullptr) + kRetrySeconds, kRetrySeconds, RetrySave, &file);
+  papplSystemAddTimerCallback(system, std::time(nullptr) + kCheckSeconds, kCheckSeconds, CheckSaving, &file);
 }
 
 }  // namespace k7730::printer_app
