@@ -15,6 +15,7 @@
 
 #include "fuzz_support.h"
 #include "k7730fe_cmm.h"
+#include "profile_reads.h"
 
 using k7730::fuzz::TempPath;
 using k7730::fuzz::WriteFile;
@@ -22,24 +23,7 @@ using k7730::fuzz::WriteFile;
 namespace {
 
 void ReadEverything(K7730_ProfileRef* ref) {
-  K7730_ProfileHeader header;
-  SDKCMGetProfileHeader(ref, &header);
-  uint32_t count = 0;
-  SDKCMGetTagTableInfo(ref, &count, nullptr);
-  std::vector<std::uint8_t> table(K7730_TAG_TABLE_BYTES(count));
-  SDKCMGetTagTableInfo(ref, &count, reinterpret_cast<K7730_TagTable*>(table.data()));
-  for (uint32_t i = 0; i < count && i < 64; ++i) {
-    uint32_t signature = 0;
-    std::memcpy(&signature, table.data() + 4 + 12 * i, 4);
-    uint32_t size = 0;
-    if (SDKCMGetPartialProfileElement(ref, signature, 0, &size, nullptr) != 0) continue;
-    uint32_t want = size < 4096 ? size : 4096;
-    std::vector<std::uint8_t> element(want);
-    SDKCMGetPartialProfileElement(ref, signature, 0, &want, element.data());
-    uint32_t slice = 12;
-    std::uint8_t bytes[12];
-    SDKCMGetPartialProfileElement(ref, signature, 8, &slice, bytes);
-  }
+  k7730::fuzz::ReadProfile(ref, [](const std::uint8_t*, std::uint32_t) {});
 }
 
 // A small image whose pixels come from the input itself, so that the

@@ -6,7 +6,7 @@
 // element read as a curve.
 //
 // Input: the profile file.
-#include <cstring>
+#include <string>
 #include <vector>
 
 #include "cmm/curve_decoding.h"
@@ -16,6 +16,7 @@
 #include "cmm/profile_file.h"
 #include "fuzz_support.h"
 #include "k7730fe_cmm.h"
+#include "profile_reads.h"
 
 namespace cmm = k7730::cmm;
 using k7730::fuzz::Finding;
@@ -23,33 +24,6 @@ using k7730::fuzz::Finding;
 namespace {
 
 constexpr std::uint32_t kLutTags[6] = {0x41324230, 0x41324231, 0x41324232, 0x42324130, 0x42324131, 0x42324132};
-
-// Reads the tag table and, for each listed tag, its size, the whole element
-// (up to 4 kB), the 12-byte slice at offset 8 and the element as a curve.
-void ReadTags(K7730_ProfileRef* ref) {
-  std::uint32_t count = 0;
-  SDKCMGetTagTableInfo(ref, &count, nullptr);
-  std::vector<std::uint8_t> table(K7730_TAG_TABLE_BYTES(count));
-  std::uint32_t again = 0;
-  SDKCMGetTagTableInfo(ref, &again, reinterpret_cast<K7730_TagTable*>(table.data()));
-  if (again != count) Finding("the tag count changed between two reads");
-  for (std::uint32_t i = 0; i < count && i < 64; ++i) {
-    std::uint32_t signature = 0;
-    std::memcpy(&signature, table.data() + 4 + 12 * i, 4);
-    std::uint32_t size = 0;
-    if (SDKCMGetPartialProfileElement(ref, signature, 0, &size, nullptr) != 0) continue;
-    std::uint32_t want = size < 4096 ? size : 4096;
-    std::vector<std::uint8_t> element(want);
-    if (SDKCMGetPartialProfileElement(ref, signature, 0, &want, element.data()) != 0 || want > element.size())
-      Finding("an element read returned more than asked for");
-    std::uint8_t slice[12];
-    std::uint32_t sliceCount = sizeof slice;
-    SDKCMGetPartialProfileElement(ref, signature, 8, &sliceCount, slice);
-    if (sliceCount > sizeof slice) Finding("a slice read returned more than asked for");
-    std::uint8_t curve[256];
-    cmm::CurveToTable8(k7730::ByteView(element.data(), want), curve);
-  }
-}
 
 // Decodes what a ColorWorld build would decode, for each side. The source
 // side's 16-bit curve tables cost 65536 evaluations a curve, so they are
@@ -79,7 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   K7730_ProfileHeader header;
   SDKCMGetProfileHeader(&ref, &header);
   if (header.size > size) Finding("a profile longer than its file was opened");
-  ReadTags(&ref);
+  // Every element read as a curve, too.
+  k7730::fuzz::ReadProfile(&ref, [](const std::uint8_t* element, std::uint32_t count) {
+    std::uint8_t curve[256];
+    cmm::CurveToTable8(k7730::ByteView(element, count), curve);
+  });
   DecodeSides(cmm::FileOfRef(&ref), (data[127] & 1) != 0);
   SDKCMCloseProfile(&ref);
   return 0;

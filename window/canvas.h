@@ -57,8 +57,12 @@ void ForEachLinePixel(PixelPoint from, PixelPoint to, Plot&& plot) {
   }
 }
 
+// Canvases wrap a platform drawing context, so they are never copied.
 class Canvas {
  public:
+  Canvas() = default;
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
   virtual ~Canvas() = default;
   // FillRect with a solid brush: every pixel of the rectangle.
   virtual void FillRect(const PixelRect& rect, Rgb colour) = 0;

@@ -131,53 +131,11 @@ TEST(ColorWorldBuild, BadArgumentsReturnNoColorWorld) {
 
 Bytes GammaMatrixProfile() { return BuildProfile(MatrixTrcSpec(CurvElement({0x0233}))); }
 
-TEST(ColorWorldBuild, TruncatedProfilesNeverCrash) {
-  // Raw cuts: the header's size no longer fits the file, so none opens.
-  const Bytes whole = GammaMatrixProfile();
-  for (std::size_t length = 0; length < whole.size(); ++length) {
-    Bytes cut(whole.begin(), whole.begin() + long(length));
-    ASSERT_FALSE(BuildsFromBytes(cut, true, 1) || BuildsFromBytes(cut, false, 1)) << length;
-  }
-  EXPECT_TRUE(BuildsFromBytes(whole, true, 1) && BuildsFromBytes(whole, false, 1));
-  // A lut profile cut at a few places with a header that agrees with the
-  // cut: an element that runs past the end fails the build of its intent.
-  const Bytes lut = ReadFile(kLut8);
-  ASSERT_FALSE(lut.empty());
-  std::vector<std::size_t> lengths = {130, 200};
-  for (std::size_t length = 1000; length < lut.size(); length += lut.size() / 7) lengths.push_back(length);
-  for (std::size_t length : lengths) {
-    Bytes cut(lut.begin(), lut.begin() + long(length));
-    PutBig32(cut, 0, std::uint32_t(length));
-    for (std::uint32_t intent = 0; intent < 4; ++intent) {
-      bool source = BuildsFromBytes(cut, true, intent), destination = BuildsFromBytes(cut, false, intent);
-      if (length <= 1000 && intent == 0) {
-        EXPECT_FALSE(source || destination) << length;
-      }
-    }
-  }
-}
-
 TEST(ColorWorldBuild, HostileTagTables) {
   Bytes huge = GammaMatrixProfile();
   PutBig32(huge, 128, 0xFFFFFFFF);
   EXPECT_FALSE(BuildsFromBytes(huge, true));
   EXPECT_FALSE(BuildsFromBytes(huge, false));
-
-  // Every element offset past the end of the file.
-  Bytes past = GammaMatrixProfile();
-  for (std::size_t i = 0; i < 6; ++i) PutBig32(past, 132 + 12 * i + 4, 0x7FFFFFF0);
-  EXPECT_FALSE(BuildsFromBytes(past, true));
-
-  // A lut element that runs past the end is damage, not absence: no
-  // fallback to the matrix tags.
-  ProfileSpec spec = MatrixTrcSpec(CurvElement({0x0233}));
-  spec.tags.insert(spec.tags.begin(), {Sig("A2B0"), Lut8Element(3, 3, 2, IdentityClut8(2))});
-  spec.tags.insert(spec.tags.begin(), {Sig("B2A0"), Lut8Element(3, 3, 2, IdentityClut8(2))});
-  Bytes fallback = BuildProfile(spec);
-  PutBig32(fallback, 132 + 8, 0x10000000);       // B2A0 size
-  PutBig32(fallback, 132 + 12 + 8, 0x10000000);  // A2B0 size
-  EXPECT_FALSE(BuildsFromBytes(fallback, true));
-  EXPECT_FALSE(BuildsFromBytes(fallback, false));
 
   // Overlapping tags: the three TRCs share one element; so do the three
   // colorants, which a source accepts (its matrix is never inverted) and a

@@ -152,29 +152,6 @@ TEST(ColorWorld, EachMatrixSourceWorldOwnsItsWideTables) {
   EXPECT_NE(second.header(), nullptr);
 }
 
-TEST(ColorWorld, FailedAllocationsReleaseEverythingAndReturnZero) {
-  const K7730_CurveLutSet set = Curves([](int, int i) { return i; });
-  for (const auto& pair : {std::pair{kGamma22, kLut16}, std::pair{kCmykLut8, kCmykLut16}}) {
-    OpenedProfile s(pair.first), d(pair.second);
-    ASSERT_TRUE(s.ok() && d.ok());
-    const std::size_t live = platform::LiveBlockCount();
-    bool built = false;
-    for (long n = 0; !built && n < 64; ++n) {
-      platform::FailAllocationAfter(n);
-      K7730_ColorWorld h = SDKCMCreateColorWorld(1, s.ref(), &set, d.ref(), nullptr);
-      platform::FailAllocationAfter(-1);
-      if (h == 0) {
-        ASSERT_EQ(platform::LiveBlockCount(), live) << "leak after failure " << n;
-      } else {
-        built = true;
-        SDKCMDisposeColorWorld(h);
-        EXPECT_EQ(platform::LiveBlockCount(), live);
-      }
-    }
-    EXPECT_TRUE(built);
-  }
-}
-
 TEST(ColorWorld, FourChannelOutputsAreStoredComplemented) {
   // A Lab -> CMYK destination whose CLUT holds 0 everywhere.
   ProfileSpec spec;

@@ -18,8 +18,9 @@ using platform::LiveBlockCount;
 
 // The whole ColorWorld block (header, curves, grid), or nothing when the
 // build is refused.
-Bytes WorldBytes(const std::string& source, const std::string& destination, std::uint32_t intent) {
-  World world(source, destination, intent);
+Bytes WorldBytes(const std::string& source, const std::string& destination, std::uint32_t intent,
+                 const K7730_CurveLutSet* curves = nullptr) {
+  World world(source, destination, intent, curves);
   if (world.handle() == 0) return {};
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(world.header());
   return Bytes(bytes, bytes + world.header()->headerSize + world.header()->tableSize);
@@ -49,7 +50,7 @@ std::uint32_t TagSignature(const Bytes& profile, std::size_t i) { return GetBig3
 TEST(DamagedProfile, HeaderSizeLargerThanTheFileIsRefusedAtOpen) {
   const Bytes whole = MixedProfile();
   K7730_ProfileRef ref = 0;
-  for (std::size_t length = 128; length < whole.size(); ++length) {
+  for (std::size_t length = 0; length < whole.size(); ++length) {
     Bytes cut(whole.begin(), whole.begin() + long(length));
     const std::string path = WriteTempFile(cut, "cut.icc");
     ASSERT_EQ(SDKCMOpenProfile(path.c_str(), &ref), -1) << length;
@@ -159,8 +160,9 @@ TEST(DamagedProfile, AMatrixSideNeedsAllThreeColorants) {
 // Fails each allocation of a build in turn (n = 0, 1, 2, ... until the build
 // succeeds without failing): every failure gives no ColorWorld and leaves no
 // block behind, and the same build without injection gives the reference.
-void SweepBuild(const std::string& source, const std::string& destination, std::uint32_t intent) {
-  const Bytes reference = WorldBytes(source, destination, intent);
+void SweepBuild(const std::string& source, const std::string& destination, std::uint32_t intent,
+                const K7730_CurveLutSet* curves = nullptr) {
+  const Bytes reference = WorldBytes(source, destination, intent, curves);
   ASSERT_FALSE(reference.empty());
   OpenedProfile src(source), dst(destination);
   ASSERT_TRUE(src.ok() && dst.ok());
@@ -169,7 +171,7 @@ void SweepBuild(const std::string& source, const std::string& destination, std::
     ASSERT_LT(n, 200) << "the build never succeeds";
     const std::size_t before = LiveBlockCount();
     FailAllocationAfter(n);
-    const K7730_ColorWorld world = SDKCMCreateColorWorld(intent, src.ref(), nullptr, dst.ref(), nullptr);
+    const K7730_ColorWorld world = SDKCMCreateColorWorld(intent, src.ref(), curves, dst.ref(), nullptr);
     FailAllocationAfter(-1);
     if (world != 0) {
       SDKCMDisposeColorWorld(world);
@@ -177,7 +179,7 @@ void SweepBuild(const std::string& source, const std::string& destination, std::
     }
     ++failures;
     ASSERT_EQ(LiveBlockCount(), before) << "allocation " << n;
-    ASSERT_EQ(WorldBytes(source, destination, intent), reference) << "after failing allocation " << n;
+    ASSERT_EQ(WorldBytes(source, destination, intent, curves), reference) << "after failing allocation " << n;
   }
   EXPECT_GE(failures, 2);
 }
@@ -187,6 +189,11 @@ TEST(DamagedProfile, EveryFailedAllocationFailsTheBuild) {
   SweepBuild(kGamma22, lut, 0);  // matrix/TRC source: WideTables
   SweepBuild(lut, kGamma22, 0);  // matrix/TRC destination
   SweepBuild(lut, GeneratedProfile("small_rgb_lut8.icc"), 1);  // lut to lut
+  K7730_CurveLutSet identity;
+  for (auto& table : identity.tables)
+    for (int i = 0; i < 256; ++i) table[i] = std::uint8_t(i);
+  SweepBuild(kGamma22, lut, 1, &identity);   // with an input curve set
+  SweepBuild(kCmykLut8, kCmykLut16, 1);      // four channels both ways
 }
 
 }  // namespace

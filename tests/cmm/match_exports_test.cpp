@@ -59,17 +59,21 @@ TEST_F(MatchExports, ComponentCountsAndHandlesThatNameNoColorWorld) {
   EXPECT_TRUE(b.Untouched());
 }
 
+// A map the export must refuse, with a destination or (in place) without.
+template <typename Map>
+struct RefusedMap {
+  const char* what;
+  const World& world;
+  Map src;
+  bool withDst;
+  Map dst;
+};
+
 TEST_F(MatchExports, MapsThatDoNotFitAreRefusedWithoutWriting) {
   Buffers b;
   std::uint8_t* s = b.source.data();
   std::uint8_t* d = b.destination.data();
-  struct Case {
-    const char* what;
-    const World& world;
-    K7730_PixelMap src;
-    bool withDst;
-    K7730_PixelMap dst;
-  } cases[] = {
+  const RefusedMap<K7730_PixelMap> cases[] = {
       {"source components", rgb, {4, 4, 4, 16, s}, true, {4, 4, 3, 12, d}},
       {"destination components", rgb, {4, 4, 3, 12, s}, true, {4, 4, 4, 16, d}},
       {"three to four in place", toCmyk, {4, 4, 3, 12, s}, false, {}},
@@ -88,7 +92,7 @@ TEST_F(MatchExports, MapsThatDoNotFitAreRefusedWithoutWriting) {
       {"three to four on the same buffer", toCmyk, {4, 4, 3, 12, s}, true, {4, 4, 4, 16, s}},
       {"three to four overlapping the end", toCmyk, {4, 4, 3, 12, s + 40}, true, {4, 4, 4, 16, s}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(SDKCMMatchPixelMap(c.world.handle(), &c.src, c.withDst ? &c.dst : nullptr), -1) << c.what;
     EXPECT_TRUE(b.Untouched()) << c.what;
   }
@@ -110,13 +114,7 @@ TEST_F(MatchExports, PlaneMapsThatDoNotFitAreRefusedWithoutWriting) {
   missingPlane.plane[1] = nullptr;
   K7730_PlaneMap sharedPlane = map(4, 4, 4, 4, d);
   sharedPlane.plane[3] = s + 256;  // the second source plane
-  struct Case {
-    const char* what;
-    const World& world;
-    K7730_PlaneMap src;
-    bool withDst;
-    K7730_PlaneMap dst;
-  } cases[] = {
+  const RefusedMap<K7730_PlaneMap> cases[] = {
       {"source planes", rgb, map(4, 4, 4, 4, s), true, map(4, 4, 3, 4, d)},
       {"destination planes", fromCmyk, map(4, 4, 4, 4, s), true, map(4, 4, 4, 4, d)},
       {"three to four in place", toCmyk, map(4, 4, 3, 4, s), false, {}},
@@ -126,7 +124,7 @@ TEST_F(MatchExports, PlaneMapsThatDoNotFitAreRefusedWithoutWriting) {
       {"missing plane", rgb, missingPlane, true, map(4, 4, 3, 4, d)},
       {"three to four sharing a plane", toCmyk, map(4, 4, 3, 4, s), true, sharedPlane},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(SDKCMMatchPlaneMap(c.world.handle(), &c.src, c.withDst ? &c.dst : nullptr), -1) << c.what;
     EXPECT_TRUE(b.Untouched()) << c.what;
   }

@@ -114,6 +114,9 @@ TEST(AllocationSweep, Do) {
         EXPECT_EQ(err, ok ? K7730_OK : K7730_ERR_NO_MEMORY);
         EXPECT_EQ(lines, ok ? 2u : 0u);
         EXPECT_EQ(out != nullptr, ok);
+        if (!ok) {
+          EXPECT_EQ(band, TestPage(11, 3)) << "refused before any stage ran";
+        }
         return ok;
       },
       [&] {

@@ -60,17 +60,6 @@ TEST(MtfLineAccounting, BandsReleaseTheDelayedLinesInOrder) {
   }
 }
 
-TEST(MtfLineAccounting, FirstBandOfOneLineHandsBackNoBuffer) {
-  Filter f;
-  f.SetKernel(Identity(false));
-  f.InitPage(5, 10);
-  Bytes band(15, 9);
-  BandResult r = f.Band(band, 1);
-  EXPECT_EQ(r.result, 1u);
-  EXPECT_EQ(r.lines, 0u);
-  EXPECT_EQ(f.buffer(), nullptr);  // the buffer allocated for it went again
-}
-
 TEST(MtfLineAccounting, StartPageRestartsTheLineCount) {
   std::mt19937 rng(3);
   Kernel k;

@@ -1,5 +1,6 @@
-// Memory of a page: failures of the allocator at initpage and per band,
-// buffers that come and go, and no allocation per band once a buffer exists.
+// Memory of a page: buffers that come and go, and no allocation per band
+// once a buffer exists (failed allocations are in the allocation sweep and
+// the failed-initpage tests).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -25,53 +26,6 @@ struct Instance {
     ASSERT_EQ(plugin_filter_setMtf(inst, 1, sharpen, 4, nullptr), 1u);
   }
 };
-
-TEST(PageMemory, NoMemoryForTheMtfLinesAtInitpage) {
-  const std::size_t before = LiveBlockCount();
-  {
-    Instance f;
-    f.Mtf();
-    FailAllocationAfter(0);
-    std::uint16_t err = 0;
-    EXPECT_EQ(plugin_filter_initpage(f.inst, 10, 4, 0, &err), 0u);
-    EXPECT_EQ(err, K7730_ERR_NO_MEMORY);
-    EXPECT_EQ(LiveBlockCount(), before + 1);  // the instance only
-    // A host that sends bands anyway gets them without the filter.
-    std::vector<std::uint8_t> band(10 * 2 * 3, 9);
-    std::uint8_t* out = nullptr;
-    std::uint32_t lines = 0;
-    EXPECT_EQ(plugin_filter_do(f.inst, band.data(), 2, &out, &lines, &err), 1u);
-    EXPECT_EQ(lines, 2u);
-    plugin_filter_disposPtr(out);
-    // An earlier page's lines are released before the new ones are sought.
-    ASSERT_EQ(plugin_filter_initpage(f.inst, 10, 4, 0, &err), 1u);
-    EXPECT_EQ(LiveBlockCount(), before + 2);
-    FailAllocationAfter(0);
-    EXPECT_EQ(plugin_filter_initpage(f.inst, 10, 4, 0, &err), 0u);
-    EXPECT_EQ(LiveBlockCount(), before + 1);
-  }
-  EXPECT_EQ(LiveBlockCount(), before);
-}
-
-TEST(PageMemory, NoMemoryForTheOutputBuffer) {
-  const std::size_t before = LiveBlockCount();
-  {
-    Instance f;
-    ASSERT_EQ(plugin_filter_initpage(f.inst, 2, 4, 1, nullptr), 1u);
-    std::vector<std::uint8_t> band = {1, 2, 3, 4, 5, 6};
-    std::uint8_t* out = nullptr;
-    std::uint32_t lines = 55;
-    std::uint16_t err = 0;
-    FailAllocationAfter(0);
-    EXPECT_EQ(plugin_filter_do(f.inst, band.data(), 1, &out, &lines, &err), 0u);
-    EXPECT_EQ(err, K7730_ERR_NO_MEMORY);
-    EXPECT_EQ(lines, 0u);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(band, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));  // refused before the swap
-    EXPECT_EQ(LiveBlockCount(), before + 1);
-  }
-  EXPECT_EQ(LiveBlockCount(), before);
-}
 
 TEST(PageMemory, BuffersComeAndGoWithTheBands) {
   const std::size_t before = LiveBlockCount();

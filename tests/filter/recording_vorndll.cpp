@@ -18,6 +18,10 @@ std::uint32_t g_refuseWidthsAbove = 0xFFFFFFFFu;
 std::uint32_t g_refuseTablesAbove = 5;
 
 void Log(const std::string& text) { g_log += text + ';'; }
+std::uint32_t Logged(const char* call) {
+  Log(call);
+  return 0;
+}
 // The refusal sits in the low byte only; the high bytes carry noise the
 // module must ignore.
 std::uint32_t Answer(const char* name, std::uint32_t arg, bool refuse) {
@@ -38,15 +42,11 @@ EXPORT const char* RecVornLog() { return g_log.c_str(); }
 #if LACKS_ENTRY != 0
 EXPORT std::uint32_t VornDllInit() {
   g_dots = 1844;
-  Log("Init");
-  return 0;
+  return Logged("Init");
 }
 #endif
 #if LACKS_ENTRY != 1
-EXPORT std::uint32_t VornDllFin() {
-  Log("Fin");
-  return 0;
-}
+EXPORT std::uint32_t VornDllFin() { return Logged("Fin"); }
 #endif
 #if LACKS_ENTRY != 2
 EXPORT std::uint32_t VornDllSetDotsPerLine(std::uint32_t dots) {
@@ -60,15 +60,11 @@ EXPORT std::uint32_t VornDllSetParameterTableNo(std::uint32_t table) {
 }
 #endif
 #if LACKS_ENTRY != 4
-EXPORT std::uint32_t VornDllPreFilter() {
-  Log("Pre");
-  return 0;
-}
+EXPORT std::uint32_t VornDllPreFilter() { return Logged("Pre"); }
 #endif
 #if LACKS_ENTRY != 5
 EXPORT std::uint32_t VornDllFilter(const std::uint8_t* line, std::uint8_t* out) {
   for (std::uint32_t i = 0; i < g_dots * 3; ++i) out[i] = static_cast<std::uint8_t>(255 - line[i]);
-  Log("Filter");
-  return 0;
+  return Logged("Filter");
 }
 #endif

@@ -51,13 +51,6 @@ TEST(PathUtils, HasExtensionComparesThreeCharactersWithoutCase) {
   EXPECT_STREQ(ext, "MTF");
 }
 
-TEST(PathUtils, StrLowerAndSwap16) {
-  char text[] = "AbC-Z@[";
-  StrLower(text);
-  EXPECT_STREQ(text, "abc-z@[");
-  EXPECT_EQ(Swap16(0x1234), 0x3412);
-}
-
 TEST(PathUtils, ModuleFolderJoinsOrEmptiesInsteadOfCutting) {
   char field[platform::kMaxPath];
   ASSERT_TRUE(JoinModuleFile(P("C:|Drv").c_str(), "A17D50.ICC", field));

@@ -34,23 +34,6 @@ double MeanGrey(const Picture& p, int from, bool horizontal) {
   return static_cast<double>(sum) / count;
 }
 
-TEST(EditorBitmaps, SizesOfTheToolsAndTheBars) {
-  const auto bitmaps = BitmapsById();
-  ASSERT_EQ(bitmaps.size(), 10u);
-  for (int id = 140; id <= 145; ++id) {
-    EXPECT_EQ(bitmaps.at(id).width, 27) << id;
-    EXPECT_EQ(bitmaps.at(id).height, 23) << id;
-  }
-  for (int id : {146, 149}) {
-    EXPECT_EQ(bitmaps.at(id).width, 256) << id;
-    EXPECT_EQ(bitmaps.at(id).height, 12) << id;
-  }
-  for (int id : {147, 148}) {
-    EXPECT_EQ(bitmaps.at(id).width, 12) << id;
-    EXPECT_EQ(bitmaps.at(id).height, 256) << id;
-  }
-}
-
 TEST(EditorBitmaps, ActiveToolIsTheInverseOfTheNormalOne) {
   const auto bitmaps = BitmapsById();
   for (int id : {140, 142, 144}) {

@@ -47,17 +47,29 @@ stop_display() {
   fi
 }
 
-# Waits until the inspector has reported a window with this caption (for
-# the COUNTth time).
-wait_window() {
-  local caption=$1 count=${2:-1}
+# Polls a condition (a command line after the caption) every 0.1 s for
+# up to 30 s while the host runs; when it never holds, shows the host's
+# report and fails.
+wait_for_window() {
+  local caption=$1
+  shift
   for _ in $(seq 300); do
-    [ "$(grep -c -x "inspected|$caption" "$log" || true)" -ge "$count" ] && return 0
+    "$@" && return 0
     kill -0 "$host_pid" 2>/dev/null || break
     sleep 0.1
   done
   cat "$log" "${log%.log}.err" >&2 || true
   fail "no window \"$caption\" appeared"
+}
+
+inspected() {
+  [ "$(grep -c -x "inspected|$1" "$log" || true)" -ge "$2" ]
+}
+
+# Waits until the inspector has reported a window with this caption (for
+# the COUNTth time).
+wait_window() {
+  wait_for_window "$1" inspected "$1" "${2:-1}"
 }
 
 # Waits until exactly COUNT windows with this caption are on the screen.
@@ -113,15 +125,20 @@ screenshot() {
     fail "no screenshot of \"$caption\""
 }
 
+# Waits up to 20 s for the host to end; true when it has.
+host_ended() {
+  for _ in $(seq 200); do
+    kill -0 "$host_pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # Waits for the host to end and checks its report: no mismatch, and each
 # expected line present.
 finish_host() {
   local status=0 line
-  for _ in $(seq 200); do
-    kill -0 "$host_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$host_pid" 2>/dev/null; then
+  if ! host_ended; then
     kill "$host_pid" 2>/dev/null || true
     cat "$log" >&2
     fail "the dialog host did not end"

@@ -54,7 +54,7 @@ void WritePngFile(const std::string& path, std::uint32_t width, std::uint32_t he
 
 void WriteTiffFile(const std::string& path, std::uint32_t width, std::uint32_t height, int photometric,
                    int samplesPerPixel, int bits, const std::vector<std::uint16_t>& samples,
-                   bool extraAlpha) {
+                   bool extraAlpha, int compression, int orientation) {
   TIFF* tif = TIFFOpen(path.c_str(), "w");
   ASSERT_NE(tif, nullptr);
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
@@ -63,7 +63,9 @@ void WriteTiffFile(const std::string& path, std::uint32_t width, std::uint32_t h
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, compression == COMPRESSION_NONE ? 4 : height);
+  if (orientation != 0) TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
   if (extraAlpha) {
     const std::uint16_t kind = EXTRASAMPLE_UNASSALPHA;
     TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &kind);

@@ -25,10 +25,11 @@ void WritePngFile(const std::string& path, std::uint32_t width, std::uint32_t he
                   const std::vector<std::uint16_t>& samples, bool sixteenBit);
 // TIFF with libtiff: photometric 2 (RGB), 1 (grey) or 5 (CMYK), any
 // samples per pixel; extraAlpha marks the sample after the colour as
-// unassociated alpha.
+// unassociated alpha. Compressed files hold one strip; an orientation
+// other than 0 is stored in its tag.
 void WriteTiffFile(const std::string& path, std::uint32_t width, std::uint32_t height, int photometric,
                    int samplesPerPixel, int bits, const std::vector<std::uint16_t>& samples,
-                   bool extraAlpha);
+                   bool extraAlpha, int compression = 1, int orientation = 0);
 void WritePpmFile(const std::string& path, std::uint32_t width, std::uint32_t height,
                   const std::vector<std::uint8_t>& rgb);
 

@@ -110,16 +110,6 @@ TEST_F(AreaTest, CursorFollowsThePointerAndTwentyPointsStopTheCross) {
   EXPECT_EQ(set.pointCount[0], 16);
 }
 
-TEST_F(AreaTest, TwentyPointsTakeNoMore) {
-  ToneCurveSet set = FreshSet();
-  WithArea(set, [&](VirtualDialog&, VirtualArea& area) {
-    for (int k = 1; k <= 19; ++k) area.Drag(At(12 * k, 128), {});
-  });
-  EXPECT_EQ(set.pointCount[0], 20);
-  EXPECT_EQ(set.points[0][19].input, 255);
-  EXPECT_EQ(set.points[0][18].input, 12 * 18);
-}
-
 TEST_F(AreaTest, InnerPointDraggedOntoANeighbourGoesAndComesBack) {
   ToneCurveSet set = FreshSet();
   SetPoints(set, 0, {{0, 0}, {100, 100}, {200, 200}, {255, 255}});

@@ -1,4 +1,4 @@
-// The dialog templates, the string table and the dialog layer around them:
+// The dialog templates and the dialog layer around them:
 // what every dialog is built from and how a dialog request ends.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include "resources/correction_dialog.h"
 #include "resources/icc_dialog.h"
 #include "resources/mtf_dialog.h"
-#include "resources/string_table.h"
 #include "ui/settings_dialogs.h"
 
 namespace k7730::editor_test {
@@ -43,24 +42,6 @@ TEST(DialogTemplates, IdsAreUniqueAndRectanglesLieInsideTheDialog) {
     if ((edit->style & ui::kStyleHidden) && (edit->style & ui::kStyleDisabled)) ++hiddenRing;
   }
   EXPECT_EQ(hiddenRing, 16);
-  EXPECT_EQ(res::kMtfDialog.Find(1018)->rect.x, 43);  // c12, the centre
-  EXPECT_EQ(res::kMtfDialog.Find(1018)->rect.y, 35);
-  const ui::ControlTemplate* absolute = res::kIccDialog.Find(res::kIcIntentAbsolute);
-  EXPECT_EQ(absolute->style & (ui::kStyleHidden | ui::kStyleDisabled), ui::kStyleHidden | ui::kStyleDisabled);
-  EXPECT_EQ(res::kCorrectionDialog.Find(res::kCoMtfCheck)->kind, ui::ControlKind::AutoCheckBox);
-  EXPECT_EQ(res::kCorrectionDialog.Find(res::kCoIccCheck)->kind, ui::ControlKind::CheckBox);
-}
-
-TEST(DialogTemplates, StringTableHoldsTheChannelNamesOfBothDirections) {
-  const char* const input[] = {"RGB", "Red(R)", "Green(G)", "Blue(B)"};
-  const char* const output[] = {"CMY", "Cyan(C)", "Magenta(M)", "Yellow(Y)"};
-  for (int k = 0; k < 4; ++k) {
-    EXPECT_STREQ(res::FindString(res::kInputChannelNames + k), input[k]);
-    EXPECT_STREQ(res::FindString(res::kOutputChannelNames + k), output[k]);
-  }
-  EXPECT_STREQ(res::FindString(409), "Black(BK)");
-  EXPECT_STREQ(res::FindString(450), "Black");
-  EXPECT_EQ(res::FindString(444), nullptr);
 }
 
 TEST_F(EditorTest, DialogsWithoutAWindowToShowThemInAreUnavailable) {
@@ -100,8 +81,6 @@ TEST_F(EditorTest, SettingsDialogSelectorsOneAndTwoEditTheirOwnCurves) {
   EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_OUTPUT_CURVE, nullptr, block),
             ui::DialogOutcome::Cancelled);
   EXPECT_EQ(block.outputCurves.polarity, 0);
-  // Selectors of dialogs this build does not have yet.
-  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_MTF, nullptr, block), ui::DialogOutcome::Unavailable);
 }
 
 TEST_F(EditorTest, PreferenceModeThreeOpensTheEditorOnTheInstancesCurves) {

@@ -211,4 +211,6 @@ void TemplateDialog::DestroyArea(AreaWindow* area) {
   areas_.erase(found);
 }
 
+WindowId TemplateDialog::Handle() const { return reinterpret_cast<WindowId>(window_); }
+
 }  // namespace k7730::ui::gtk

@@ -38,31 +38,7 @@ class TemplateDialog final : public DialogWindow {
   GtkWindow* Window() const { return GTK_WINDOW(window_); }
 
   // ---- DialogWindow ---------------------------------------------------------
-  WindowId Handle() const override { return reinterpret_cast<WindowId>(window_); }
-  void SetCaption(const char* text) override;
-  int GetCaption(char* buffer, int size) const override;
-  void SetItemText(int id, const char* text) override;
-  int GetItemText(int id, char* buffer, int size) const override;
-  void SetItemInt(int id, std::int32_t value) override;
-  void EnableItem(int id, bool enable) override;
-  void ShowItem(int id, bool show) override;
-  void CheckRadio(int first, int last, int checked) override;
-  void CheckItem(int id, bool checked) override;
-  bool IsItemChecked(int id) const override;
-  void FocusItem(int id) override;
-  void SelectAllText(int id) override;
-  void LimitText(int id, int characters) override;
-  void ComboReset(int id) override;
-  void ComboAdd(int id, const char* text) override;
-  void ComboSelect(int id, int index) override;
-  int ComboSelection(int id) const override;
-  PixelRect ItemRect(int id) const override;
-  void MoveItem(int id, const PixelRect& rect) override;
-  void ExtendTo(int right, int bottom) override;
-  void RedrawItem(int id) override;
-  void End(int result) override;
-  AreaWindow* CreateArea(const char* className, const PixelRect& rect, AreaHandler& handler) override;
-  void DestroyArea(AreaWindow* area) override;
+  K7730_DIALOG_WINDOW_OVERRIDES
 
  private:
   struct Item {

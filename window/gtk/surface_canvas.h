@@ -15,8 +15,6 @@ class SurfaceCanvas final : public Canvas {
   // marks it dirty when it goes away.
   explicit SurfaceCanvas(cairo_surface_t* surface);
   ~SurfaceCanvas() override;
-  SurfaceCanvas(const SurfaceCanvas&) = delete;
-  SurfaceCanvas& operator=(const SurfaceCanvas&) = delete;
 
   void FillRect(const PixelRect& rect, Rgb colour) override;
   void Line(PixelPoint from, PixelPoint to, Rgb colour) override;

@@ -272,4 +272,9 @@ void VirtualDialog::DestroyArea(AreaWindow* area) {
   std::erase_if(areas_, [&](const auto& owned) { return owned.get() == area; });
 }
 
+WindowId VirtualDialog::Handle() const { return handle_; }
+void VirtualDialog::SetCaption(const char* text) { caption_ = text != nullptr ? text : ""; }
+bool VirtualDialog::IsItemChecked(int id) const { return Checked(id); }
+void VirtualDialog::ExtendTo(int right, int bottom) { extent_ = {right, bottom}; }
+
 }  // namespace k7730::ui

@@ -113,31 +113,7 @@ class VirtualDialog final : public DialogWindow {
   void Finish();
 
   // ---- DialogWindow -----------------------------------------------------------
-  WindowId Handle() const override { return handle_; }
-  void SetCaption(const char* text) override { caption_ = text != nullptr ? text : ""; }
-  int GetCaption(char* buffer, int size) const override;
-  void SetItemText(int id, const char* text) override;
-  int GetItemText(int id, char* buffer, int size) const override;
-  void SetItemInt(int id, std::int32_t value) override;
-  void EnableItem(int id, bool enable) override;
-  void ShowItem(int id, bool show) override;
-  void CheckRadio(int first, int last, int checked) override;
-  void CheckItem(int id, bool checked) override;
-  bool IsItemChecked(int id) const override { return Checked(id); }
-  void FocusItem(int id) override;
-  void SelectAllText(int id) override;
-  void LimitText(int id, int characters) override;
-  void ComboReset(int id) override;
-  void ComboAdd(int id, const char* text) override;
-  void ComboSelect(int id, int index) override;
-  int ComboSelection(int id) const override;
-  PixelRect ItemRect(int id) const override;
-  void MoveItem(int id, const PixelRect& rect) override;
-  void ExtendTo(int right, int bottom) override { extent_ = {right, bottom}; }
-  void RedrawItem(int id) override;
-  void End(int result) override;
-  AreaWindow* CreateArea(const char* className, const PixelRect& rect, AreaHandler& handler) override;
-  void DestroyArea(AreaWindow* area) override;
+  K7730_DIALOG_WINDOW_OVERRIDES
 
   // Focus as window handles, shared with the areas.
   WindowId focus = 0;

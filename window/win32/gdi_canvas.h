@@ -13,8 +13,6 @@ class GdiCanvas final : public Canvas {
  public:
   explicit GdiCanvas(HDC dc) : dc_(dc) {}
   ~GdiCanvas() override;
-  GdiCanvas(const GdiCanvas&) = delete;
-  GdiCanvas& operator=(const GdiCanvas&) = delete;
 
   void FillRect(const PixelRect& rect, Rgb colour) override;
   void Line(PixelPoint from, PixelPoint to, Rgb colour) override;

@@ -152,4 +152,13 @@ INT_PTR CALLBACK Win32Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, 
   return handled;
 }
 
+WindowId Win32Dialog::Handle() const { return reinterpret_cast<WindowId>(hwnd_); }
+void Win32Dialog::SetCaption(const char* text) { SetWindowTextA(hwnd_, text); }
+void Win32Dialog::SetItemText(int id, const char* text) { SetDlgItemTextA(hwnd_, id, text); }
+void Win32Dialog::EnableItem(int id, bool enable) { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+void Win32Dialog::ShowItem(int id, bool show) { ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE); }
+void Win32Dialog::CheckRadio(int first, int last, int checked) { CheckRadioButton(hwnd_, first, last, checked); }
+void Win32Dialog::FocusItem(int id) { SetFocus(Item(id)); }
+void Win32Dialog::End(int result) { EndDialog(hwnd_, result); }
+
 }  // namespace k7730::ui::win32

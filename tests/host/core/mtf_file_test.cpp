@@ -23,16 +23,6 @@ TEST(MtfFile, TakesTheCentreThreeByThreeAndReportsADroppedOuterRing) {
   EXPECT_EQ(k.centre[4], 100);
 }
 
-TEST(MtfFile, TokensAreRunsOfDigitsAndSigns) {
-  // "5-3" is one integer of value 5, "--5" one of value 0; text between
-  // integers is skipped, and anything after the 26th is ignored.
-  const MtfKernel k = Parse("c0=0,0;0 0 0 5-3 --5 0 0 0 0 100 0 0 0 0 0 0 0 0 0 0 0 0 100 trailing 7 8");
-  EXPECT_EQ(k.centre[0], 5);
-  EXPECT_EQ(k.centre[1], 0);
-  EXPECT_EQ(k.centre[4], 100);
-  EXPECT_EQ(k.scale, 100);
-}
-
 TEST(MtfFile, RefusesShortFilesAndValuesOutOfRange) {
   const std::string zeros = "0 0 0 0 0 0 0 0 0 0 0 0 ", tail = " 0 0 0 0 0 0 0 0 0 0 0 0 ";
   for (const std::string& text : {zeros + "100" + tail, std::string(), zeros + "10000" + tail + "100",

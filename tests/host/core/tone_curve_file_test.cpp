@@ -3,16 +3,14 @@
 
 #include "host/core/host_error.h"
 #include "host/core/tone_curve_file.h"
+#include "support/byte_order.h"
 
 namespace k7730::host {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Be16(Bytes& b, int v) {
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-  b.push_back(static_cast<std::uint8_t>(v));
-}
+void Be16(Bytes& b, int v) { k7730::test::AppendBig16(b, static_cast<std::uint32_t>(v)); }
 
 // A version 2 file: channel 0 a gamma, channel 1 three points, channel 2
 // free-hand, channels 3 and 4 the identity line; modes numbered from base.
@@ -48,34 +46,13 @@ TEST(NativeToneCurveFile, ReadsBothModeNumberingsAndBothPolarities) {
   }
 }
 
-TEST(NativeToneCurveFile, Version1FreeHandAndPointChannels) {
-  Bytes b;
-  Be16(b, 1); Be16(b, 1); Be16(b, 5);
-  Be16(b, 0);
-  for (int i = 0; i < 256; ++i) b.push_back(static_cast<std::uint8_t>(i / 2));
-  for (int c = 1; c < 5; ++c) {
-    Be16(b, 3);
-    for (auto [out, in] : {std::pair{0, 0}, {200, 128}, {255, 255}}) { Be16(b, out); Be16(b, in); }
-  }
-  const ToneCurveTables t = ParseNativeToneCurves(b, "v1.tcv");
-  EXPECT_EQ(t.tables[0][200], 100);
-  EXPECT_EQ(t.tables[4][192], 241);
-}
-
+// The module's file tests take the damaged files case by case; here only
+// that the host turns a refusal into an error naming the file.
 TEST(NativeToneCurveFile, RefusesDamagedFiles) {
-  // One byte more or less, version 3, a cut header, gamma 0, 21 points,
-  // falling inputs.
-  std::vector<Bytes> damaged(7, Version2File(0, 1, 100));
+  std::vector<Bytes> damaged(3, Version2File(0, 1, 100));
   damaged[0].push_back(0);
-  damaged[1].pop_back();
-  damaged[2][1] = 3;
-  damaged[3] = {0, 2, 0};
-  damaged[4] = Version2File(0, 1, 0);
-  damaged[5].clear();
-  Be16(damaged[5], 1); Be16(damaged[5], 1); Be16(damaged[5], 5); Be16(damaged[5], 21);
-  for (int k = 0; k < 21; ++k) { Be16(damaged[5], k); Be16(damaged[5], k); }
-  damaged[6].clear();
-  for (int w : {1, 1, 5, 2, 0, 200, 255, 100}) Be16(damaged[6], w);
+  damaged[1][1] = 3;
+  damaged[2] = Version2File(0, 1, 0);
   for (const Bytes& file : damaged) EXPECT_THROW(ParseNativeToneCurves(file, "x"), HostError) << file.size();
 }
 

@@ -1,8 +1,6 @@
 // The built rastertok7730 run as CUPS runs it, on raster written with
 // libcups, against the print command on the same pixels.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -12,23 +10,10 @@
 #include "support/test_images.h"
 #include "host/image/image_formats.h"
 #include "raster_files.h"
-#include "support/module_api.h"
+#include "host/print/print_runner.h"
 
 namespace k7730::host::test {
 namespace {
-
-bool HasColourMatching() {
-  static const k7730::test::ModuleApi api;
-  return api.setIccProfile != nullptr;
-}
-#define REQUIRE_COLOUR_MATCHING() \
-  if (!HasColourMatching()) GTEST_SKIP() << "this module build has no colour matching"
-
-int RunPrintCommand(const std::string& args) {
-  const std::string command = std::string(K7730_PRINT_PATH) + " " + args + " --quiet";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 class RasterFilter : public ::testing::Test {
  protected:
@@ -43,7 +28,7 @@ class RasterFilter : public ::testing::Test {
   std::vector<std::uint8_t> Printed(const RasterPage& page, const std::string& flags) {
     const auto w = page.header.cupsWidth, h = page.header.cupsHeight;
     WritePngFile(Path("page.png"), w, h, 3, Widen(page.pixels), false);
-    EXPECT_EQ(RunPrintCommand(Path("page.png") + " " + Path("printed.png") + " " + flags), 0) << flags;
+    EXPECT_EQ(RunPrint(Path("page.png") + " " + Path("printed.png") + " " + flags + " --quiet").status, 0) << flags;
     return ReadImage(Path("printed.png")).rgb;
   }
 
@@ -118,8 +103,8 @@ TEST_F(RasterFilter, JobOptionsGiveTheSamePixelsAsThePrintCommandWithEveryLineDe
 TEST_F(RasterFilter, SettingsComeFromThePpdUnlessTheJobNamesAFileAndPpdDefaultsApply) {
   const RasterPage page = RgbPage(23, 40, 11);
   WriteRasterFile(Path("in.ras"), {page});
-  ASSERT_EQ(RunPrintCommand("settings save " + Path("strong.k77") + " --sharpen strong"), 0);
-  ASSERT_EQ(RunPrintCommand("settings save " + Path("mild.k77") + " --sharpen mild"), 0);
+  ASSERT_EQ(RunPrint("settings save " + Path("strong.k77") + " --sharpen strong --quiet").status, 0);
+  ASSERT_EQ(RunPrint("settings save " + Path("mild.k77") + " --sharpen mild --quiet").status, 0);
   const auto strong = Printed(page, "--settings " + Path("strong.k77"));
   const auto mild = Printed(page, "--settings " + Path("mild.k77"));
   ASSERT_NE(strong, mild);
@@ -151,7 +136,7 @@ TEST_F(RasterFilter, AnIntentAloneChangesTheMatchingTheSettingsAlreadyHave) {
   REQUIRE_COLOUR_MATCHING();
   const RasterPage page = RgbPage(19, 17, 5);
   WriteRasterFile(Path("in.ras"), {page});
-  ASSERT_EQ(RunPrintCommand("settings save " + Path("match.k77") + " --color-match --intent perceptual"), 0);
+  ASSERT_EQ(RunPrint("settings save " + Path("match.k77") + " --color-match --intent perceptual --quiet").status, 0);
   const FilterRun run = RunRasterFilter(dir, "k7730-settings=" + Path("match.k77") + " k7730-intent=saturation", Path("in.ras"));
   ASSERT_EQ(run.status, 0) << run.log;
   EXPECT_EQ(ReadRasterFile(run.outputPath).at(0).pixels, Printed(page, "--settings " + Path("match.k77") + " --color-match --intent saturation"));

@@ -55,6 +55,12 @@ std::size_t FindMarker(const std::vector<std::uint8_t>& b, std::uint8_t marker, 
   return b.size();
 }
 
+// Random bytes over `count` bytes from the middle of a file.
+void GarbleMiddle(std::vector<std::uint8_t>& bytes, std::size_t count, std::uint32_t seed) {
+  const auto noise = test::NoisePixels(static_cast<std::uint32_t>(count), 1, seed);
+  std::copy(noise.begin(), noise.begin() + static_cast<long>(count), bytes.begin() + static_cast<long>(bytes.size() / 2));
+}
+
 TEST_F(DamagedInput, JpegsWithDamagedDataAreRefusedNotFilledWithGrey) {
   const auto noise = test::NoisePixels(128, 128, 5);
   test::WriteJpegFile(Path("base.jpg"), 128, 128, Photo(noise, false));
@@ -74,11 +80,7 @@ TEST_F(DamagedInput, JpegsWithDamagedDataAreRefusedNotFilledWithGrey) {
   test::WriteBytes(Path("short.jpg"), shortData);
   // Random bytes over the middle of the entropy-coded data.
   std::vector<std::uint8_t> garbled = base;
-  std::uint32_t state = 7;
-  for (std::size_t i = base.size() / 2; i < base.size() / 2 + 400; ++i) {
-    state = state * 1664525u + 1013904223u;
-    garbled[i] = static_cast<std::uint8_t>(state >> 24);
-  }
+  GarbleMiddle(garbled, 400, 7);
   test::WriteBytes(Path("garbled.jpg"), garbled);
 
   for (const char* name : {"cut.jpg", "cut-prog.jpg", "short.jpg", "garbled.jpg"}) {
@@ -90,28 +92,11 @@ TEST_F(DamagedInput, JpegsWithDamagedDataAreRefusedNotFilledWithGrey) {
 TEST_F(DamagedInput, TiffsWithDamagedJpegDataAreRefused) {
   const std::uint32_t w = 64, h = 64;
   const auto noise = test::NoisePixels(w, h, 6);
-  TIFF* tif = TIFFOpen(Path("jpeg.tif").c_str(), "w");
-  ASSERT_NE(tif, nullptr);
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
-  for (std::uint32_t y = 0; y < h; ++y) {
-    ASSERT_GE(TIFFWriteScanline(tif, const_cast<std::uint8_t*>(&noise[y * w * 3]), y, 0), 0);
-  }
-  TIFFClose(tif);
+  test::WriteTiffFile(Path("jpeg.tif"), w, h, PHOTOMETRIC_RGB, 3, 8, test::Widen(noise), false, COMPRESSION_JPEG);
   ASSERT_EQ(Refusal("jpeg.tif"), "");
   // Random bytes over the middle of the strip's entropy-coded data.
   std::vector<std::uint8_t> bytes = test::ReadBytes(Path("jpeg.tif"));
-  std::uint32_t state = 3;
-  for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 300; ++i) {
-    state = state * 1664525u + 1013904223u;
-    bytes[i] = static_cast<std::uint8_t>(state >> 24);
-  }
+  GarbleMiddle(bytes, 300, 3);
   test::WriteBytes(Path("garbled.tif"), bytes);
   EXPECT_NE(Refusal("garbled.tif"), "");
 }

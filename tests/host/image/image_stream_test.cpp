@@ -13,6 +13,7 @@
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
+#include "support/byte_order.h"
 #include "support/test_images.h"
 
 namespace k7730::host {
@@ -191,14 +192,8 @@ TEST_F(ImageStream, HeadersClaimingTooMuchAreRefusedBeforeAllocation) {
   std::vector<std::uint16_t> many(200, 1);
   test::WriteTiffFile(Path("samples.tif"), 1, 1, PHOTOMETRIC_RGB, 200, 8, many, false);
   {
-    TIFF* tif = TIFFOpen(Path("claim.tif").c_str(), "w");
+    TIFF* tif = OpenDeflatedRgbTiff(Path("claim.tif"), 20000, 20000);
     ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 20000);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 20000);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_DEFLATE);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 20000);
     const std::uint8_t few[16] = {};
     TIFFWriteRawStrip(tif, 0, const_cast<std::uint8_t*>(few), sizeof few);
@@ -211,10 +206,9 @@ TEST_F(ImageStream, HeadersClaimingTooMuchAreRefusedBeforeAllocation) {
   test::WritePngFile(Path("small.png"), 1, 1, 3, {1, 2, 3}, false);
   std::vector<std::uint8_t> png = test::ReadBytes(Path("small.png"));
   // IHDR width and height, and the chunk's CRC made good again.
-  png[16] = 0; png[17] = 0; png[18] = 0x75; png[19] = 0x30;
-  png[20] = 0; png[21] = 0; png[22] = 0x75; png[23] = 0x30;
-  const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, &png[12], 17));
-  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+  k7730::test::PutBig32(png, 16, 30000);
+  k7730::test::PutBig32(png, 20, 30000);
+  k7730::test::PutBig32(png, 29, static_cast<std::uint32_t>(crc32(0, &png[12], 17)));
   test::WriteBytes(Path("claim.png"), png);
   for (const char* name : {"samples.tif", "claim.tif", "claim.ppm", "claim.png"}) {
     try {
@@ -228,14 +222,13 @@ TEST_F(ImageStream, HeadersClaimingTooMuchAreRefusedBeforeAllocation) {
 
 // Points every strip of a little-endian TIFF at the first strip's data.
 void ShareFirstStrip(std::vector<std::uint8_t>& tiff) {
-  auto le16 = [&](std::size_t at) { return static_cast<std::uint32_t>(tiff[at] | (tiff[at + 1] << 8)); };
-  auto le32 = [&](std::size_t at) { return le16(at) | (le16(at + 2) << 16); };
-  const std::size_t ifd = le32(4);
-  for (std::uint32_t i = 0; i < le16(ifd); ++i) {
+  using k7730::test::GetLittle16, k7730::test::GetLittle32;
+  const std::size_t ifd = GetLittle32(tiff, 4);
+  for (std::uint32_t i = 0; i < GetLittle16(tiff, ifd); ++i) {
     const std::size_t entry = ifd + 2 + 12 * i;
-    if (le16(entry) != TIFFTAG_STRIPOFFSETS) continue;
-    const std::size_t table = le32(entry + 8);
-    for (std::uint32_t k = 1; k < le32(entry + 4); ++k) std::memcpy(&tiff[table + 4 * k], &tiff[table], 4);
+    if (GetLittle16(tiff, entry) != TIFFTAG_STRIPOFFSETS) continue;
+    const std::size_t table = GetLittle32(tiff, entry + 8);
+    for (std::uint32_t k = 1; k < GetLittle32(tiff, entry + 4); ++k) std::memcpy(&tiff[table + 4 * k], &tiff[table], 4);
   }
 }
 

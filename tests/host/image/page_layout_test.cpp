@@ -179,19 +179,8 @@ std::vector<std::uint8_t> Stored(std::uint16_t o, std::uint32_t& sw, std::uint32
 
 void WriteOrientedTiff(const std::string& path, std::uint16_t o) {
   std::uint32_t sw = 0, sh = 0;
-  std::vector<std::uint8_t> rgb = Stored(o, sw, sh);
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
-  ASSERT_NE(tif, nullptr);
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, sw);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, sh);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_ORIENTATION, o);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, sh);
-  for (std::uint32_t y = 0; y < sh; ++y) TIFFWriteScanline(tif, &rgb[std::size_t{y} * sw * 3], y, 0);
-  TIFFClose(tif);
+  const std::vector<std::uint8_t> rgb = Stored(o, sw, sh);
+  test::WriteTiffFile(path, sw, sh, PHOTOMETRIC_RGB, 3, 8, test::Widen(rgb), false, COMPRESSION_NONE, o);
 }
 
 TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {

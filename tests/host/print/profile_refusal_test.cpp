@@ -10,20 +10,18 @@
 
 #include "host/core/file_bytes.h"
 #include "host/print/print_runner.h"
+#include "support/byte_order.h"
 
 namespace k7730::host {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::uint32_t Be32(const Bytes& b, std::size_t at) {
-  return (std::uint32_t(b.at(at)) << 24) | (std::uint32_t(b.at(at + 1)) << 16) | (std::uint32_t(b.at(at + 2)) << 8) |
-         b.at(at + 3);
-}
+using k7730::test::GetBig32;
 
 // The tag-table entry of `tag` (its byte offset in the file), or 0.
 std::size_t EntryOf(const Bytes& b, const char* tag) {
-  for (std::uint32_t i = 0; i < Be32(b, 128); ++i) {
+  for (std::uint32_t i = 0; i < GetBig32(b, 128); ++i) {
     const std::size_t entry = 132 + 12 * i;
     if (std::equal(tag, tag + 4, b.begin() + static_cast<std::ptrdiff_t>(entry))) return entry;
   }
@@ -40,7 +38,7 @@ void Rename(Bytes& b, const char* tag, const char* to) {
 void Retype(Bytes& b, const char* tag, const Bytes& start) {
   const std::size_t entry = EntryOf(b, tag);
   ASSERT_NE(entry, 0u) << tag;
-  std::copy(start.begin(), start.end(), b.begin() + Be32(b, entry + 4));
+  std::copy(start.begin(), start.end(), b.begin() + GetBig32(b, entry + 4));
 }
 
 class ProfileRefusal : public PrintCommand {

@@ -1,41 +1,10 @@
-# The scenarios of gtk_dialog_test.sh: what a user does in each dialog and
-# what the SettingsBlock must hold afterwards. Sourced by the script.
+# The scenarios of gtk_dialog_test.sh of its own (those it shares with the
+# Wine suite are in tests/support/dialog_scenarios.sh), and its checks of
+# the drawn curves. Sourced by the script.
 
 black=0,0,0
 white=255,255,255
 grid=127,127,127
-
-# Ticking "MTF Filter" opens the MTF dialog; its OK and then the
-# correction dialog's OK switch the filter on.
-scenario_correction_mtf() {
-  run_host 0 correction
-  wait_window Correction
-  screenshot Correction correction
-  click Correction 1313
-  wait_window MTF
-  screenshot MTF correction-mtf
-  click MTF 1
-  wait_visible MTF 0
-  click Correction 1
-  finish "result|1|error 0" "mtfEnabled|1"
-}
-
-# Presses on the diagonal at input 128 and drags the new point up to
-# output 200.
-drag_in_area() {
-  local caption=$1 l t r b x y
-  IFS='|' read -r l t r b < <(report area "$caption")
-  x=$((l + 128))
-  y=$((b - 1 - 128))
-  xdotool mousemove --sync "$x" "$y" mousedown 1
-  for out in 150 180 200; do
-    sleep 0.1
-    xdotool mousemove --sync "$x" "$((b - 1 - out))"
-  done
-  sleep 0.1
-  xdotool mouseup 1
-  sleep 0.3
-}
 
 # The new point's handle, the curve through it and the grid behind it.
 check_curve_pixels() {
@@ -49,26 +18,17 @@ check_curve_pixels() {
   done
 }
 
-scenario_tone_curve_ok() {
-  run_host 1 input-curve
-  wait_window "Input Tone Curve"
-  drag_in_area "Input Tone Curve"
-  screenshot "Input Tone Curve" input-tone-curve
-  click "Input Tone Curve" 1
-  finish "result|1|error 0" "unchanged|no" "inputCurve|mode 1|points 3|0,0 128,200 255,255 |table128 200"
-  check_curve_pixels "Input Tone Curve" input-tone-curve inputCurveTable
+# After OK the drawn curve; after cancel the handle that was dragged.
+check_tone_curve() {
+  local caption=$1 name=$2 outcome=$3
+  if [ "$outcome" = ok ]; then
+    check_curve_pixels "$caption" "$name" inputCurveTable
+  else
+    expect_area_pixel "$caption" "$name" 128 55 "$black" "the dragged handle"
+  fi
 }
 
-# Cancel leaves the block byte for byte, whatever was drawn.
-scenario_tone_curve_cancel() {
-  run_host 2 output-curve
-  wait_window "Output Tone Curve"
-  drag_in_area "Output Tone Curve"
-  screenshot "Output Tone Curve" output-tone-curve
-  click "Output Tone Curve" 2
-  finish "result|1|error 0" "unchanged|yes"
-  expect_area_pixel "Output Tone Curve" output-tone-curve 128 55 "$black" "the dragged handle"
-}
+check_opened() { :; }
 
 # The gamma tool, then 2.2 typed into its box: the channel becomes a gamma
 # curve of 2.20.
@@ -80,30 +40,12 @@ scenario_tone_curve_gamma() {
   type_into "Input Tone Curve" 1203 2.2
   screenshot "Input Tone Curve" input-gamma
   click "Input Tone Curve" 1
-  finish "result|1|error 0" "inputCurveGamma|220"
+  finish_host "result|1|error 0" "inputCurveGamma|220"
   grep -q '^inputCurve|mode 3|' "$log" || fail "the input curve is not a gamma curve"
   for x in 32 64 192 224; do
     expect_area_pixel "Input Tone Curve" input-gamma "$x" "$((255 - $(sample inputCurveTable "$x")))" "$black" \
       "the gamma curve at $x"
   done
-}
-
-scenario_color_matching() {
-  run_host 3 color-matching
-  wait_window "Color Matching"
-  click "Color Matching" 1104
-  screenshot "Color Matching" color-matching
-  click "Color Matching" 1
-  finish "result|1|error 0" "intent|2"
-}
-
-scenario_mtf_value() {
-  run_host 4 mtf
-  wait_window MTF
-  type_into MTF 1018 150
-  screenshot MTF mtf
-  click MTF 1
-  finish "result|1|error 0" "c12|150"
 }
 
 # Load... opens GTK's file chooser in the module's folder (where the
@@ -131,38 +73,21 @@ scenario_mtf_load_file() {
   wait_visible "OPEN Mtf file" 0
   screenshot MTF mtf-loaded
   click MTF 1
-  finish "result|1|error 0" "c12|5" "scale|100" "mtfName|$file"
-}
-
-# 1.5 is no integer: the range message, then Cancel leaves everything.
-scenario_mtf_range_message() {
-  run_host 4 mtf-range
-  wait_window MTF
-  type_into MTF 1018 1.5
-  click MTF 1
-  wait_window MTF 2
-  [ "$(report message MTF)" = "An integer between -9999 and 9999 is required." ] ||
-    fail "the message reads \"$(report message MTF)\""
-  screenshot MTF mtf-range-message
-  click MTF 1
-  wait_visible MTF 1
-  click MTF 2
-  finish "result|1|error 0" "unchanged|yes"
+  finish_host "result|1|error 0" "c12|5" "scale|100" "mtfName|$file"
 }
 
 # ---- k7730-print settings edit (HOST is k7730-print) -----------------------------
 
-# Waits for the one visible window with this caption and prints its id.
+# The id of the last visible window with this caption, if there is one.
+visible_x_window() {
+  local id
+  id=$( (xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true) | tail -n1)
+  [ -n "$id" ] && echo "$id"
+}
+
+# Waits for a visible window with this caption and prints its id.
 wait_x_window() {
-  local caption=$1 id
-  for _ in $(seq 300); do
-    id=$( (xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null || true) | tail -n1)
-    [ -n "$id" ] && echo "$id" && return 0
-    kill -0 "$host_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  cat "$log" "${log%.log}.err" >&2 || true
-  fail "no window \"$caption\" appeared"
+  wait_for_window "$1" visible_x_window "$1"
 }
 
 # Presses a key with the pointer over the window (without a window manager
@@ -179,11 +104,7 @@ key_in_window() {
 finish_command() {
   local expected=$1 line status=0
   shift
-  for _ in $(seq 200); do
-    kill -0 "$host_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$host_pid" 2>/dev/null && fail "the command did not end"
+  host_ended || fail "the command did not end"
   wait "$host_pid" || status=$?
   host_pid=""
   cat "$log" "${log%.log}.err"

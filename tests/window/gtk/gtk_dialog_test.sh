@@ -25,10 +25,7 @@ settle=0.3
 paint_wait=0.5
 select_all=ctrl+a
 source "$here/../../support/dialog_driver.sh"
-
-finish() {
-  finish_host "$@"
-}
+source "$here/../../support/dialog_scenarios.sh"
 
 # ---- Display -------------------------------------------------------------------
 
@@ -88,10 +85,6 @@ sample() {
   awk -F'|' -v n="$name" -v x="$x" '$1 == n && $2 == x { print $3 }' "$log"
 }
 
-passed() {
-  echo "dialog scenario passed"
-}
-
 source "$here/gtk_dialog_scenarios.sh"
 
 case "$command" in
@@ -106,13 +99,7 @@ case "$command" in
     exec "$@"
     ;;
   *)
-    declare -F "scenario_$command" >/dev/null || fail "unknown command $command"
-    [ -n "$host" ] || fail "no dialog host given"
     need xdotool import convert
-    [ -s "$state/display" ] || fail "no display: run 'gtk_dialog_test.sh start' first"
-    export DISPLAY=:$(head -n1 "$state/display")
-    mkdir -p "$shots"
-    "scenario_$command"
-    passed
+    play "$command" gtk_dialog_test.sh
     ;;
 esac

@@ -6,20 +6,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "resources/correction_dialog.h"
-#include "resources/icc_dialog.h"
-#include "resources/mtf_dialog.h"
 #include "resources/tonecurve_dialog.h"
+#include "tests/support/dialog_compare.h"
 
 namespace k7730::gtktest {
 namespace {
 
 using ui::ControlKind;
-using ui::ControlTemplate;
 using ui::DialogTemplate;
 
 guint g_timer = 0;
@@ -32,15 +30,6 @@ std::set<GtkWidget*> g_mapped;  // seen mapped once: reported at the next look
 void Fail(const std::string& what) {
   ++g_failures;
   std::printf("FAIL|%s\n", what.c_str());
-}
-
-struct Box {
-  int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-std::string Describe(const Box& b) {
-  return std::to_string(b.left) + "," + std::to_string(b.top) + "," + std::to_string(b.right) + "," +
-         std::to_string(b.bottom);
 }
 
 // The base units of a font as the dialog manager defines them.
@@ -67,13 +56,13 @@ Base BaseOf(GtkWidget* window, const DialogTemplate& dialog) {
 
 int Round(int value, int base, int divisor) { return (value * base + divisor / 2) / divisor; }
 
-Box Expected(Base base, const ui::DialogUnits& u) {
+test::Box Expected(Base base, const ui::DialogUnits& u) {
   const int left = Round(u.x, base.x, 4), top = Round(u.y, base.y, 8);
   return {left, top, left + Round(u.width, base.x, 4), top + Round(u.height, base.y, 8)};
 }
 
 // A widget's box in its toplevel's client coordinates.
-Box BoxIn(GtkWidget* window, GtkWidget* widget) {
+test::Box BoxIn(GtkWidget* window, GtkWidget* widget) {
   int x = 0, y = 0;
   gtk_widget_translate_coordinates(widget, window, 0, 0, &x, &y);
   return {x, y, x + gtk_widget_get_allocated_width(widget), y + gtk_widget_get_allocated_height(widget)};
@@ -118,45 +107,34 @@ GtkWidget* Control(GtkWidget* window, int id) {
   return nullptr;
 }
 
-bool StaysInPlace(const DialogTemplate& dialog, int id) {
-  if (&dialog != &res::kToneCurveDialog) return true;
-  return id == res::kTcGammaTool || id == res::kTcFreeHandTool || id == res::kTcPointsTool ||
-         id == res::kTcGammaBox || id == res::kTcAreaFrame;
-}
-
-void CheckControl(GtkWidget* window, const DialogTemplate& dialog, Base base, const ControlTemplate& control) {
-  const std::string where = std::string(dialog.name) + " control " + std::to_string(control.id);
-  GtkWidget* w = Control(window, control.id);
-  if (w == nullptr) return Fail(where + " is missing");
-  if (std::strcmp(G_OBJECT_TYPE_NAME(w), ExpectedType(control.kind)) != 0) {
-    Fail(where + " is a " + G_OBJECT_TYPE_NAME(w));
+class GtkView : public test::DialogView {
+ public:
+  GtkView(GtkWidget* window, Base base) : window_(window), base_(base) {}
+  bool Has(int id) const override { return Control(window_, id) != nullptr; }
+  std::string WrongType(int id, ControlKind kind) const override {
+    const char* type = G_OBJECT_TYPE_NAME(Control(window_, id));
+    return std::strcmp(type, ExpectedType(kind)) == 0 ? "" : type;
   }
-  if ((control.style & ui::kStyleHidden) && gtk_widget_get_visible(w)) Fail(where + " should be hidden");
-  if ((control.style & ui::kStyleDisabled) && gtk_widget_get_sensitive(w)) Fail(where + " should be disabled");
-  if (GTK_IS_BUTTON(w) && control.kind != ControlKind::OwnerDrawButton) {
+  bool Visible(int id) const override { return gtk_widget_get_visible(Control(window_, id)); }
+  bool Enabled(int id) const override { return gtk_widget_get_sensitive(Control(window_, id)); }
+  std::optional<std::string> Caption(int id) const override {
+    GtkWidget* w = Control(window_, id);
+    if (!GTK_IS_BUTTON(w)) return std::nullopt;
     const char* label = gtk_button_get_label(GTK_BUTTON(w));
-    if (label == nullptr || std::strcmp(label, control.text) != 0) Fail(where + " reads " + (label ? label : ""));
+    return label != nullptr ? label : "";
   }
-  if (!StaysInPlace(dialog, control.id) || !gtk_widget_get_visible(w)) return;
-  const Box expected = Expected(base, control.rect);
-  const Box actual = BoxIn(window, w);
-  const bool sizeFixed = control.kind != ControlKind::Bitmap;
-  const bool heightFixed = sizeFixed && control.kind != ControlKind::DropDownList;
-  if (actual.left != expected.left || actual.top != expected.top || (sizeFixed && actual.right != expected.right) ||
-      (heightFixed && actual.bottom != expected.bottom)) {
-    Fail(where + " at " + Describe(actual) + ", template says " + Describe(expected));
+  // Hidden widgets have no place.
+  std::optional<test::Box> Place(int id) const override {
+    GtkWidget* w = Control(window_, id);
+    if (!gtk_widget_get_visible(w)) return std::nullopt;
+    return BoxIn(window_, w);
   }
-}
+  test::Box Pixels(const ui::DialogUnits& units) const override { return Expected(base_, units); }
 
-const DialogTemplate* TemplateOf(GtkWidget* window, const std::string& caption) {
-  if (caption == "Correction") return &res::kCorrectionDialog;
-  if (caption == "Color Matching") return &res::kIccDialog;
-  if (caption == "MTF" && Control(window, res::kMfScale) != nullptr) return &res::kMtfDialog;
-  if ((caption == "Input Tone Curve" || caption == "Output Tone Curve") && Control(window, res::kTcAreaFrame)) {
-    return &res::kToneCurveDialog;
-  }
-  return nullptr;
-}
+ private:
+  GtkWidget* window_;
+  Base base_;
+};
 
 // The dialog the host asked for stands over the host's window.
 void CheckOwner(GtkWidget* window, const std::string& caption) {
@@ -168,7 +146,7 @@ void CheckOwner(GtkWidget* window, const std::string& caption) {
   if (parent != g_owner) Fail(caption + " is not owned by the host's window");
 }
 
-void CheckDialog(GtkWidget* window, const DialogTemplate& dialog, const std::string& caption, Box client) {
+void CheckDialog(GtkWidget* window, const DialogTemplate& dialog, const std::string& caption, test::Box client) {
   CheckOwner(window, caption);
   const Base base = BaseOf(window, dialog);
   std::printf("baseunits|%s|%d|%d\n", caption.c_str(), base.x, base.y);
@@ -176,19 +154,12 @@ void CheckDialog(GtkWidget* window, const DialogTemplate& dialog, const std::str
     std::vector<GtkWidget*> areas;
     Collect(window, "EditArea", areas);
     if (areas.size() != 1) return Fail("the tone-curve editor has " + std::to_string(areas.size()) + " areas");
-    const Box area = BoxIn(window, areas[0]);
-    if (area.right - area.left != 256 || area.bottom - area.top != 256) Fail("the drawing area is " + Describe(area));
-    const Box frame = Expected(base, res::kToneCurveDialog.Find(res::kTcAreaFrame)->rect);
+    const test::Box area = BoxIn(window, areas[0]);
+    if (area.right - area.left != 256 || area.bottom - area.top != 256) Fail("the drawing area is " + test::Describe(area));
+    const test::Box frame = Expected(base, res::kToneCurveDialog.Find(res::kTcAreaFrame)->rect);
     if (area.left != frame.left || area.top != frame.top) Fail("the drawing area is not at frame 1215");
-  } else {
-    const Box expected = Expected(base, {0, 0, dialog.rect.width, dialog.rect.height});
-    if (client.right != expected.right || client.bottom != expected.bottom) {
-      Fail(caption + " client " + Describe(client) + ", template says " + Describe(expected));
-    }
   }
-  for (const ControlTemplate& control : dialog.controls) {
-    if (control.id != ui::kNoControlId) CheckControl(window, dialog, base, control);
-  }
+  test::CompareWithTemplate(GtkView(window, base), dialog, caption, client, Fail);
 }
 
 void PrintItems(GtkWidget* window, const std::string& caption, int originX, int originY) {
@@ -196,14 +167,14 @@ void PrintItems(GtkWidget* window, const std::string& caption, int originX, int 
   Collect(window, "control-", found);
   Collect(window, "EditArea", found);
   for (GtkWidget* w : found) {
-    const Box b = BoxIn(window, w);
+    const test::Box b = BoxIn(window, w);
     const char* name = gtk_widget_get_name(w);
     const bool area = std::strcmp(name, "EditArea") == 0;
     if (area) {
-      std::printf("area|%s|%d|%d|%d|%d\n", caption.c_str(), originX + b.left, originY + b.top, originX + b.right,
+      std::printf("area|%s|%ld|%ld|%ld|%ld\n", caption.c_str(), originX + b.left, originY + b.top, originX + b.right,
                   originY + b.bottom);
     } else {
-      std::printf("item|%s|%s|%d|%d|%d|%d|%s\n", caption.c_str(), name + std::strlen("control-"), originX + b.left,
+      std::printf("item|%s|%s|%ld|%ld|%ld|%ld|%s\n", caption.c_str(), name + std::strlen("control-"), originX + b.left,
                   originY + b.top, originX + b.right, originY + b.bottom, G_OBJECT_TYPE_NAME(w));
     }
   }
@@ -214,16 +185,16 @@ void Inspect(GtkWidget* window) {
   const std::string caption = title != nullptr ? title : "";
   int x = 0, y = 0;
   gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
-  const Box client{0, 0, gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)};
-  std::printf("window|%s|%d|%d|%d|%d|%d|%d\n", caption.c_str(), x, y, x + client.right, y + client.bottom,
+  const test::Box client{0, 0, gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)};
+  std::printf("window|%s|%d|%d|%ld|%ld|%ld|%ld\n", caption.c_str(), x, y, x + client.right, y + client.bottom,
               client.right, client.bottom);
   PrintItems(window, caption, x, y);
   if (GTK_IS_MESSAGE_DIALOG(window)) {
     // Its OK button reported as the item IDOK, for the script to press.
     GtkWidget* ok = gtk_dialog_get_widget_for_response(GTK_DIALOG(window), GTK_RESPONSE_OK);
     if (ok != nullptr) {
-      const Box b = BoxIn(window, ok);
-      std::printf("item|%s|1|%d|%d|%d|%d|GtkButton\n", caption.c_str(), x + b.left, y + b.top, x + b.right,
+      const test::Box b = BoxIn(window, ok);
+      std::printf("item|%s|1|%ld|%ld|%ld|%ld|GtkButton\n", caption.c_str(), x + b.left, y + b.top, x + b.right,
                   y + b.bottom);
     }
     gchar* text = nullptr;
@@ -240,7 +211,7 @@ void Inspect(GtkWidget* window) {
     gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(window));
     std::printf("chooser|%s|%s|%s\n", caption.c_str(), names.c_str(), folder != nullptr ? folder : "");
     g_free(folder);
-  } else if (const DialogTemplate* dialog = TemplateOf(window, caption)) {
+  } else if (const DialogTemplate* dialog = test::TemplateOf(caption, GtkView(window, {}))) {
     CheckDialog(window, *dialog, caption, client);
   }
   std::printf("inspected|%s\n", caption.c_str());

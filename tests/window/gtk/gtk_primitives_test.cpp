@@ -5,7 +5,6 @@
 // send, lone radio buttons that lose their mark, the area's tracking ended
 // by release and by the loss of the pointer grab, pixel-exact painting).
 // Events are handed to the widgets as GTK would hand them over.
-#include <dlfcn.h>
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -16,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/dynamic_module.h"
 #include "window/ui_platform.h"
 #include "window/window_system_library.h"
 
@@ -25,10 +25,8 @@ using namespace k7730::ui;
 
 UiPlatform& Gtk() {
   static UiPlatform* platform = [] {
-    void* library = dlopen(K7730_GTK_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-    auto entry = library != nullptr
-                     ? reinterpret_cast<WindowSystemEntry>(dlsym(library, kWindowSystemEntryName))
-                     : nullptr;
+    void* library = k7730::test::OpenLibrary(K7730_GTK_LIBRARY_PATH);
+    auto entry = k7730::test::Symbol<WindowSystemEntry>(library, kWindowSystemEntryName);
     return entry != nullptr ? entry(kUiPlatformInterfaceVersion) : nullptr;
   }();
   if (platform == nullptr) ADD_FAILURE() << "no GTK window system (is DISPLAY set?)";

@@ -3,17 +3,15 @@
 // settings untouched) whenever it cannot have one: no library beside the
 // module, a library without the entry point, no display. The library
 // itself refuses a caller built against another interface version.
-#include <dlfcn.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "k7730fe.h"
+#include "tests/support/dialog_report.h"
 #include "window/window_system_library.h"
 
 namespace fs = std::filesystem;
@@ -31,14 +29,14 @@ class ModuleCopy {
     fs::copy_file(K7730FE_MODULE_PATH, folder_ / "K7730fe.so");
   }
   ~ModuleCopy() {
-    if (module_ != nullptr) dlclose(module_);
+    if (module_ != nullptr) k7730::test::CloseLibrary(module_);
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
   void Beside(const std::string& source, const std::string& name) { fs::copy_file(source, folder_ / name); }
   void Write(const std::string& name, const std::string& text) { std::ofstream(folder_ / name) << text; }
   void* Load() {
-    module_ = dlopen((folder_ / "K7730fe.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    module_ = k7730::test::OpenLibrary((folder_ / "K7730fe.so").string());
     return module_;
   }
 
@@ -49,29 +47,15 @@ class ModuleCopy {
 
 // Every dialog selector fails at once with 1006, the block as it was.
 void ExpectNoDialogs(void* module) {
-  ASSERT_NE(module, nullptr) << dlerror();
-  auto open = reinterpret_cast<decltype(&plugin_filter_open)>(dlsym(module, "plugin_filter_open"));
-  auto preference = reinterpret_cast<decltype(&plugin_filter_preference)>(dlsym(module, "plugin_filter_preference"));
-  auto close = reinterpret_cast<decltype(&plugin_filter_close)>(dlsym(module, "plugin_filter_close"));
-  auto dispose = reinterpret_cast<decltype(&plugin_filter_disposPtr)>(dlsym(module, "plugin_filter_disposPtr"));
-  std::uint16_t err = 0;
-  K7730_FilterInstance* inst = open(&err);
-  ASSERT_NE(inst, nullptr);
-  for (std::uint16_t selector = 0; selector <= 4; ++selector) {
-    K7730_SettingsBlock before{}, after{};
-    std::uint32_t size = sizeof before;
-    preference(inst, K7730_PREF_GET_BLOCK, 0, &before, &size, &err);
-    size = 77;
-    err = 0;
-    EXPECT_EQ(preference(inst, K7730_PREF_DIALOG, selector, nullptr, &size, &err), 0u) << "selector " << selector;
-    EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT) << "selector " << selector;
-    EXPECT_EQ(size, 0u);
-    size = sizeof after;
-    preference(inst, K7730_PREF_GET_BLOCK, 0, &after, &size, &err);
-    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << "selector " << selector;
+  ASSERT_NE(module, nullptr) << k7730::test::LibraryError();
+  const auto answers = k7730::test::AskForEveryDialog(k7730::test::FilterExports(module));
+  ASSERT_EQ(answers.size(), 5u);
+  for (const k7730::test::DialogRefusal& a : answers) {
+    EXPECT_EQ(a.result, 0u) << "selector " << a.selector;
+    EXPECT_EQ(a.err, K7730_ERR_BAD_ARGUMENT) << "selector " << a.selector;
+    EXPECT_EQ(a.size, 0u) << "selector " << a.selector;
+    EXPECT_TRUE(a.unchanged) << "selector " << a.selector;
   }
-  close(inst);
-  dispose(inst);
 }
 
 TEST(WindowSystemLoader, WithoutTheLibraryBesideTheModuleNoDialogOpens) {
@@ -100,9 +84,9 @@ TEST(WindowSystemLoader, WithoutADisplayNoDialogOpens) {
 }
 
 TEST(WindowSystemLoader, TheLibraryRefusesAnotherInterfaceVersion) {
-  void* library = dlopen(K7730_GTK_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(library, nullptr) << dlerror();
-  auto entry = reinterpret_cast<k7730::ui::WindowSystemEntry>(dlsym(library, k7730::ui::kWindowSystemEntryName));
+  void* library = k7730::test::OpenLibrary(K7730_GTK_LIBRARY_PATH);
+  ASSERT_NE(library, nullptr) << k7730::test::LibraryError();
+  auto entry = k7730::test::Symbol<k7730::ui::WindowSystemEntry>(library, k7730::ui::kWindowSystemEntryName);
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry(k7730::ui::kUiPlatformInterfaceVersion + 1), nullptr);
   EXPECT_EQ(entry(0), nullptr);

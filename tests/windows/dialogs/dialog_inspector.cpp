@@ -2,22 +2,20 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 
-#include "resources/correction_dialog.h"
 #include "resources/cursor_names.h"
-#include "resources/icc_dialog.h"
-#include "resources/mtf_dialog.h"
 #include "resources/string_table.h"
 #include "resources/tonecurve_dialog.h"
+#include "tests/support/dialog_compare.h"
 #include "tools/win32_resources/resource_script.h"
 
 namespace k7730::dialogtest {
 namespace {
 
 using ui::ControlKind;
-using ui::ControlTemplate;
 using ui::DialogTemplate;
 
 DWORD g_thread = 0;
@@ -72,12 +70,6 @@ DWORD KindMask(ControlKind kind) {
   }
 }
 
-// Buttons show their template text; what statics and edits show is up to
-// the dialog.
-bool IsButtonWithText(ControlKind kind) {
-  return std::strcmp(resgen::ControlClass(kind), "Button") == 0 && kind != ControlKind::OwnerDrawButton;
-}
-
 RECT ClientRectOf(HWND dialog, HWND item) {
   RECT r{};
   GetWindowRect(item, &r);
@@ -85,56 +77,47 @@ RECT ClientRectOf(HWND dialog, HWND item) {
   return r;
 }
 
-// The dialog manager converts a control's position and its size each on
-// its own, so the right edge is the converted x plus the converted width.
-RECT DialogUnitsToPixels(HWND dialog, const ui::DialogUnits& u) {
-  RECT place{u.x, u.y, u.x, u.y};
-  RECT size{0, 0, u.width, u.height};
-  MapDialogRect(dialog, &place);
-  MapDialogRect(dialog, &size);
-  return {place.left, place.top, place.left + size.right, place.top + size.bottom};
-}
+test::Box BoxOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+std::string Describe(const RECT& r) { return test::Describe(BoxOf(r)); }
 
-std::string Describe(const RECT& r) {
-  char text[96];
-  std::snprintf(text, sizeof text, "%ld,%ld,%ld,%ld", r.left, r.top, r.right, r.bottom);
-  return text;
-}
-
-// The tone-curve editor moves most of its controls when it starts; only
-// these stay where the template puts them.
-bool StaysInPlace(const DialogTemplate& dialog, int id) {
-  if (&dialog != &res::kToneCurveDialog) return true;
-  return id == res::kTcGammaTool || id == res::kTcFreeHandTool || id == res::kTcPointsTool ||
-         id == res::kTcGammaBox || id == res::kTcAreaFrame;
-}
-
-void CheckControl(HWND hwnd, const DialogTemplate& dialog, const ControlTemplate& control) {
-  const std::string where = std::string(dialog.name) + " control " + std::to_string(control.id);
-  HWND item = GetDlgItem(hwnd, control.id);
-  if (item == nullptr) return Fail(where + " is missing");
-  char className[64] = "";
-  GetClassNameA(item, className, sizeof className);
-  if (lstrcmpiA(className, resgen::ControlClass(control.kind)) != 0) Fail(where + " has class " + className);
-  const DWORD style = static_cast<DWORD>(GetWindowLongA(item, GWL_STYLE));
-  if ((style & KindMask(control.kind)) != KindBits(control.kind)) Fail(where + " has the wrong kind of style");
-  if ((control.style & ui::kStyleHidden) && IsWindowVisible(item)) Fail(where + " should be hidden");
-  if ((control.style & ui::kStyleDisabled) && IsWindowEnabled(item)) Fail(where + " should be disabled");
-  if (IsButtonWithText(control.kind) && Text(item) != control.text) {
-    Fail(where + " reads \"" + Text(item) + "\"");
+class Win32View : public test::DialogView {
+ public:
+  explicit Win32View(HWND dialog) : dialog_(dialog) {}
+  bool Has(int id) const override { return Item(id) != nullptr; }
+  std::string WrongType(int id, ControlKind kind) const override {
+    const std::string name = ClassOf(id);
+    if (lstrcmpiA(name.c_str(), resgen::ControlClass(kind)) != 0) return name;
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(Item(id), GWL_STYLE));
+    return (style & KindMask(kind)) == KindBits(kind) ? "" : name + " of another style";
   }
-  if (!StaysInPlace(dialog, control.id)) return;
-  const RECT expected = DialogUnitsToPixels(hwnd, control.rect);
-  const RECT actual = ClientRectOf(hwnd, item);
-  // A drop-down list is as high as its edit field; a bitmap static takes
-  // its bitmap's size.
-  const bool sizeFixed = control.kind != ControlKind::Bitmap;
-  const bool heightFixed = sizeFixed && control.kind != ControlKind::DropDownList;
-  if (actual.left != expected.left || actual.top != expected.top ||
-      (sizeFixed && actual.right != expected.right) || (heightFixed && actual.bottom != expected.bottom)) {
-    Fail(where + " at " + Describe(actual) + ", template says " + Describe(expected));
+  bool Visible(int id) const override { return IsWindowVisible(Item(id)); }
+  bool Enabled(int id) const override { return IsWindowEnabled(Item(id)); }
+  // Buttons show their template text; what statics and edits show is up
+  // to the dialog.
+  std::optional<std::string> Caption(int id) const override {
+    if (lstrcmpiA(ClassOf(id).c_str(), "Button") != 0) return std::nullopt;
+    return Text(Item(id));
   }
-}
+  std::optional<test::Box> Place(int id) const override { return BoxOf(ClientRectOf(dialog_, Item(id))); }
+  // The dialog manager converts a control's position and its size each on
+  // its own, so the right edge is the converted x plus the converted width.
+  test::Box Pixels(const ui::DialogUnits& u) const override {
+    RECT place{u.x, u.y, u.x, u.y};
+    RECT size{0, 0, u.width, u.height};
+    MapDialogRect(dialog_, &place);
+    MapDialogRect(dialog_, &size);
+    return {place.left, place.top, place.left + size.right, place.top + size.bottom};
+  }
+
+ private:
+  HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+  std::string ClassOf(int id) const {
+    char name[64] = "";
+    GetClassNameA(Item(id), name, sizeof name);
+    return name;
+  }
+  HWND dialog_;
+};
 
 void CheckFont(HWND hwnd, const DialogTemplate& dialog, const char* caption) {
   HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
@@ -167,17 +150,6 @@ void CheckDrawingArea(HWND hwnd, const char* caption) {
   std::printf("area|%s|%ld|%ld|%ld|%ld\n", caption, screen.left, screen.top, screen.right, screen.bottom);
 }
 
-const DialogTemplate* TemplateOf(HWND hwnd, const std::string& caption) {
-  if (caption == "Correction") return &res::kCorrectionDialog;
-  if (caption == "Color Matching") return &res::kIccDialog;
-  if (caption == "MTF" && GetDlgItem(hwnd, res::kMfScale) != nullptr) return &res::kMtfDialog;
-  if ((caption == "Input Tone Curve" || caption == "Output Tone Curve") &&
-      GetDlgItem(hwnd, res::kTcAreaFrame) != nullptr) {
-    return &res::kToneCurveDialog;
-  }
-  return nullptr;
-}
-
 BOOL CALLBACK PrintChild(HWND child, LPARAM lParam) {
   const auto* caption = reinterpret_cast<const std::string*>(lParam);
   RECT r{};
@@ -204,24 +176,16 @@ void Inspect(HWND hwnd) {
   std::printf("window|%s|%ld|%ld|%ld|%ld|%ld|%ld\n", caption.c_str(), frame.left, frame.top, frame.right,
               frame.bottom, client.right, client.bottom);
   EnumChildWindows(hwnd, PrintChild, reinterpret_cast<LPARAM>(&caption));
-  const DialogTemplate* dialog = TemplateOf(hwnd, caption);
+  const Win32View view(hwnd);
+  const DialogTemplate* dialog = test::TemplateOf(caption, view);
   if (dialog == nullptr) {
     std::string text;
     EnumChildWindows(hwnd, MessageText, reinterpret_cast<LPARAM>(&text));
     std::printf("message|%s|%s\n", caption.c_str(), text.c_str());
   } else {
     CheckFont(hwnd, *dialog, caption.c_str());
-    if (dialog == &res::kToneCurveDialog) {
-      CheckDrawingArea(hwnd, caption.c_str());
-    } else {
-      const RECT expected = DialogUnitsToPixels(hwnd, {0, 0, dialog->rect.width, dialog->rect.height});
-      if (client.right != expected.right || client.bottom != expected.bottom) {
-        Fail(caption + " client " + Describe(client) + ", template says " + Describe(expected));
-      }
-    }
-    for (const ControlTemplate& control : dialog->controls) {
-      if (control.id != ui::kNoControlId) CheckControl(hwnd, *dialog, control);
-    }
+    if (dialog == &res::kToneCurveDialog) CheckDrawingArea(hwnd, caption.c_str());
+    test::CompareWithTemplate(view, *dialog, caption, BoxOf(client), Fail);
     // The dialog the host asked for is owned by the window it handed over.
     static bool first = true;
     if (first && GetWindow(hwnd, GW_OWNER) != g_owner) Fail(caption + " is not owned by the host's window");

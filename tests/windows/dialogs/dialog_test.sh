@@ -21,12 +21,9 @@ driver_name=dialog_test
 settle=0.2
 paint_wait=0.3
 select_all="End shift+Home"
-source "$(cd "$(dirname "$0")" && pwd)/../../support/dialog_driver.sh"
-
-finish() {
-  finish_host "$@"
-  echo "dialog scenario passed"
-}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../support/dialog_driver.sh"
+source "$here/../../support/dialog_scenarios.sh"
 
 # ---- Display and Wine -------------------------------------------------------
 
@@ -74,82 +71,20 @@ check_frame() {
   [ "$geometry" = "$((r - l))x$((b - t))" ] || fail "\"$caption\" is $geometry on the screen, $((r - l))x$((b - t)) in Windows"
 }
 
-# ---- Scenarios ---------------------------------------------------------------
+# ---- Scenarios (the shared ones in tests/support/dialog_scenarios.sh) ------------
 
-# Ticking "MTF Filter" opens the MTF dialog; its OK and then the
-# correction dialog's OK switch the filter on.
-correction_mtf() {
-  run_host 0 correction
-  wait_window Correction
-  check_frame Correction
-  screenshot Correction correction
-  click Correction 1313
-  wait_window MTF
-  screenshot MTF correction-mtf
-  click MTF 1
-  wait_visible MTF 0
-  click Correction 1
-  finish "result|1|error 0" "mtfEnabled|1"
+check_opened() {
+  check_frame "$1"
 }
 
-# Drags a new point at input 128 from the diagonal up to output 200.
-drag_in_area() {
-  local caption=$1 l t r b x y
-  IFS='|' read -r l t r b < <(report area "$caption")
-  x=$((l + 128))
-  y=$((b - 1 - 128))
-  xdotool mousemove --sync "$x" "$y" mousedown 1
-  for out in 150 180 200; do
-    sleep 0.1
-    xdotool mousemove --sync "$x" "$((b - 1 - out))"
-  done
-  sleep 0.1
-  xdotool mouseup 1
-  sleep 0.3
-}
-
-tone_curve_ok() {
-  run_host 1 input-curve
-  wait_window "Input Tone Curve"
-  drag_in_area "Input Tone Curve"
-  screenshot "Input Tone Curve" input-tone-curve
-  click "Input Tone Curve" 1
-  finish "result|1|error 0" "unchanged|no" "inputCurve|mode 1|points 3|0,0 128,200 255,255 |table128 200" \
-    "editAreaClass|unregistered"
-}
-
-tone_curve_cancel() {
-  run_host 2 output-curve
-  wait_window "Output Tone Curve"
-  drag_in_area "Output Tone Curve"
-  screenshot "Output Tone Curve" output-tone-curve
-  click "Output Tone Curve" 2
-  finish "result|1|error 0" "unchanged|yes" "editAreaClass|unregistered"
-}
-
-color_matching() {
-  run_host 3 color-matching
-  wait_window "Color Matching"
-  check_frame "Color Matching"
-  click "Color Matching" 1104
-  screenshot "Color Matching" color-matching
-  click "Color Matching" 1
-  finish "result|1|error 0" "intent|2"
-}
-
-mtf_value() {
-  run_host 4 mtf
-  wait_window MTF
-  check_frame MTF
-  type_into MTF 1018 150
-  screenshot MTF mtf
-  click MTF 1
-  finish "result|1|error 0" "c12|150"
+# The drawing area's window class went with the dialog.
+check_tone_curve() {
+  grep -q -x "editAreaClass|unregistered" "$log" || fail "the drawing area's class is still registered"
 }
 
 # Load... opens the system's file dialog; the file typed there fills the
 # fields, and OK hands its settings and its path back.
-mtf_load_file() {
+scenario_mtf_load_file() {
   local file=$state/sample.mtf
   printf '0 0 0 0 0\n0 1 2 3 0\n0 4 5 6 0\n0 7 8 9 0\n0 0 0 0 0\n100\n' >"$file"
   local windows_path="Z:${file//\//\\}"
@@ -163,35 +98,14 @@ mtf_load_file() {
   wait_visible "OPEN Mtf file" 0
   screenshot MTF mtf-loaded
   click MTF 1
-  finish "result|1|error 0" "c12|5" "scale|100" "mtfName|$windows_path"
-}
-
-# 1.5 is no integer: the range message, then Cancel leaves everything.
-mtf_range_message() {
-  run_host 4 mtf-range
-  wait_window MTF
-  type_into MTF 1018 1.5
-  click MTF 1
-  wait_window MTF 2
-  [ "$(report message MTF)" = "An integer between -9999 and 9999 is required." ] ||
-    fail "the message reads \"$(report message MTF)\""
-  screenshot MTF mtf-range-message
-  click MTF 1
-  wait_visible MTF 1
-  click MTF 2
-  finish "result|1|error 0" "unchanged|yes"
+  finish_host "result|1|error 0" "c12|5" "scale|100" "mtfName|$windows_path"
 }
 
 case "$command" in
   start) start ;;
   stop) stop ;;
-  correction_mtf | tone_curve_ok | tone_curve_cancel | color_matching | mtf_value | mtf_load_file | \
-    mtf_range_message)
-    [ -n "$host" ] || fail "no dialog host given"
+  *)
     need xdotool import
-    [ -s "$state/display" ] || fail "no display: run 'dialog_test.sh start' first"
-    export DISPLAY=:$(head -n1 "$state/display")
-    "$command"
+    play "$command" dialog_test.sh
     ;;
-  *) fail "unknown command $command" ;;
 esac

@@ -4,6 +4,7 @@
 # scenarios share one display and run one at a time.
 set(k7730_dialogs_dir ${CMAKE_CURRENT_LIST_DIR})
 k7730_windows_program(dialog_host ${k7730_dialogs_dir}/dialog_host.cpp ${k7730_dialogs_dir}/dialog_inspector.cpp
+                      ${PROJECT_SOURCE_DIR}/tests/support/dialog_compare.cpp
                       ${PROJECT_SOURCE_DIR}/tools/win32_resources/resource_script.cpp)
 target_include_directories(dialog_host PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(dialog_host PRIVATE K7730FE_MODULE_PATH="${k7730_z}$<TARGET_FILE:K7730fe>")
