@@ -9,7 +9,6 @@
 #include "resources/correction_dialog.h"
 #include "resources/icc_dialog.h"
 #include "resources/mtf_dialog.h"
-#include "ui/settings_dialogs.h"
 
 namespace k7730::editor_test {
 namespace {
@@ -42,19 +41,6 @@ TEST(DialogTemplates, IdsAreUniqueAndRectanglesLieInsideTheDialog) {
     if ((edit->style & ui::kStyleHidden) && (edit->style & ui::kStyleDisabled)) ++hiddenRing;
   }
   EXPECT_EQ(hiddenRing, 16);
-}
-
-TEST_F(EditorTest, DialogsWithoutAWindowToShowThemInAreUnavailable) {
-  K7730_SettingsBlock block{};
-  ResetCurveSet(block.inputCurves);
-  const K7730_SettingsBlock before = block;
-  // No script queued: the platform cannot show the dialog.
-  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_INPUT_CURVE, nullptr, block),
-            ui::DialogOutcome::Unavailable);
-  EXPECT_EQ(std::memcmp(&block, &before, sizeof block), 0);
-  // The cursor table is filled and emptied around it all the same.
-  EXPECT_EQ(ui::CursorInSlot(ui::kCursorPlus), 0u);
-  EXPECT_EQ(ui_->dialogsRun, std::vector<std::string>{"TONECURVE"});
 }
 
 // Each selector opens the editor on its own set, owned by the host's window:
