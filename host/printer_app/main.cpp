@@ -20,7 +20,7 @@ using namespace k7730::printer_app;
 
 namespace {
 
-constexpr const char* kVersion = "1.0";
+constexpr const char* kVersion = K7730_PRINTER_APP_VERSION;
 
 void Usage(void*) {
   std::puts(
