@@ -36,38 +36,30 @@ std::string Text(HWND hwnd) {
   return text;
 }
 
-// The low style bits that tell one kind of button or static from another.
-DWORD KindBits(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::PushButton: return BS_PUSHBUTTON;
-    case ControlKind::DefaultPushButton: return BS_DEFPUSHBUTTON;
-    case ControlKind::CheckBox: return BS_CHECKBOX;
-    case ControlKind::AutoCheckBox: return BS_AUTOCHECKBOX;
-    case ControlKind::RadioButton: return BS_RADIOBUTTON;
-    case ControlKind::GroupBox: return BS_GROUPBOX;
-    case ControlKind::OwnerDrawButton: return BS_OWNERDRAW;
-    case ControlKind::Frame: return SS_ETCHEDFRAME;
-    case ControlKind::BlackFrame: return SS_BLACKFRAME;
-    case ControlKind::Text: return SS_LEFT;
-    case ControlKind::RightText: return SS_RIGHT;
-    case ControlKind::Bitmap: return SS_BITMAP;
-    case ControlKind::DropDownList: return CBS_DROPDOWNLIST;
-    case ControlKind::Edit: return ES_LEFT;
-  }
-  return 0;
-}
+// The low style bits that tell one kind of button or static from another,
+// and the mask that selects them.
+struct KindStyle {
+  DWORD bits, mask;
+};
 
-DWORD KindMask(ControlKind kind) {
+KindStyle StyleOf(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Frame:
-    case ControlKind::BlackFrame:
-    case ControlKind::Text:
-    case ControlKind::RightText:
-    case ControlKind::Bitmap: return SS_TYPEMASK;
-    case ControlKind::DropDownList: return 0x3;
-    case ControlKind::Edit: return 0x3;
-    default: return BS_TYPEMASK;
+    case ControlKind::PushButton: return {BS_PUSHBUTTON, BS_TYPEMASK};
+    case ControlKind::DefaultPushButton: return {BS_DEFPUSHBUTTON, BS_TYPEMASK};
+    case ControlKind::CheckBox: return {BS_CHECKBOX, BS_TYPEMASK};
+    case ControlKind::AutoCheckBox: return {BS_AUTOCHECKBOX, BS_TYPEMASK};
+    case ControlKind::RadioButton: return {BS_RADIOBUTTON, BS_TYPEMASK};
+    case ControlKind::GroupBox: return {BS_GROUPBOX, BS_TYPEMASK};
+    case ControlKind::OwnerDrawButton: return {BS_OWNERDRAW, BS_TYPEMASK};
+    case ControlKind::Frame: return {SS_ETCHEDFRAME, SS_TYPEMASK};
+    case ControlKind::BlackFrame: return {SS_BLACKFRAME, SS_TYPEMASK};
+    case ControlKind::Text: return {SS_LEFT, SS_TYPEMASK};
+    case ControlKind::RightText: return {SS_RIGHT, SS_TYPEMASK};
+    case ControlKind::Bitmap: return {SS_BITMAP, SS_TYPEMASK};
+    case ControlKind::DropDownList: return {CBS_DROPDOWNLIST, 0x3};
+    case ControlKind::Edit: return {ES_LEFT, 0x3};
   }
+  return {0, BS_TYPEMASK};
 }
 
 RECT ClientRectOf(HWND dialog, HWND item) {
@@ -88,7 +80,7 @@ class Win32View : public test::DialogView {
     const std::string name = ClassOf(id);
     if (lstrcmpiA(name.c_str(), resgen::ControlClass(kind)) != 0) return name;
     const DWORD style = static_cast<DWORD>(GetWindowLongA(Item(id), GWL_STYLE));
-    return (style & KindMask(kind)) == KindBits(kind) ? "" : name + " of another style";
+    return (style & StyleOf(kind).mask) == StyleOf(kind).bits ? "" : name + " of another style";
   }
   bool Visible(int id) const override { return IsWindowVisible(Item(id)); }
   bool Enabled(int id) const override { return IsWindowEnabled(Item(id)); }
