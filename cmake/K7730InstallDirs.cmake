@@ -36,3 +36,17 @@ function(k7730_find_installed_module target program_dir)
   file(RELATIVE_PATH from_program "${program_dir}" "${module_dir}/K7730fe.so")
   target_compile_definitions(${target} PRIVATE K7730_MODULE_FROM_PROGRAM="${from_program}")
 endfunction()
+
+# A host program that loads the module: built next to it, where it looks for
+# K7730fe.so first, and installed into `program_dir`, from where it finds the
+# installed module (k7730_find_installed_module).
+#   k7730_add_host_program(TARGET PROGRAM_DIR SOURCES file... LIBRARIES lib...)
+function(k7730_add_host_program target program_dir)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "SOURCES;LIBRARIES")
+  add_executable(${target} ${arg_SOURCES})
+  target_compile_options(${target} PRIVATE ${K7730_WARNINGS})
+  target_link_libraries(${target} PRIVATE ${arg_LIBRARIES})
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY $<TARGET_FILE_DIR:K7730fe>)
+  k7730_find_installed_module(${target} ${program_dir})
+  add_dependencies(${target} K7730fe)
+endfunction()

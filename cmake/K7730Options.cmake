@@ -26,3 +26,13 @@ function(k7730_module_code target)
   target_compile_definitions(${target} PRIVATE K7730FE_BUILDING=1)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
 endfunction()
+
+# The static library of a host program: its sources, warnings on, and what
+# it links (with PUBLIC and PRIVATE as in target_link_libraries).
+#   k7730_host_library(TARGET SOURCES file... LINK [PUBLIC|PRIVATE] lib...)
+function(k7730_host_library target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LINK")
+  add_library(${target} STATIC ${arg_SOURCES})
+  target_compile_options(${target} PRIVATE ${K7730_WARNINGS})
+  target_link_libraries(${target} ${arg_LINK})
+endfunction()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian binary package with dpkg-buildpackage from a copy of the
-# source tree in OUT_DIR/k7730fe-VERSION, then runs lintian on it. The
+# Builds the Debian binary packages (k7730fe, k7730fe-gtk and
+# k7730fe-printer-app) with dpkg-buildpackage from a copy of the source tree
+# in OUT_DIR/k7730fe-VERSION, then runs lintian on them. The
 # package files land in OUT_DIR. The copy keeps its build folder from one
 # run to the next (dpkg-buildpackage -nc), so a second build compiles only
 # what changed; every debhelper step still runs each time.
@@ -35,11 +36,12 @@ if command -v ccache >/dev/null; then
   export CCACHE_DIR
 fi
 
-rm -f "$out_dir"/k7730fe_"$version"_"$arch".deb "$out_dir"/k7730fe-dbgsym_"$version"_"$arch".deb
+# Every binary package of this version, with their -dbgsym packages.
+rm -f "$out_dir"/k7730fe*_"$version"_"$arch".deb
 (cd "$tree" && dpkg-buildpackage -b -us -uc -nc -j"$(nproc)")
 
-deb="$out_dir/k7730fe_${version}_${arch}.deb"
-echo "debian_build: $deb"
+debs=("$out_dir"/k7730fe*_"${version}_${arch}".deb)
+printf 'debian_build: %s\n' "${debs[@]}"
 # Errors fail the build; the warnings that remain are listed, with their
 # reasons, in the README.
-lintian --fail-on error --info "$deb"
+lintian --fail-on error --info "${debs[@]}"

@@ -35,10 +35,13 @@ group_packages() {
       # for its dialogs.
       echo xvfb xauth fonts-wine xdotool imagemagick libgtk-3-dev ;;
     package)
-      # The Debian package (make package) and the Windows archive (make
-      # windows-dist): Debian's packaging tools, man pages from --help, the
-      # copy of the tree the package is built from, zip.
-      echo debhelper dpkg-dev lintian help2man rsync zip unzip ;;
+      # The Debian packages (make package) and the Windows archive (make
+      # windows-dist): Debian's packaging tools (debhelper brings
+      # dh_installsystemd), man pages from --help, the copy of the tree the
+      # package is built from, zip; GTK 3 and PAPPL for the dialogs library
+      # and the printer application the packages hold, and ipptool, which
+      # prints through the installed printer application in its test.
+      echo debhelper dpkg-dev lintian help2man rsync zip unzip libgtk-3-dev libpappl-dev cups-ipp-utils ;;
     fuzz)
       echo clang libclang-rt-dev ;;
     *)

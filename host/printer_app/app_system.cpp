@@ -14,6 +14,7 @@
 #include "host/printer_app/driver.h"
 #include "host/printer_app/jpeg_filter.h"
 #include "host/printer_app/settings_page.h"
+#include "host/printer_app/state_saver.h"
 
 namespace k7730::printer_app {
 
@@ -73,10 +74,6 @@ bool AddListeners(pappl_system_t* system, const std::string& host, const std::st
   return true;
 }
 
-bool SaveState(pappl_system_t* system, void* file) {
-  return papplSystemSaveState(system, static_cast<const char*>(file));
-}
-
 }  // namespace
 
 AppContext& App() {
@@ -110,10 +107,9 @@ pappl_system_t* CreateSystem(int count, cups_option_t* options, void*) {
   AddDevices();
   AddJpegFilter(system);
   papplSystemSetFooterHTML(system, "K7730 photo printer application");
-  static std::string stateFile;
-  stateFile = state + "/k7730-printer-app.state";
+  const std::string stateFile = state + "/k7730-printer-app.state";
   papplSystemLoadState(system, stateFile.c_str());
-  papplSystemSetSaveCallback(system, SaveState, stateFile.data());
+  SaveStateTo(system, stateFile);
   return system;
 }
 

@@ -18,8 +18,7 @@ pappl_pr_driver_t kDrivers[] = {{kDriverName, kDriverDescription, nullptr, nullp
 
 void SetMedia(pappl_pr_driver_data_t* data) {
   data->borderless = true;
-  data->left_right = 0;
-  data->bottom_top = 0;
+  data->left_right = data->bottom_top = 0;
   data->num_media = static_cast<int>(std::size(kMedia));
   for (int i = 0; i < data->num_media; ++i) data->media[i] = kMedia[i];
   data->num_source = 1;
@@ -35,6 +34,25 @@ void SetMedia(pappl_pr_driver_data_t* data) {
   data->media_ready[0] = media;
   data->num_type = 1;
   data->type[0] = "photographic-glossy";
+}
+
+// 8-bit sRGB in colour only (the module takes nothing else), one-sided, at
+// the printer's one resolution.
+void SetColourAndResolution(pappl_pr_driver_data_t* data) {
+  data->color_supported = data->color_default = PAPPL_COLOR_MODE_COLOR;
+  data->raster_types = data->force_raster_type = PAPPL_PWG_RASTER_TYPE_SRGB_8;
+  data->sides_supported = data->sides_default = PAPPL_SIDES_ONE_SIDED;
+  data->num_resolution = 1;
+  data->x_resolution[0] = data->y_resolution[0] = data->x_default = data->y_default = kResolution;
+}
+
+// Photos, placed as PAPPL places them; print-quality changes nothing the
+// module does.
+void SetJobDefaults(pappl_pr_driver_data_t* data) {
+  data->quality_default = IPP_QUALITY_NORMAL;
+  data->scaling_default = PAPPL_SCALING_AUTO;
+  data->content_default = PAPPL_CONTENT_PHOTO;
+  data->orient_default = IPP_ORIENT_NONE;
 }
 
 // "k7730-sharpen-supported" and "-default" for each of the module's choices.
@@ -67,22 +85,10 @@ bool DriverCallback(pappl_system_t* system, const char* driverName, const char* 
   }
   std::strncpy(data->make_and_model, kDriverDescription, sizeof data->make_and_model - 1);
   data->format = kDeviceFormat;
-  data->ppm = 1;
-  data->ppm_color = 1;
+  data->ppm = data->ppm_color = 1;
   data->kind = PAPPL_KIND_PHOTO;
-  data->color_supported = PAPPL_COLOR_MODE_COLOR;
-  data->color_default = PAPPL_COLOR_MODE_COLOR;
-  data->raster_types = PAPPL_PWG_RASTER_TYPE_SRGB_8;
-  data->force_raster_type = PAPPL_PWG_RASTER_TYPE_SRGB_8;
-  data->quality_default = IPP_QUALITY_NORMAL;
-  data->scaling_default = PAPPL_SCALING_AUTO;
-  data->content_default = PAPPL_CONTENT_PHOTO;
-  data->orient_default = IPP_ORIENT_NONE;
-  data->sides_supported = PAPPL_SIDES_ONE_SIDED;
-  data->sides_default = PAPPL_SIDES_ONE_SIDED;
-  data->num_resolution = 1;
-  data->x_resolution[0] = data->y_resolution[0] = kResolution;
-  data->x_default = data->y_default = kResolution;
+  SetColourAndResolution(data);
+  SetJobDefaults(data);
   SetMedia(data);
   SetRasterCallbacks(data);
   data->delete_cb = RemoveSettingsPage;

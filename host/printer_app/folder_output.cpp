@@ -52,7 +52,9 @@ class FolderOutput : public JobOutput {
     if (!S_ISDIR(info.st_mode)) throw host::HostError("the device " + folder_ + " is not a folder");
     const std::string base = folder_ + "/" + SafeName(jobName_);
     for (int n = 1; n < 10000; ++n) {
-      path_ = base + (n == 1 ? "" : "-" + std::to_string(n)) + ".pwg";
+      path_ = base;
+      if (n > 1) path_ += "-" + std::to_string(n);
+      path_ += ".pwg";
       fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (fd_ >= 0) return;
       if (errno != EEXIST) throw host::FileError(path_, "cannot write: " + host::ErrnoText());

@@ -20,27 +20,28 @@ using namespace k7730::printer_app;
 
 namespace {
 
-constexpr const char* kVersion = "1.0";
+constexpr const char* kVersion = K7730_PRINTER_APP_VERSION;
 
 void Usage(void*) {
   std::puts(
       "Usage: k7730-printer-app SUB-COMMAND [OPTIONS] [FILES]\n"
       "\n"
       "Sub-commands: add, autoadd, cancel, default, delete, devices, drivers, jobs,\n"
-      "  modify, options, printers, server, shutdown, status, submit, settings\n"
+      "modify, options, printers, server, shutdown, status, submit, settings.\n"
       "\n"
       "  server -o server-port=N          IPP port (default 8631), loopback only\n"
       "  server -o listen-hostname='*'    open the server to the network\n"
       "  server -o auth-service=SERVICE   IPP changes need a login (PAM service)\n"
       "  server -o state-directory=DIR    state folder (records, PAPPL state, spool)\n"
-      "  add -d NAME -m k7730 -v file:///FOLDER | k7730-command:///PROGRAM\n"
+      "  add -d NAME -m k7730 -v URI      add a printer writing to URI, one of\n"
+      "                                   file:///FOLDER or k7730-command:///PROGRAM\n"
       "  settings -d NAME FILE            store FILE as the printer's settings record\n"
       "  settings -d NAME -o reset=true   remove it again (the module's defaults apply)\n"
       "\n"
       "Options: -d PRINTER, -o NAME=VALUE, -u URI, -v DEVICE-URI, -m DRIVER.\n"
       "The module's choices: -o k7730-sharpen=settings|mild|medium|strong|off,\n"
-      "  -o k7730-color-match=settings|on|off,\n"
-      "  -o k7730-intent=settings|perceptual|relative|saturation");
+      "-o k7730-color-match=settings|on|off and\n"
+      "-o k7730-intent=settings|perceptual|relative|saturation.");
 }
 
 // "settings": the record is read by every job, so a replaced record

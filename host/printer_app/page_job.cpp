@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/printer_app/app_context.h"
+#include "host/printer_app/job_claim.h"
 #include "host/core/filter_session.h"
 #include "host/core/host_error.h"
 #include "host/core/page_run.h"
@@ -44,7 +45,7 @@ struct JobState {
   unsigned pagesStarted = 0;
 };
 
-JobState* StateOf(pappl_job_t* job) { return static_cast<JobState*>(papplJobGetData(job)); }
+JobState* StateOf(pappl_job_t* job) { return static_cast<JobState*>(OwnJobData(job)); }
 
 bool Refuse(pappl_job_t* job, const std::string& why, pappl_jreason_t reason) {
   if (JobState* state = StateOf(job); state != nullptr) {
@@ -79,9 +80,14 @@ host::JobStages StagesOf(pappl_job_t* job) {
 }
 
 bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+  switch (ClaimJob(job)) {
+    case JobClaim::kEndedPrinted: return true;
+    case JobClaim::kEndedRefused: return false;
+    case JobClaim::kOwn: break;
+  }
   auto state = std::make_unique<JobState>(job);
   JobState* raw = state.get();
-  papplJobSetData(job, state.release());
+  SetOwnJobData(job, state.release());
   try {
     const host::JobStages stages = StagesOf(job);
     AppContext& app = App();
@@ -112,7 +118,8 @@ std::string PageProblem(const cups_page_header2_t& header) {
 
 bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned number) {
   JobState* state = StateOf(job);
-  if (state == nullptr || state->failed) return false;
+  if (state == nullptr) return JobPrinted(job);
+  if (state->failed) return false;
   const std::string name = "page " + std::to_string(number);
   if (const std::string problem = PageProblem(options->header); !problem.empty()) {
     return Refuse(job, name + ": " + problem, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
@@ -143,7 +150,8 @@ void RunBand(PageState& page) {
 
 bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y, const unsigned char* line) {
   JobState* state = StateOf(job);
-  if (state == nullptr || state->failed || !state->page) return false;
+  if (state == nullptr) return JobPrinted(job);
+  if (state->failed || !state->page) return false;
   PageState& page = *state->page;
   if (y != page.linesIn || y >= page.header.cupsHeight) {
     return Refuse(job, "line " + std::to_string(y) + " arrived out of order", PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
@@ -161,7 +169,8 @@ bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned 
 
 bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned number) {
   JobState* state = StateOf(job);
-  if (state == nullptr || state->failed || !state->page) return false;
+  if (state == nullptr) return JobPrinted(job);
+  if (state->failed || !state->page) return false;
   std::unique_ptr<PageState> page = std::move(state->page);
   if (page->linesIn < page->header.cupsHeight) {
     return Refuse(job, "page " + std::to_string(number) + ": the document ends at line " +
@@ -180,22 +189,28 @@ bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned nu
   }
 }
 
-bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  std::unique_ptr<JobState> state(StateOf(job));
-  papplJobSetData(job, nullptr);
-  if (!state) return false;
-  if (!state->failed && state->pagesStarted == 0) {
+// Completes the job's output; false when the job did not print.
+bool FinishJob(pappl_job_t* job, JobState& state) {
+  if (!state.failed && state.pagesStarted == 0) {
     // PAPPL refused the document before any page reached the driver.
     Refuse(job, "the document has no page this printer can take: it takes 8-bit sRGB or RGB raster, JPEG and PNG",
            PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
-    state->failed = true;
+    state.failed = true;
   }
   try {
-    state->out.Close();
+    state.out.Close();
   } catch (const std::exception& e) {
     return Refuse(job, e.what(), PAPPL_JREASON_ERRORS_DETECTED);
   }
-  return !state->failed;
+  return !state.failed;
+}
+
+bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+  std::unique_ptr<JobState> state(StateOf(job));
+  if (!state) return JobPrinted(job);
+  const bool printed = FinishJob(job, *state);
+  EndJobClaim(job, printed);
+  return printed;
 }
 
 // A job in the driver's own format would bypass the module.

@@ -23,7 +23,9 @@ void PwgOutput::WritePage(const cups_page_header2_t& header, std::span<const std
   if (raster_ == nullptr) {
     output_ = OpenJobOutput(deviceUri_, jobName_);
     raster_ = cupsRasterOpenIO(&PwgOutput::Write, this, CUPS_RASTER_WRITE_PWG);
-    if (raster_ == nullptr) throw host::HostError("cannot start the PWG raster stream");
+    // libcups writes the stream's sync word here: the first write, where an
+    // output that cannot take data says why.
+    if (raster_ == nullptr) throw host::HostError(problem_.empty() ? "cannot start the PWG raster stream" : problem_);
   }
   cups_page_header2_t written = header;
   written.NumCopies = 1;

@@ -1,36 +1,59 @@
 #!/usr/bin/env bash
-# The Debian package on a real system: installed with apt-get, a queue made
-# by driver name in a cupsd of the test's own (private socket, configuration
+# The Debian packages on a real system, installed with apt-get: the main
+# package alone first (no GTK, no PAPPL), then the others. A queue made by
+# driver name in a cupsd of the test's own (private socket, configuration
 # and spool), JPEG jobs printed through the module, k7730-print from the
-# PATH, the conffile kept over a reinstall, and a purge that leaves nothing
-# of what the package installed. Needs root (CI runs as root); the package
-# is removed and the cupsd stopped however the test ends.
+# PATH, the GTK dialogs library found by the module, the printer application
+# from the PATH printing a JPEG sent with ipptool, the conffile kept over a
+# reinstall, and a purge that leaves nothing of what the packages installed.
+# Needs root (CI runs as root); the packages are removed and the servers
+# stopped however the test ends.
 set -euo pipefail
 
 package_dir=${1:?usage: package_test.sh PACKAGE_DIR}
-deb=$(ls "$package_dir"/k7730fe_*_"$(dpkg-architecture -qDEB_HOST_ARCH)".deb)
-deb=$(cd "$(dirname "$deb")" && pwd)/$(basename "$deb")
+here=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(cd "$here/../.." && pwd)
+arch=$(dpkg-architecture -qDEB_HOST_ARCH)
+mapfile -t packages < <(sed -n 's/^Package: *//p' "$source_dir/debian/control")
 conffile=/etc/k7730fe/queue.k77
+app_state=/var/lib/k7730-printer-app
+app_unit=k7730-printer-app.service
 
 fail() { echo "package_test: FAIL: $*" >&2; exit 1; }
 step() { echo "package_test: $*"; }
 trap 'echo "package_test: FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
+is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "installed"; }
+
+# The absolute path of PACKAGE's .deb in the package folder.
+deb_of() {
+  local deb
+  deb=$(ls "$package_dir/$1_"*"_$arch.deb") || fail "no $1 package in $package_dir"
+  echo "$(cd "$(dirname "$deb")" && pwd)/$(basename "$deb")"
+}
+
 if [ "$(id -u)" -ne 0 ]; then
-  fail "installs a package on this machine and so must run as root"
+  fail "installs packages on this machine and so must run as root"
 fi
-if dpkg-query -W -f='${Status}' k7730fe 2>/dev/null | grep -q "ok installed"; then
-  fail "k7730fe is installed already; remove it first (apt-get purge k7730fe)"
-fi
+for p in "${packages[@]}"; do
+  if is_installed "$p"; then fail "$p is installed already; remove it first (apt-get purge ${packages[*]})"; fi
+done
+# Purging removes the service's state folder, so one left by hand would go.
+[ ! -e "$app_state" ] || fail "$app_state exists; remove it first (the purge at the end would)"
 
 work=$(mktemp -d /tmp/k7730-package-test.XXXXXX)
 # shellcheck source=tests/packaging/private_cupsd.sh
-source "$(dirname "$0")/private_cupsd.sh"
+source "$here/private_cupsd.sh"
+# shellcheck source=tests/packaging/private_printer_app.sh
+source "$here/private_printer_app.sh"
 
 cleanup() {
+  stop_printer_app
   stop_cupsd
-  if dpkg-query -W -f='${Status}' k7730fe 2>/dev/null | grep -q "installed"; then
-    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq k7730fe >/dev/null 2>&1 || true
+  local installed=() p
+  for p in "${packages[@]}"; do if is_installed "$p"; then installed+=("$p"); fi; done
+  if [ "${#installed[@]}" -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "${installed[@]}" >/dev/null 2>&1 || true
   fi
   rm -rf "$work"
 }
@@ -42,15 +65,52 @@ apt_get() {
     || { cat "$work/apt.log" >&2; fail "apt-get $*"; }
 }
 
+# The files (not folders) PACKAGE installed, each checked to be there.
 installed_files() {
-  dpkg -L k7730fe | while read -r path; do [ -d "$path" ] || echo "$path"; done
+  dpkg -L "$1" | while read -r path; do [ -d "$path" ] || echo "$path"; done > "$work/files.$1"
+  while read -r path; do [ -e "$path" ] || fail "dpkg -L $1 lists $path, which is missing"; done < "$work/files.$1"
+  cat "$work/files.$1" >> "$work/installed.txt"
 }
 
-step "installing $deb"
-apt_get install "$deb"
+# PACKAGE installs a file whose path matches the regular expression.
+installs() {
+  grep -qx "$2" "$work/files.$1" || fail "$1 installs nothing matching $2"
+}
+
+# k7730-print settings edit without a display, ld.so's record of what was
+# loaded and bound in $work/edit.log. It must fail saying no dialog can be
+# shown, with the library present or not.
+edit_without_display() {
+  rm -f "$work/edit.k77"
+  if env -u DISPLAY -u WAYLAND_DISPLAY LD_DEBUG=libs,bindings \
+       k7730-print settings edit "$work/edit.k77" > /dev/null 2> "$work/edit.log"; then
+    fail "k7730-print settings edit succeeded without a display"
+  fi
+  grep -q "k7730-print: error: .*no dialog can be shown" "$work/edit.log" \
+    || fail "k7730-print settings edit did not say that no dialog can be shown"
+}
+
+step "the main package alone"
+main_deb=$(deb_of k7730fe)
+if dpkg-deb -f "$main_deb" Depends | grep -Eq "libgtk|libpappl"; then
+  fail "k7730fe depends on GTK or PAPPL: $(dpkg-deb -f "$main_deb" Depends)"
+fi
+apt_get install "$main_deb"
+edit_without_display
+if grep -q "calling init: .*/K7730fe_gtk\.so" "$work/edit.log"; then fail "k7730fe alone loaded a GTK dialogs library"; fi
+
+step "installing ${packages[*]}"
+others=()
+for p in "${packages[@]}"; do [ "$p" = k7730fe ] || others+=("$(deb_of "$p")"); done
+apt_get install "${others[@]}"
+for p in "${packages[@]}"; do installed_files "$p"; done
+installs k7730fe /usr/bin/k7730-print
+installs k7730fe '/usr/lib/[^/]*/k7730fe/K7730fe\.so'
+installs k7730fe-gtk '/usr/lib/[^/]*/k7730fe/K7730fe_gtk\.so'
+installs k7730fe-printer-app /usr/bin/k7730-printer-app
+installs k7730fe-printer-app "/lib/systemd/system/$app_unit"
+installs k7730fe-printer-app '/usr/share/man/man1/k7730-printer-app\.1\.gz'
 dpkg-query -W -f='${Conffiles}\n' k7730fe | grep -q " $conffile " || fail "$conffile is not a conffile"
-installed_files > "$work/installed.txt"
-while read -r path; do [ -e "$path" ] || fail "dpkg -L lists $path, which is missing"; done < "$work/installed.txt"
 [ "$(stat -c '%U %a' /usr/lib/cups/filter/rastertok7730)" = "root 755" ] \
   || fail "rastertok7730 is not root's with mode 755, as CUPS demands"
 
@@ -60,6 +120,13 @@ k7730-testpage "$work/photo.jpg"
 k7730-print --quiet --sharpen mild --color-match "$work/photo.jpg" "$work/print.png"
 [ -s "$work/print.png" ] || fail "k7730-print wrote nothing"
 k7730-print info | grep -q "/usr/lib/[^ ]*/k7730fe/K7730fe.so" || fail "k7730-print does not use the installed module"
+
+step "the module loads the installed GTK dialogs library"
+edit_without_display
+gtk_library=$(grep '/K7730fe_gtk\.so$' "$work/files.k7730fe-gtk")
+grep -q "calling init: $gtk_library\$" "$work/edit.log" || fail "the module did not load $gtk_library"
+grep -q "to $gtk_library \[0\]: normal symbol \`k7730_window_system'" "$work/edit.log" \
+  || fail "the module did not take the entry point of $gtk_library"
 
 step "a queue by driver name in a private cupsd"
 start_cupsd
@@ -80,14 +147,36 @@ cmp -s "$work/page.ras" "$work/by-hand.ras" && fail "the filter left the raster 
 cmp -s "$work/strong.ras" "$work/by-hand.ras" || fail "the queue's output differs from the filter run by hand"
 stop_cupsd
 
+step "the printer application from the PATH"
+# Installing enables the service even where systemd does not run (CI's
+# container), so that it starts with the next boot.
+[ -L "/etc/systemd/system/multi-user.target.wants/$app_unit" ] || fail "installing did not enable $app_unit"
+read -r -a exec_start < <(sed -n 's/^ExecStart=//p' "/lib/systemd/system/$app_unit")
+[ "${exec_start[0]} ${exec_start[1]}" = "$(command -v k7730-printer-app) server" ] \
+  || fail "$app_unit does not run the installed k7730-printer-app server"
+start_printer_app
+add_app_printer photo
+print_with_ipptool photo "$work/photo.jpg"
+stop_printer_app
+pages=$(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import pwg
+print(" ".join("%dx%d" % (w, h) for w, h, _, _ in pwg.read_stream(open(sys.argv[2], "rb").read())))' \
+  "$source_dir/tests/host/printer_app" "$(ls "$work"/app-out/*.pwg)") || fail "the device folder holds no PWG raster"
+[ "$pages" = "1200x1800" ] || fail "the device got pages '$pages', not one 4x6 inch page at 300 dpi"
+# A record stored for the service's printer lands in its state folder.
+k7730-print --quiet settings save "$work/photo.k7730" --sharpen mild
+k7730-printer-app settings -d photo "$work/photo.k7730" > /dev/null
+[ -f "$app_state/photo.k7730" ] || fail "k7730-printer-app settings did not store the record in $app_state"
+
 step "the conffile kept over a reinstall"
 k7730-print --quiet settings save "$conffile" --sharpen strong
 edited=$(md5sum < "$conffile")
-apt_get install --reinstall "$deb"
+apt_get install --reinstall "$main_deb"
 [ "$(md5sum < "$conffile")" = "$edited" ] || fail "reinstalling replaced the edited $conffile"
 
 step "purging"
-apt_get purge k7730fe
+apt_get purge "${packages[@]}"
 while read -r path; do [ ! -e "$path" ] || fail "$path is left after the purge"; done < "$work/installed.txt"
-[ ! -e "$conffile" ] || fail "$conffile is left after the purge"
+for path in "$conffile" "$app_state" "/etc/systemd/system/multi-user.target.wants/$app_unit"; do
+  if [ -e "$path" ] || [ -L "$path" ]; then fail "$path is left after the purge"; fi
+done
 step "passed"

@@ -2,6 +2,8 @@
 # network port), configuration, spool and logs under $work, the system's
 # filters and PPD folders unless K7730_SERVERBIN names a program folder of
 # the test's own. Needs root, `fail` and $work from the sourcing script.
+# shellcheck source=tests/packaging/server_process.sh
+source "$(dirname "${BASH_SOURCE[0]}")/server_process.sh"
 cupsd_pid=""
 
 start_cupsd() {
@@ -36,18 +38,12 @@ CONF
   cupsd -f -c "$work/cupsd.conf" -s "$work/cups-files.conf" &
   cupsd_pid=$!
   export CUPS_SERVER="$work/cups.sock"
-  for _ in $(seq 100); do
-    lpstat -r >/dev/null 2>&1 && return 0
-    kill -0 "$cupsd_pid" 2>/dev/null || fail "cupsd stopped at once; see $work/log/error_log"
-    sleep 0.1
-  done
-  fail "cupsd did not answer on $work/cups.sock within 10 s"
+  wait_for_server "$cupsd_pid" "cupsd (see $work/log/error_log)" 10 lpstat -r
 }
 
 stop_cupsd() {
   if [ -n "$cupsd_pid" ]; then
-    kill "$cupsd_pid" 2>/dev/null || true
-    wait "$cupsd_pid" 2>/dev/null || true
+    stop_server "$cupsd_pid"
     cupsd_pid=""
   fi
 }

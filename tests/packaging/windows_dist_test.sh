@@ -13,21 +13,17 @@ name=$(basename "$zip" .zip)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-expected="$name/README.txt
-$name/example/build.txt
-$name/example/host.c
-$name/i686/A17D50.ICC
-$name/i686/K77302.ICC
-$name/i686/K7730fe.dll
-$name/i686/vorndll.dll
-$name/include/k7730fe.h
-$name/include/k7730fe_abi.h
-$name/include/k7730fe_cmm.h
-$name/include/k7730fe_exports.h
-$name/x86_64/A17D50.ICC
-$name/x86_64/K77302.ICC
-$name/x86_64/K7730fe.dll
-$name/x86_64/vorndll.dll"
+# Each architecture's folder holds the same four files.
+arch_files=(A17D50.ICC K77302.ICC K7730fe.dll vorndll.dll)
+expected=$({
+  for file in README.txt example/build.txt example/host.c \
+              include/k7730fe.h include/k7730fe_abi.h include/k7730fe_cmm.h include/k7730fe_exports.h; do
+    echo "$name/$file"
+  done
+  for arch in i686 x86_64; do
+    for file in "${arch_files[@]}"; do echo "$name/$arch/$file"; done
+  done
+} | LC_ALL=C sort)
 listed=$(unzip -Z1 "$zip" | grep -v '/$' | LC_ALL=C sort)
 if [ "$listed" != "$expected" ]; then
   diff <(echo "$expected") <(echo "$listed") >&2 || true
@@ -37,7 +33,7 @@ fi
 unzip -q "$zip" -d "$work"
 for pair in "x86_64:$win64" "i686:$win32"; do
   arch=${pair%%:*} build=${pair#*:}
-  for file in K7730fe.dll vorndll.dll A17D50.ICC K77302.ICC; do
+  for file in "${arch_files[@]}"; do
     cmp -s "$work/$name/$arch/$file" "$build/$file" || fail "$arch/$file is not $build/$file"
   done
 done

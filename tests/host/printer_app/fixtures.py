@@ -1,5 +1,5 @@
-"""Test pages: a photo-like pattern as PWG raster, PPM and JPEG, and the
-expected output of k7730-print for each."""
+"""Test pages: a photo-like pattern as PWG raster, Apple raster, PPM and
+JPEG, and the expected output of k7730-print for each."""
 
 import os
 import random
@@ -36,6 +36,9 @@ class Page:
         self.pwg = os.path.join(workdir, name + ".pwg")
         with open(self.pwg, "wb") as f:
             f.write(pwg.write_stream([pwg.encode_page(width, height, self.pixels)]))
+        self.urf = os.path.join(workdir, name + ".urf")
+        with open(self.urf, "wb") as f:
+            f.write(pwg.urf_stream(width, height, self.pixels))
         self.workdir = workdir
         self.name = name
         self._jpeg = None

@@ -1,5 +1,6 @@
-"""PWG raster (and binary PPM) for the printer application's tests: pages
-written as the device receives them, read back to compare pixels."""
+"""PWG raster, Apple raster and binary PPM for the printer application's
+tests: pages written as the device receives them, read back to compare
+pixels."""
 
 import struct
 
@@ -55,6 +56,23 @@ def encode_page(width, height, pixels, **header):
 def write_stream(pages):
     """A whole stream from encoded pages."""
     return SYNC + b"".join(pages)
+
+
+def urf_stream(width, height, pixels, dpi=300):
+    """An Apple raster (image/urf) stream of one 24-bit sRGB page: "UNIRAST",
+    a NUL and the page count, a 32-byte page header (bits per pixel, colour
+    space, duplex, quality, then width, height and resolution as big-endian
+    32-bit numbers at bytes 12, 16 and 20), then lines coded as in PWG
+    raster."""
+    head = bytearray(32)
+    head[0] = 24                                          # bits per pixel
+    head[1] = 1                                           # sRGB
+    head[2] = 1                                           # one-sided
+    head[3] = 4                                           # normal quality
+    struct.pack_into(">III", head, 12, width, height, dpi)
+    bpl = width * 3
+    body = b"".join(_encode_line(pixels[y * bpl:(y + 1) * bpl], 3) for y in range(height))
+    return b"UNIRAST\0" + struct.pack(">I", 1) + bytes(head) + body
 
 
 def read_stream(data):

@@ -4,7 +4,6 @@ by its process id."""
 
 import os
 import re
-import shutil
 import signal
 import socket
 import subprocess

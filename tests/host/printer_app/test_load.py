@@ -3,7 +3,6 @@ options. Every job completes with the expected pixels, and the server's
 resident memory stays below a bound while they run and falls back near
 its idle size afterwards (read from /proc)."""
 
-import os
 import threading
 import time
 import unittest

@@ -1,6 +1,6 @@
-"""Printing through the server with ipptool: the printer's attributes, JPEG
-and PWG raster pages equal to what k7730-print writes, job attributes over
-printer defaults, and the program device."""
+"""Printing through the server with ipptool: the printer's attributes, JPEG,
+PWG raster and Apple raster pages equal to what k7730-print writes, job
+attributes over printer defaults, and the program device."""
 
 import os
 import stat
@@ -10,7 +10,7 @@ import unittest
 import base
 import fixtures
 
-JPEG, PWG = "image/jpeg", "image/pwg-raster"
+JPEG, PWG, URF = "image/jpeg", "image/pwg-raster", "image/urf"
 
 
 class PrintingTest(base.ServerTest):
@@ -35,7 +35,9 @@ class PrintingTest(base.ServerTest):
         self.assertEqual(attr("print-color-mode-supported"), "color")
         self.assertEqual(attr("printer-resolution-supported"), "300dpi")
         self.assertEqual(attr("media-supported"), "na_index-4x6_4x6in,na_5x7_5x7in,oe_photo-6x8_6x8in")
-        self.assertIn("image/jpeg", attr("document-format-supported"))
+        formats = attr("document-format-supported").split(",")
+        for fmt in (JPEG, PWG, URF):
+            self.assertIn(fmt, formats)
 
     def test_jpeg_page_equals_the_print_command(self):
         name, status = self.print_and_wait(self.photo.jpeg, JPEG, [("keyword", "k7730-sharpen", "mild")])
@@ -47,6 +49,11 @@ class PrintingTest(base.ServerTest):
         name, status = self.print_and_wait(self.small.pwg, PWG, attrs)
         expected = self.small.expected(["--color-match", "--intent", "saturation", "--sharpen", "strong"])
         self.assertPrinted(name, status, self.small, expected)
+
+    def test_apple_raster_page_equals_the_print_command(self):
+        attrs = [("keyword", "k7730-color-match", "on"), ("keyword", "k7730-sharpen", "medium")]
+        name, status = self.print_and_wait(self.small.urf, URF, attrs)
+        self.assertPrinted(name, status, self.small, self.small.expected(["--color-match", "--sharpen", "medium"]))
 
     def test_validate_job_takes_both_formats_and_prints_nothing(self):
         before = sorted(os.listdir(self.out))

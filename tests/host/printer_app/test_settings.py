@@ -4,7 +4,6 @@ and through the web page, and a damaged record is refused by both."""
 
 import os
 import re
-import shutil
 import subprocess
 import unittest
 
