@@ -39,27 +39,22 @@ std::string Text(HWND hwnd) {
 // The low style bits that tell one kind of button or static from another,
 // and the mask that selects them.
 struct KindStyle {
+  ControlKind kind;
   DWORD bits, mask;
 };
+constexpr KindStyle kKindStyles[] = {
+    {ControlKind::PushButton, BS_PUSHBUTTON, BS_TYPEMASK}, {ControlKind::DefaultPushButton, BS_DEFPUSHBUTTON, BS_TYPEMASK},
+    {ControlKind::CheckBox, BS_CHECKBOX, BS_TYPEMASK},     {ControlKind::AutoCheckBox, BS_AUTOCHECKBOX, BS_TYPEMASK},
+    {ControlKind::RadioButton, BS_RADIOBUTTON, BS_TYPEMASK}, {ControlKind::GroupBox, BS_GROUPBOX, BS_TYPEMASK},
+    {ControlKind::OwnerDrawButton, BS_OWNERDRAW, BS_TYPEMASK}, {ControlKind::Frame, SS_ETCHEDFRAME, SS_TYPEMASK},
+    {ControlKind::BlackFrame, SS_BLACKFRAME, SS_TYPEMASK}, {ControlKind::Text, SS_LEFT, SS_TYPEMASK},
+    {ControlKind::RightText, SS_RIGHT, SS_TYPEMASK},       {ControlKind::Bitmap, SS_BITMAP, SS_TYPEMASK},
+    {ControlKind::DropDownList, CBS_DROPDOWNLIST, 0x3},     {ControlKind::Edit, ES_LEFT, 0x3}};
 
 KindStyle StyleOf(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::PushButton: return {BS_PUSHBUTTON, BS_TYPEMASK};
-    case ControlKind::DefaultPushButton: return {BS_DEFPUSHBUTTON, BS_TYPEMASK};
-    case ControlKind::CheckBox: return {BS_CHECKBOX, BS_TYPEMASK};
-    case ControlKind::AutoCheckBox: return {BS_AUTOCHECKBOX, BS_TYPEMASK};
-    case ControlKind::RadioButton: return {BS_RADIOBUTTON, BS_TYPEMASK};
-    case ControlKind::GroupBox: return {BS_GROUPBOX, BS_TYPEMASK};
-    case ControlKind::OwnerDrawButton: return {BS_OWNERDRAW, BS_TYPEMASK};
-    case ControlKind::Frame: return {SS_ETCHEDFRAME, SS_TYPEMASK};
-    case ControlKind::BlackFrame: return {SS_BLACKFRAME, SS_TYPEMASK};
-    case ControlKind::Text: return {SS_LEFT, SS_TYPEMASK};
-    case ControlKind::RightText: return {SS_RIGHT, SS_TYPEMASK};
-    case ControlKind::Bitmap: return {SS_BITMAP, SS_TYPEMASK};
-    case ControlKind::DropDownList: return {CBS_DROPDOWNLIST, 0x3};
-    case ControlKind::Edit: return {ES_LEFT, 0x3};
-  }
-  return {0, BS_TYPEMASK};
+  for (const KindStyle& k : kKindStyles)
+    if (k.kind == kind) return k;
+  return {kind, 0, BS_TYPEMASK};
 }
 
 RECT ClientRectOf(HWND dialog, HWND item) {
