@@ -67,7 +67,9 @@ TEST(VornDll, EveryTableFromTheMildDefaultUpSmoothsFlatNoiseButKeepsEdges) {
   for (std::uint32_t table = 0; table <= 5; ++table) {
     std::vector<std::uint8_t> out = FilterLine(v, table, line);
     const long r = roughness(out);
-    if (table == 0) EXPECT_LT(r, original) << "the default table smooths";
+    if (table == 0) {
+      EXPECT_LT(r, original) << "the default table smooths";
+    }
     EXPECT_LE(r, previous) << "table " << table << " is at least as strong as the one before";
     previous = r;
     // The edge stays sharp: no pixel takes a value between the two sides.

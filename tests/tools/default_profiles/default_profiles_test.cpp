@@ -63,7 +63,9 @@ TEST(DefaultProfiles, SourceToPrinterIsPlausibleInEveryIntent) {
       EXPECT_LE(hi - lo, 12) << "intent " << intent << " grey " << v;
       EXPECT_GE(lo, previous) << "intent " << intent << " grey " << v;
       previous = lo;
-      if (v == 255) EXPECT_EQ(lo, 255) << "white must stay paper white";
+      if (v == 255) {
+        EXPECT_EQ(lo, 255) << "white must stay paper white";
+      }
     }
     // Saturated red stays red; a skin tone stays warm.
     const unsigned char red[3] = {255, 0, 0}, skin[3] = {224, 172, 150};
