@@ -172,18 +172,12 @@ TEST_F(AreaTest, FreehandSweepWritesTheSegmentIntoTheTable) {
   });
   EXPECT_EQ(set.mode[0], kModeFreeHand);
   EXPECT_EQ(set.pointCount[0], 0);
-  const std::uint8_t* t = set.tables[0];
-  EXPECT_EQ(t[9], 9);
-  EXPECT_EQ(t[10], 0);
-  EXPECT_EQ(t[11], 3);
-  EXPECT_EQ(t[12], 6);
-  EXPECT_EQ(t[13], 9);
-  EXPECT_EQ(t[14], 14);
-  EXPECT_EQ(t[255], 255);
-  EXPECT_EQ(t[250], 100);
-  EXPECT_EQ(t[0], 0);
-  EXPECT_EQ(t[1], 10);
-  EXPECT_EQ(t[2], 20);
+  // Entry and value: the first stroke from 10 to 13, the clamped one at 250,
+  // the last from 0 to 2, and the untouched entries beside them.
+  for (auto [x, v] : {std::pair{9, 9}, {10, 0}, {11, 3}, {12, 6}, {13, 9}, {14, 14}, {250, 100}, {255, 255},
+                      {0, 0}, {1, 10}, {2, 20}}) {
+    EXPECT_EQ(set.tables[0][x], v) << "entry " << x;
+  }
 }
 
 TEST_F(AreaTest, ReadoutsShowLevelsOrInkPercentages) {

@@ -20,9 +20,6 @@ std::vector<std::uint8_t> GammaTable(double gamma) {
   ComputeGammaTable(gamma, table);
   return {table, table + 256};
 }
-std::vector<std::uint8_t> TableOf(const ToneCurveSet& set, int c) {
-  return {set.tables[c], set.tables[c] + 256};
-}
 
 TEST_F(EditorTest, OpeningShowsTheDirectionsCaptionChannelsAndChannelZero) {
   ToneCurveSet set = FreshSet();

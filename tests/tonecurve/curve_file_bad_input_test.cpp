@@ -7,19 +7,18 @@
 #include <filesystem>
 #include <system_error>
 
+#include "editor_fixture.h"
 #include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
-#include "formats/curve_reset.h"
 
 namespace k7730 {
 namespace {
 
 using namespace testing_files;
+using editor_test::SameBytes;
 
 ToneCurveSet MarkedSet() {
-  ToneCurveSet set;
-  std::memset(&set, 0, sizeof set);
-  ResetCurveSet(set);
+  ToneCurveSet set = editor_test::FreshSet();
   set.polarity = kPolarityInk;
   set.mode[3] = kModeGamma;
   set.gammaHundredths[3] = 180;
@@ -45,7 +44,7 @@ class CurveFileBadInput : public ::testing::Test {
   void ExpectRejectedUnchanged(const Bytes& file, int code) {
     WriteBytes(path_, file);
     EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), code);
-    EXPECT_EQ(std::memcmp(&set_, &before_, sizeof set_), 0);
+    EXPECT_TRUE(SameBytes(set_, before_));
   }
 };
 
@@ -86,7 +85,7 @@ TEST_F(CurveFileBadInput, WrongSizeVersionOrMissingFileChangeNothing) {
   }
   std::remove(path_.c_str());
   EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotOpen);
-  EXPECT_EQ(std::memcmp(&set_, &before_, sizeof set_), 0);
+  EXPECT_TRUE(SameBytes(set_, before_));
 }
 
 TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity) {
@@ -97,7 +96,7 @@ TEST_F(CurveFileBadInput, TruncatedVersionOneResetsEveryChannelButKeepsPolarity)
   EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotRead);
   ToneCurveSet expected = before_;
   for (int c = 0; c < kCurveChannels; ++c) ResetCurveChannel(expected, c);
-  EXPECT_EQ(std::memcmp(&set_, &expected, sizeof set_), 0);
+  EXPECT_TRUE(SameBytes(set_, expected));
   EXPECT_EQ(set_.polarity, kPolarityInk);
 }
 
@@ -144,7 +143,7 @@ TEST_F(CurveFileBadInput, FilesOfGigabytesAreRefused) {
   if (ec) GTEST_SKIP() << "no sparse files here: " << ec.message();
 
   EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotRead);
-  EXPECT_EQ(std::memcmp(&set_, &before_, sizeof set_), 0);
+  EXPECT_TRUE(SameBytes(set_, before_));
   EXPECT_EQ(ReadCurveFile(set_, raw.c_str()), kRawTablesUnusable);
 }
 

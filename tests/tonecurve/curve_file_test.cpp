@@ -4,29 +4,18 @@
 #include <cstring>
 #include <random>
 
+#include "editor_fixture.h"
 #include "support/temp_files.h"
 #include "tonecurve/curve_file.h"
-#include "formats/curve_reset.h"
-#include "formats/curve_table.h"
 #include "formats/gamma_table.h"
 #include "formats/polarity.h"
-#include "window/scripted/scripted_ui.h"
 
 namespace k7730 {
 namespace {
 
 using namespace testing_files;
-
-ToneCurveSet FreshSet() {
-  ToneCurveSet set;
-  std::memset(&set, 0xA5, sizeof set);
-  ResetCurveSet(set);
-  return set;
-}
-
-bool SameBytes(const ToneCurveSet& a, const ToneCurveSet& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
+using editor_test::FreshSet;
+using editor_test::SameBytes;
 
 Bytes DefaultFile(unsigned modeWord) {
   Bytes b = Words({2, 1, 5});

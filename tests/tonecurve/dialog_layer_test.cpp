@@ -9,7 +9,6 @@
 #include "resources/correction_dialog.h"
 #include "resources/icc_dialog.h"
 #include "resources/mtf_dialog.h"
-#include "ui/settings_dialogs.h"
 
 namespace k7730::editor_test {
 namespace {
@@ -44,77 +43,48 @@ TEST(DialogTemplates, IdsAreUniqueAndRectanglesLieInsideTheDialog) {
   EXPECT_EQ(hiddenRing, 16);
 }
 
-TEST_F(EditorTest, DialogsWithoutAWindowToShowThemInAreUnavailable) {
-  K7730_SettingsBlock block{};
-  ResetCurveSet(block.inputCurves);
-  const K7730_SettingsBlock before = block;
-  // No script queued: the platform cannot show the dialog.
-  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_INPUT_CURVE, nullptr, block),
-            ui::DialogOutcome::Unavailable);
-  EXPECT_EQ(std::memcmp(&block, &before, sizeof block), 0);
-  // The cursor table is filled and emptied around it all the same.
-  EXPECT_EQ(ui::CursorInSlot(ui::kCursorPlus), 0u);
-  EXPECT_EQ(ui_->dialogsRun, std::vector<std::string>{"TONECURVE"});
-}
-
-TEST_F(EditorTest, SettingsDialogSelectorsOneAndTwoEditTheirOwnCurves) {
-  K7730_SettingsBlock block{};
-  ResetCurveSet(block.inputCurves);
-  ResetCurveSet(block.outputCurves);
-  block.outputCurves.polarity = 0;
-
-  ui_->OnDialog("TONECURVE", [](VirtualDialog& d) {
-    EXPECT_EQ(d.Caption(), "Input Tone Curve");
-    d.Click(res::kTcInputBar);  // to ink
-    d.Click(res::kTcOk);
-  });
-  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_INPUT_CURVE, nullptr, block),
-            ui::DialogOutcome::Confirmed);
-  EXPECT_EQ(block.inputCurves.polarity, kPolarityInk);
-  EXPECT_EQ(block.outputCurves.polarity, 0);
-
-  ui_->OnDialog("TONECURVE", [](VirtualDialog& d) {
-    EXPECT_EQ(d.Caption(), "Output Tone Curve");
-    d.Click(res::kTcInputBar);
-    d.Click(res::kTcCancel);
-  });
-  EXPECT_EQ(ui::RunSettingsDialog(K7730_DIALOG_OUTPUT_CURVE, nullptr, block),
-            ui::DialogOutcome::Cancelled);
-  EXPECT_EQ(block.outputCurves.polarity, 0);
-}
-
+// Each selector opens the editor on its own set, owned by the host's window:
+// the user switches the polarity and confirms or cancels.
 TEST_F(EditorTest, PreferenceModeThreeOpensTheEditorOnTheInstancesCurves) {
   std::uint16_t err = 0xFFFF;
   K7730_FilterInstance* inst = plugin_filter_open(&err);
   ASSERT_NE(inst, nullptr);
-  K7730_SettingsBlock block{};
-  std::uint32_t size = sizeof block;
-
   void* const owner = reinterpret_cast<void*>(std::uintptr_t{0x4711});
-  ui_->OnDialog("TONECURVE", [](VirtualDialog& d) {
-    EXPECT_EQ(d.Owner(), 0x4711u);
-    d.Click(kTcInputBar);
-    d.Click(kTcOk);
-  });
-  EXPECT_EQ(plugin_filter_preference(inst, K7730_PREF_DIALOG, K7730_DIALOG_OUTPUT_CURVE, owner, &size, &err), 1u);
+  auto open = [&](std::uint16_t selector, const char* caption, int button) {
+    ui_->OnDialog("TONECURVE", [=](VirtualDialog& d) {
+      EXPECT_EQ(d.Owner(), 0x4711u);
+      EXPECT_EQ(d.Caption(), caption);
+      d.Click(kTcInputBar);
+      d.Click(button);
+    });
+    std::uint32_t size = 99;
+    err = 0xFFFF;
+    const std::uint32_t result = plugin_filter_preference(inst, K7730_PREF_DIALOG, selector, owner, &size, &err);
+    EXPECT_EQ(size, 0u) << caption;
+    return result;
+  };
+  auto stored = [&] {
+    K7730_SettingsBlock block{};
+    std::uint32_t size = sizeof block;
+    EXPECT_EQ(plugin_filter_preference(inst, K7730_PREF_GET_BLOCK, 0, &block, &size, nullptr), 1u);
+    return block;
+  };
+  EXPECT_EQ(open(K7730_DIALOG_INPUT_CURVE, "Input Tone Curve", kTcOk), 1u);
   EXPECT_EQ(err, K7730_OK);
-  EXPECT_EQ(size, 0u);
-  // Cancelled: still 1 and ErrorCode 0; the curves stay as confirmed before.
-  ui_->OnDialog("TONECURVE", [](VirtualDialog& d) {
-    d.Click(kTcInputBar);
-    d.Click(kTcCancel);
-  });
-  EXPECT_EQ(plugin_filter_preference(inst, K7730_PREF_DIALOG, K7730_DIALOG_OUTPUT_CURVE, owner, &size, &err), 1u);
+  EXPECT_EQ(stored().inputCurves.polarity, kPolarityInk);
+  EXPECT_EQ(stored().outputCurves.polarity, kPolarityLevels);
+  // Cancelled: still 1 and ErrorCode 0, the curves as they were.
+  EXPECT_EQ(open(K7730_DIALOG_OUTPUT_CURVE, "Output Tone Curve", kTcCancel), 1u);
   EXPECT_EQ(err, K7730_OK);
+  EXPECT_EQ(stored().outputCurves.polarity, kPolarityLevels);
+  EXPECT_EQ(open(K7730_DIALOG_OUTPUT_CURVE, "Output Tone Curve", kTcOk), 1u);
+  EXPECT_EQ(stored().outputCurves.polarity, kPolarityInk);
+  EXPECT_EQ(stored().inputCurves.polarity, kPolarityInk);
+  EXPECT_EQ(stored().outputCurveEnabled, 0u);  // the editor never switches a stage
   // Without a window to show it in: ErrorCode 1006.
+  std::uint32_t size = 0;
   EXPECT_EQ(plugin_filter_preference(inst, K7730_PREF_DIALOG, K7730_DIALOG_INPUT_CURVE, owner, &size, &err), 0u);
   EXPECT_EQ(err, K7730_ERR_BAD_ARGUMENT);
-
-  size = sizeof block;
-  ASSERT_EQ(plugin_filter_preference(inst, K7730_PREF_GET_BLOCK, 0, &block, &size, &err), 1u);
-  EXPECT_EQ(block.outputCurves.polarity, kPolarityInk);  // switched once, confirmed
-  EXPECT_EQ(block.inputCurves.polarity, kPolarityLevels);
-  EXPECT_EQ(block.outputCurveEnabled, 0u);  // the editor never switches a stage
   plugin_filter_close(inst);
   plugin_filter_disposPtr(inst);
 }

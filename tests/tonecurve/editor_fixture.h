@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "resources/tonecurve_dialog.h"
 #include "tonecurve/curve_editor.h"
@@ -31,6 +32,10 @@ inline ToneCurveSet FreshSet() {
 
 inline bool SameBytes(const ToneCurveSet& a, const ToneCurveSet& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+inline std::vector<std::uint8_t> TableOf(const ToneCurveSet& set, int c) {
+  return {set.tables[c], set.tables[c] + 256};
 }
 
 // Gives a channel control points (input, output pairs) and their table.

@@ -15,10 +15,6 @@ namespace {
 
 using namespace res;
 
-std::vector<std::uint8_t> TableOf(const ToneCurveSet& set, int c) {
-  return {set.tables[c], set.tables[c] + 256};
-}
-
 ToneCurveSet HostileSet() {
   ToneCurveSet set = FreshSet();
   for (int c = 0; c < kCurveChannels; ++c) {

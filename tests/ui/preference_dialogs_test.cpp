@@ -6,6 +6,7 @@
 #include "resources/correction_dialog.h"
 #include "resources/icc_dialog.h"
 #include "resources/mtf_dialog.h"
+#include "window/cursor_table.h"
 
 namespace k7730::dialogs_test {
 namespace {
@@ -91,7 +92,9 @@ TEST_F(PreferenceTest, EditorsReportOneWhetherConfirmedOrNot) {
   EXPECT_EQ(ui_->dialogs[0].initialFolder, ModuleFolder());
 }
 
+// Refused dialogs leave the settings and the editor's cursor slots as they were.
 TEST_F(PreferenceTest, UnknownSelectorsAndMissingWindowsAreRefused) {
+  const K7730_SettingsBlock before = Settings();
   EXPECT_EQ(Dialog(5), 0u);
   EXPECT_EQ(err_, K7730_ERR_BAD_ARGUMENT);
   EXPECT_EQ(size_, 0u);
@@ -102,6 +105,8 @@ TEST_F(PreferenceTest, UnknownSelectorsAndMissingWindowsAreRefused) {
   }
   EXPECT_EQ(ui_->dialogsRun, (std::vector<std::string>{"CORRECT_UI", "TONECURVE", "TONECURVE",
                                                        "ICCSETUP", "MTFSETUP2"}));
+  EXPECT_TRUE(SameBytes(Settings(), before));
+  EXPECT_EQ(ui::CursorInSlot(ui::kCursorPlus), 0u);
 }
 
 }  // namespace

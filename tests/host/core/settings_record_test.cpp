@@ -40,16 +40,12 @@ std::vector<std::uint8_t> SampleBlock() {
 
 TEST(SettingsRecord, DescribesEveryFieldReadably) {
   const std::string text = DescribeSettings(SampleBlock());
-  EXPECT_NE(text.find("colour matching    off (value 2; only 1 switches a stage on)"), std::string::npos) << text;
-  EXPECT_NE(text.find("7 (not 0 to 2: colour matching uses perceptual)"), std::string::npos);
-  EXPECT_NE(text.find("/drv/A17D50.ICC"), std::string::npos);
-  EXPECT_NE(text.find("no terminator"), std::string::npos);
-  EXPECT_NE(text.find("MTF sharpening     on"), std::string::npos);
-  EXPECT_NE(text.find("    140"), std::string::npos);
-  EXPECT_NE(text.find("gamma 1.80"), std::string::npos);
-  EXPECT_NE(text.find("count outside 0 to 20"), std::string::npos);
-  EXPECT_NE(text.find("(ink amounts)"), std::string::npos);
-  EXPECT_NE(text.find("line filter        off"), std::string::npos);
+  for (const char* line : {"colour matching    off (value 2; only 1 switches a stage on)",
+                           "7 (not 0 to 2: colour matching uses perceptual)", "/drv/A17D50.ICC", "no terminator",
+                           "MTF sharpening     on", "    140", "gamma 1.80", "count outside 0 to 20",
+                           "(ink amounts)", "line filter        off"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
 }
 
 }  // namespace

@@ -108,29 +108,16 @@ TEST(CommandLine, RefusalsNameTheOptionAndWhatItTakes) {
   for (const auto& c : cases) EXPECT_EQ(Refusal(c.line), c.refusal) << c.line;
 }
 
-TEST(CommandLine, BatchesPipesProofsAndCurves) {
+// Batches, pipes, proofs and curve files are run end to end in the print
+// tests; here what a run cannot show: the values taken and a name after "--".
+TEST(CommandLine, ValuesAndNamesAfterTheEndOfOptions) {
   Options o = Parse("--output-dir out --format tiff a.jpg b.png --quality 80 --dpi 300");
   EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.jpg", "b.png"}));
-  EXPECT_EQ(o.outputDir, "out");
-  EXPECT_EQ(o.format, "tiff");
   EXPECT_EQ(o.quality, 80);
   EXPECT_EQ(o.dpi, 300.0);
-  o = Parse("--sharpen mild - -");
-  EXPECT_EQ(o.inputs, std::vector<std::string>{"-"});
-  EXPECT_EQ(o.output, "-");
   o = Parse("--swap -- -odd.png out.png");
   EXPECT_EQ(o.inputs, std::vector<std::string>{"-odd.png"});
   EXPECT_EQ(o.output, "out.png");
-  o = Parse("photo.jpg --proof-only --proof p.png --input-profile settings --fallback-profile");
-  EXPECT_TRUE(o.proofOnly);
-  EXPECT_TRUE(o.output.empty());
-  EXPECT_TRUE(o.stages.fallbackProfile);
-  o = Parse("curve save c.tcv --points 0:0,255:255 --channel red --polarity ink");
-  EXPECT_EQ(o.command, Command::CurveSave);
-  EXPECT_EQ(o.recordFile, "c.tcv");
-  EXPECT_EQ(o.curve.channel, "red");
-  EXPECT_TRUE(o.curve.ink);
-  EXPECT_EQ(Parse("curve show c.tcv").command, Command::CurveShow);
 }
 
 TEST(CommandLine, HelpNamesEveryOption) {

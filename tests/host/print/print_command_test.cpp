@@ -9,10 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "host/core/file_bytes.h"
 #include "host/image/image_formats.h"
 #include "k7730fe.h"
-#include "support/module_api.h"
 #include "support/mtf_reference.h"
 #include "host/print/print_runner.h"
 #include "support/test_images.h"
@@ -44,11 +42,7 @@ TEST_F(PrintCommand, ToneCurveFilesReachTheirStages) {
   const auto rgb = Page("in.png", 16, 16, 5);
   // Input curves: a native file, gamma 2.00 on the common channel and the
   // identity line elsewhere.
-  std::vector<std::uint8_t> curve = {0, 2, 0, 1, 0, 5, 0, 2, 0, 0, 0, 200};
-  for (int c = 1; c < 5; ++c) {
-    for (int b : {0, 0, 0, 2, 0, 0, 0, 0, 0, 255, 0, 255}) curve.push_back(static_cast<std::uint8_t>(b));
-  }
-  test::WriteBytes(Path("gamma.tcv"), curve);
+  ASSERT_EQ(RunPrint("curve save " + Path("gamma.tcv") + " --gamma 2").status, 0);
   // Output curves: raw tables, red inverted, green as is, blue constant 7.
   std::vector<std::uint8_t> raw(768);
   for (int i = 0; i < 256; ++i) {
@@ -83,12 +77,6 @@ TEST_F(PrintCommand, MtfPageWithAShortLastBandComesOutWhole) {
   const Image out = ReadImage(Path("out.png"));
   EXPECT_EQ(out.height, h);
   EXPECT_EQ(out.rgb, expected);
-  // One line per band: the first band releases nothing and the buffer is
-  // handed out again on the next.
-  const RunResult single = RunPrint(Path("in.png") + " " + Path("single.png") +
-                                    " --band-height 1 --mtf-kernel 0,-25,0,-25,200,-25,0,-25,0");
-  ASSERT_EQ(single.status, 0) << single.output;
-  EXPECT_EQ(Pixels("single.png"), expected);
 }
 
 TEST_F(PrintCommand, ColourMatchingWithTheDefaultProfilesIsPlausible) {
@@ -119,31 +107,6 @@ TEST_F(PrintCommand, ColourMatchingWithTheDefaultProfilesIsPlausible) {
     EXPECT_GT(out[red], out[red + 2] + 100) << intent;
     EXPECT_NE(out, rgb) << intent << ": colour matching changed nothing";
   }
-}
-
-TEST_F(PrintCommand, EmbeddedInputProfileIsOfferedWhenAskedFor) {
-  REQUIRE_COLOUR_MATCHING();
-  Image tagged;
-  tagged.width = 9;
-  tagged.height = 5;
-  tagged.rgb = test::NoisePixels(9, 5, 10);
-  const std::string source = ModuleFolder() + "/A17D50.ICC";
-  tagged.iccProfile = ReadFileBytes(source, 1 << 20);
-  WriteImage(Path("tagged.png"), tagged);
-  RunResult r = RunPrint(Path("tagged.png") + " " + Path("embedded.png") + " --input-profile embedded");
-  ASSERT_EQ(r.status, 0) << r.output;
-  r = RunPrint(Path("tagged.png") + " " + Path("named.png") + " --input-profile " + source);
-  ASSERT_EQ(r.status, 0) << r.output;
-  const Image embedded = ReadImage(Path("embedded.png"));
-  EXPECT_EQ(embedded.rgb, Pixels("named.png"));
-  EXPECT_NE(embedded.rgb, tagged.rgb);
-  // A PNG print names the printer's profile instead of carrying it.
-  EXPECT_TRUE(embedded.iccProfile.empty());
-
-  Page("plain.png", 4, 4, 11);
-  r = RunPrint(Path("plain.png") + " " + Path("out.png") + " --input-profile embedded");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.output.find("has no embedded ICC profile"), std::string::npos) << r.output;
 }
 
 TEST_F(PrintCommand, ConvertedInputsComeWithANotice) {
