@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -20,11 +21,7 @@ namespace {
 struct Stats {
   std::vector<double> values;
   void Add(double v) { values.push_back(v); }
-  double Mean() const {
-    double sum = 0;
-    for (double v : values) sum += v;
-    return values.empty() ? 0 : sum / double(values.size());
-  }
+  double Mean() const { return values.empty() ? 0 : std::accumulate(values.begin(), values.end(), 0.0) / values.size(); }
   double Max() const { return values.empty() ? 0 : *std::max_element(values.begin(), values.end()); }
   double P95() {
     if (values.empty()) return 0;
@@ -96,8 +93,7 @@ TEST(ChainAccuracy, DeviceRoundTripsAndLutAgainstMatrixSources) {
                {kLut8, kLut8, "", 5, 12, 1.0},        {kLut16, kLut16, "", 5, 12, 1.0},
                {kGamma22, kLut8, kLut16, 15, 48, 2.0}, {kGamma22, kLut8, kLut8, 15, 48, 2.0}};
   for (const Case& c : cases) {
-    World w(c.src, c.dst, 1);
-    World other(c.other.empty() ? "" : c.other, c.dst, 1);
+    World w(c.src, c.dst, 1), other(c.other, c.dst, 1);
     ASSERT_NE(w.handle(), 0u);
     ASSERT_TRUE(c.other.empty() || other.handle() != 0);
     Stats dark, rest;

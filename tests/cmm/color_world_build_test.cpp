@@ -19,12 +19,18 @@ bool BuildsFromBytes(const Bytes& bytes, bool asSource, std::uint32_t intent = 0
   return asSource ? Builds(path, kLut16, intent) : Builds(kLut16, path, intent);
 }
 
-TEST(ColorWorldBuild, DebianProfilesBuildBothWays) {
-  // Matrix/TRC with 'curv' TRCs of 0, 1, 256, 1024, 2048 and 4096 entries.
-  for (const std::string& p :
-       {kIcc + "sRGB.icc", kIcc + "LStar-RGB.icc", kIcc + "CineonLog_M.icc", kIcc + "ghostscript/srgb.icc",
-        kIcc + "ghostscript/a98.icc", kIcc + "ghostscript/rommrgb.icc", kIcc + "ghostscript/scrgb.icc",
-        kIcc + "ghostscript/esrgb.icc", kArgyll + "sRGB.icm", kArgyll + "Rec2020.icm", kArgyll + "ProPhotoLin.icm"}) {
+// Matrix/TRC with 'curv' TRCs of 0, 1, 256, 1024, 2048 and 4096 entries;
+// colord's version 4 profiles with 'para' TRCs of function types 0 and 3.
+TEST(ColorWorldBuild, DebianProfilesBuildBothWaysInEveryIntent) {
+  std::vector<std::string> rgb = {kIcc + "sRGB.icc", kIcc + "LStar-RGB.icc", kIcc + "CineonLog_M.icc",
+                                  kArgyll + "sRGB.icm", kArgyll + "Rec2020.icm", kArgyll + "ProPhotoLin.icm"};
+  for (const char* name : {"srgb.icc", "a98.icc", "rommrgb.icc", "scrgb.icc", "esrgb.icc"})
+    rgb.push_back(kIcc + "ghostscript/" + name);
+  for (const char* name : {"sRGB.icc", "AdobeRGB1998.icc", "ProPhotoRGB.icc", "Bluish.icc", "Gamma5000K.icc",
+                           "Rec709.icc", "WideGamutRGB.icc"})
+    rgb.push_back(kIcc + "colord/" + name);
+  const std::string cmyk = kIcc + "ghostscript/default_cmyk.icc";
+  for (const std::string& p : rgb) {
     if (!Installed(p)) continue;
     for (std::uint32_t intent = 0; intent < 4; ++intent) {
       EXPECT_TRUE(Builds(p, kLut16, intent)) << p << " intent " << intent;
@@ -32,25 +38,10 @@ TEST(ColorWorldBuild, DebianProfilesBuildBothWays) {
     }
     EXPECT_TRUE(Builds(p, p, 1)) << p;
   }
-  const std::string cmyk = kIcc + "ghostscript/default_cmyk.icc";
-  if (!Installed(cmyk)) return;
-  for (std::uint32_t intent = 0; intent < 4; ++intent) {
-    EXPECT_TRUE(Builds(cmyk, kGamma22, intent));
-    EXPECT_TRUE(Builds(kGamma22, cmyk, intent));
-    EXPECT_TRUE(Builds(cmyk, cmyk, intent));
-  }
-}
-
-TEST(ColorWorldBuild, VersionFourMatrixProfilesBuildBothWays) {
-  // colord's profiles: 'para' TRCs of function types 0 and 3, one 'curv'.
-  for (const char* name : {"sRGB.icc", "AdobeRGB1998.icc", "ProPhotoRGB.icc", "Bluish.icc", "Gamma5000K.icc",
-                           "Rec709.icc", "WideGamutRGB.icc"}) {
-    const std::string p = kIcc + "colord/" + name;
-    if (!Installed(p)) continue;
-    for (std::uint32_t intent = 0; intent < 4; ++intent) {
-      EXPECT_TRUE(Builds(p, kLut16, intent)) << p << " intent " << intent;
-      EXPECT_TRUE(Builds(kLut16, p, intent)) << p << " intent " << intent;
-    }
+  for (std::uint32_t intent = 0; intent < 4 && Installed(cmyk); ++intent) {
+    EXPECT_TRUE(Builds(cmyk, kGamma22, intent)) << intent;
+    EXPECT_TRUE(Builds(kGamma22, cmyk, intent)) << intent;
+    EXPECT_TRUE(Builds(cmyk, cmyk, intent)) << intent;
   }
 }
 
@@ -94,19 +85,13 @@ TEST(ColorWorldBuild, VersionFourAndTwoSrgbAgreeOnEveryNode) {
 
 TEST(ColorWorldBuild, ProfilesThisEngineCannotUseAreRefused) {
   // 'mBA ' elements with a Lab device space.
-  for (const std::string& p : {kIcc + "colord/Crayons.icc"}) {
-    if (!Installed(p)) continue;
-    for (std::uint32_t intent = 0; intent < 4; ++intent) {
-      EXPECT_FALSE(Builds(p, kLut16, intent)) << p;
-      EXPECT_FALSE(Builds(kLut16, p, intent)) << p;
-    }
+  const std::string crayons = kIcc + "colord/Crayons.icc";
+  for (std::uint32_t intent = 0; intent < 4 && Installed(crayons); ++intent) {
+    EXPECT_FALSE(Builds(crayons, kLut16, intent)) << intent;
+    EXPECT_FALSE(Builds(kLut16, crayons, intent)) << intent;
   }
-  for (const std::string& gray : {kIcc + "Gray.icc", GeneratedProfile("gray.icc")}) {
-    K7730_ProfileRef ref = 0;
-    if (Installed(gray)) {
-      EXPECT_EQ(SDKCMOpenProfile(gray.c_str(), &ref), -1);
-    }
-  }
+  for (const std::string& gray : {kIcc + "Gray.icc", GeneratedProfile("gray.icc")})
+    EXPECT_FALSE(Installed(gray) && OpenedProfile(gray).ok()) << gray;
   const std::string psCmyk = kIcc + "ghostscript/ps_cmyk.icc";  // v4, A2B0/B2A0 only, no colorants
   if (Installed(psCmyk)) {
     Builds(psCmyk, kLut16, 0);  // read as specified; only must not crash
@@ -114,9 +99,7 @@ TEST(ColorWorldBuild, ProfilesThisEngineCannotUseAreRefused) {
     EXPECT_FALSE(Builds(kLut16, psCmyk, 2));
   }
   const std::string labi = kIcc + "LCMSLABI.ICM";  // Lab device space with lut16 elements
-  if (Installed(labi)) {
-    EXPECT_TRUE(Builds(labi, labi, 0));
-  }
+  EXPECT_TRUE(!Installed(labi) || Builds(labi, labi, 0));
   EXPECT_TRUE(Builds(GeneratedProfile("lab_abstract.icc"), kLut16, 0));
 }
 
@@ -129,10 +112,8 @@ TEST(ColorWorldBuild, BadArgumentsReturnNoColorWorld) {
   EXPECT_EQ(SDKCMCreateColorWorld(1, s.ref(), nullptr, nullptr, nullptr), 0u);
 }
 
-Bytes GammaMatrixProfile() { return BuildProfile(MatrixTrcSpec(CurvElement({0x0233}))); }
-
 TEST(ColorWorldBuild, HostileTagTables) {
-  Bytes huge = GammaMatrixProfile();
+  Bytes huge = BuildProfile(MatrixTrcSpec());
   PutBig32(huge, 128, 0xFFFFFFFF);
   EXPECT_FALSE(BuildsFromBytes(huge, true));
   EXPECT_FALSE(BuildsFromBytes(huge, false));
@@ -140,7 +121,7 @@ TEST(ColorWorldBuild, HostileTagTables) {
   // Overlapping tags: the three TRCs share one element; so do the three
   // colorants, which a source accepts (its matrix is never inverted) and a
   // destination refuses as singular.
-  Bytes shared = GammaMatrixProfile();
+  Bytes shared = BuildProfile(MatrixTrcSpec());
   for (std::size_t i = 1; i < 3; ++i) PutBig32(shared, 132 + 12 * (i + 3) + 4, GetBig32(shared, 132 + 36 + 4));
   EXPECT_TRUE(BuildsFromBytes(shared, true));
   EXPECT_TRUE(BuildsFromBytes(shared, false));

@@ -118,7 +118,6 @@ TEST(ColorWorld, WideCompositesCarryTheInputCurveSet) {
     }
   }
   ASSERT_NE(plain.wide()->weight16, nullptr);
-  EXPECT_EQ(plain.wide()->weight16[65535], 256u);
   EXPECT_EQ(plain.wide()->expanded[0], nullptr);
   EXPECT_NE(same.wide()->expanded[3], nullptr);
 }
@@ -170,8 +169,7 @@ TEST(ColorWorld, FourChannelOutputsAreStoredComplemented) {
 }
 
 TEST(ColorWorld, MissingTrcChannelsTakeTheIdentity) {
-  std::vector<std::uint16_t> gamma = {0x0233};
-  ProfileSpec spec = MatrixTrcSpec(CurvElement(gamma));
+  ProfileSpec spec = MatrixTrcSpec();
   spec.tags.erase(spec.tags.begin() + 4);  // no gTRC
   std::string path = WriteTempFile(BuildProfile(spec), "no_gtrc.icc");
   World w(path, kLut16, 1);

@@ -8,6 +8,7 @@
 
 #include "cmm/curve_decoding.h"
 #include "profile_builder.h"
+#include "support/temp_files.h"
 
 namespace k7730::cmm {
 namespace {
@@ -94,11 +95,8 @@ TEST(CurveDecoding, LongCurvesIndexOnlyTheirEntries) {
 }
 
 TEST(CurveDecoding, Lut16TablesResampleToBytes) {
-  Bytes two;
-  test::AppendBig16(two, 0);
-  test::AppendBig16(two, 65535);
   std::uint8_t out[1][256];
-  Lut16CurvesToTables8(2, 1, Entries(two), out);
+  Lut16CurvesToTables8(2, 1, Entries(testing_files::Words({0, 65535})), out);
   for (int i = 0; i < 256; ++i) ASSERT_EQ(out[0][i], i);
 
   // Two channels of 1024 entries each: the second channel starts at entry 1024.
@@ -114,14 +112,12 @@ TEST(CurveDecoding, Lut16TablesResampleToBytes) {
 }
 
 TEST(CurveDecoding, Inversion) {
-  std::uint8_t curves[3][256];
+  std::uint8_t curves[3][256], gamma[256];
   for (int i = 0; i < 256; ++i) {
     curves[0][i] = std::uint8_t(i);
     curves[1][i] = 0;
-    curves[2][i] = std::uint8_t(std::pow(i / 255.0, 2.2) * 255.0 + 0.5);
+    curves[2][i] = gamma[i] = std::uint8_t(std::pow(i / 255.0, 2.2) * 255.0 + 0.5);
   }
-  std::uint8_t gamma[256];
-  std::copy(curves[2], curves[2] + 256, gamma);
   InvertCurves8(curves);
   for (int i = 0; i < 256; ++i) {
     ASSERT_EQ(curves[0][i], i);
@@ -180,31 +176,26 @@ const ParaCase kParaCases[] = {
     {4, {2.2, 0.95, 0.05, 0.5, 0.1, -0.01, 0.003}},                 // offsets on both pieces
 };
 
-TEST(ParametricCurves, EachFunctionTypeFollowsItsFormula) {
+// Each function type's samples follow its formula, and the element decodes
+// to exactly the tables of a 'curv' holding those samples.
+TEST(ParametricCurves, EachFunctionTypeFollowsItsFormulaAndDecodesAsItsSamples) {
   for (const ParaCase& c : kParaCases) {
-    const Bytes element = test::ParaElement(c.type, c.parameters);
-    std::vector<std::uint16_t> samples(kParaSamples);
-    ASSERT_TRUE(SampleParametricCurve(ByteView(element.data(), element.size()), samples.data())) << c.type;
-    const std::vector<double> p = Stored(c.parameters);
-    for (std::uint32_t i = 0; i < kParaSamples; ++i) {
-      const double y = std::clamp(ParametricFormula(c.type, p, i / 4095.0), 0.0, 1.0);
-      ASSERT_NEAR(samples[i], y * 65535.0, 0.5 + 1e-9) << "type " << c.type << " sample " << i;
-    }
-  }
-}
-
-TEST(ParametricCurves, DecodeExactlyAsTheCurvOfTheirSamples) {
-  for (const ParaCase& c : kParaCases) {
+    SCOPED_TRACE("type " + std::to_string(c.type));
     const Bytes element = test::ParaElement(c.type, c.parameters);
     std::vector<std::uint16_t> samples(kParaSamples);
     ASSERT_TRUE(SampleParametricCurve(ByteView(element.data(), element.size()), samples.data()));
+    const std::vector<double> p = Stored(c.parameters);
+    for (std::uint32_t i = 0; i < kParaSamples; ++i) {
+      const double y = std::clamp(ParametricFormula(c.type, p, i / 4095.0), 0.0, 1.0);
+      ASSERT_NEAR(samples[i], y * 65535.0, 0.5 + 1e-9) << "sample " << i;
+    }
     const Decoded para = Decode(element), curv = Decode(test::CurvElement(samples));
     ASSERT_TRUE(para.ok && curv.ok);
-    EXPECT_TRUE(std::equal(para.table8, para.table8 + 256, curv.table8)) << c.type;
-    EXPECT_EQ(para.table16, curv.table16) << c.type;
+    EXPECT_TRUE(std::equal(para.table8, para.table8 + 256, curv.table8));
+    EXPECT_EQ(para.table16, curv.table16);
     std::uint8_t only8[256];
     ASSERT_TRUE(CurveToTable8(ByteView(element.data(), element.size()), only8));
-    EXPECT_TRUE(std::equal(only8, only8 + 256, para.table8)) << c.type;
+    EXPECT_TRUE(std::equal(only8, only8 + 256, para.table8));
   }
 }
 

@@ -37,7 +37,7 @@ Bytes WorldFromBytes(const Bytes& profile, bool asSource, std::uint32_t intent) 
 // A profile with both a small lut pair for intent 0 and matrix/TRC tags,
 // and an element no build reads at the end of the file.
 Bytes MixedProfile() {
-  ProfileSpec spec = MatrixTrcSpec(CurvElement({0x0233}));
+  ProfileSpec spec = MatrixTrcSpec();
   spec.tags.insert(spec.tags.begin(), {Sig("A2B0"), Lut8Element(3, 3, 2, IdentityClut8(2))});
   spec.tags.insert(spec.tags.begin(), {Sig("B2A0"), Lut8Element(3, 3, 2, IdentityClut8(2))});
   spec.tags.push_back({Sig("cprt"), Bytes(24, 'c')});
@@ -131,7 +131,7 @@ TEST(DamagedProfile, AnElementCutShortFailsTheBuildOnlyWhenItIsRead) {
 
 TEST(DamagedProfile, OnlyAnUnlistedLutElementFallsBackToTheMatrixTags) {
   const Bytes whole = MixedProfile();
-  const Bytes matrixOnly = BuildProfile(MatrixTrcSpec(CurvElement({0x0233})));
+  const Bytes matrixOnly = BuildProfile(MatrixTrcSpec());
   const Bytes fallback = WorldFromBytes(matrixOnly, true, 0);
   ASSERT_FALSE(fallback.empty());
   // Renamed lut tags are not listed: the matrix/TRC tags serve.
@@ -149,7 +149,7 @@ TEST(DamagedProfile, OnlyAnUnlistedLutElementFallsBackToTheMatrixTags) {
 
 TEST(DamagedProfile, AMatrixSideNeedsAllThreeColorants) {
   for (int missing = 0; missing < 3; ++missing) {
-    ProfileSpec spec = MatrixTrcSpec(CurvElement({0x0233}));
+    ProfileSpec spec = MatrixTrcSpec();
     spec.tags[missing].signature = Sig("zzzz");
     const Bytes profile = BuildProfile(spec);
     EXPECT_TRUE(WorldFromBytes(profile, true, 1).empty()) << missing;

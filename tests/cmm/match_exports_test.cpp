@@ -135,12 +135,11 @@ TEST_F(MatchExports, EmptyImagesSucceedWithoutWriting) {
   for (const World* w : {&rgb, &wide, &toCmyk, &fromCmyk, &cmyk}) {
     const std::uint32_t in = SDKCMGetNumsOfInPixComp(w->handle()), out = SDKCMGetNumsOfOutPixComp(w->handle());
     for (auto [width, height] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{0, 0}}) {
-      K7730_PixelMap src{width, height, in, 0, b.source.data()}, dst{width, height, out, 0, b.destination.data()};
-      if (width == 0) src.rowBytes = dst.rowBytes = 0;
-      else src.rowBytes = width * in, dst.rowBytes = width * out;
+      std::uint8_t *s = b.source.data(), *d = b.destination.data();
+      K7730_PixelMap src{width, height, in, width * in, s}, dst{width, height, out, width * out, d};
       EXPECT_EQ(SDKCMMatchPixelMap(w->handle(), &src, &dst), 0);
-      K7730_PlaneMap psrc{width, height, in, std::uint32_t(width), {b.source.data(), b.source.data(), b.source.data(), b.source.data()}};
-      K7730_PlaneMap pdst{width, height, out, std::uint32_t(width), {b.destination.data(), b.destination.data(), b.destination.data(), b.destination.data()}};
+      K7730_PlaneMap psrc{width, height, in, std::uint32_t(width), {s, s, s, s}};
+      K7730_PlaneMap pdst{width, height, out, std::uint32_t(width), {d, d, d, d}};
       EXPECT_EQ(SDKCMMatchPlaneMap(w->handle(), &psrc, &pdst), 0);
     }
   }
@@ -159,8 +158,6 @@ TEST(CreatLut, GammasGiveTheirPowerTables) {
   // Every table has its own gamma.
   SDKCMCreatLUT(200, 100, 0, -50, 45, &set);
   EXPECT_EQ(set.tables[0][128], 64);  // 128^2 / 255 = 64.25
-  EXPECT_EQ(set.tables[0][0], 0);
-  EXPECT_EQ(set.tables[0][255], 255);
   for (int i = 0; i < 256; ++i) {
     EXPECT_EQ(set.tables[0][i], int(std::pow(i / 255.0, 2.0) * 255.0 + 0.5)) << i;
     EXPECT_EQ(set.tables[1][i], i);
@@ -185,33 +182,16 @@ TEST_F(MatchExports, IpbRecordHoldsEverySecondNodeTimesSixteen) {
       const std::uint8_t* node = w->Grid() + cmm::GridOffset3(2 * (n % 17), 2 * (n / 17 % 17), 2 * (n / 289));
       for (std::uint32_t o = 0; o < 3; ++o) ASSERT_EQ(sample(o, n), node[o] * 16u) << "sample " << n << " output " << o;
     }
-    // The white corner, sample (16, 16, 16), is the last value of each
-    // plane and comes from grid node (32, 32, 32): inputs 255, 255, 255.
-    // With the lut source's identity input curves, matching white gives that
-    // node through the output curves.
-    std::uint8_t white[3] = {255, 255, 255};
-    K7730_PixelMap map{1, 1, 3, 3, white};
-    ASSERT_EQ(SDKCMMatchPixelMap(w->handle(), &map, nullptr), 0);
-    for (std::uint32_t o = 0; o < 3; ++o) {
-      const std::uint8_t corner = w->Grid()[cmm::GridOffset3(32, 32, 32) + o];
-      EXPECT_EQ(sample(o, 4912), corner * 16u);
-      if (w == &rgb) {
-        EXPECT_EQ(white[o], w->header()->outCurve[o][corner]);
-      }
-    }
   }
 }
 
 TEST_F(MatchExports, OnlyThreeToThreeColorWorldsAreExportedToIpb) {
-  for (const World* w : {&toCmyk, &fromCmyk, &cmyk}) {
+  for (K7730_ColorWorld h : {toCmyk.handle(), fromCmyk.handle(), cmyk.handle(), K7730_ColorWorld{0}}) {
     std::vector<std::uint8_t> record(29484, 0xEE);
-    EXPECT_EQ(SDKCMConvertColorWorldToIPB(w->handle(), record.data()), 0u);
-    EXPECT_EQ(SDKCMConvertColorWorldToIPB(w->handle(), nullptr), 0u);
-    EXPECT_EQ(record, std::vector<std::uint8_t>(29484, 0xEE));
+    EXPECT_EQ(SDKCMConvertColorWorldToIPB(h, record.data()), 0u) << h;
+    EXPECT_EQ(SDKCMConvertColorWorldToIPB(h, nullptr), 0u) << h;
+    EXPECT_EQ(record, std::vector<std::uint8_t>(29484, 0xEE)) << h;
   }
-  std::vector<std::uint8_t> record(29484, 0xEE);
-  EXPECT_EQ(SDKCMConvertColorWorldToIPB(0, record.data()), 0u);
-  EXPECT_EQ(record, std::vector<std::uint8_t>(29484, 0xEE));
 }
 
 }  // namespace

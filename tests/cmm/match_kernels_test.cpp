@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <type_traits>
 #include <vector>
 
 #include "cmm/match_geometry.h"
@@ -86,23 +87,18 @@ Shape RandomShape(std::mt19937& rng) {
 
 // Runs `kernel` after the checks the export makes, or the export itself
 // when `kernel` is null.
-void Run(const World& w, cmm::MatchKernel kernel, const K7730_PixelMap* src, const K7730_PixelMap* dst) {
+template <typename Map>
+void Run(const World& w, cmm::MatchKernel kernel, const Map* src, const std::type_identity_t<Map>* dst) {
+  constexpr bool kPixels = std::is_same_v<Map, K7730_PixelMap>;
   cmm::MatchRun run;
   if (kernel == nullptr) {
-    ASSERT_EQ(SDKCMMatchPixelMap(w.handle(), src, dst), 0);
-  } else {
-    ASSERT_EQ(cmm::CheckPixelMaps(*w.header(), src, dst, &run), cmm::RunCheck::Ready);
-    kernel(*w.header(), w.wide(), run);
+    if constexpr (kPixels) ASSERT_EQ(SDKCMMatchPixelMap(w.handle(), src, dst), 0);
+    else ASSERT_EQ(SDKCMMatchPlaneMap(w.handle(), src, dst), 0);
+    return;
   }
-}
-void Run(const World& w, cmm::MatchKernel kernel, const K7730_PlaneMap* src, const K7730_PlaneMap* dst) {
-  cmm::MatchRun run;
-  if (kernel == nullptr) {
-    ASSERT_EQ(SDKCMMatchPlaneMap(w.handle(), src, dst), 0);
-  } else {
-    ASSERT_EQ(cmm::CheckPlaneMaps(*w.header(), src, dst, &run), cmm::RunCheck::Ready);
-    kernel(*w.header(), w.wide(), run);
-  }
+  if constexpr (kPixels) ASSERT_EQ(cmm::CheckPixelMaps(*w.header(), src, dst, &run), cmm::RunCheck::Ready);
+  else ASSERT_EQ(cmm::CheckPlaneMaps(*w.header(), src, dst, &run), cmm::RunCheck::Ready);
+  kernel(*w.header(), w.wide(), run);
 }
 
 // The export (null) and each implementation this processor has, on both

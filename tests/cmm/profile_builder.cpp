@@ -3,7 +3,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "support/dynamic_module.h"
 
@@ -142,11 +141,6 @@ std::string WriteTempFile(const Bytes& bytes, const std::string& name) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path.string();
-}
-
-Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string GeneratedProfile(const std::string& name) { return std::string(K7730_TEST_PROFILE_DIR) + "/" + name; }

@@ -45,12 +45,12 @@ struct ProfileSpec {
 
 // Header, tag table and elements (each on a 4-byte boundary).
 Bytes BuildProfile(const ProfileSpec& spec);
-// An sRGB-like matrix/TRC profile whose TRCs are the given 'curv' element.
-ProfileSpec MatrixTrcSpec(const Bytes& trc);
+// An sRGB-like matrix/TRC profile whose TRCs are the given element (by
+// default a 'curv' of gamma 2.2).
+ProfileSpec MatrixTrcSpec(const Bytes& trc = CurvElement({0x0233}));
 
 // Writes `bytes` to a fresh file in this process's temporary folder.
 std::string WriteTempFile(const Bytes& bytes, const std::string& name);
-Bytes ReadFile(const std::string& path);
 
 // The folder of the profiles generated at build time, and the path of one.
 std::string GeneratedProfile(const std::string& name);

@@ -12,11 +12,16 @@ namespace {
 using cmm::ProfileSide;
 using cmm::Refusal;
 
-ProfileSpec WithTrc(const Bytes& trc) { return MatrixTrcSpec(trc); }
-
 cmm::ProfileDiagnosis Diagnose(const Bytes& profile, ProfileSide side, std::uint32_t intent = 0) {
   const std::string path = WriteTempFile(profile, "diagnosed.icc");
   return cmm::DiagnoseProfile(path.c_str(), side, intent);
+}
+
+// A gamma 2.2 matrix/TRC profile whose A2B0 has four outputs.
+ProfileSpec FourOutputLut() {
+  ProfileSpec spec = MatrixTrcSpec();
+  spec.tags.push_back({Sig("A2B0"), Lut8Element(3, 4, 2, Bytes(2 * 2 * 2 * 4, 0))});
+  return spec;
 }
 
 struct Case {
@@ -28,25 +33,22 @@ struct Case {
 };
 
 TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
-  Bytes cutShort = BuildProfile(WithTrc(CurvElement({0x0233})));
+  Bytes cutShort = BuildProfile(MatrixTrcSpec());
   cutShort.resize(cutShort.size() - 8);
-  Bytes longTable = BuildProfile(WithTrc(CurvElement({0x0233})));
+  Bytes longTable = BuildProfile(MatrixTrcSpec());
   PutBig32(longTable, 128, 5000);
-  Bytes elementPastEnd = BuildProfile(WithTrc(CurvElement({0x0233})));
-  PutBig32(elementPastEnd, 0, std::uint32_t(elementPastEnd.size()));
+  Bytes elementPastEnd = BuildProfile(MatrixTrcSpec());
   PutBig32(elementPastEnd, 132 + 12 * 3 + 8, 1u << 20);  // rTRC's size: the fourth entry
-  ProfileSpec noColorant = WithTrc(CurvElement({0x0233}));
+  ProfileSpec noColorant = MatrixTrcSpec();
   noColorant.tags.erase(noColorant.tags.begin());
-  ProfileSpec v4 = WithTrc(CurvElement({0x0233}));
+  ProfileSpec v4 = MatrixTrcSpec();
   Bytes mab = Lut8Element(3, 3, 2, IdentityClut8(2));
   PutBig32(mab, 0, Sig("mAB "));
   PutBig16(mab, 10, 0);
   v4.tags.push_back({Sig("A2B0"), mab});
-  ProfileSpec fourOut = WithTrc(CurvElement({0x0233}));
-  fourOut.tags.push_back({Sig("A2B0"), Lut8Element(3, 4, 2, Bytes(2 * 2 * 2 * 4, 0))});
   Bytes cutLut = Lut8Element(3, 3, 2, IdentityClut8(2));
   cutLut.resize(60);
-  ProfileSpec shortLut = WithTrc(CurvElement({0x0233}));
+  ProfileSpec shortLut = MatrixTrcSpec();
   shortLut.tags.push_back({Sig("B2A0"), cutLut});
   ProfileSpec grey;
   grey.colorSpace = Sig("GRAY");
@@ -56,18 +58,18 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
       {"TRC past the end", elementPastEnd, ProfileSide::Source, Refusal::ElementCutShort, Sig("rTRC")},
       {"no colorant, no table", BuildProfile(noColorant), ProfileSide::Destination, Refusal::NoTable, Sig("rXYZ")},
       {"v4 lookup element", BuildProfile(v4), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
-      {"four outputs on a source", BuildProfile(fourOut), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
+      {"four outputs on a source", BuildProfile(FourOutputLut()), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
       {"lut cut inside its tables", BuildProfile(shortLut), ProfileSide::Destination, Refusal::LutCutShort,
        Sig("B2A0")},
-      {"unknown TRC type", BuildProfile(WithTrc(XyzElement(1, 1, 1))), ProfileSide::Source, Refusal::TrcType,
+      {"unknown TRC type", BuildProfile(MatrixTrcSpec(XyzElement(1, 1, 1))), ProfileSide::Source, Refusal::TrcType,
        Sig("rTRC")},
-      {"para of type 7", BuildProfile(WithTrc(ParaElement(7, {2.2}))), ProfileSide::Source, Refusal::TrcFunction,
+      {"para of type 7", BuildProfile(MatrixTrcSpec(ParaElement(7, {2.2}))), ProfileSide::Source, Refusal::TrcFunction,
        Sig("rTRC")},
-      {"para with gamma 0", BuildProfile(WithTrc(ParaElement(0.0))), ProfileSide::Destination,
+      {"para with gamma 0", BuildProfile(MatrixTrcSpec(ParaElement(0.0))), ProfileSide::Destination,
        Refusal::TrcNoGamma, Sig("rTRC")},
-      {"para with zero slope", BuildProfile(WithTrc(ParaElement(1, {2.2, 0, 0}))), ProfileSide::Source,
+      {"para with zero slope", BuildProfile(MatrixTrcSpec(ParaElement(1, {2.2, 0, 0}))), ProfileSide::Source,
        Refusal::TrcNoSlope, Sig("rTRC")},
-      {"para cut short", BuildProfile(WithTrc(ParaElement(4, {2.2, 1}))), ProfileSide::Source,
+      {"para cut short", BuildProfile(MatrixTrcSpec(ParaElement(4, {2.2, 1}))), ProfileSide::Source,
        Refusal::TrcCutShort, Sig("rTRC")},
   };
   for (const Case& c : cases) {
@@ -85,26 +87,24 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
 }
 
 TEST(ProfileDiagnosis, RefusalsCarryTheirNumbersAndUsableSidesWhatTheyRead) {
-  ProfileSpec fourOut = WithTrc(CurvElement({0x0233}));
-  fourOut.tags.push_back({Sig("A2B0"), Lut8Element(3, 4, 2, Bytes(2 * 2 * 2 * 4, 0))});
-  const cmm::SideReport unfit = Diagnose(BuildProfile(fourOut), ProfileSide::Source).side;
+  const cmm::SideReport unfit = Diagnose(BuildProfile(FourOutputLut()), ProfileSide::Source).side;
   EXPECT_EQ(unfit.type, Sig("mft1"));
   EXPECT_EQ(unfit.counts[0], 3u);
   EXPECT_EQ(unfit.counts[1], 4u);
   EXPECT_EQ(unfit.counts[2], 2u);
   EXPECT_EQ(unfit.lutTagsListed, 1u);
 
-  EXPECT_EQ(Diagnose(BuildProfile(WithTrc(ParaElement(7, {2.2}))), ProfileSide::Source).side.counts[0], 7u);
+  EXPECT_EQ(Diagnose(BuildProfile(MatrixTrcSpec(ParaElement(7, {2.2}))), ProfileSide::Source).side.counts[0], 7u);
 
-  const cmm::SideReport matrix = Diagnose(BuildProfile(WithTrc(CurvElement({0x0233}))), ProfileSide::Source, 1).side;
+  const cmm::SideReport matrix = Diagnose(BuildProfile(MatrixTrcSpec()), ProfileSide::Source, 1).side;
   EXPECT_EQ(matrix.reason, Refusal::None);
   EXPECT_EQ(matrix.lutTag, Sig("A2B1"));
   EXPECT_EQ(matrix.lutType, 0u);
   EXPECT_EQ(matrix.trcTypes[0], Sig("curv"));
 
-  const cmm::SideReport lut = Diagnose(BuildProfile(fourOut), ProfileSide::Destination).side;
+  const cmm::SideReport lut = Diagnose(BuildProfile(FourOutputLut()), ProfileSide::Destination).side;
   EXPECT_EQ(lut.reason, Refusal::None) << "a destination reads B2A0, absent here, and falls back";
-  ProfileSpec withLut = WithTrc(CurvElement({0x0233}));
+  ProfileSpec withLut = MatrixTrcSpec();
   withLut.tags.push_back({Sig("B2A2"), Lut16Element(3, 3, 2, IdentityClut16(2))});
   const cmm::SideReport read = Diagnose(BuildProfile(withLut), ProfileSide::Destination, 2).side;
   EXPECT_EQ(read.reason, Refusal::None);

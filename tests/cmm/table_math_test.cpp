@@ -13,22 +13,16 @@ namespace k7730::cmm {
 namespace {
 
 TEST(TableMath, WeightsOfBothGrids) {
+  // {grid points, input, weight}: 8-wide cells of the 33-point grid, 16-wide
+  // of the 17-point one, and their stretched last cells ending at 256.
+  const std::uint32_t cases[][3] = {{33, 0, 0},    {33, 7, 224},   {33, 8, 0},     {33, 247, 224},
+                                    {33, 248, 0},  {33, 249, 36},  {33, 254, 219}, {33, 255, 256},
+                                    {17, 15, 240}, {17, 240, 0},   {17, 241, 17},  {17, 255, 256}};
   std::uint32_t w[256];
-  FillWeights8(33, w);
-  EXPECT_EQ(w[0], 0u);
-  EXPECT_EQ(w[7], 224u);
-  EXPECT_EQ(w[8], 0u);
-  EXPECT_EQ(w[247], 224u);
-  EXPECT_EQ(w[248], 0u);
-  EXPECT_EQ(w[249], 36u);
-  EXPECT_EQ(w[254], 219u);
-  EXPECT_EQ(w[255], 256u);
-  FillWeights8(17, w);
-  EXPECT_EQ(w[15], 240u);
-  EXPECT_EQ(w[240], 0u);
-  EXPECT_EQ(w[241], 17u);
-  EXPECT_EQ(w[255], 256u);
-
+  for (const auto& [grid, at, weight] : cases) {
+    FillWeights8(grid, w);
+    EXPECT_EQ(w[at], weight) << grid << " points, input " << at;
+  }
   std::vector<std::uint32_t> w16(65536);
   FillWeights16(w16.data());
   for (std::uint32_t v = 0; v < 65536; v += 2056) EXPECT_EQ(w16[v], 0u) << v;
@@ -70,18 +64,13 @@ TEST(TableMath, ClutInterpolation) {
         for (std::uint32_t v : {i, j, k}) clut.push_back(std::uint8_t(v * 60));
   std::uint32_t stride[4];
   ClutStrides(3, 3, n, stride);
-  EXPECT_EQ(stride[0], 75u);
-  EXPECT_EQ(stride[1], 15u);
-  EXPECT_EQ(stride[2], 3u);
+  EXPECT_EQ(std::vector<std::uint32_t>(stride, stride + 3), (std::vector<std::uint32_t>{75, 15, 3}));
   std::uint32_t index[3] = {1, 2, 3}, zero[3] = {0, 0, 0}, half[3] = {32768, 32768, 32768};
   std::uint8_t out[3];
   InterpolateClut3(index, zero, stride, clut.data(), 3, out);
-  EXPECT_EQ(out[0], 60);
-  EXPECT_EQ(out[1], 120);
-  EXPECT_EQ(out[2], 180);
+  EXPECT_EQ(std::vector<int>(out, out + 3), (std::vector<int>{60, 120, 180}));
   InterpolateClut3(index, half, stride, clut.data(), 3, out);
-  EXPECT_EQ(out[0], 90);
-  EXPECT_EQ(out[2], 210);
+  EXPECT_EQ(std::vector<int>(out, out + 3), (std::vector<int>{90, 150, 210}));
 
   // Four inputs, three outputs: output o is input channel o's position.
   std::vector<std::uint8_t> clut4;
@@ -93,21 +82,19 @@ TEST(TableMath, ClutInterpolation) {
   ClutStrides(4, 3, 3, stride);
   std::uint32_t index4[4] = {1, 0, 1, 1}, frac4[4] = {65536, 16384, 0, 65536};
   InterpolateClut4(index4, frac4, stride, clut4.data(), 3, out);
-  EXPECT_EQ(out[0], 200);
-  EXPECT_EQ(out[1], 25);
-  EXPECT_EQ(out[2], 200);
+  EXPECT_EQ(std::vector<int>(out, out + 3), (std::vector<int>{200, 25, 200}));
 }
 
 TEST(TableMath, LabConversions) {
   const double white[3] = {0.9642, 1.0, 0.8249};
   double lab[3], xyz[3];
-  XyzToLab(white, white, lab);
-  EXPECT_NEAR(lab[0], 100.0, 1e-9);
-  EXPECT_NEAR(lab[1], 0.0, 1e-9);
-  EXPECT_NEAR(lab[2], 0.0, 1e-9);
   const double labWhite[3] = {100, 0, 0};
+  XyzToLab(white, white, lab);
   LabToXyz(labWhite, white, xyz);
-  for (int c = 0; c < 3; ++c) EXPECT_NEAR(xyz[c], white[c], 1e-9);
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_NEAR(lab[c], labWhite[c], 1e-9);
+    EXPECT_NEAR(xyz[c], white[c], 1e-9);
+  }
   // Round trips, including the linear segment near black.
   for (double y : {0.001, 0.005, 0.2, 0.7}) {
     const double in[3] = {y * 0.9, y, y * 1.1};

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <random>
+#include <vector>
 
 #include "formats/curve_reset.h"
 #include "formats/curve_table.h"
@@ -11,13 +12,8 @@ namespace k7730 {
 namespace {
 
 TEST(ReverseInvert, WorkedValuesAndSelfInverse) {
-  std::uint8_t t[256];
-  FillIdentityTable(t);
-  ReverseInvertTable(t);
-  for (int i = 0; i < 256; ++i) EXPECT_EQ(t[i], i);
-
   std::mt19937 rng(3);
-  std::uint8_t original[256];
+  std::uint8_t t[256], original[256];
   for (auto& v : original) v = static_cast<std::uint8_t>(rng());
   std::copy(original, original + 256, t);
   ReverseInvertTable(t);
@@ -45,10 +41,8 @@ TEST(FlipPoints, TwiceIsTheIdentityAndDescribesTheSameCurve) {
   for (int x = 0; x < 256; ++x) EXPECT_NEAR(ink[x], levels[x], 1) << x;
 
   FlipPoints(points, 4);
-  for (int i = 0; i < kMaxCurvePoints; ++i) {
-    EXPECT_EQ(points[i].input, copy[i].input);
-    EXPECT_EQ(points[i].output, copy[i].output);
-  }
+  for (int i = 0; i < kMaxCurvePoints; ++i)
+    EXPECT_TRUE(points[i].input == copy[i].input && points[i].output == copy[i].output) << i;
   FlipPoints(points, 1000);  // clamped to the array; ASan checks the bound
 }
 
@@ -85,12 +79,10 @@ TEST(CurveReset, OneChannelAndNothingElse) {
   set.gammaHundredths[2] = 220;
   set.tables[2][9] = 0;
   ResetCurveChannel(set, 2);
-  EXPECT_EQ(set.mode[2], 1);
-  EXPECT_EQ(set.gammaHundredths[2], 100);
-  EXPECT_EQ(set.pointCount[2], 2);
-  EXPECT_EQ(set.points[2][1].input, 255);
-  EXPECT_EQ(set.tables[2][9], 9);
-  EXPECT_EQ(set.mode[1], 2);
+  EXPECT_EQ(std::vector<int>({set.mode[2], set.gammaHundredths[2], set.pointCount[2], set.points[2][1].input,
+                              set.tables[2][9]}),
+            std::vector<int>({1, 100, 2, 255, 9}));
+  EXPECT_EQ(set.mode[1], 2);  // the other channels and the polarity stay
   EXPECT_EQ(set.polarity, 2);
   ResetCurveChannel(set, 5);  // outside the set: ignored (ASan checks the bounds)
   ResetCurveChannel(set, -1);

@@ -37,11 +37,16 @@ TEST_F(FileWrappers, ReadSucceedsOnlyForTheWholeCount) {
   ASSERT_EQ(FileRead(&f, buffer, &count), 0);
   EXPECT_EQ(std::string(buffer, 2), "89");
 
-  // Ten bytes at four before the end: a short read fails and the count stays.
+  // Ten bytes at four before the end: a short read fails and the count
+  // stays; the four bytes are there for a read that asks for them.
   ASSERT_EQ(FileSeekStart(&f, 12), 0);
   count = 10;
   EXPECT_EQ(FileRead(&f, buffer, &count), 1);
   EXPECT_EQ(count, 10);
+  ASSERT_EQ(FileSeekCurrent(&f, -4), 0);
+  count = 4;
+  ASSERT_EQ(FileRead(&f, buffer, &count), 0);
+  EXPECT_EQ(std::string(buffer, 4), "CDEF");
 
   EXPECT_EQ(FileClose(&f), 0);
   EXPECT_EQ(f, 0u);

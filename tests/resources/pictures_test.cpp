@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -40,12 +41,11 @@ TEST(EditorBitmaps, ActiveToolIsTheInverseOfTheNormalOne) {
     const Picture& normal = bitmaps.at(id);
     const Picture& active = bitmaps.at(id + 1);
     int glyph = 0;
-    for (int y = 0; y < normal.height; ++y) {
+    for (int y = 0; y < normal.height; ++y)
       for (int x = 0; x < normal.width; ++x) {
         EXPECT_EQ(Grey(active.At(x, y)), 255 - Grey(normal.At(x, y))) << id << " at " << x << "," << y;
         if (x > 1 && y > 1 && x < normal.width - 2 && y < normal.height - 2 && normal.At(x, y) == kBlack) ++glyph;
       }
-    }
     EXPECT_GT(glyph, 15) << "bitmap " << id << " has a sign inside its border";
   }
 }
@@ -81,9 +81,8 @@ TEST(ModuleCursors, EveryNameTheCursorTableLoadsIsDrawn) {
   std::set<std::string> drawn;
   for (const Cursor& c : ModuleCursors()) drawn.insert(c.name);
   std::set<std::string> loaded;
-  for (const std::string& name : scripted->loadedCursors) {
+  for (const std::string& name : scripted->loadedCursors)
     if (name[0] != '#') loaded.insert(name);
-  }
   ui::ReleaseEditorCursors();
   EXPECT_EQ(drawn, loaded);
   EXPECT_EQ(drawn.size(), std::size(res::kModuleCursorNames));
@@ -92,19 +91,11 @@ TEST(ModuleCursors, EveryNameTheCursorTableLoadsIsDrawn) {
 TEST(ModuleCursors, HotSpotsLieOnOrNextToTheirPicture) {
   for (const Cursor& c : ModuleCursors()) {
     ASSERT_EQ(c.pixels.size(), static_cast<std::size_t>(kCursorSize * kCursorSize)) << c.name;
-    ASSERT_GE(c.hotX, 0);
-    ASSERT_GE(c.hotY, 0);
-    ASSERT_LT(c.hotX, kCursorSize);
-    ASSERT_LT(c.hotY, kCursorSize);
+    ASSERT_TRUE(c.hotX >= 0 && c.hotY >= 0 && c.hotX < kCursorSize && c.hotY < kCursorSize) << c.name;
     bool nearHotSpot = false;
-    for (int dy = -1; dy <= 1; ++dy) {
-      for (int dx = -1; dx <= 1; ++dx) {
-        const int x = c.hotX + dx, y = c.hotY + dy;
-        if (x >= 0 && y >= 0 && x < kCursorSize && y < kCursorSize && c.At(x, y) != CursorPixel::Clear) {
-          nearHotSpot = true;
-        }
-      }
-    }
+    for (int y = std::max(c.hotY - 1, 0); y <= std::min(c.hotY + 1, kCursorSize - 1); ++y)
+      for (int x = std::max(c.hotX - 1, 0); x <= std::min(c.hotX + 1, kCursorSize - 1); ++x)
+        nearHotSpot |= c.At(x, y) != CursorPixel::Clear;
     EXPECT_TRUE(nearHotSpot) << c.name;
   }
 }
@@ -113,12 +104,11 @@ TEST(ModuleCursors, AnimationFramesDiffer) {
   const std::vector<Cursor> cursors = ModuleCursors();
   std::set<std::vector<CursorPixel>> frames;
   int animated = 0;
-  for (const Cursor& c : cursors) {
+  for (const Cursor& c : cursors)
     if (c.name.rfind("BEACH_", 0) == 0 || c.name.rfind("SCSI_", 0) == 0) {
       frames.insert(c.pixels);
       ++animated;
     }
-  }
   EXPECT_EQ(animated, 12);
   EXPECT_EQ(frames.size(), 12u);
 }

@@ -6,24 +6,18 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "support/byte_order.h"
+#include "support/temp_files.h"
 
 namespace {
 
 using k7730::test::GetBig32;
+using k7730::testing_files::ReadBytes;
 
 const std::string kSource = std::string(K7730_PROFILE_FOLDER) + "/A17D50.ICC";
 const std::string kPrinter = std::string(K7730_PROFILE_FOLDER) + "/K77302.ICC";
-
-std::vector<std::uint8_t> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // The type signature of a tag's element, read from the file itself.
 std::string ElementType(const std::vector<std::uint8_t>& b, const char* tag) {
@@ -38,7 +32,7 @@ std::string ElementType(const std::vector<std::uint8_t>& b, const char* tag) {
 }
 
 TEST(DefaultProfiles, VersionTwoWithTheElementTypesTheModuleReads) {
-  const auto source = Bytes(kSource), printer = Bytes(kPrinter);
+  const auto source = ReadBytes(kSource), printer = ReadBytes(kPrinter);
   ASSERT_GE(source.size(), 128u);
   ASSERT_GE(printer.size(), 128u);
   EXPECT_EQ(source[8], 2);
@@ -62,8 +56,7 @@ TEST(DefaultProfiles, SourceToPrinterIsPlausibleInEveryIntent) {
     ASSERT_NE(t, nullptr);
     int previous = -1;
     for (int v = 0; v <= 255; v += 17) {
-      const unsigned char in[3] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v),
-                                   static_cast<unsigned char>(v)};
+      const unsigned char grey = static_cast<unsigned char>(v), in[3] = {grey, grey, grey};
       unsigned char out[3];
       cmsDoTransform(t, in, out, 1);
       const int lo = std::min({out[0], out[1], out[2]}), hi = std::max({out[0], out[1], out[2]});

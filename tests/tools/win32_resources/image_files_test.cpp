@@ -33,8 +33,7 @@ TEST(BmpFile, FourBitRowsBottomUpPaddedToFourBytes) {
   p.Set(2, 2, kSilver);
   const std::vector<std::uint8_t> file = BmpFile(p);
   ASSERT_EQ(file.size(), 14u + 40u + 64u + 3u * 4u);
-  EXPECT_EQ(file[0], 'B');
-  EXPECT_EQ(file[1], 'M');
+  EXPECT_EQ(Le16(file, 0), 'B' | 'M' << 8);
   EXPECT_EQ(Le32(file, 2), file.size());
   EXPECT_EQ(Le32(file, 10), 118u);
   EXPECT_EQ(Le32(file, 14), 40u);
@@ -54,13 +53,11 @@ TEST(CurFile, HotSpotAndBothMasks) {
   c.pixels[1] = CursorPixel::White;
   c.pixels[2] = CursorPixel::Invert;
   const std::vector<std::uint8_t> file = CurFile(c);
-  EXPECT_EQ(Le16(file, 0), 0);
-  EXPECT_EQ(Le16(file, 2), 2);  // a cursor
+  // Reserved 0, type 2 (a cursor), one image of 32 x 32, hot spot (3, 30).
+  EXPECT_EQ(Le32(file, 0), 0x00020000u);
   EXPECT_EQ(Le16(file, 4), 1);
-  EXPECT_EQ(file[6], 32);
-  EXPECT_EQ(file[7], 32);
-  EXPECT_EQ(Le16(file, 10), 3);
-  EXPECT_EQ(Le16(file, 12), 30);
+  EXPECT_EQ(Le16(file, 6), 32 | 32 << 8);
+  EXPECT_EQ(Le32(file, 10), 3u | 30u << 16);
   const std::uint32_t size = Le32(file, 14), offset = Le32(file, 18);
   ASSERT_EQ(offset + size, file.size());
   EXPECT_EQ(Le32(file, offset + 8), 64u);  // XOR and AND masks stacked

@@ -36,38 +36,25 @@ std::string Text(HWND hwnd) {
   return text;
 }
 
-// The low style bits that tell one kind of button or static from another.
-DWORD KindBits(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::PushButton: return BS_PUSHBUTTON;
-    case ControlKind::DefaultPushButton: return BS_DEFPUSHBUTTON;
-    case ControlKind::CheckBox: return BS_CHECKBOX;
-    case ControlKind::AutoCheckBox: return BS_AUTOCHECKBOX;
-    case ControlKind::RadioButton: return BS_RADIOBUTTON;
-    case ControlKind::GroupBox: return BS_GROUPBOX;
-    case ControlKind::OwnerDrawButton: return BS_OWNERDRAW;
-    case ControlKind::Frame: return SS_ETCHEDFRAME;
-    case ControlKind::BlackFrame: return SS_BLACKFRAME;
-    case ControlKind::Text: return SS_LEFT;
-    case ControlKind::RightText: return SS_RIGHT;
-    case ControlKind::Bitmap: return SS_BITMAP;
-    case ControlKind::DropDownList: return CBS_DROPDOWNLIST;
-    case ControlKind::Edit: return ES_LEFT;
-  }
-  return 0;
-}
+// The low style bits that tell one kind of button or static from another,
+// and the mask that selects them.
+struct KindStyle {
+  ControlKind kind;
+  DWORD bits, mask;
+};
+constexpr KindStyle kKindStyles[] = {
+    {ControlKind::PushButton, BS_PUSHBUTTON, BS_TYPEMASK}, {ControlKind::DefaultPushButton, BS_DEFPUSHBUTTON, BS_TYPEMASK},
+    {ControlKind::CheckBox, BS_CHECKBOX, BS_TYPEMASK},     {ControlKind::AutoCheckBox, BS_AUTOCHECKBOX, BS_TYPEMASK},
+    {ControlKind::RadioButton, BS_RADIOBUTTON, BS_TYPEMASK}, {ControlKind::GroupBox, BS_GROUPBOX, BS_TYPEMASK},
+    {ControlKind::OwnerDrawButton, BS_OWNERDRAW, BS_TYPEMASK}, {ControlKind::Frame, SS_ETCHEDFRAME, SS_TYPEMASK},
+    {ControlKind::BlackFrame, SS_BLACKFRAME, SS_TYPEMASK}, {ControlKind::Text, SS_LEFT, SS_TYPEMASK},
+    {ControlKind::RightText, SS_RIGHT, SS_TYPEMASK},       {ControlKind::Bitmap, SS_BITMAP, SS_TYPEMASK},
+    {ControlKind::DropDownList, CBS_DROPDOWNLIST, 0x3},     {ControlKind::Edit, ES_LEFT, 0x3}};
 
-DWORD KindMask(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::Frame:
-    case ControlKind::BlackFrame:
-    case ControlKind::Text:
-    case ControlKind::RightText:
-    case ControlKind::Bitmap: return SS_TYPEMASK;
-    case ControlKind::DropDownList: return 0x3;
-    case ControlKind::Edit: return 0x3;
-    default: return BS_TYPEMASK;
-  }
+KindStyle StyleOf(ControlKind kind) {
+  for (const KindStyle& k : kKindStyles)
+    if (k.kind == kind) return k;
+  return {kind, 0, BS_TYPEMASK};
 }
 
 RECT ClientRectOf(HWND dialog, HWND item) {
@@ -88,7 +75,7 @@ class Win32View : public test::DialogView {
     const std::string name = ClassOf(id);
     if (lstrcmpiA(name.c_str(), resgen::ControlClass(kind)) != 0) return name;
     const DWORD style = static_cast<DWORD>(GetWindowLongA(Item(id), GWL_STYLE));
-    return (style & KindMask(kind)) == KindBits(kind) ? "" : name + " of another style";
+    return (style & StyleOf(kind).mask) == StyleOf(kind).bits ? "" : name + " of another style";
   }
   bool Visible(int id) const override { return IsWindowVisible(Item(id)); }
   bool Enabled(int id) const override { return IsWindowEnabled(Item(id)); }
