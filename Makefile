@@ -27,13 +27,14 @@ build: deps $(BUILD_DIR)/build.ninja
 
 # The native suite, then the Windows suites: the 64-bit DLL's tests run
 # under Wine, the 32-bit DLL is inspected only.
-# Last, the Windows archive and the Debian package, installed on this
-# machine and removed again (CI runs as root).
+# Then the threaded tests under ThreadSanitizer; last, the Windows archive
+# and the Debian package, installed on this machine and removed again (CI
+# runs as root).
 test: build windows
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(WIN64_DIR) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(WIN32_DIR) --output-on-failure -j $(JOBS)
-	$(MAKE) windows-dist-test package-test
+	$(MAKE) tsan windows-dist-test package-test
 
 # K7730fe.dll for x86_64 (build/win64) and i686 (build/win32), cross-built
 # with mingw-w64. The profiles beside them and the resources inside them
