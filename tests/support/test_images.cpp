@@ -8,8 +8,12 @@
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cstdlib>
+
+#include "host/core/host_error.h"
+#include "host/image/image_formats.h"
 
 namespace k7730::host::test {
 
@@ -19,6 +23,27 @@ std::string MakeTempFolder() {
   std::string folder = base + "k7730-host-XXXXXX";
   if (::mkdtemp(folder.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
   return folder;
+}
+
+std::vector<std::uint8_t> ReadInBands(ImageSource& source, std::uint32_t band) {
+  const ImageHeader& h = source.Header();
+  std::vector<std::uint8_t> rgb(h.RowBytes() * h.height);
+  for (std::uint32_t y = 0; y < h.height; y += band) {
+    source.ReadRows(rgb.data() + y * h.RowBytes(), std::min(band, h.height - y));
+  }
+  return rgb;
+}
+
+std::string ReadRefusal(const std::string& path, std::uint32_t band) {
+  try {
+    const auto source = OpenImage(path);
+    const std::uint32_t height = source->Header().height;
+    std::vector<std::uint8_t> rows(source->Header().RowBytes() * band);
+    for (std::uint32_t y = 0; y < height; y += band) source->ReadRows(rows.data(), std::min(band, height - y));
+  } catch (const HostError& e) {
+    return e.what();
+  }
+  return "";
 }
 
 std::vector<std::uint8_t> NoisePixels(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {

@@ -2,11 +2,14 @@
 // libtiff directly so that the host's own writers are not the oracle.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "host/core/image_stream.h"
 #include "support/temp_files.h"
 
 namespace k7730::host::test {
@@ -15,6 +18,19 @@ namespace k7730::host::test {
 std::string MakeTempFolder();
 using testing_files::ReadBytes;
 using testing_files::WriteBytes;
+
+// The fixture of tests that write files: a fresh folder of their own.
+class ScratchFolder : public ::testing::Test {
+ protected:
+  std::string dir = MakeTempFolder();
+  std::string Path(const std::string& name) const { return dir + "/" + name; }
+};
+
+// Every row of `source`, read in bands of `band` rows.
+std::vector<std::uint8_t> ReadInBands(ImageSource& source, std::uint32_t band);
+// The reader's error for the image at `path` read in bands of `band` rows
+// (into one band's buffer); empty when the whole image was read.
+std::string ReadRefusal(const std::string& path, std::uint32_t band = 16);
 
 // Pseudo-random but reproducible 8-bit RGB pixels.
 std::vector<std::uint8_t> NoisePixels(std::uint32_t width, std::uint32_t height, std::uint32_t seed);

@@ -15,11 +15,8 @@
 namespace k7730::host::test {
 namespace {
 
-class RasterFilter : public ::testing::Test {
+class RasterFilter : public ScratchFolder {
  protected:
-  std::string dir = MakeTempFolder();
-  std::string Path(const std::string& name) const { return dir + "/" + name; }
-
   RasterPage RgbPage(std::uint32_t w, std::uint32_t h, std::uint32_t seed, cups_cspace_t space = CUPS_CSPACE_RGB) {
     return {RgbHeader(w, h, space), NoisePixels(w, h, seed)};
   }

@@ -19,25 +19,14 @@
 namespace k7730::host {
 namespace {
 
-class DamagedInput : public ::testing::Test {
+class DamagedInput : public test::ScratchFolder {
  protected:
-  std::string dir = test::MakeTempFolder();
-  std::string Path(const char* name) const { return dir + "/" + name; }
-
-  // Reads the whole file in bands of 16 rows; the error text, empty when
-  // it was read.
+  // The reader's error for the file, which must name it; empty when the
+  // file was read.
   std::string Refusal(const char* name) const {
-    try {
-      const auto source = OpenImage(Path(name));
-      std::vector<std::uint8_t> band(source->Header().RowBytes() * 16);
-      for (std::uint32_t y = 0; y < source->Header().height; y += 16) {
-        source->ReadRows(band.data(), std::min(16u, source->Header().height - y));
-      }
-    } catch (const HostError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind(Path(name), 0), 0u) << e.what();
-      return e.what();
-    }
-    return "";
+    const std::string why = test::ReadRefusal(Path(name));
+    EXPECT_TRUE(why.empty() || why.rfind(Path(name), 0) == 0) << why;
+    return why;
   }
 };
 

@@ -20,11 +20,7 @@ namespace {
 
 using Rgb = std::array<int, 3>;
 
-class PageLayoutTest : public ::testing::Test {
- protected:
-  std::string dir = test::MakeTempFolder();
-  std::string Path(const std::string& name) const { return dir + "/" + name; }
-};
+using PageLayoutTest = test::ScratchFolder;
 
 // A source of one colour, or of a colour made from the position.
 class PaintedSource : public ImageSource {
@@ -58,12 +54,7 @@ struct Page {
 };
 
 Page ReadAll(ImageSource& source, std::uint32_t band) {
-  Page page{source.Header().width, source.Header().height, {}};
-  page.rgb.resize(std::size_t{page.width} * page.height * 3);
-  for (std::uint32_t y = 0; y < page.height; y += band) {
-    source.ReadRows(page.rgb.data() + std::size_t{y} * page.width * 3, std::min(band, page.height - y));
-  }
-  return page;
+  return {source.Header().width, source.Header().height, test::ReadInBands(source, band)};
 }
 
 Page LaidOut(std::uint32_t w, std::uint32_t h, const char* media, MediaFit fit, std::uint32_t band,

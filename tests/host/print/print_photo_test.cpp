@@ -222,20 +222,6 @@ TEST_F(PrintPhoto, BatchGoesOnPastABadImageAndReportsIt) {
   EXPECT_TRUE(std::filesystem::exists(Path("out/c.tif")));
 }
 
-// The message the reader gives for `path` when its rows are read in bands
-// here; empty when it reads whole.
-std::string ReadersComplaint(const std::string& path, std::uint32_t bandLines) {
-  try {
-    const auto source = OpenImage(path);
-    const std::uint32_t height = source->Header().height;
-    std::vector<std::uint8_t> band(source->Header().RowBytes() * bandLines);
-    for (std::uint32_t y = 0; y < height; y += bandLines) source->ReadRows(band.data(), std::min(bandLines, height - y));
-  } catch (const HostError& e) {
-    return e.what();
-  }
-  return "";
-}
-
 TEST_F(PrintPhoto, AnImageDamagedPartWayFailsWithTheReadersOwnMessageAndNoPrint) {
   // Cut inside the image data, the damage is met on the thread that reads
   // ahead of the module, several bands into the page.
@@ -244,7 +230,7 @@ TEST_F(PrintPhoto, AnImageDamagedPartWayFailsWithTheReadersOwnMessageAndNoPrint)
     std::vector<std::uint8_t> bytes = test::ReadBytes(Path("whole." + ext));
     bytes.resize(bytes.size() * 3 / 5);
     test::WriteBytes(Path("cut." + ext), bytes);
-    const std::string expected = ReadersComplaint(Path("cut." + ext), 16);
+    const std::string expected = test::ReadRefusal(Path("cut." + ext), 16);
     ASSERT_FALSE(expected.empty()) << ext;
     const RunResult r = RunPrint("--sharpen mild --band-height 16 " + Path("cut." + ext) + " " + Path("print.png"));
     EXPECT_EQ(r.status, 1) << r.output;

@@ -44,11 +44,8 @@ inline bool HasColourMatching() {
 
 using k7730::test::ModuleFolder;
 
-class PrintCommand : public ::testing::Test {
+class PrintCommand : public test::ScratchFolder {
  protected:
-  std::string dir = test::MakeTempFolder();
-  std::string Path(const std::string& name) const { return dir + "/" + name; }
-
   // A page written as PNG, and the pixels it holds.
   std::vector<std::uint8_t> Page(const std::string& name, std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
     auto rgb = test::NoisePixels(w, h, seed);
