@@ -90,27 +90,6 @@ TEST_F(DamagedInput, TiffsWithDamagedJpegDataAreRefused) {
   EXPECT_NE(Refusal("garbled.tif"), "");
 }
 
-TEST_F(DamagedInput, ABrokenProfileChainIsReportedNotDropped) {
-  // A profile of 100000 bytes takes two APP2 markers; the second is taken out.
-  std::vector<std::uint8_t> profile(100000, 0x41);
-  test::JpegFileOptions withProfile;
-  withProfile.icc = profile;
-  test::WriteJpegFile(Path("whole.jpg"), 16, 16, withProfile);
-  EXPECT_EQ(ReadImage(Path("whole.jpg")).iccProfile, profile);
-  std::vector<std::uint8_t> bytes = test::ReadBytes(Path("whole.jpg"));
-  const std::size_t first = FindMarker(bytes, 0xE2);
-  const std::size_t second = FindMarker(bytes, 0xE2, first + 2);
-  ASSERT_LT(second, bytes.size());
-  const std::size_t length = std::size_t{bytes[second + 2]} << 8 | bytes[second + 3];
-  bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(second),
-              bytes.begin() + static_cast<std::ptrdiff_t>(second + 2 + length));
-  test::WriteBytes(Path("chain.jpg"), bytes);
-
-  const Image image = ReadImage(Path("chain.jpg"));
-  EXPECT_TRUE(image.iccProfile.empty());
-  EXPECT_NE(image.iccProblem.find("ICC"), std::string::npos) << image.iccProblem;
-}
-
 TEST_F(DamagedInput, AnInvalidPngProfileChunkIsReportedNotDropped) {
   test::WritePngFile(Path("plain.png"), 4, 4, 3, std::vector<std::uint16_t>(48, 9), false);
   std::vector<std::uint8_t> png = test::ReadBytes(Path("plain.png"));

@@ -70,21 +70,6 @@ TEST_F(ImageIo, UnreadableInputsAreRefusedNamingTheFile) {
   }
 }
 
-TEST_F(ImageIo, EmbeddedProfilesTravelWithTheImage) {
-  Image image;
-  image.width = 3;
-  image.height = 2;
-  image.rgb = test::NoisePixels(3, 2, 4);
-  image.iccProfile = ReadFileBytes(std::string(K7730_PROFILE_FOLDER) + "/A17D50.ICC", 1 << 20);
-  ASSERT_FALSE(image.iccProfile.empty());
-  for (const char* name : {"tagged.png", "tagged.tif"}) {
-    WriteImage(Path(name), image);
-    const Image back = ReadImage(Path(name));
-    EXPECT_EQ(back.iccProfile, image.iccProfile) << name;
-    EXPECT_EQ(back.rgb, image.rgb) << name;
-  }
-}
-
 TEST_F(ImageIo, PngDeflatedInSeveralBlocksReadsBackExactly) {
   // 700 x 500 of noise is 1 MB of rows: five blocks deflated apart and
   // joined into one stream, read back by libpng with its checksum checked.

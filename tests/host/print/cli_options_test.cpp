@@ -57,9 +57,9 @@ TEST(CommandLine, ChoosesTheCommandWithOptionsAnywhere) {
 }
 
 TEST(CommandLine, LaterValuesWinAndProfilesImplyColourMatching) {
-  Options o = Parse("a b --module one.so --module two.so --intent saturation --input-profile embedded");
+  Options o = Parse("a b --module one.so --module two.so --intent saturation --intent perceptual --input-profile embedded");
   EXPECT_EQ(o.modulePath, "two.so");
-  EXPECT_EQ(o.stages.intent, 2);
+  EXPECT_EQ(o.stages.intent, 0);
   EXPECT_TRUE(o.stages.colorMatch);
   // Of --sharpen and --mtf-kernel the later one counts.
   o = Parse("a b --mtf-kernel 0,0,0,0,1,0,0,0,0 --sharpen mild");

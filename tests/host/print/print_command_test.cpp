@@ -79,36 +79,6 @@ TEST_F(PrintCommand, MtfPageWithAShortLastBandComesOutWhole) {
   EXPECT_EQ(out.rgb, expected);
 }
 
-TEST_F(PrintCommand, ColourMatchingWithTheDefaultProfilesIsPlausible) {
-  REQUIRE_COLOUR_MATCHING();
-  // A grey ramp from black to white, then pure red.
-  std::vector<std::uint8_t> rgb;
-  for (int v = 0; v <= 255; v += 15) rgb.insert(rgb.end(), {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
-  rgb.insert(rgb.end(), {255, 0, 0});
-  const std::uint32_t w = static_cast<std::uint32_t>(rgb.size() / 3);
-  test::WritePpmFile(Path("ramp.ppm"), w, 1, rgb);
-  // Every grey stays neutral, from black up, in both intents.
-  for (const std::string intent : {"perceptual", "relative"}) {
-    const RunResult r = RunPrint(Path("ramp.ppm") + " " + Path("out.ppm") + " --color-match --intent " + intent);
-    ASSERT_EQ(r.status, 0) << r.output;
-    const auto out = Pixels("out.ppm");
-    const std::size_t white = (w - 2) * 3;
-    for (int c = 0; c < 3; ++c) EXPECT_GE(out[white + c], 240) << intent << " white channel " << c;
-    int previous = -1;
-    for (std::size_t i = 0; i + 3 < out.size(); i += 3) {
-      const int lo = std::min({out[i], out[i + 1], out[i + 2]}), hi = std::max({out[i], out[i + 1], out[i + 2]});
-      EXPECT_LE(hi - lo, 8) << intent << " grey " << int(rgb[i]) << " came out as " << int(out[i]) << ","
-                            << int(out[i + 1]) << "," << int(out[i + 2]);
-      EXPECT_GE(lo + hi, previous) << intent << ": greys do not get lighter along the ramp";
-      previous = lo + hi;
-    }
-    const std::size_t red = (w - 1) * 3;
-    EXPECT_GT(out[red], out[red + 1] + 100) << intent;
-    EXPECT_GT(out[red], out[red + 2] + 100) << intent;
-    EXPECT_NE(out, rgb) << intent << ": colour matching changed nothing";
-  }
-}
-
 TEST_F(PrintCommand, ConvertedInputsComeWithANotice) {
   test::WritePngFile(Path("deep.png"), 1, 1, 3, {0, 32896, 65535}, true);
   test::WritePngFile(Path("alpha.png"), 1, 1, 4, {10, 20, 30, 0}, false);

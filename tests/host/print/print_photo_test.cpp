@@ -82,7 +82,10 @@ TEST_F(PrintPhoto, StreamedPagesEqualOneWholeBandInEveryFormat) {
 
 TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
   REQUIRE_COLOUR_MATCHING();
-  PhotoPage("photo.jpg", 40, 30, false);
+  // The photo from libjpeg, so that only the copy comes from our writer.
+  test::JpegFileOptions photo;
+  photo.pixels = PhotoPage("photo.png", 40, 30, false).rgb;
+  test::WriteJpegFile(Path("photo.jpg"), 40, 30, photo);
   RunResult r = RunPrint(Path("photo.jpg") + " " + Path("copy.jpg") + " --quality 100");
   ASSERT_EQ(r.status, 0) << r.output;
   const Image copy = ReadImage(Path("copy.jpg"));
@@ -197,6 +200,7 @@ TEST_F(PrintPhoto, ResolutionAndExifAreCarriedAndDpiSetsIt) {
     const RunResult r = RunPrint(Path("exif.jpg") + " " + Path(out));
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_NEAR(ReadImage(Path(out)).resolution.x, 300.0, 0.01) << out;
+    EXPECT_NEAR(ReadImage(Path(out)).resolution.y, 300.0, 0.01) << out;
   }
   EXPECT_EQ(ReadImage(Path("out.jpg")).exif, page.exif);
   const RunResult r = RunPrint("--dpi 600 " + Path("page.png") + " " + Path("dpi.tif"));
