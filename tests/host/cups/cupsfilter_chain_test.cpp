@@ -106,11 +106,6 @@ class CupsChain : public ::testing::Test {
   std::string serverBin = dir + "/serverbin";
 };
 
-TEST_F(CupsChain, PngThroughTheSamplePpdWithSharpening) {
-  WritePngFile(dir + "/photo.png", 120, 90, 3, Widen(NoisePixels(120, 90, 4)), false);
-  ExpectChainRunsTheFilter(dir + "/photo.png", "k7730-sharpen=strong");
-}
-
 TEST_F(CupsChain, PdfThroughTheSamplePpdWithSharpeningAndMatchingOff) {
   std::ofstream(dir + "/page.pdf", std::ios::binary) << SmallPdf();
   ExpectChainRunsTheFilter(dir + "/page.pdf", "k7730-sharpen=mild k7730-color-match=off");
