@@ -83,22 +83,18 @@ TEST_F(RasterFilter, JobOptionsGiveTheSamePixelsAsThePrintCommandWithEveryLineDe
   for (int i = 0; i < 768; ++i) curve[i] = static_cast<std::uint8_t>(255 - (i % 256) / 2);
   WriteBytes(Path("printer.amp"), curve);
 
-  struct Case {
-    std::string options, flags;
-    bool needsMatching;
+  // Job options and the print command's flags for the same stages.
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"k7730-sharpen=mild", "--sharpen mild"},
+      {"k7730-sharpen=strong k7730-output-curve=" + Path("printer.amp"), "--sharpen strong --output-curve " + Path("printer.amp")},
+      {"k7730-input-curve=" + Path("printer.amp") + " k7730-sharpen=medium", "--input-curve " + Path("printer.amp") + " --sharpen medium"},
+      {"k7730-color-match=on k7730-intent=relative k7730-sharpen=mild", "--color-match --intent relative --sharpen mild"},
+      {"k7730-color-match=on k7730-intent=saturation k7730-output-curve=" + Path("printer.amp"), "--color-match --intent saturation --output-curve " + Path("printer.amp")},
   };
-  const std::vector<Case> cases{
-      {"k7730-sharpen=mild", "--sharpen mild", false},
-      {"k7730-sharpen=strong k7730-output-curve=" + Path("printer.amp"), "--sharpen strong --output-curve " + Path("printer.amp"), false},
-      {"k7730-input-curve=" + Path("printer.amp") + " k7730-sharpen=medium", "--input-curve " + Path("printer.amp") + " --sharpen medium", false},
-      {"k7730-color-match=on k7730-intent=relative k7730-sharpen=mild", "--color-match --intent relative --sharpen mild", true},
-      {"k7730-color-match=on k7730-intent=saturation k7730-output-curve=" + Path("printer.amp"), "--color-match --intent saturation --output-curve " + Path("printer.amp"), true},
-  };
-  for (const Case& c : cases) {
-    if (c.needsMatching && !HasColourMatching()) continue;
-    const std::vector<std::uint8_t> out = Filtered(c.options);
-    EXPECT_NE(out, page.pixels) << c.options << ": nothing changed";
-    EXPECT_EQ(out, Printed(page, c.flags)) << c.options;
+  for (const auto& [options, flags] : cases) {
+    const std::vector<std::uint8_t> out = Filtered(options);
+    EXPECT_NE(out, page.pixels) << options << ": nothing changed";
+    EXPECT_EQ(out, Printed(page, flags)) << options;
   }
 }
 
@@ -124,7 +120,6 @@ TEST_F(RasterFilter, SettingsComeFromThePpdUnlessTheJobNamesAFileAndPpdDefaultsA
 }
 
 TEST_F(RasterFilter, AnIntentAloneChangesTheMatchingTheSettingsAlreadyHave) {
-  REQUIRE_COLOUR_MATCHING();
   const RasterPage page = RgbPage(19, 17, 5);
   WriteRasterFile(Path("in.ras"), {page});
   ASSERT_EQ(RunPrint("settings save " + Path("match.k77") + " --color-match --intent perceptual --quiet").status, 0);

@@ -61,7 +61,6 @@ double MeanDifference(const std::vector<std::uint8_t>& a, const std::vector<std:
 }
 
 TEST_F(PrintPhoto, StreamedPagesEqualOneWholeBandInEveryFormat) {
-  REQUIRE_COLOUR_MATCHING();
   PhotoPage("page.png", 61, 47, false);
   PhotoPage("page.tif", 61, 47, false);
   PhotoPage("page.ppm", 61, 47, false);
@@ -81,7 +80,6 @@ TEST_F(PrintPhoto, StreamedPagesEqualOneWholeBandInEveryFormat) {
 }
 
 TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
-  REQUIRE_COLOUR_MATCHING();
   // The photo from libjpeg, so that only the copy comes from our writer.
   test::JpegFileOptions photo;
   photo.pixels = PhotoPage("photo.png", 40, 30, false).rgb;
@@ -110,7 +108,6 @@ TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
 }
 
 TEST_F(PrintPhoto, EmbeddedProfileIsTheDefaultAndAnUnusableOneIsNeverSkippedSilently) {
-  REQUIRE_COLOUR_MATCHING();
   PhotoPage("tagged.png", 20, 10, true);
   RunResult r = RunPrint(Path("tagged.png") + " " + Path("default.png") + " --color-match");
   ASSERT_EQ(r.status, 0) << r.output;
@@ -149,7 +146,6 @@ TEST_F(PrintPhoto, EmbeddedProfileIsTheDefaultAndAnUnusableOneIsNeverSkippedSile
 }
 
 TEST_F(PrintPhoto, ProofOfAGreyRampIsNeutralAndOfAPhotoCloseToIt) {
-  REQUIRE_COLOUR_MATCHING();
   Image ramp;
   ramp.width = 256;
   ramp.height = 4;

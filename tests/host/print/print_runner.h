@@ -35,13 +35,6 @@ inline RunResult RunPrint(const std::string& args, const std::string& environmen
   return r;
 }
 
-inline bool HasColourMatching() {
-  static const k7730::test::ModuleApi api;
-  return api.setIccProfile != nullptr;
-}
-#define REQUIRE_COLOUR_MATCHING() \
-  if (!HasColourMatching()) GTEST_SKIP() << "this module build has no colour matching"
-
 using k7730::test::ModuleFolder;
 
 class PrintCommand : public test::ScratchFolder {

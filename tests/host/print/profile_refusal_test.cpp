@@ -65,7 +65,6 @@ void ExpectRefusal(const RunResult& r, const std::string& profile, const std::st
 }
 
 TEST_F(ProfileRefusal, CutShortProfilesAreNamedWithBothSizes) {
-  REQUIRE_COLOUR_MATCHING();
   Bytes cut(printer.begin(), printer.begin() + static_cast<std::ptrdiff_t>(printer.size() / 2));
   const RunResult r = PrintWith(source, cut);
   ExpectRefusal(r, "printer profile " + Path("out.icc"), "cut short (its header gives " +
@@ -76,7 +75,6 @@ TEST_F(ProfileRefusal, CutShortProfilesAreNamedWithBothSizes) {
 }
 
 TEST_F(ProfileRefusal, ProfilesTheModuleDoesNotOpenAreNamed) {
-  REQUIRE_COLOUR_MATCHING();
   Bytes deviceLink = source;
   std::copy_n("RGB ", 4, deviceLink.begin() + 20);  // an RGB connection space
   const RunResult r = PrintWith(deviceLink, printer);
@@ -87,7 +85,6 @@ TEST_F(ProfileRefusal, ProfilesTheModuleDoesNotOpenAreNamed) {
 }
 
 TEST_F(ProfileRefusal, MissingIntentTablesAreListed) {
-  REQUIRE_COLOUR_MATCHING();
   Bytes noRelative = printer;
   Rename(noRelative, "B2A1", "zzzz");
   ExpectRefusal(PrintWith(source, noRelative), "printer profile",
@@ -98,7 +95,6 @@ TEST_F(ProfileRefusal, MissingIntentTablesAreListed) {
 }
 
 TEST_F(ProfileRefusal, VersionFourLookupElementsAndUnknownCurvesAreNamed) {
-  REQUIRE_COLOUR_MATCHING();
   Bytes lutV4 = printer;
   Retype(lutV4, "B2A1", {'m', 'B', 'A', ' ', 0, 0, 0, 0, 3, 3, 0, 0});
   ExpectRefusal(PrintWith(source, lutV4), "printer profile",
@@ -121,7 +117,6 @@ TEST_F(ProfileRefusal, VersionFourLookupElementsAndUnknownCurvesAreNamed) {
 }
 
 TEST_F(ProfileRefusal, UnusableEmbeddedProfilesAreNamedAfterTheirImage) {
-  REQUIRE_COLOUR_MATCHING();
   // A JPEG carrying the source profile cut to half its size, and one whose
   // second profile marker is missing.
   test::JpegFileOptions cut;
@@ -155,7 +150,6 @@ TEST_F(ProfileRefusal, UnusableEmbeddedProfilesAreNamedAfterTheirImage) {
 }
 
 TEST_F(ProfileRefusal, VersionFourDisplayProfilesPrint) {
-  REQUIRE_COLOUR_MATCHING();
   const std::string colord = "/usr/share/color/icc/colord/";
   for (const char* name : {"sRGB.icc", "AdobeRGB1998.icc", "ProPhotoRGB.icc"}) {
     if (!std::filesystem::exists(colord + name)) GTEST_SKIP() << colord << name << " is not installed";
@@ -166,7 +160,6 @@ TEST_F(ProfileRefusal, VersionFourDisplayProfilesPrint) {
 }
 
 TEST_F(ProfileRefusal, VerboseNamesBothProfiles) {
-  REQUIRE_COLOUR_MATCHING();
   Page("page.png", 5, 4, 22);
   const std::string v4 = "/usr/share/color/icc/colord/sRGB.icc";
   if (!std::filesystem::exists(v4)) GTEST_SKIP() << v4 << " is not installed";
