@@ -101,8 +101,8 @@ TEST_F(RasterFilter, JobOptionsGiveTheSamePixelsAsThePrintCommandWithEveryLineDe
 TEST_F(RasterFilter, SettingsComeFromThePpdUnlessTheJobNamesAFileAndPpdDefaultsApply) {
   const RasterPage page = RgbPage(23, 40, 11);
   WriteRasterFile(Path("in.ras"), {page});
-  ASSERT_EQ(RunPrint("settings save " + Path("strong.k77") + " --sharpen strong --quiet").status, 0);
-  ASSERT_EQ(RunPrint("settings save " + Path("mild.k77") + " --sharpen mild --quiet").status, 0);
+  RunPrintOk("settings save " + Path("strong.k77") + " --sharpen strong --quiet");
+  RunPrintOk("settings save " + Path("mild.k77") + " --sharpen mild --quiet");
   const auto strong = Printed(page, "--settings " + Path("strong.k77"));
   const auto mild = Printed(page, "--settings " + Path("mild.k77"));
   ASSERT_NE(strong, mild);
@@ -122,7 +122,7 @@ TEST_F(RasterFilter, SettingsComeFromThePpdUnlessTheJobNamesAFileAndPpdDefaultsA
 TEST_F(RasterFilter, AnIntentAloneChangesTheMatchingTheSettingsAlreadyHave) {
   const RasterPage page = RgbPage(19, 17, 5);
   WriteRasterFile(Path("in.ras"), {page});
-  ASSERT_EQ(RunPrint("settings save " + Path("match.k77") + " --color-match --intent perceptual --quiet").status, 0);
+  RunPrintOk("settings save " + Path("match.k77") + " --color-match --intent perceptual --quiet");
   EXPECT_EQ(Filtered("k7730-settings=" + Path("match.k77") + " k7730-intent=saturation"),
             Printed(page, "--settings " + Path("match.k77") + " --color-match --intent saturation"));
   // Without matching in the settings the intent changes nothing.

@@ -26,12 +26,10 @@ TEST_F(PrintCommand, AllStagesOffGivesThePageBackInEveryFormatAndSwapExchangesRe
   test::WriteTiffFile(Path("in.tif"), 29, 21, PHOTOMETRIC_RGB, 3, 8, test::Widen(rgb), false);
   test::WritePpmFile(Path("in.ppm"), 29, 21, rgb);
   for (const std::string ext : {"png", "tif", "ppm"}) {
-    const RunResult r = RunPrint(Path("in." + ext) + " " + Path("out." + ext) + " --band-height 8");
-    ASSERT_EQ(r.status, 0) << r.output;
+    RunPrintOk(Path("in." + ext) + " " + Path("out." + ext) + " --band-height 8");
     EXPECT_EQ(Pixels("out." + ext), rgb) << ext;
   }
-  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.tiff") + " --swap --quiet");
-  ASSERT_EQ(r.status, 0) << r.output;
+  const RunResult r = RunPrintOk(Path("in.png") + " " + Path("out.tiff") + " --swap --quiet");
   EXPECT_TRUE(r.output.empty()) << "--quiet printed: " << r.output;
   for (std::size_t i = 0; i < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
   EXPECT_EQ(Pixels("out.tiff"), rgb);
@@ -41,7 +39,7 @@ TEST_F(PrintCommand, ToneCurveFilesReachTheirStages) {
   const auto rgb = Page("in.png", 16, 16, 5);
   // Input curves: a native file, gamma 2.00 on the common channel and the
   // identity line elsewhere.
-  ASSERT_EQ(RunPrint("curve save " + Path("gamma.tcv") + " --gamma 2").status, 0);
+  RunPrintOk("curve save " + Path("gamma.tcv") + " --gamma 2");
   // Output curves: raw tables, red inverted, green as is, blue constant 7.
   std::vector<std::uint8_t> raw(768);
   for (int i = 0; i < 256; ++i) {
@@ -50,9 +48,8 @@ TEST_F(PrintCommand, ToneCurveFilesReachTheirStages) {
     raw[512 + i] = 7;
   }
   test::WriteBytes(Path("printer.amp"), raw);
-  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.png") + " --input-curve " + Path("gamma.tcv") +
-                          " --output-curve " + Path("printer.amp"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("in.png") + " " + Path("out.png") + " --input-curve " + Path("gamma.tcv") + " --output-curve " +
+             Path("printer.amp"));
   CurveTable gamma{};
   ComputeGammaTable(2.0, gamma.data());
   std::vector<std::uint8_t> expected(rgb.size());
@@ -67,8 +64,7 @@ TEST_F(PrintCommand, ToneCurveFilesReachTheirStages) {
 TEST_F(PrintCommand, MtfPageWithAShortLastBandComesOutWhole) {
   const std::uint32_t w = 23, h = 37;  // 4 bands of 8 lines and one of 5
   const auto rgb = Page("in.png", w, h, 6);
-  const RunResult r = RunPrint(Path("in.png") + " " + Path("out.png") + " --band-height 8 --mtf-kernel 0,-25,0,-25,200,-25,0,-25,0 --mtf-scale 100");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("in.png") + " " + Path("out.png") + " --band-height 8 --mtf-kernel 0,-25,0,-25,200,-25,0,-25,0 --mtf-scale 100");
   k7730::test::Kernel k;
   k.k[7] = k.k[11] = k.k[13] = k.k[17] = -25;
   k.k[12] = 200;
@@ -82,8 +78,7 @@ TEST_F(PrintCommand, ConvertedInputsComeWithANotice) {
   test::WritePngFile(Path("deep.png"), 1, 1, 3, {0, 32896, 65535}, true);
   test::WritePngFile(Path("alpha.png"), 1, 1, 4, {10, 20, 30, 0}, false);
   for (const auto& [name, notice] : {std::pair{"deep.png", "16-bit"}, {"alpha.png", "white"}}) {
-    const RunResult r = RunPrint(Path(name) + " " + Path("out.png"));
-    ASSERT_EQ(r.status, 0) << r.output;
+    const RunResult r = RunPrintOk(Path(name) + " " + Path("out.png"));
     EXPECT_NE(r.output.find(notice), std::string::npos) << r.output;
   }
 }
@@ -141,13 +136,11 @@ TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
   std::vector<std::uint8_t> raw(768);
   for (int i = 0; i < 768; ++i) raw[i] = static_cast<std::uint8_t>(255 - i % 256);
   test::WriteBytes(Path("invert.amp"), raw);
-  RunResult r = RunPrint("settings save " + Path("s.k77") + " --output-curve " + Path("invert.amp") + " --line-filter off");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk("settings save " + Path("s.k77") + " --output-curve " + Path("invert.amp") + " --line-filter off");
   std::error_code ec;
   EXPECT_EQ(std::filesystem::file_size(Path("s.k77"), ec), K7730_SETTINGS_SIZE);
 
-  r = RunPrint("settings show " + Path("s.k77"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunResult r = RunPrintOk("settings show " + Path("s.k77"));
   EXPECT_NE(r.output.find("output tone curves on"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("input tone curves  off"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("(the module's default, K77302.ICC beside the module)"), std::string::npos) << r.output;
@@ -157,8 +150,7 @@ TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
   EXPECT_NE(r.output.find(Path("nothing.k77")), std::string::npos);
 
   const auto rgb = Page("in.png", 8, 8, 9);
-  r = RunPrint(Path("in.png") + " " + Path("out.png") + " --settings " + Path("s.k77"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("in.png") + " " + Path("out.png") + " --settings " + Path("s.k77"));
   auto expected = rgb;
   for (auto& v : expected) v = static_cast<std::uint8_t>(255 - v);
   EXPECT_EQ(Pixels("out.png"), expected);
@@ -173,8 +165,7 @@ TEST_F(PrintCommand, MessagesSayWhatWasAndWasNotWritten) {
       << r.output;
   r = RunPrint("--output-dir " + Path("in.png") + " " + Path("in.png"));
   EXPECT_NE(r.output.find("is a file, not a folder"), std::string::npos) << r.output;
-  r = RunPrint(Path("in.png") + " --sharpen mild --proof-only --proof " + Path("proof.png"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrintOk(Path("in.png") + " --sharpen mild --proof-only --proof " + Path("proof.png"));
   EXPECT_NE(r.output.find("how the print would look with these stages: MTF sharpening; no print file was written"),
             std::string::npos)
       << r.output;
@@ -183,10 +174,8 @@ TEST_F(PrintCommand, MessagesSayWhatWasAndWasNotWritten) {
 
 TEST_F(PrintCommand, SavedSettingsOutliveTheFoldersTheyWereMadeIn) {
   // A control-point curve and a gamma curve in a native tone-curve file.
-  RunResult r = RunPrint("curve save " + Path("points.tcv") + " --points 0:0,128:170,255:255");
-  ASSERT_EQ(r.status, 0) << r.output;
-  r = RunPrint("settings save " + Path("s.k77") + " --input-curve " + Path("points.tcv") + " --color-match");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk("curve save " + Path("points.tcv") + " --points 0:0,128:170,255:255");
+  RunResult r = RunPrintOk("settings save " + Path("s.k77") + " --input-curve " + Path("points.tcv") + " --color-match");
   EXPECT_NE(r.output.find("saved the settings to " + Path("s.k77") + ": input tone curves; colour matching, "
                           "perceptual, from the module's default A17D50.ICC to the module's default K77302.ICC"),
             std::string::npos)
@@ -205,18 +194,15 @@ TEST_F(PrintCommand, SavedSettingsOutliveTheFoldersTheyWereMadeIn) {
   EXPECT_EQ(saved.inputCurves.points[0][1].output, 170);
 
   const auto rgb = Page("in.png", 8, 8, 10);
-  r = RunPrint(Path("in.png") + " " + Path("saved.png") + " --settings " + Path("s.k77"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrintOk(Path("in.png") + " " + Path("saved.png") + " --settings " + Path("s.k77"));
   EXPECT_NE(r.output.find("stages: input tone curves, colour matching"), std::string::npos) << r.output;
-  r = RunPrint(Path("in.png") + " " + Path("direct.png") + " --input-curve " + Path("points.tcv") + " --color-match");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("in.png") + " " + Path("direct.png") + " --input-curve " + Path("points.tcv") + " --color-match");
   EXPECT_EQ(Pixels("saved.png"), Pixels("direct.png"));
 
   // A profile in a temporary folder is kept, with a warning.
   test::WriteBytes(Path("printer.icc"), test::ReadBytes(ModuleFolder() + "/K77302.ICC"));
-  r = RunPrint("settings save " + Path("t.k77") + " --color-match --output-profile " + Path("printer.icc"),
+  r = RunPrintOk("settings save " + Path("t.k77") + " --color-match --output-profile " + Path("printer.icc"),
                "TMPDIR=" + dir);
-  ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("warning: " + Path("t.k77") + ": the settings name " + Path("printer.icc") +
                           " (inside the temporary folder " + dir + "/)"),
             std::string::npos)
@@ -231,10 +217,10 @@ TEST_F(PrintCommand, SettingsEditWithoutADisplayFailsAndSavesNothing) {
   RunResult r = RunPrint("settings edit " + Path("new.k77"), noDisplay);
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("no dialog can be shown"), std::string::npos) << r.output;
-  ASSERT_EQ(RunPrint("settings save " + Path("defaults.k77")).status, 0);
+  RunPrintOk("settings save " + Path("defaults.k77"));
   EXPECT_EQ(test::ReadBytes(Path("new.k77")), test::ReadBytes(Path("defaults.k77")));
 
-  ASSERT_EQ(RunPrint("settings save " + Path("kept.k77") + " --sharpen strong").status, 0);
+  RunPrintOk("settings save " + Path("kept.k77") + " --sharpen strong");
   const auto before = test::ReadBytes(Path("kept.k77"));
   r = RunPrint("settings edit " + Path("kept.k77") + " --no-mtf", noDisplay);
   EXPECT_EQ(r.status, 1) << r.output;

@@ -68,12 +68,10 @@ TEST_F(PrintPhoto, StreamedPagesEqualOneWholeBandInEveryFormat) {
   for (const std::string ext : {"png", "tif", "ppm", "jpg"}) {
     const std::string in = Path("page." + ext);
     const std::string whole = Path("whole." + ext);
-    RunResult r = RunPrint("--sharpen medium --color-match --band-height 47 " + in + " " + whole);
-    ASSERT_EQ(r.status, 0) << r.output;
+    RunPrintOk("--sharpen medium --color-match --band-height 47 " + in + " " + whole);
     for (const char* band : {"1", "2", "7", "128"}) {
       const std::string banded = Path(std::string("band") + band + "." + ext);
-      r = RunPrint(std::string("--sharpen medium --color-match --band-height ") + band + " " + in + " " + banded);
-      ASSERT_EQ(r.status, 0) << r.output;
+      RunPrintOk(std::string("--sharpen medium --color-match --band-height ") + band + " " + in + " " + banded);
       EXPECT_EQ(test::ReadBytes(banded), test::ReadBytes(whole)) << ext << " in bands of " << band;
     }
   }
@@ -84,39 +82,31 @@ TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
   test::JpegFileOptions photo;
   photo.pixels = PhotoPage("photo.png", 40, 30, false).rgb;
   test::WriteJpegFile(Path("photo.jpg"), 40, 30, photo);
-  RunResult r = RunPrint(Path("photo.jpg") + " " + Path("copy.jpg") + " --quality 100");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("photo.jpg") + " " + Path("copy.jpg") + " --quality 100");
   const Image copy = ReadImage(Path("copy.jpg"));
   EXPECT_LT(MeanDifference(copy.rgb, ReadImage(Path("photo.jpg")).rgb), 2.0);
   EXPECT_TRUE(copy.iccProfile.empty());
 
   PhotoPage("tagged.jpg", 40, 30, true);
-  r = RunPrint(Path("tagged.jpg") + " " + Path("print.jpg") + " --color-match");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunResult r = RunPrintOk(Path("tagged.jpg") + " " + Path("print.jpg") + " --color-match");
   EXPECT_NE(r.output.find("embedded profile of " + Path("tagged.jpg")), std::string::npos) << r.output;
   EXPECT_TRUE(ReadImage(Path("print.jpg")).iccProfile.empty()) << "PNG and JPEG prints name the printer profile";
-  r = RunPrint(Path("tagged.jpg") + " " + Path("embedded.jpg") + " --color-match --embed-profile");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("tagged.jpg") + " " + Path("embedded.jpg") + " --color-match --embed-profile");
   EXPECT_EQ(ReadImage(Path("embedded.jpg")).iccProfile, ProfileBytes("K77302.ICC"));
-  r = RunPrint(Path("tagged.jpg") + " " + Path("print.tif") + " --color-match");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("tagged.jpg") + " " + Path("print.tif") + " --color-match");
   EXPECT_EQ(ReadImage(Path("print.tif")).iccProfile, ProfileBytes("K77302.ICC"));
   // Without matching, the print keeps the image's own profile.
-  r = RunPrint(Path("tagged.jpg") + " " + Path("plain.jpg"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("tagged.jpg") + " " + Path("plain.jpg"));
   EXPECT_EQ(ReadImage(Path("plain.jpg")).iccProfile, ProfileBytes("A17D50.ICC"));
 }
 
 TEST_F(PrintPhoto, EmbeddedProfileIsTheDefaultAndAnUnusableOneIsNeverSkippedSilently) {
   PhotoPage("tagged.png", 20, 10, true);
-  RunResult r = RunPrint(Path("tagged.png") + " " + Path("default.png") + " --color-match");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunResult r = RunPrintOk(Path("tagged.png") + " " + Path("default.png") + " --color-match");
   EXPECT_NE(r.output.find("colour matching from the embedded profile"), std::string::npos) << r.output;
-  r = RunPrint(Path("tagged.png") + " " + Path("named.png") + " --input-profile " + Profile("A17D50.ICC"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("tagged.png") + " " + Path("named.png") + " --input-profile " + Profile("A17D50.ICC"));
   EXPECT_EQ(Pixels("default.png"), Pixels("named.png"));
-  r = RunPrint(Path("tagged.png") + " " + Path("settings.png") + " --input-profile settings");
-  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrintOk(Path("tagged.png") + " " + Path("settings.png") + " --input-profile settings");
   EXPECT_NE(r.output.find("the settings' input profile"), std::string::npos) << r.output;
   PhotoPage("plain.png", 4, 4, false);
   r = RunPrint(Path("plain.png") + " " + Path("out.png") + " --input-profile embedded");
@@ -137,11 +127,9 @@ TEST_F(PrintPhoto, EmbeddedProfileIsTheDefaultAndAnUnusableOneIsNeverSkippedSile
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("--fallback-profile"), std::string::npos) << r.output;
   EXPECT_FALSE(std::filesystem::exists(Path("refused.png")));
-  r = RunPrint(Path("grey-tagged.jpg") + " " + Path("fallback.png") + " --color-match --fallback-profile");
-  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrintOk(Path("grey-tagged.jpg") + " " + Path("fallback.png") + " --color-match --fallback-profile");
   EXPECT_NE(r.output.find("falling back"), std::string::npos) << r.output;
-  r = RunPrint(Path("grey-tagged.jpg") + " " + Path("grey-settings.png") + " --input-profile settings");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("grey-tagged.jpg") + " " + Path("grey-settings.png") + " --input-profile settings");
   EXPECT_EQ(Pixels("fallback.png"), Pixels("grey-settings.png"));
 }
 
@@ -153,8 +141,7 @@ TEST_F(PrintPhoto, ProofOfAGreyRampIsNeutralAndOfAPhotoCloseToIt) {
     for (int v = 0; v < 256; ++v) ramp.rgb.insert(ramp.rgb.end(), 3, static_cast<std::uint8_t>(v));
   }
   WriteImage(Path("ramp.png"), ramp);
-  RunResult r = RunPrint(Path("ramp.png") + " --color-match --proof-only --proof " + Path("ramp-proof.png"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("ramp.png") + " --color-match --proof-only --proof " + Path("ramp-proof.png"));
   const Image proof = ReadImage(Path("ramp-proof.png"));
   EXPECT_EQ(proof.iccProfile, ProfileBytes("A17D50.ICC")) << "the proof is tagged with the screen profile";
   int worst = 0;
@@ -176,14 +163,13 @@ TEST_F(PrintPhoto, ProofOfAGreyRampIsNeutralAndOfAPhotoCloseToIt) {
     }
   }
   WriteImage(Path("page.png"), page);
-  r = RunPrint(Path("page.png") + " " + Path("print.png") + " --color-match --intent relative --proof " + Path("proof.png"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("page.png") + " " + Path("print.png") + " --color-match --intent relative --proof " + Path("proof.png"));
   EXPECT_LT(MeanDifference(Pixels("proof.png"), page.rgb), 4.0);
   EXPECT_GT(MeanDifference(Pixels("print.png"), page.rgb), MeanDifference(Pixels("proof.png"), page.rgb));
 
   // A matrix/TRC "printer" profile cannot give a proof, and says so.
-  r = RunPrint(Path("page.png") + " --output-profile " + Profile("A17D50.ICC") + " --proof-only --proof " +
-               Path("none.png"));
+  const RunResult r = RunPrint(Path("page.png") + " --output-profile " + Profile("A17D50.ICC") +
+                               " --proof-only --proof " + Path("none.png"));
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("lookup tables"), std::string::npos) << r.output;
 }
@@ -193,14 +179,12 @@ TEST_F(PrintPhoto, ResolutionAndExifAreCarriedAndDpiSetsIt) {
   page.exif = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 0};
   WriteImage(Path("exif.jpg"), page);
   for (const std::string out : {"out.png", "out.tif", "out.jpg"}) {
-    const RunResult r = RunPrint(Path("exif.jpg") + " " + Path(out));
-    ASSERT_EQ(r.status, 0) << r.output;
+    RunPrintOk(Path("exif.jpg") + " " + Path(out));
     EXPECT_NEAR(ReadImage(Path(out)).resolution.x, 300.0, 0.01) << out;
     EXPECT_NEAR(ReadImage(Path(out)).resolution.y, 300.0, 0.01) << out;
   }
   EXPECT_EQ(ReadImage(Path("out.jpg")).exif, page.exif);
-  const RunResult r = RunPrint("--dpi 600 " + Path("page.png") + " " + Path("dpi.tif"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk("--dpi 600 " + Path("page.png") + " " + Path("dpi.tif"));
   EXPECT_NEAR(ReadImage(Path("dpi.tif")).resolution.y, 600.0, 0.01);
 }
 
@@ -216,8 +200,7 @@ TEST_F(PrintPhoto, BatchGoesOnPastABadImageAndReportsIt) {
   EXPECT_TRUE(std::filesystem::exists(Path("out/a.png")));
   EXPECT_TRUE(std::filesystem::exists(Path("out/c.jpg")));
   EXPECT_FALSE(std::filesystem::exists(Path("out/b.png")));
-  r = RunPrint("--format tiff --output-dir " + Path("out") + " -- " + Path("a.png") + " " + Path("c.jpg"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk("--format tiff --output-dir " + Path("out") + " -- " + Path("a.png") + " " + Path("c.jpg"));
   EXPECT_TRUE(std::filesystem::exists(Path("out/a.tif")));
   EXPECT_TRUE(std::filesystem::exists(Path("out/c.tif")));
 }
@@ -249,8 +232,7 @@ TEST_F(PrintPhoto, BatchRefusesTwoInputsForOneOutputUnlessAskedToNumberThem) {
   EXPECT_NE(r.output.find(Path("x.png") + " and " + Path("x.jpg")), std::string::npos) << r.output;
   EXPECT_TRUE(std::filesystem::is_empty(Path("out"))) << "nothing is written before the refusal";
 
-  r = RunPrint(batch + " --unique-names");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(batch + " --unique-names");
   EXPECT_EQ(ReadImage(Path("out/x.tif")).width, 8u);
   EXPECT_EQ(ReadImage(Path("out/x-2.tif")).width, 6u);
 }
@@ -263,10 +245,10 @@ TEST_F(PrintPhoto, StandardInputAndOutputCarryEveryFormat) {
   PhotoPage("photo.jpg", 40, 30, false);
   const std::string cmd = K7730_PRINT_PATH;
   ASSERT_EQ(Shell(cmd + " --sharpen mild - - --format png < " + Path("page.ppm") + " > " + Path("piped.png")), 0);
-  ASSERT_EQ(RunPrint("--sharpen mild " + Path("page.ppm") + " " + Path("file.png")).status, 0);
+  RunPrintOk("--sharpen mild " + Path("page.ppm") + " " + Path("file.png"));
   EXPECT_EQ(Pixels("piped.png"), Pixels("file.png"));
   ASSERT_EQ(Shell(cmd + " -q --sharpen mild - " + Path("piped-jpg.png") + " < " + Path("photo.jpg")), 0);
-  ASSERT_EQ(RunPrint("-q --sharpen mild " + Path("photo.jpg") + " " + Path("file-jpg.png")).status, 0);
+  RunPrintOk("-q --sharpen mild " + Path("photo.jpg") + " " + Path("file-jpg.png"));
   EXPECT_EQ(Pixels("piped-jpg.png"), Pixels("file-jpg.png"));
   ASSERT_EQ(Shell(cmd + " -q - - < " + Path("page.png") + " > " + Path("piped.out")), 0);
   EXPECT_EQ(ReadImage(Path("piped.out")).rgb, page.rgb) << "PNG in, PNG out by default";
@@ -288,8 +270,7 @@ TEST_F(PrintPhoto, MediaLayoutAndOrientationReachThePrint) {
   sideways.exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
                    6, 0, 0, 0, 0, 0, 0, 0};
   test::WriteJpegFile(Path("side.jpg"), 30, 40, sideways);
-  RunResult r = RunPrint(Path("side.jpg") + " " + Path("page.tif") + " --media 5x7 --fit");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunResult r = RunPrintOk(Path("side.jpg") + " " + Path("page.tif") + " --media 5x7 --fit");
   EXPECT_NE(r.output.find("rotated 90 degrees clockwise to stand upright"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("laid out on 5x7 landscape (2100 x 1500 pixels at 300 dpi), fit"), std::string::npos)
       << r.output;
@@ -298,8 +279,7 @@ TEST_F(PrintPhoto, MediaLayoutAndOrientationReachThePrint) {
   EXPECT_EQ(page.height, 1500u);
   EXPECT_DOUBLE_EQ(page.resolution.x, 300.0);
 
-  r = RunPrint(Path("side.jpg") + " " + Path("stored.tif") + " --media 5x7 --no-auto-rotate");
-  ASSERT_EQ(r.status, 0) << r.output;
+  r = RunPrintOk(Path("side.jpg") + " " + Path("stored.tif") + " --media 5x7 --no-auto-rotate");
   EXPECT_EQ(r.output.find("rotated"), std::string::npos) << r.output;
   EXPECT_EQ(ReadImage(Path("stored.tif")).width, 1500u) << "kept as stored: portrait";
 }
@@ -314,18 +294,14 @@ TEST_F(PrintPhoto, AnInputIsNotWrittenOverUnlessAskedTo) {
     EXPECT_NE(r.output.find("--overwrite"), std::string::npos) << r.output;
   }
   EXPECT_EQ(test::ReadBytes(Path("photo.png")), before);
-  const RunResult r = RunPrint("--sharpen strong --overwrite " + Path("photo.png") + " " + Path("photo.png"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk("--sharpen strong --overwrite " + Path("photo.png") + " " + Path("photo.png"));
   EXPECT_NE(test::ReadBytes(Path("photo.png")), before);
 }
 
 TEST_F(PrintPhoto, CurveFilesMadeOnTheCommandLineDriveTheCurveStage) {
-  RunResult r = RunPrint("curve save " + Path("g.tcv") + " --gamma 1.8");
-  ASSERT_EQ(r.status, 0) << r.output;
-  r = RunPrint("curve save " + Path("p.tcv") + " --points 0:0,64:80,255:255 --channel red --polarity ink");
-  ASSERT_EQ(r.status, 0) << r.output;
-  r = RunPrint("curve show " + Path("p.tcv"));
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk("curve save " + Path("g.tcv") + " --gamma 1.8");
+  RunPrintOk("curve save " + Path("p.tcv") + " --points 0:0,64:80,255:255 --channel red --polarity ink");
+  RunResult r = RunPrintOk("curve show " + Path("p.tcv"));
   EXPECT_NE(r.output.find("ink amounts"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("red: points 0:0,64:80,255:255"), std::string::npos) << r.output;
   r = RunPrint("curve show " + Path("g.tcv"));
@@ -348,8 +324,7 @@ TEST_F(PrintPhoto, ExampleCurveFilesRead) {
 
 TEST_F(PrintPhoto, LineFilterDefaultTableSmoothsThePrint) {
   PhotoPage("page.png", 40, 20, false);
-  RunResult r = RunPrint(Path("page.png") + " " + Path("smooth.png") + " --line-filter on");
-  ASSERT_EQ(r.status, 0) << r.output;
+  RunPrintOk(Path("page.png") + " " + Path("smooth.png") + " --line-filter on");
   EXPECT_NE(Pixels("smooth.png"), Pixels("page.png"));
   EXPECT_LT(MeanDifference(Pixels("smooth.png"), Pixels("page.png")), 3.0);
 }

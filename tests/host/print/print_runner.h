@@ -35,6 +35,13 @@ inline RunResult RunPrint(const std::string& args, const std::string& environmen
   return r;
 }
 
+// Runs a command that must succeed; a failure names the command.
+inline RunResult RunPrintOk(const std::string& args, const std::string& environment = "") {
+  RunResult r = RunPrint(args, environment);
+  EXPECT_EQ(r.status, 0) << args << "\n" << r.output;
+  return r;
+}
+
 using k7730::test::ModuleFolder;
 
 class PrintCommand : public test::ScratchFolder {
