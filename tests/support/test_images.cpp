@@ -60,6 +60,11 @@ std::vector<std::uint16_t> Widen(const std::vector<std::uint8_t>& bytes) {
   return std::vector<std::uint16_t>(bytes.begin(), bytes.end());
 }
 
+std::vector<std::uint8_t> ExifWithOrientation(std::uint16_t o) {
+  return {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
+          static_cast<std::uint8_t>(o), 0, 0, 0, 0, 0, 0, 0};
+}
+
 void WritePngFile(const std::string& path, std::uint32_t width, std::uint32_t height, int channels,
                   const std::vector<std::uint16_t>& samples, bool sixteenBit) {
   png_image image{};

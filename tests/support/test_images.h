@@ -67,4 +67,7 @@ void WriteJpegFile(const std::string& path, std::uint32_t width, std::uint32_t h
 
 std::vector<std::uint16_t> Widen(const std::vector<std::uint8_t>& bytes);
 
+// A little-endian Exif block whose IFD0 holds only the orientation tag.
+std::vector<std::uint8_t> ExifWithOrientation(std::uint16_t orientation);
+
 }  // namespace k7730::host::test

@@ -74,12 +74,6 @@ void WriteTiffLayout(const std::string& path, std::uint32_t w, std::uint32_t h, 
 
 using test::WriteJpegFile;
 
-std::vector<std::uint8_t> ExifBlock() {
-  std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0};
-  for (int i = 0; i < 40; ++i) exif.push_back(static_cast<std::uint8_t>(i));
-  return exif;
-}
-
 TEST_F(ImageStream, EveryLayoutReadInBandsGivesTheWholeImage) {
   const std::uint32_t w = 37, h = 29;
   const auto rgb = test::NoisePixels(w, h, 11);
@@ -110,13 +104,13 @@ TEST_F(ImageStream, JpegFromAnotherWriterKeepsItsProfileDensityAndExif) {
   icc.resize(100000, 0x41);
   test::JpegFileOptions withMetadata;
   withMetadata.icc = icc;
-  withMetadata.exif = ExifBlock();
+  withMetadata.exif = test::ExifWithOrientation(6);
   withMetadata.dpi = 300;
   WriteJpegFile(Path("in.jpg"), 40, 30, withMetadata);
   const Image in = ReadImage(Path("in.jpg"));
   EXPECT_EQ(in.width, 40u);
   EXPECT_EQ(in.iccProfile, icc);
-  EXPECT_EQ(in.exif, ExifBlock());
+  EXPECT_EQ(in.exif, withMetadata.exif);
   EXPECT_DOUBLE_EQ(in.resolution.x, 300.0);
   EXPECT_TRUE(in.notices.empty());
 }

@@ -130,12 +130,6 @@ TEST_F(PageLayoutTest, FillCutsTheOverhangEquallyAndBandsDoNotChangeThePage) {
   }
 }
 
-// Exif with IFD0 holding only the orientation.
-std::vector<std::uint8_t> ExifWithOrientation(std::uint16_t o) {
-  return {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
-          static_cast<std::uint8_t>(o), 0, 0, 0, 0, 0, 0, 0};
-}
-
 // The upright picture, 32 x 16: four quadrants of distinct colours.
 Rgb Upright(std::uint32_t x, std::uint32_t y) {
   static const Rgb quadrant[4] = {{220, 30, 30}, {30, 200, 30}, {30, 30, 220}, {240, 240, 60}};
@@ -179,7 +173,7 @@ TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
     std::uint32_t sw = 0, sh = 0;
     test::JpegFileOptions jpeg;
     jpeg.pixels = Stored(o, sw, sh);
-    jpeg.exif = ExifWithOrientation(o);
+    jpeg.exif = test::ExifWithOrientation(o);
     const std::string name = "o" + std::to_string(o);
     test::WriteJpegFile(Path(name + ".jpg"), sw, sh, jpeg);
     WriteOrientedTiff(Path(name + ".tif"), o);
@@ -196,7 +190,7 @@ TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
     }
     // The turned picture's Exif says it is upright now.
     auto turned = TurnUpright(OpenImage(Path(name + ".jpg")));
-    EXPECT_EQ(turned->Header().exif, ExifWithOrientation(1)) << o;
+    EXPECT_EQ(turned->Header().exif, test::ExifWithOrientation(1)) << o;
   }
 }
 
