@@ -93,10 +93,8 @@ TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
   std::memcpy(block.data(), head, 8);  // right magic, wrong size word
   test::WriteBytes(Path("size.k77"), block);
   test::WriteBytes(Path("one.mtf"), {'1', '\n'});
-  struct Case {
-    std::string args, names;
-  };
-  const std::vector<Case> cases = {
+  // The arguments, and the file the error line names first.
+  const std::vector<std::pair<std::string, std::string>> cases = {
       {Path("missing.png") + " " + Path("out.png"), Path("missing.png")},
       {Path("text.png") + " " + Path("out.png"), Path("text.png")},
       {Path("good.png") + " " + Path("out.png") + " --settings " + Path("short.k77"), Path("short.k77")},
@@ -107,10 +105,10 @@ TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
       {Path("good.png") + " " + Path("out.gif"), Path("out.gif")},
       {Path("good.png") + " " + Path("out.png") + " --output-profile " + Path("text.png"), Path("text.png")},
   };
-  for (const Case& c : cases) {
-    const RunResult r = RunPrint(c.args);
-    EXPECT_EQ(r.status, 1) << c.args << "\n" << r.output;
-    EXPECT_EQ(r.output.rfind("k7730-print: error: " + c.names, 0), 0u) << r.output;
+  for (const auto& [args, named] : cases) {
+    const RunResult r = RunPrint(args);
+    EXPECT_EQ(r.status, 1) << args << "\n" << r.output;
+    EXPECT_EQ(r.output.rfind("k7730-print: error: " + named, 0), 0u) << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
     EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
   }
@@ -122,14 +120,12 @@ TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
 TEST_F(PrintCommand, MissingExportsAreNamedNotCalled) {
   Page("good.png", 4, 4, 8);
   const std::string module = std::string(" --module ") + K7730_SETTINGS_ONLY_MODULE;
-  const RunResult r = RunPrint(Path("good.png") + " " + Path("out.png") + " --color-match" + module);
-  EXPECT_EQ(r.status, 1) << r.output;
-  EXPECT_NE(r.output.find("does not support colour matching"), std::string::npos) << r.output;
-  EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
-  const RunResult pages = RunPrint(Path("good.png") + " " + Path("out.png") + module);
-  EXPECT_EQ(pages.status, 1) << pages.output;
-  EXPECT_NE(pages.output.find("does not support running pages"), std::string::npos) << pages.output;
-  EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
+  for (const auto& [flags, missing] : {std::pair{" --color-match", "colour matching"}, {"", "running pages"}}) {
+    const RunResult r = RunPrint(Path("good.png") + " " + Path("out.png") + flags + module);
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find(std::string("does not support ") + missing), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
+  }
 }
 
 TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
