@@ -1,8 +1,8 @@
 // Page images as streams of rows: every layout read in bands of any height
-// gives the same rows as one whole read; JPEG in and out with its profile,
-// density and Exif; resolution kept in every format; headers that claim
-// more than the file holds or more than the reader takes are refused
-// before anything is allocated for them.
+// gives the same rows as one whole read; JPEG from another writer with its
+// profile, density and Exif; damaged files are refused naming the file,
+// and headers that claim more than the file holds or more than the reader
+// takes before anything is allocated for them.
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
@@ -138,10 +138,22 @@ TEST_F(ImageStream, GreyJpegIsExpandedWithANoticeAndCmykOrTwelveBitIsRefused) {
   }
 }
 
-TEST_F(ImageStream, HeadersClaimingTooMuchAreRefusedBeforeAllocation) {
-  // A TIFF with 200 samples per pixel; one whose single strip of 20000 x
-  // 20000 deflated pixels cannot come out of its few bytes; a PPM whose
-  // header promises 100 MB and holds 3 bytes; a PNG claiming 30000 x 30000.
+TEST_F(ImageStream, DamagedFilesAndHeadersClaimingTooMuchAreRefusedNamingTheFile) {
+  // Damaged or unsupported: a PNG cut in half, a PPM cut short, an ASCII
+  // PPM, a PPM of width 0, a CMYK TIFF.
+  test::WritePngFile(Path("whole.png"), 8, 8, 3, test::Widen(test::NoisePixels(8, 8, 2)), false);
+  const std::vector<std::uint8_t> whole = test::ReadBytes(Path("whole.png"));
+  test::WriteBytes(Path("cut.png"), {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2)});
+  test::WriteBytes(Path("cut.ppm"), {'P', '6', ' ', '4', ' ', '4', ' ', '2', '5', '5', '\n', 1, 2, 3});
+  test::WriteBytes(Path("ascii.ppm"), {'P', '3', ' ', '1', ' ', '1', ' ', '2', '5', '5', '\n', '1', ' ', '2', ' ', '3'});
+  test::WriteBytes(Path("zero.ppm"), {'P', '6', ' ', '0', ' ', '4', ' ', '2', '5', '5', '\n'});
+  test::WriteTiffFile(Path("cmyk.tif"), 1, 1, PHOTOMETRIC_SEPARATED, 4, 8, {0, 0, 0, 0}, false);
+  // Refused before anything is allocated for them: a PPM of 9999999 x
+  // 999999; a TIFF with 200 samples per pixel; one whose single strip of
+  // 20000 x 20000 deflated pixels cannot come out of its few bytes; a PPM
+  // whose header promises 100 MB and holds 3 bytes; a PNG claiming 30000 x
+  // 30000.
+  test::WriteBytes(Path("huge.ppm"), {'P', '6', ' ', '9', '9', '9', '9', '9', '9', '9', ' ', '9', '9', '9', '9', '9', '9', ' ', '2', '5', '5', '\n'});
   std::vector<std::uint16_t> many(200, 1);
   test::WriteTiffFile(Path("samples.tif"), 1, 1, PHOTOMETRIC_RGB, 200, 8, many, false);
   {
@@ -152,10 +164,8 @@ TEST_F(ImageStream, HeadersClaimingTooMuchAreRefusedBeforeAllocation) {
     TIFFWriteRawStrip(tif, 0, const_cast<std::uint8_t*>(few), sizeof few);
     TIFFClose(tif);
   }
-  const std::string ppm = "P6 10000 3334 255\n";
-  std::vector<std::uint8_t> ppmBytes(ppm.begin(), ppm.end());
-  ppmBytes.insert(ppmBytes.end(), {1, 2, 3});
-  test::WriteBytes(Path("claim.ppm"), ppmBytes);
+  const std::string ppm = "P6 10000 3334 255\n\1\2\3";
+  test::WriteBytes(Path("claim.ppm"), {ppm.begin(), ppm.end()});
   test::WritePngFile(Path("small.png"), 1, 1, 3, {1, 2, 3}, false);
   std::vector<std::uint8_t> png = test::ReadBytes(Path("small.png"));
   // IHDR width and height, and the chunk's CRC made good again.
@@ -163,9 +173,11 @@ TEST_F(ImageStream, HeadersClaimingTooMuchAreRefusedBeforeAllocation) {
   k7730::test::PutBig32(png, 20, 30000);
   k7730::test::PutBig32(png, 29, static_cast<std::uint32_t>(crc32(0, &png[12], 17)));
   test::WriteBytes(Path("claim.png"), png);
-  for (const char* name : {"samples.tif", "claim.tif", "claim.ppm", "claim.png"}) {
+  for (const char* name : {"cut.png", "cut.ppm", "ascii.ppm", "zero.ppm", "cmyk.tif", "huge.ppm", "samples.tif",
+                           "claim.tif", "claim.ppm", "claim.png"}) {
     const std::string why = test::ReadRefusal(Path(name));
     EXPECT_EQ(why.rfind(Path(name), 0), 0u) << name << ": " << why;
+    EXPECT_EQ(why.find('\n'), std::string::npos) << why;
   }
 }
 
