@@ -56,17 +56,5 @@ TEST(NativeToneCurveFile, RefusesDamagedFiles) {
   for (const Bytes& file : damaged) EXPECT_THROW(ParseNativeToneCurves(file, "x"), HostError) << file.size();
 }
 
-// How the tables are folded is the shared reader's, tested with the
-// module's files; here the host's wrapper: tables out, or an error.
-TEST(RawTableFile, GivesTheTablesOrRefusesOtherSizes) {
-  Bytes raw(768);
-  for (int i = 0; i < 768; ++i) raw[i] = static_cast<std::uint8_t>(i < 256 ? i : 255 - i % 256);
-  const ToneCurveTables t = ParseRawTables(raw, "t.amp");
-  EXPECT_FALSE(t.polarityFromFile);
-  EXPECT_EQ(t.tables[1][10], 10);
-  EXPECT_EQ(t.tables[2][10], 245);
-  EXPECT_THROW(ParseRawTables(Bytes(1000), "t.amp"), HostError);
-}
-
 }  // namespace
 }  // namespace k7730::host

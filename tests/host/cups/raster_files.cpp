@@ -77,8 +77,6 @@ std::string ShellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-bool FilterRun::HasLevel(const std::string& level) const { return Count(level) > 0; }
-
 int FilterRun::Count(const std::string& level) const {
   int n = 0;
   for (const auto& line : lines) n += line.rfind(level + ": ", 0) == 0 ? 1 : 0;

@@ -29,7 +29,6 @@ struct FilterRun {
   std::string log;                 // standard error
   std::vector<std::string> lines;  // its lines
   std::string outputPath;          // standard output
-  bool HasLevel(const std::string& level) const;
   int Count(const std::string& level) const;
   // The one ERROR line, and that nothing came after it.
   bool EndsWithOneError() const;

@@ -62,7 +62,7 @@ TEST_F(RasterFilter, AllStagesOffGivesEveryPageBackWithItsHeaderFromStdinOrFile)
     for (const bool asFile : {false, true}) {
       const FilterRun run = RunRasterFilter(dir, "", Path("in.ras"), "", asFile);
       ASSERT_EQ(run.status, 0) << run.log;
-      EXPECT_FALSE(run.HasLevel("ERROR"));
+      EXPECT_EQ(run.Count("ERROR"), 0) << run.log;
       EXPECT_EQ(run.Count("PAGE"), 3) << run.log;
       const std::vector<RasterPage> out = ReadRasterFile(run.outputPath);
       ASSERT_EQ(out.size(), pages.size()) << "mode " << mode;

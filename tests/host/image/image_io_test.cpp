@@ -22,18 +22,13 @@ using test::Widen;
 using ImageIo = test::ScratchFolder;
 
 TEST_F(ImageIo, SixteenBitAndAlphaAreConvertedWithNotices) {
-  // One pixel per case: 16-bit values scale with rounding; alpha
-  // composites onto white.
+  // 16-bit values scale with rounding; alpha composites onto white. The
+  // PNG notices are checked as the print command shows them.
   test::WritePngFile(Path("deep.png"), 2, 1, 3, {0, 32896, 65535, 257, 128, 65300}, true);
-  Image deep = ReadImage(Path("deep.png"));
-  EXPECT_EQ(deep.rgb, (std::vector<std::uint8_t>{0, 128, 255, 1, 0, 254}));
-  EXPECT_FALSE(deep.notices.empty());
+  EXPECT_EQ(ReadImage(Path("deep.png")).rgb, (std::vector<std::uint8_t>{0, 128, 255, 1, 0, 254}));
 
   test::WritePngFile(Path("alpha.png"), 2, 1, 4, {0, 0, 0, 0, 100, 50, 200, 255}, false);
-  Image alpha = ReadImage(Path("alpha.png"));
-  EXPECT_EQ(alpha.rgb, (std::vector<std::uint8_t>{255, 255, 255, 100, 50, 200}));
-  ASSERT_FALSE(alpha.notices.empty());
-  EXPECT_NE(alpha.notices[0].find("white"), std::string::npos);
+  EXPECT_EQ(ReadImage(Path("alpha.png")).rgb, (std::vector<std::uint8_t>{255, 255, 255, 100, 50, 200}));
 
   test::WriteTiffFile(Path("deep.tif"), 1, 1, PHOTOMETRIC_RGB, 4, 16, {65535, 0, 32896, 32768}, true);
   Image tiff = ReadImage(Path("deep.tif"));

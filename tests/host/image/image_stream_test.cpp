@@ -50,11 +50,10 @@ void WriteTiffLayout(const std::string& path, std::uint32_t w, std::uint32_t h, 
     std::vector<std::uint8_t> tile(16 * 16 * 3);
     for (std::uint32_t ty = 0; ty < h; ty += 16) {
       for (std::uint32_t tx = 0; tx < w; tx += 16) {
-        std::fill(tile.begin(), tile.end(), 0);
-        for (std::uint32_t y = ty; y < std::min(h, ty + 16); ++y) {
-          for (std::uint32_t x = tx; x < std::min(w, tx + 16); ++x) {
-            std::memcpy(&tile[((y - ty) * 16 + (x - tx)) * 3], &rgb[(y * w + x) * 3], 3);
-          }
+        // Tiles past the edge of the image are padded with its last pixels.
+        for (std::uint32_t i = 0; i < 16 * 16; ++i) {
+          const std::uint32_t x = std::min(w - 1, tx + i % 16), y = std::min(h - 1, ty + i / 16);
+          std::memcpy(&tile[i * 3], &rgb[(y * w + x) * 3], 3);
         }
         ASSERT_GE(TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0), 0);
       }

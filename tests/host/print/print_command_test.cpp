@@ -93,6 +93,7 @@ TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
   std::memcpy(block.data(), head, 8);  // right magic, wrong size word
   test::WriteBytes(Path("size.k77"), block);
   test::WriteBytes(Path("one.mtf"), {'1', '\n'});
+  test::WriteBytes(Path("odd.amp"), std::vector<std::uint8_t>(1000, 0));
   // The arguments, and the file the error line names first.
   const std::vector<std::pair<std::string, std::string>> cases = {
       {Path("missing.png") + " " + Path("out.png"), Path("missing.png")},
@@ -102,6 +103,7 @@ TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
       {Path("good.png") + " " + Path("out.png") + " --settings " + Path("size.k77"), Path("size.k77")},
       {Path("good.png") + " " + Path("out.png") + " --mtf " + Path("one.mtf"), Path("one.mtf")},
       {Path("good.png") + " " + Path("out.png") + " --input-curve " + Path("magic.k77"), Path("magic.k77")},
+      {Path("good.png") + " " + Path("out.png") + " --output-curve " + Path("odd.amp"), Path("odd.amp")},
       {Path("good.png") + " " + Path("out.gif"), Path("out.gif")},
       {Path("good.png") + " " + Path("out.png") + " --output-profile " + Path("text.png"), Path("text.png")},
   };
@@ -133,8 +135,6 @@ TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
   for (int i = 0; i < 768; ++i) raw[i] = static_cast<std::uint8_t>(255 - i % 256);
   test::WriteBytes(Path("invert.amp"), raw);
   RunPrintOk("settings save " + Path("s.k77") + " --output-curve " + Path("invert.amp") + " --line-filter off");
-  std::error_code ec;
-  EXPECT_EQ(std::filesystem::file_size(Path("s.k77"), ec), K7730_SETTINGS_SIZE);
 
   RunResult r = RunPrintOk("settings show " + Path("s.k77"));
   EXPECT_NE(r.output.find("output tone curves on"), std::string::npos) << r.output;
