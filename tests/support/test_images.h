@@ -51,14 +51,14 @@ void WritePpmFile(const std::string& path, std::uint32_t width, std::uint32_t he
 
 struct JpegFileOptions {
   int components = 3;
-  std::vector<std::uint8_t> icc, exif;
+  std::vector<std::uint8_t> icc{}, exif{};
   std::uint16_t dpi = 0;
   bool progressive = false;
   // Pixels (width x height x components); empty: a smooth ramp.
-  std::vector<std::uint8_t> pixels;
+  std::vector<std::uint8_t> pixels{};
   // Scans as {first component, component count, Ss, Se, Ah, Al}; empty:
   // the encoder's own script.
-  std::vector<std::array<int, 6>> scans;
+  std::vector<std::array<int, 6>> scans{};
 };
 // A JPEG written with libjpeg directly, so that the host's writer is not
 // the oracle.

@@ -30,13 +30,6 @@ class DamagedInput : public test::ScratchFolder {
   }
 };
 
-test::JpegFileOptions Photo(std::vector<std::uint8_t> pixels, bool progressive) {
-  test::JpegFileOptions o;
-  o.pixels = std::move(pixels);
-  o.progressive = progressive;
-  return o;
-}
-
 std::size_t FindMarker(const std::vector<std::uint8_t>& b, std::uint8_t marker, std::size_t from = 2) {
   for (std::size_t i = from; i + 1 < b.size(); ++i) {
     if (b[i] == 0xFF && b[i + 1] == marker) return i;
@@ -52,8 +45,8 @@ void GarbleMiddle(std::vector<std::uint8_t>& bytes, std::size_t count, std::uint
 
 TEST_F(DamagedInput, JpegsWithDamagedDataAreRefusedNotFilledWithGrey) {
   const auto noise = test::NoisePixels(128, 128, 5);
-  test::WriteJpegFile(Path("base.jpg"), 128, 128, Photo(noise, false));
-  test::WriteJpegFile(Path("prog.jpg"), 128, 128, Photo(noise, true));
+  test::WriteJpegFile(Path("base.jpg"), 128, 128, {.pixels = noise});
+  test::WriteJpegFile(Path("prog.jpg"), 128, 128, {.progressive = true, .pixels = noise});
   ASSERT_EQ(Refusal("base.jpg"), "");
   ASSERT_EQ(Refusal("prog.jpg"), "");
   const auto base = test::ReadBytes(Path("base.jpg"));
@@ -116,14 +109,12 @@ TEST_F(DamagedInput, JpegsThatWouldCostTooMuchAreRefusedWithTheLimit) {
       for (int k = 1; k < 64; ++k) scans.push_back({c, 1, k, k, ah, al});
     }
   }
-  test::JpegFileOptions manyScans;
-  manyScans.scans = scans;
-  test::WriteJpegFile(Path("scans.jpg"), 16, 16, manyScans);
+  test::WriteJpegFile(Path("scans.jpg"), 16, 16, {.scans = scans});
   EXPECT_NE(Refusal("scans.jpg").find("more than 500 scans"), std::string::npos);
 
   // A progressive frame header claiming 8192 x 8192, refused before any
   // coefficient memory is taken.
-  test::WriteJpegFile(Path("big.jpg"), 128, 128, Photo(test::NoisePixels(128, 128, 3), true));
+  test::WriteJpegFile(Path("big.jpg"), 128, 128, {.progressive = true, .pixels = test::NoisePixels(128, 128, 3)});
   std::vector<std::uint8_t> big = test::ReadBytes(Path("big.jpg"));
   const std::size_t sof = FindMarker(big, 0xC2);
   ASSERT_LT(sof, big.size());

@@ -21,10 +21,6 @@ namespace {
 
 using ImageStream = test::ScratchFolder;
 
-std::vector<std::uint8_t> ReadInBands(const std::string& path, std::uint32_t band) {
-  return test::ReadInBands(*OpenImage(path), band);
-}
-
 // A new deflated 8-bit RGB TIFF of w x h, its layout still to be set.
 TIFF* OpenDeflatedRgbTiff(const std::string& path, std::uint32_t w, std::uint32_t h) {
   TIFF* tif = TIFFOpen(path.c_str(), "w");
@@ -71,8 +67,6 @@ void WriteTiffLayout(const std::string& path, std::uint32_t w, std::uint32_t h, 
   TIFFClose(tif);
 }
 
-using test::WriteJpegFile;
-
 TEST_F(ImageStream, EveryLayoutReadInBandsGivesTheWholeImage) {
   const std::uint32_t w = 37, h = 29;
   const auto rgb = test::NoisePixels(w, h, 11);
@@ -83,7 +77,7 @@ TEST_F(ImageStream, EveryLayoutReadInBandsGivesTheWholeImage) {
   test::WritePpmFile(Path("a.ppm"), w, h, rgb);
   for (const char* name : {"a.png", "strips.tif", "tiles.tif", "planes.tif", "a.ppm"}) {
     for (std::uint32_t band : {1u, 4u, 7u, 16u, 29u}) {
-      EXPECT_EQ(ReadInBands(Path(name), band), rgb) << name << ", bands of " << band;
+      EXPECT_EQ(test::ReadInBands(*OpenImage(Path(name)), band), rgb) << name << ", bands of " << band;
     }
   }
   // Each format's own reader gives the same rows.
@@ -91,10 +85,10 @@ TEST_F(ImageStream, EveryLayoutReadInBandsGivesTheWholeImage) {
   EXPECT_EQ(ReadTiff(Path("tiles.tif")).rgb, rgb);
   EXPECT_EQ(ReadPpm(Path("a.ppm")).rgb, rgb);
   EXPECT_THROW(ReadPpm(Path("a.png")), HostError);
-  WriteJpegFile(Path("a.jpg"), w, h, {});
+  test::WriteJpegFile(Path("a.jpg"), w, h, {});
   EXPECT_EQ(ReadJpeg(Path("a.jpg")).rgb, ReadImage(Path("a.jpg")).rgb);
   const std::vector<std::uint8_t> whole = ReadImage(Path("a.jpg")).rgb;
-  for (std::uint32_t band : {1u, 5u, 29u}) EXPECT_EQ(ReadInBands(Path("a.jpg"), band), whole) << band;
+  for (std::uint32_t band : {1u, 5u, 29u}) EXPECT_EQ(test::ReadInBands(*OpenImage(Path("a.jpg")), band), whole) << band;
 }
 
 TEST_F(ImageStream, JpegFromAnotherWriterKeepsItsProfileDensityAndExif) {
@@ -105,7 +99,7 @@ TEST_F(ImageStream, JpegFromAnotherWriterKeepsItsProfileDensityAndExif) {
   withMetadata.icc = icc;
   withMetadata.exif = test::ExifWithOrientation(6);
   withMetadata.dpi = 300;
-  WriteJpegFile(Path("in.jpg"), 40, 30, withMetadata);
+  test::WriteJpegFile(Path("in.jpg"), 40, 30, withMetadata);
   const Image in = ReadImage(Path("in.jpg"));
   EXPECT_EQ(in.width, 40u);
   EXPECT_EQ(in.iccProfile, icc);
@@ -115,17 +109,13 @@ TEST_F(ImageStream, JpegFromAnotherWriterKeepsItsProfileDensityAndExif) {
 }
 
 TEST_F(ImageStream, GreyJpegIsExpandedWithANoticeAndCmykOrTwelveBitIsRefused) {
-  test::JpegFileOptions grey;
-  grey.components = 1;
-  WriteJpegFile(Path("grey.jpg"), 8, 8, grey);
+  test::WriteJpegFile(Path("grey.jpg"), 8, 8, {.components = 1});
   const Image read = ReadImage(Path("grey.jpg"));
   ASSERT_EQ(read.notices.size(), 1u);
   EXPECT_EQ(read.rgb[0], read.rgb[1]);
   EXPECT_EQ(read.rgb[1], read.rgb[2]);
 
-  test::JpegFileOptions cmyk;
-  cmyk.components = 4;
-  WriteJpegFile(Path("cmyk.jpg"), 8, 8, cmyk);
+  test::WriteJpegFile(Path("cmyk.jpg"), 8, 8, {.components = 4});
   // A frame of 12-bit samples (SOF1) and its scan header, which the 8-bit
   // decoder refuses.
   test::WriteBytes(Path("deep.jpg"), {0xFF, 0xD8, 0xFF, 0xC1, 0x00, 0x11, 0x0C, 0x00, 0x10, 0x00, 0x10, 0x03,
@@ -206,7 +196,7 @@ TEST_F(ImageStream, StripsSharingTheirDataAreReadInBandsWithinTheirBound) {
   std::vector<std::uint8_t> bytes = test::ReadBytes(Path("shared.tif"));
   ShareFirstStrip(bytes);
   test::WriteBytes(Path("shared.tif"), bytes);
-  EXPECT_EQ(ReadInBands(Path("shared.tif"), 64), ReadInBands(Path("shared.tif"), 400));
+  EXPECT_EQ(test::ReadInBands(*OpenImage(Path("shared.tif")), 64), test::ReadInBands(*OpenImage(Path("shared.tif")), 400));
   const std::vector<std::uint8_t> read = ReadImage(Path("shared.tif")).rgb;
   EXPECT_TRUE(std::equal(read.begin(), read.begin() + w * 3, read.end() - w * 3)) << "every row is the first";
 }

@@ -76,9 +76,7 @@ TEST_F(PrintPhoto, StreamedPagesEqualOneWholeBandInEveryFormat) {
 
 TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
   // The photo from libjpeg, so that only the copy comes from our writer.
-  test::JpegFileOptions photo;
-  photo.pixels = PhotoPage("photo.png", 40, 30, false).rgb;
-  test::WriteJpegFile(Path("photo.jpg"), 40, 30, photo);
+  test::WriteJpegFile(Path("photo.jpg"), 40, 30, {.pixels = PhotoPage("photo.png", 40, 30, false).rgb});
   RunPrintOk(Path("photo.jpg") + " " + Path("copy.jpg") + " --quality 100");
   const Image copy = ReadImage(Path("copy.jpg"));
   EXPECT_LT(MeanDifference(copy.rgb, ReadImage(Path("photo.jpg")).rgb), 2.0);
@@ -260,9 +258,7 @@ TEST_F(PrintPhoto, StandardInputAndOutputCarryEveryFormat) {
 TEST_F(PrintPhoto, MediaLayoutAndOrientationReachThePrint) {
   // Stored on its side (orientation 6): 30 x 40 stored, 40 x 30 upright, so
   // it goes on a landscape page.
-  test::JpegFileOptions sideways;
-  sideways.exif = test::ExifWithOrientation(6);
-  test::WriteJpegFile(Path("side.jpg"), 30, 40, sideways);
+  test::WriteJpegFile(Path("side.jpg"), 30, 40, {.exif = test::ExifWithOrientation(6)});
   RunResult r = RunPrintOk(Path("side.jpg") + " " + Path("page.tif") + " --media 5x7 --fit");
   EXPECT_NE(r.output.find("rotated 90 degrees clockwise to stand upright"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("laid out on 5x7 landscape (2100 x 1500 pixels at 300 dpi), fit"), std::string::npos)

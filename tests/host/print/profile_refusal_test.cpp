@@ -119,9 +119,8 @@ TEST_F(ProfileRefusal, VersionFourLookupElementsAndUnknownCurvesAreNamed) {
 TEST_F(ProfileRefusal, UnusableEmbeddedProfilesAreNamedAfterTheirImage) {
   // A JPEG carrying the source profile cut to half its size, and one whose
   // second profile marker is missing.
-  test::JpegFileOptions cut;
-  cut.icc.assign(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(source.size() / 2));
-  test::WriteJpegFile(Path("cut.jpg"), 8, 8, cut);
+  test::WriteJpegFile(Path("cut.jpg"), 8, 8,
+                      {.icc = Bytes(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(source.size() / 2))});
   test::JpegFileOptions chained;
   chained.icc = source;
   chained.icc.resize(100000, 0);
