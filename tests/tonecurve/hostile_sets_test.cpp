@@ -8,7 +8,6 @@
 
 #include "editor_fixture.h"
 #include "formats/polarity.h"
-#include "../support/temp_files.h"
 
 namespace k7730::editor_test {
 namespace {
@@ -32,32 +31,6 @@ ToneCurveSet HostileSet() {
   set.pointCount[4] = 30000;
   set.points[0][5].output = 65535;  // far outside the area
   return set;
-}
-
-TEST_F(EditorTest, ForeignCountsAreClampedToTheArrayWhereverTheEditorUsesThem) {
-  ToneCurveSet set = HostileSet();
-  const std::string path = testing_files::TempPath(".tcv");
-  ui_->AnswerWithPath(path);
-  Edit(set, kInputCurves, [&](VirtualDialog& d) {
-    VirtualArea& area = *d.Area();
-    area.MoveTo(At(100, 100));
-    area.Press(At(100, 100));  // twenty valid points: nothing to add
-    area.Release();
-    area.Drag(At(13, 242), {At(20, 200), At(40, 10)});
-    d.Click(kTcCopy);
-    d.Pick(kTcChannelList, 1);
-    area.Press(At(100, 100));
-    d.Click(kTcPaste);
-    d.Pick(kTcChannelList, 2);
-    area.Press(At(100, 100));
-    d.Pick(kTcChannelList, 3);
-    d.Click(kTcInputBar);
-    d.Click(kTcSave);
-    d.Click(kTcCancel);
-  });
-  EXPECT_TRUE(ui_->messages.empty());
-  const std::vector<std::uint8_t> saved = testing_files::ReadBytes(path);
-  EXPECT_GT(saved.size(), 6u);
 }
 
 TEST_F(EditorTest, ChannelsWhosePointsDoNotMakeACurveKeepTheirTables) {
