@@ -86,29 +86,6 @@ TEST_F(EditorTest, LayoutPutsTheAreaAndItsBarsInPixelsAndTheButtonsBesideThem) {
   });
 }
 
-TEST_F(EditorTest, CancelAfterManyEditsLeavesTheSetByteForByte) {
-  ToneCurveSet set = FreshSet();
-  SetPoints(set, 2, {{0, 10}, {90, 140}, {255, 240}});
-  set.tables[4][7] = 99;  // the hidden channel has its own data
-  const ToneCurveSet before = set;
-  const int result = Edit(set, kInputCurves, [&](VirtualDialog& d) {
-    d.Area()->Drag(At(60, 60), {At(70, 120)});
-    d.Click(kTcCopy);
-    d.Pick(kTcChannelList, 1);
-    d.Click(kTcPaste);
-    d.Click(kTcGammaTool);
-    d.Type(kTcGammaBox, "1.8");
-    d.Click(kTcInputBar);
-    d.Pick(kTcChannelList, 2);
-    d.Click(kTcReset);
-    d.Click(kTcFreeHandTool);
-    d.Area()->Drag(At(5, 5), {At(200, 30)});
-    d.Click(kTcCancel);
-  });
-  EXPECT_EQ(result, 0);
-  EXPECT_TRUE(SameBytes(set, before));
-}
-
 TEST_F(EditorTest, OkWithoutEditsWritesBackTheSet) {
   ToneCurveSet set = FreshSet();
   SetPoints(set, 0, {{0, 0}, {64, 100}, {255, 255}});

@@ -65,7 +65,7 @@ TEST_F(EditorTest, ChannelsWhosePointsDoNotMakeACurveKeepTheirTables) {
   EXPECT_EQ(flipped.points[4][0].input, 255 - 13 * 19);
 }
 
-TEST_F(EditorTest, RandomForeignSetsSurviveEveryCommand) {
+TEST_F(EditorTest, RandomForeignSetsSurviveEveryCommandAndCancelKeepsThem) {
   std::mt19937 random(7730);
   for (int round = 0; round < 40; ++round) {
     ToneCurveSet set;
@@ -79,7 +79,7 @@ TEST_F(EditorTest, RandomForeignSetsSurviveEveryCommand) {
     Edit(set, static_cast<int>(round % 2), [&](VirtualDialog& d) {
       for (int step = 0; step < 12; ++step) {
         const PixelPoint p{static_cast<int>(random() % 300) - 20, static_cast<int>(random() % 300) - 20};
-        switch (random() % 8) {
+        switch (random() % 9) {
           case 0: d.Area()->Drag(p, {{p.x + 9, p.y - 30}, {p.x - 40, p.y + 5}}); break;
           case 1: d.Pick(kTcChannelList, static_cast<int>(random() % 4)); break;
           case 2: d.Click(kTcCopy); d.Click(kTcPaste); break;
@@ -87,6 +87,7 @@ TEST_F(EditorTest, RandomForeignSetsSurviveEveryCommand) {
           case 4: d.Click(static_cast<int>(kTcGammaTool + random() % 3)); break;
           case 5: d.Type(kTcGammaBox, std::to_string(random() % 400) + ".5"); break;
           case 6: d.Area()->MoveTo(p); break;
+          case 7: d.Click(kTcReset); break;
           default: d.Area()->Press(p); d.Area()->LoseCapture(); break;
         }
       }
