@@ -21,7 +21,7 @@ ToneCurveSet HostileSet() {
       set.points[c][k].input = static_cast<std::uint16_t>(13 * k);
       set.points[c][k].output = static_cast<std::uint16_t>(255 - 13 * k);
     }
-    for (int x = 0; x < 256; ++x) set.tables[c][x] = static_cast<std::uint8_t>(x ^ 0x5A);
+    for (int x = 0; x < 256; ++x) set.tables[c][x] = static_cast<std::uint8_t>(x / 2 + 40);
   }
   set.pointCount[0] = 25;     // beyond the array
   set.pointCount[1] = -3;     // negative
