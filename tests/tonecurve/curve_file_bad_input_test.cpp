@@ -48,7 +48,7 @@ class CurveFileBadInput : public ::testing::Test {
   }
 };
 
-TEST_F(CurveFileBadInput, MalformedFilesAreUnsupportedAndChangeNothing) {
+TEST_F(CurveFileBadInput, MalformedFilesAreUnsupportedAMissingOneCannotOpenNeitherChangesAnything) {
   std::vector<Bytes> files;
   auto add = [&](std::initializer_list<unsigned> words, std::size_t padding, bool version2) {
     Bytes b = Words(words);
@@ -65,23 +65,19 @@ TEST_F(CurveFileBadInput, MalformedFilesAreUnsupportedAndChangeNothing) {
   add({7, 0}, 0, true);                  // unknown mode
   add({2, 1, 4}, 0, false);              // four channels
   add({1, 1, 4, 0}, 0, false);
+  // The 66-byte default file one byte longer, one shorter, and as version 3.
+  for (int change = 0; change < 3; ++change) add({0, 2, 0, 0, 255, 255}, 0, true);
+  files[files.size() - 3].push_back(0);
+  files[files.size() - 2].pop_back();
+  files[files.size() - 1][1] = 3;
   for (std::size_t i = 0; i < files.size(); ++i) {
     SCOPED_TRACE(i);
     ExpectRejectedUnchanged(files[i], kCurveFileUnsupported);
-  }
-}
-
-TEST_F(CurveFileBadInput, WrongSizeVersionOrMissingFileChangeNothing) {
-  const Bytes defaults = VersionTwoWith(Words({0, 2, 0, 0, 255, 255}));  // the 66-byte default file
-  std::vector<Bytes> files(3, defaults);
-  files[0].push_back(0);
-  files[1].pop_back();
-  files[2][1] = 3;
-  for (const Bytes& file : files) {
-    ExpectRejectedUnchanged(file, kCurveFileUnsupported);
-    int status = -1;
-    EXPECT_EQ(CheckCurveFile(path_.c_str(), kNormalNumbering, &status), 0);
-    EXPECT_EQ(status, kCurveFileUnsupported);
+    if (i + 3 >= files.size()) {  // the check before a save tells size and version
+      int status = -1;
+      EXPECT_EQ(CheckCurveFile(path_.c_str(), kNormalNumbering, &status), 0);
+      EXPECT_EQ(status, kCurveFileUnsupported);
+    }
   }
   std::remove(path_.c_str());
   EXPECT_EQ(ReadCurveFile(set_, path_.c_str()), kCurveFileCannotOpen);

@@ -1,23 +1,25 @@
 // Memory of an instance and of its pages, linked directly so that the
 // allocator's blocks and the engine's live ColorWorlds can be counted:
-// buffers that come and go, and no allocation per band once a buffer exists
-// (failed allocations are in the allocation sweep and the failed-initpage
-// tests).
+// buffers that come and go, no allocation per band once a buffer exists,
+// and a failed initpage that never leaves the earlier page's MTF buffers or
+// ColorWorld paired with the new geometry (failed allocations are in the
+// allocation sweep).
 #include <gtest/gtest.h>
 
-#include <string>
+#include <functional>
 #include <vector>
 
 #include "cmm/color_world_store.h"
-#include "k7730fe.h"
 #include "platform/platform.h"
+#include "support/page_setup.h"
 
+namespace k7730::test {
 namespace {
 
-using k7730::cmm::LiveColorWorldCount;
-using k7730::platform::BlockSize;
-using k7730::platform::FailAllocationAfter;
-using k7730::platform::LiveBlockCount;
+using cmm::LiveColorWorldCount;
+using platform::BlockSize;
+using platform::FailAllocationAfter;
+using platform::LiveBlockCount;
 
 struct Instance {
   K7730_FilterInstance* inst = plugin_filter_open(nullptr);
@@ -55,8 +57,7 @@ TEST(InstanceMemory, DisposPtrReleasesOnlyModuleBlocksAndOnlyOnce) {
 }
 
 TEST(PageColorWorld, DisposedAtFreepageNextInitpageAndClose) {
-  const std::string in = std::string(K7730_TEST_PROFILE_DIR) + "/rgb_gamma22.icc";
-  const std::string out = std::string(K7730_TEST_PROFILE_DIR) + "/rgb_lut16.icc";
+  const std::string in = TestProfile("rgb_gamma22.icc"), out = TestProfile("rgb_lut16.icc");
   const std::uint32_t before = LiveColorWorldCount();
   K7730_FilterInstance* inst = plugin_filter_open(nullptr);
   ASSERT_EQ(plugin_filter_setIccProfile(inst, 1, in.c_str(), out.c_str(), 0, nullptr), 1u);
@@ -138,4 +139,68 @@ TEST(PageMemory, BuffersComeAndGoWithTheBands) {
   EXPECT_EQ(LiveBlockCount(), before);
 }
 
+constexpr std::uint32_t kOldWidth = 8, kNewWidth = 13, kHeight = 9;
+
+struct FailurePath {
+  const char* name;
+  std::uint16_t code;
+  std::function<void(K7730_FilterInstance*)> arrange;  // makes the next initpage fail
+  std::uint32_t width = kNewWidth;
+};
+
+// On every failure path the bands of the new width that a host sends anyway
+// pass through this page's tables only, without the MTF filter and without
+// colour matching.
+void CheckFailurePath(const FailurePath& path) {
+  SCOPED_TRACE(path.name);
+  const std::size_t blocks = LiveBlockCount();
+  const std::uint32_t worlds = LiveColorWorldCount();
+  K7730_FilterInstance* inst = plugin_filter_open(nullptr);
+  ASSERT_TRUE(SetUpStages(inst, PageStages{}));
+  std::uint16_t err = 0xFFFF;
+  ASSERT_EQ(plugin_filter_initpage(inst, kOldWidth, kHeight, 0, &err), 1u);
+  ASSERT_NE(inst->colorWorld, 0u);
+  ASSERT_NE(inst->mtfState.lineBlock, nullptr);
+
+  path.arrange(inst);
+  EXPECT_EQ(plugin_filter_initpage(inst, path.width, kHeight, 0, &err), 0u);
+  EXPECT_EQ(err, path.code);
+  EXPECT_EQ(inst->mtfState.lineBlock, nullptr);
+  EXPECT_EQ(inst->colorWorld, 0u);
+  EXPECT_EQ(LiveColorWorldCount(), worlds);
+  EXPECT_EQ(LiveBlockCount(), blocks + 1);  // the instance alone
+  EXPECT_EQ(inst->width, path.width);
+
+  EXPECT_EQ(plugin_filter_startpage(inst, &err), 1u);
+  if (path.width == kNewWidth) {
+    // The page's own tables, nothing else: as a page with only the curves on.
+    const Bytes page = TestPage(kNewWidth, kHeight);
+    PageStages curvesOnly;
+    curvesOnly.mtf = curvesOnly.icc = false;
+    const Bytes expected = PrintPage(curvesOnly, page, kNewWidth, 4);
+    ASSERT_EQ(expected.size(), page.size());
+    EXPECT_EQ(RunBands(inst, page, kNewWidth, 4), expected);
+  }
+  plugin_filter_close(inst);
+  plugin_filter_disposPtr(inst);
+  EXPECT_EQ(LiveBlockCount(), blocks);
+}
+
+TEST(FailedInitpage, NoPathPairsTheEarlierPageWithTheNewGeometry) {
+  // One case for each way a page start can fail: the line-filter library,
+  // the MTF lines, and the ColorWorld after the MTF lines were made.
+  const FailurePath paths[] = {
+      {"line buffers that do not fit", K7730_ERR_BAD_ARGUMENT, [](K7730_FilterInstance*) {}, 0x20000000u},
+      {"no line-filter library", K7730_ERR_LINE_FILTER,
+       [](K7730_FilterInstance* inst) { inst->settings.lineFilterEnabled = 1; }},
+      {"output profile gone", K7730_ERR_PROFILE,
+       [](K7730_FilterInstance* inst) {
+         std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath,
+                       "/nonexistent/k7730/printer.icc");
+       }},
+  };
+  for (const FailurePath& path : paths) CheckFailurePath(path);
+}
+
 }  // namespace
+}  // namespace k7730::test
