@@ -6,7 +6,7 @@
 // allocation sweep).
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cstdio>
 #include <vector>
 
 #include "cmm/color_world_store.h"
@@ -141,11 +141,13 @@ TEST(PageMemory, BuffersComeAndGoWithTheBands) {
 
 constexpr std::uint32_t kOldWidth = 8, kNewWidth = 13, kHeight = 9;
 
+// What makes the next initpage fail.
 struct FailurePath {
   const char* name;
   std::uint16_t code;
-  std::function<void(K7730_FilterInstance*)> arrange;  // makes the next initpage fail
   std::uint32_t width = kNewWidth;
+  std::uint32_t lineFilter = 0;
+  const char* outputProfile = nullptr;
 };
 
 // On every failure path the bands of the new width that a host sends anyway
@@ -162,7 +164,10 @@ void CheckFailurePath(const FailurePath& path) {
   ASSERT_NE(inst->colorWorld, 0u);
   ASSERT_NE(inst->mtfState.lineBlock, nullptr);
 
-  path.arrange(inst);
+  inst->settings.lineFilterEnabled = path.lineFilter;
+  if (path.outputProfile != nullptr) {
+    std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath, "%s", path.outputProfile);
+  }
   EXPECT_EQ(plugin_filter_initpage(inst, path.width, kHeight, 0, &err), 0u);
   EXPECT_EQ(err, path.code);
   EXPECT_EQ(inst->mtfState.lineBlock, nullptr);
@@ -190,14 +195,9 @@ TEST(FailedInitpage, NoPathPairsTheEarlierPageWithTheNewGeometry) {
   // One case for each way a page start can fail: the line-filter library,
   // the MTF lines, and the ColorWorld after the MTF lines were made.
   const FailurePath paths[] = {
-      {"line buffers that do not fit", K7730_ERR_BAD_ARGUMENT, [](K7730_FilterInstance*) {}, 0x20000000u},
-      {"no line-filter library", K7730_ERR_LINE_FILTER,
-       [](K7730_FilterInstance* inst) { inst->settings.lineFilterEnabled = 1; }},
-      {"output profile gone", K7730_ERR_PROFILE,
-       [](K7730_FilterInstance* inst) {
-         std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath,
-                       "/nonexistent/k7730/printer.icc");
-       }},
+      {"line buffers that do not fit", K7730_ERR_BAD_ARGUMENT, 0x20000000u},
+      {"no line-filter library", K7730_ERR_LINE_FILTER, kNewWidth, 1},
+      {"output profile gone", K7730_ERR_PROFILE, kNewWidth, 0, "/nonexistent/k7730/printer.icc"},
   };
   for (const FailurePath& path : paths) CheckFailurePath(path);
 }

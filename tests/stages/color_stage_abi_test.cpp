@@ -114,7 +114,6 @@ TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
     const char* what;
   } cases[] = {
       {nullptr, lut.c_str(), 0, "null input"},
-      {"", lut.c_str(), 0, "empty input"},
       {notAProfile.c_str(), lut.c_str(), 0, "input is no profile"},
       {gray.c_str(), lut.c_str(), 0, "grey input"},
       {lut.c_str(), nullptr, 0, "null output"},
@@ -170,7 +169,6 @@ TEST(ColorMatchingPage, StartCodesAndNoProfileLeftOpen) {
       {Profile("cmyk_lut8.icc"), lut, K7730_ERR_PROFILE, "CMYK input"},
       {lut, fourOut, K7730_ERR_PROFILE, "four-channel transform behind 'RGB '"},
       {lut, Profile("rgb_lut16_intent1_only.icc"), K7730_ERR_NO_MEMORY, "no table for the intent"},
-      {Profile("rgb_gamma22.icc"), lut, K7730_OK, "matrix source"},
   };
   for (const Case& c : cases) {
     Bytes b = f.GetBlock();
