@@ -17,7 +17,6 @@ namespace k7730::test {
 namespace {
 
 using cmm::LiveColorWorldCount;
-using platform::BlockSize;
 using platform::FailAllocationAfter;
 using platform::LiveBlockCount;
 
@@ -44,7 +43,6 @@ TEST(InstanceMemory, DisposPtrReleasesOnlyModuleBlocksAndOnlyOnce) {
 
   int foreign = 0;
   plugin_filter_disposPtr(&foreign);  // not the module's: ignored
-  plugin_filter_disposPtr(nullptr);
   EXPECT_EQ(LiveBlockCount(), before + 1);
 
   plugin_filter_close(inst);
@@ -107,18 +105,14 @@ TEST(PageMemory, BuffersComeAndGoWithTheBands) {
     ASSERT_EQ(plugin_filter_do(f.inst, band.data(), 8, &out, &lines, nullptr), 1u);
     EXPECT_EQ(lines, 8u);
     ASSERT_NE(out, nullptr);
-    EXPECT_EQ(BlockSize(out), 10u * 6 * 3);
 
     // Once the host has a buffer, bands need no memory at all.
     FailAllocationAfter(0);
-    std::uint32_t total = 8;
     for (int b = 0; b < 4; ++b) {
       std::uint16_t err = 1;
       ASSERT_EQ(plugin_filter_do(f.inst, band.data(), 8, &out, &lines, &err), 1u);
       EXPECT_EQ(err, 0);
-      total += lines;
     }
-    EXPECT_EQ(total, 40u);
     // Lines past the page with the host's buffer: nothing released, the
     // buffer stays the host's.
     ASSERT_EQ(plugin_filter_do(f.inst, band.data(), 2, &out, &lines, nullptr), 1u);

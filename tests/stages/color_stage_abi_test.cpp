@@ -63,11 +63,6 @@ std::size_t OpenDescriptors() {
 #endif
 }
 
-std::string WriteFile(const std::string& name, const Bytes& bytes) {
-  const std::string path = ::testing::TempDir() + name;
-  testing_files::WriteBytes(path, bytes);
-  return path;
-}
 
 // The page start's error code (0: the page started).
 std::uint16_t StartPage(Filter& f, std::uint32_t width, std::uint32_t height) {
@@ -104,7 +99,6 @@ TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
   EXPECT_STREQ(reinterpret_cast<char*>(&accepted[kInputPathAt]), display.c_str());
   EXPECT_STREQ(reinterpret_cast<char*>(&accepted[kOutputPathAt]), lut.c_str());
 
-  const std::string notAProfile = WriteFile("k7730_not_a_profile.icc", Bytes(300, 'x'));
   const std::string tooLong(260, 'a');
   const std::string gray = Profile("gray.icc"), cmyk = Profile("cmyk_lut16.icc");
   struct Case {
@@ -114,7 +108,7 @@ TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
     const char* what;
   } cases[] = {
       {nullptr, lut.c_str(), 0, "null input"},
-      {notAProfile.c_str(), lut.c_str(), 0, "input is no profile"},
+      {K7730FE_MODULE_PATH, lut.c_str(), 0, "input is no profile (the module itself)"},
       {gray.c_str(), lut.c_str(), 0, "grey input"},
       {lut.c_str(), nullptr, 0, "null output"},
       {lut.c_str(), cmyk.c_str(), 0, "CMYK output"},
@@ -150,8 +144,8 @@ TEST(ColorMatchingPage, StartCodesAndNoProfileLeftOpen) {
   Bytes cmykAsRgb = testing_files::ReadBytes(Profile("cmyk_lut16.icc"));
   ASSERT_GT(cmykAsRgb.size(), 128u);
   std::memcpy(&cmykAsRgb[16], "RGB ", 4);  // an 'RGB ' profile whose lut has four outputs
-  const std::string fourOut = WriteFile("k7730_rgb_with_cmyk_lut.icc", cmykAsRgb);
-  const std::string notAProfile = WriteFile("k7730_not_a_profile2.icc", Bytes(300, 'x'));
+  const std::string fourOut = testing_files::TempPath("_rgb_with_cmyk_lut.icc");
+  testing_files::WriteBytes(fourOut, cmykAsRgb);
   const std::string lut = Profile("rgb_lut16.icc");
   const std::string unterminated(260, 'x');
 
@@ -164,7 +158,7 @@ TEST(ColorMatchingPage, StartCodesAndNoProfileLeftOpen) {
       {lut, "", K7730_ERR_BAD_ARGUMENT, "empty output path"},
       {unterminated, lut, K7730_ERR_BAD_ARGUMENT, "input path without terminator"},
       {"/nonexistent/k7730.icc", lut, K7730_ERR_PROFILE, "missing input"},
-      {lut, notAProfile, K7730_ERR_PROFILE, "output is no profile"},
+      {lut, K7730FE_MODULE_PATH, K7730_ERR_PROFILE, "output is no profile (the module itself)"},
       {lut, Profile("cmyk_lut16.icc"), K7730_ERR_PROFILE, "CMYK output"},
       {Profile("cmyk_lut8.icc"), lut, K7730_ERR_PROFILE, "CMYK input"},
       {lut, fourOut, K7730_ERR_PROFILE, "four-channel transform behind 'RGB '"},

@@ -25,8 +25,7 @@ TEST(DialogTemplates, IdsAreUniqueAndRectanglesLieInsideTheDialog) {
       if (control.id != ui::kNoControlId) {
         EXPECT_TRUE(ids.insert(control.id).second) << dialog->name << " " << control.id;
       }
-      const bool hidden = (control.style & ui::kStyleHidden) != 0;
-      if (hidden) continue;  // hidden fields are placed where the layout puts them
+      if (control.style & ui::kStyleHidden) continue;  // placed where the layout puts them
       EXPECT_LE(control.rect.x + control.rect.width, dialog->rect.width) << dialog->name << " " << control.id;
       EXPECT_LE(control.rect.y + control.rect.height, dialog->rect.height) << dialog->name << " " << control.id;
     }
@@ -81,22 +80,6 @@ TEST_F(EditorTest, PreferenceModeThreeOpensTheEditorOnTheInstancesCurves) {
   EXPECT_EQ(stored().outputCurveEnabled, 0u);  // the editor never switches a stage
   plugin_filter_close(inst);
   plugin_filter_disposPtr(inst);
-}
-
-TEST_F(EditorTest, TheUserReachesOnlyVisibleEnabledControlsOfAnOpenDialog) {
-  ToneCurveSet set = FreshSet();
-  Edit(set, kInputCurves, [](VirtualDialog& d) {
-    EXPECT_FALSE(d.Click(res::kTcPaste));        // disabled
-    EXPECT_FALSE(d.Click(res::kTcGammaRadio));   // hidden
-    EXPECT_FALSE(d.Type(res::kTcGammaBox, "2"));  // disabled outside gamma mode
-    EXPECT_FALSE(d.Pick(res::kTcChannelList, 4));
-    EXPECT_TRUE(d.Click("Cancel"));
-    EXPECT_TRUE(d.Ended());
-    EXPECT_FALSE(d.Click(res::kTcOk));  // the dialog has ended
-  });
-  // A script that leaves the dialog open closes it as with the close box.
-  EXPECT_EQ(Edit(set, kInputCurves, [](VirtualDialog&) {}), 0);
-  EXPECT_EQ(ui_->PendingDialogScripts(), 0u);
 }
 
 }  // namespace
