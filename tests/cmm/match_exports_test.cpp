@@ -50,12 +50,6 @@ TEST_F(MatchExports, ComponentCountsAndHandlesThatNameNoColorWorld) {
   EXPECT_EQ(SDKCMMatchPixelMap(0, &src, &dst), -1);
   EXPECT_EQ(SDKCMMatchPixelMap(rgb.handle() + 0x100000u, &src, &dst), -1);
   EXPECT_EQ(SDKCMMatchPlaneMap(0, &planes, nullptr), -1);
-  K7730_ColorWorld gone;
-  {
-    World w(kLut8, kLut8, 0);
-    gone = w.handle();
-  }
-  EXPECT_EQ(SDKCMMatchPixelMap(gone, &src, &dst), -1);
   EXPECT_TRUE(b.Untouched());
 }
 

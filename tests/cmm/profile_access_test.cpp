@@ -24,10 +24,9 @@ TEST(ProfileAccess, OpenTestsOnlyDataColourSpaceAndPcs) {
   } cases[] = {{"RGB ", "XYZ ", 0},  {"RGB ", "Lab ", 0},  {"CMYK", "Lab ", 0}, {"Lab ", "Lab ", 0},
                {"GRAY", "XYZ ", -1}, {"CMY ", "Lab ", -1}, {"RGB ", "Luv ", -1}, {"RGB ", "RGB ", -1}};
   for (const Case& c : cases) {
-    ProfileSpec spec;
-    spec.colorSpace = Sig(reinterpret_cast<const char(&)[5]>(*c.space));
-    spec.pcs = Sig(reinterpret_cast<const char(&)[5]>(*c.pcs));
-    Bytes bytes = BuildProfile(spec);
+    Bytes bytes = BuildProfile(ProfileSpec{});
+    std::memcpy(bytes.data() + 16, c.space, 4);
+    std::memcpy(bytes.data() + 20, c.pcs, 4);
     PutBig32(bytes, 36, Sig("xxxx"));  // the file signature is never checked
     K7730_ProfileRef ref = 0x5A5A5A5A;
     EXPECT_EQ(OpenBytes(bytes, &ref), c.expected) << c.space << "/" << c.pcs;

@@ -42,10 +42,7 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
   ProfileSpec noColorant = MatrixTrcSpec();
   noColorant.tags.erase(noColorant.tags.begin());
   ProfileSpec v4 = MatrixTrcSpec();
-  Bytes mab = Lut8Element(3, 3, 2, IdentityClut8(2));
-  PutBig32(mab, 0, Sig("mAB "));
-  PutBig16(mab, 10, 0);
-  v4.tags.push_back({Sig("A2B0"), mab});
+  v4.tags.push_back({Sig("A2B0"), VersionFourLut("mAB ")});
   Bytes cutLut = Lut8Element(3, 3, 2, IdentityClut8(2));
   cutLut.resize(60);
   ProfileSpec shortLut = MatrixTrcSpec();
@@ -65,7 +62,7 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
        Sig("rTRC")},
       {"para of type 7", BuildProfile(MatrixTrcSpec(ParaElement(7, {2.2}))), ProfileSide::Source, Refusal::TrcFunction,
        Sig("rTRC")},
-      {"para with gamma 0", BuildProfile(MatrixTrcSpec(ParaElement(0.0))), ProfileSide::Destination,
+      {"para with gamma 0", BuildProfile(MatrixTrcSpec(ParaElement(0, {0.0}))), ProfileSide::Destination,
        Refusal::TrcNoGamma, Sig("rTRC")},
       {"para with zero slope", BuildProfile(MatrixTrcSpec(ParaElement(1, {2.2, 0, 0}))), ProfileSide::Source,
        Refusal::TrcNoSlope, Sig("rTRC")},
