@@ -126,16 +126,6 @@ TEST(DamagedProfile, OnlyAnUnlistedLutElementFallsBackToTheMatrixTags) {
   }
 }
 
-TEST(DamagedProfile, AMatrixSideNeedsAllThreeColorants) {
-  for (int missing = 0; missing < 3; ++missing) {
-    ProfileSpec spec = MatrixTrcSpec();
-    spec.tags[missing].signature = Sig("zzzz");
-    const Bytes profile = BuildProfile(spec);
-    EXPECT_TRUE(WorldFromBytes(profile, true, 1).empty()) << missing;
-    EXPECT_TRUE(WorldFromBytes(profile, false, 1).empty()) << missing;
-  }
-}
-
 // Fails each allocation of a build in turn (n = 0, 1, 2, ... until the build
 // succeeds without failing): every failure gives no ColorWorld and leaves no
 // block behind, and the same build without injection gives the reference.

@@ -162,7 +162,6 @@ TEST(CreatLut, GammasGiveTheirPowerTables) {
   }
 }
 
-// Each of the 17 x 17 x 17 samples holds every second grid node times 16.
 TEST_F(MatchExports, IpbRecordHoldsEverySecondNodeTimesSixteen) {
   for (const World* w : {&rgb, &wide}) {
     EXPECT_EQ(SDKCMConvertColorWorldToIPB(w->handle(), nullptr), 29484u);

@@ -53,7 +53,7 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
   const Case cases[] = {
       {"tag table past the end", longTable, ProfileSide::Source, Refusal::TagTableCutShort, 0},
       {"TRC past the end", elementPastEnd, ProfileSide::Source, Refusal::ElementCutShort, Sig("rTRC")},
-      {"no colorant, no table", BuildProfile(noColorant), ProfileSide::Destination, Refusal::NoTable, Sig("rXYZ")},
+      {"no colorant, no table", BuildProfile(noColorant), ProfileSide::Source, Refusal::NoTable, Sig("rXYZ")},
       {"v4 lookup element", BuildProfile(v4), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
       {"four outputs on a source", BuildProfile(FourOutputLut()), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
       {"lut cut inside its tables", BuildProfile(shortLut), ProfileSide::Destination, Refusal::LutCutShort,
