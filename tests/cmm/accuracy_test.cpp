@@ -40,20 +40,17 @@ struct Stats {
 // in the B2A table, which pulls interpolated values at the gamut's edge in
 // by a few more levels: at most 10. Profiles with primaries beyond a*, b*
 // of +-128 (Rec. 2020, ProPhoto) clip in the 8-bit Lab connection and are
-// not held to this.
+// not held to this. A matrix/TRC grid does not depend on the TRCs: one
+// profile stands for each set of primaries.
 TEST(ChainAccuracy, ProfileToItselfKeepsEveryGridNode) {
   struct Case {
     std::string path;
     double maxError, meanError;
   } cases[] = {{kGamma22, 4, 1},
-               {kTable256, 4, 1},
-               {kTable1024, 4, 1},
-               {kParaV4, 4, 1},
                {kLut16, 10, 1.5},
                {kIcc + "sRGB.icc", 4, 1},
                {kIcc + "ghostscript/a98.icc", 4, 1},
-               {kIcc + "ghostscript/esrgb.icc", 4, 1},
-               {kArgyll + "sRGB.icm", 4, 1}};
+               {kIcc + "ghostscript/esrgb.icc", 4, 1}};
   for (const Case& c : cases) {
     if (!Installed(c.path)) continue;
     World w(c.path, c.path, 1);
@@ -127,8 +124,9 @@ struct Oracle {
 };
 
 // The test pixels: every node of a device lattice (17 levels a channel for
-// three channels, 6 for four), then a 96 x 96 image of random colours, smooth
-// ramps and runs of one colour.
+// three channels, 6 for four), then 9216 random colours. Runs of one colour
+// and alternating pairs, which the kernels' cache sees, are checked bit for
+// bit against the plain reference.
 std::vector<std::uint8_t> TestPixels(std::uint32_t channels, std::mt19937& rng, std::size_t* nodes) {
   std::vector<std::uint8_t> pixels;
   const int levels = channels == 4 ? 6 : 17;
@@ -136,15 +134,8 @@ std::vector<std::uint8_t> TestPixels(std::uint32_t channels, std::mt19937& rng, 
   for (int n = 0; n < total; ++n)
     for (int c = int(channels) - 1, rest = n; c >= 0; --c, rest /= levels)
       pixels.push_back(std::uint8_t(std::lround((rest % levels) * 255.0 / (levels - 1))));
-  const std::size_t image = pixels.size();
   *nodes = std::size_t(total);
-  for (int y = 0; y < 96; ++y)
-    for (int x = 0; x < 96; ++x)
-      for (std::uint32_t c = 0; c < channels; ++c) {
-        if (y < 48) pixels.push_back(std::uint8_t(rng()));
-        else if (y < 72) pixels.push_back(std::uint8_t((x * (c + 1) * 255 / 95 + y * 3) % 256));
-        else pixels.push_back(x % 8 == 0 ? std::uint8_t(rng()) : pixels[image + (y * 96 + x - 1) * channels + c]);
-      }
+  for (std::uint32_t i = 0; i < 9216 * channels; ++i) pixels.push_back(std::uint8_t(rng()));
   return pixels;
 }
 
