@@ -15,16 +15,15 @@ bool BuildsFromBytes(const Bytes& bytes, bool asSource, std::uint32_t intent = 0
   return asSource ? Builds(path, kLut16, intent) : Builds(kLut16, path, intent);
 }
 
-// Matrix/TRC with 'curv' TRCs of 0, 1, 256, 1024, 2048 and 4096 entries;
-// colord's version 4 profiles with 'para' TRCs of function types 0 and 3.
+// Matrix/TRC profiles, one of each TRC form: 'curv' of 0, 1, 256, 1024, 2048
+// and 4096 entries, and colord's version 4 'para' of function types 0 and 3
+// (Rec. 2020 and ProPhoto with primaries beyond the 8-bit Lab connection).
 TEST(ColorWorldBuild, DebianProfilesBuildBothWaysInEveryIntent) {
-  std::vector<std::string> rgb = {kIcc + "sRGB.icc", kIcc + "LStar-RGB.icc", kIcc + "CineonLog_M.icc",
-                                  kArgyll + "sRGB.icm", kArgyll + "Rec2020.icm", kArgyll + "ProPhotoLin.icm"};
-  for (const char* name : {"srgb.icc", "a98.icc", "rommrgb.icc", "scrgb.icc", "esrgb.icc"})
-    rgb.push_back(kIcc + "ghostscript/" + name);
-  for (const char* name : {"sRGB.icc", "AdobeRGB1998.icc", "ProPhotoRGB.icc", "Bluish.icc", "Gamma5000K.icc",
-                           "Rec709.icc", "WideGamutRGB.icc"})
-    rgb.push_back(kIcc + "colord/" + name);
+  const std::string gs = kIcc + "ghostscript/";
+  const std::string colord = kIcc + "colord/";
+  const std::string rgb[] = {gs + "scrgb.icc",         gs + "a98.icc",          kIcc + "LStar-RGB.icc",
+                             kIcc + "sRGB.icc",         gs + "esrgb.icc",        kArgyll + "Rec2020.icm",
+                             colord + "ProPhotoRGB.icc", colord + "sRGB.icc"};
   const std::string cmyk = kIcc + "ghostscript/default_cmyk.icc";
   for (const std::string& p : rgb) {
     if (!Installed(p)) continue;
@@ -130,10 +129,8 @@ TEST(ColorWorldBuild, UndecodableCurvesAndMatrices) {
     EXPECT_FALSE(BuildsFromBytes(profile, true));
     EXPECT_FALSE(BuildsFromBytes(profile, false));
   }
-  // Three equal colorants cannot be inverted; zero colorants have no white.
-  ProfileSpec singular = MatrixTrcSpec(CurvElement({}));
-  for (int k = 0; k < 3; ++k) singular.tags[k].data = XyzElement(0.3, 0.3, 0.3);
-  EXPECT_FALSE(BuildsFromBytes(BuildProfile(singular), false));
+  // Zero colorants have no white (equal ones, which cannot be inverted, are
+  // the shared colorants of the hostile tag tables).
   ProfileSpec black = MatrixTrcSpec(CurvElement({}));
   for (int k = 0; k < 3; ++k) black.tags[k].data = XyzElement(0, 0, 0);
   EXPECT_FALSE(BuildsFromBytes(BuildProfile(black), true));

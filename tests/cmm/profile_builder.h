@@ -17,7 +17,6 @@ constexpr std::uint32_t Sig(const char (&s)[5]) {
          (std::uint32_t(std::uint8_t(s[2])) << 8) | std::uint32_t(std::uint8_t(s[3]));
 }
 
-// Elements.
 Bytes XyzElement(double x, double y, double z);
 Bytes CurvElement(const std::vector<std::uint16_t>& entries);
 // A 'para' of the given function type and parameters (g, a, b, c, d, e, f
