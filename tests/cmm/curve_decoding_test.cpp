@@ -27,13 +27,6 @@ Decoded Decode(const Bytes& element) {
   return d;
 }
 
-BigEndian16Array Entries(const Bytes& b) {
-  bool ok = false;
-  BigEndian16Array a(ByteView(b.data(), b.size()), 0, b.size() / 2, &ok);
-  EXPECT_TRUE(ok);
-  return a;
-}
-
 TEST(CurveDecoding, IdentityForms) {
   // Count 0, a one-entry gamma of 1.0, and a two-entry 0..65535 line.
   for (const Bytes& element : {test::CurvElement({}), test::CurvElement({0x0100}), test::CurvElement({0, 65535})}) {
@@ -99,8 +92,11 @@ TEST(CurveDecoding, Lut16TablesResampleToBytes) {
   Bytes both;
   for (int c = 0; c < 2; ++c)
     for (int i = 0; i < 1024; ++i) test::AppendBig16(both, c == 0 ? i * 65535 / 1023 : 65535 - i * 65535 / 1023);
+  bool ok = false;
+  const BigEndian16Array entries(ByteView(both.data(), both.size()), 0, both.size() / 2, &ok);
+  ASSERT_TRUE(ok);
   std::uint8_t tables[2][256];
-  Lut16CurvesToTables8(1024, 2, Entries(both), tables);
+  Lut16CurvesToTables8(1024, 2, entries, tables);
   for (int i = 0; i < 256; ++i) {
     ASSERT_NEAR(tables[0][i], i, 1);
     ASSERT_NEAR(tables[1][i], 255 - i, 1);
