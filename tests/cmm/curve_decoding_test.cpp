@@ -69,6 +69,7 @@ TEST(CurveDecoding, TwoEntryCurvesLeaveOutTheirFirstEntry) {
   Decoded d = Decode(test::CurvElement({1000, 65535}));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.table8[0], 0);  // not 1000 * 255 / 65535
+  EXPECT_EQ(d.table8[10], 9);  // 9.85, truncated
   EXPECT_EQ(d.table8[255], int(255 * (64535 / 65535.0)));
   // Falling two-entry curves stay inside the range instead of wrapping.
   Decoded falling = Decode(test::CurvElement({65535, 0}));
