@@ -3,7 +3,6 @@
 // profile is reported rather than dropped; JPEGs that would cost minutes or
 // hundreds of megabytes are refused.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <tiffio.h>
 #include <zlib.h>
 
@@ -11,8 +10,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/core/file_bytes.h"
-#include "host/core/host_error.h"
 #include "host/image/image_formats.h"
 #include "support/test_images.h"
 

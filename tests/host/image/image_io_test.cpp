@@ -9,15 +9,12 @@
 
 #include <filesystem>
 
-#include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
 #include "support/test_images.h"
 
 namespace k7730::host {
 namespace {
-
-using test::Widen;
 
 using ImageIo = test::ScratchFolder;
 

@@ -12,7 +12,6 @@
 #include <string>
 
 #include "host/core/file_bytes.h"
-#include "host/core/host_error.h"
 #include "host/image/image_formats.h"
 #include "host/print/print_runner.h"
 #include "support/test_images.h"
