@@ -164,18 +164,6 @@ TEST_F(CorrectionTest, CancelDiscardsEveryChangeOfTheDialogAndItsEditors) {
   EXPECT_EQ(ui_->PendingDialogScripts(), 0u);
 }
 
-TEST_F(CorrectionTest, NoMemoryForTheWorkingCopyShowsNothing) {
-  const K7730_SettingsBlock before = block_;
-  std::uint16_t err = 0;
-  platform::FailAllocationAfter(0);
-  const int result = Run([](VirtualDialog& d) { d.Click(kCoOk); }, &err);
-  platform::FailAllocationAfter(-1);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(err, K7730_ERR_NO_MEMORY);
-  EXPECT_TRUE(ui_->dialogsRun.empty());
-  EXPECT_TRUE(SameBytes(block_, before));
-}
-
 TEST_F(CorrectionTest, UnterminatedPathFieldsAreShownAsTheirFirstBytes) {
   std::memset(block_.inputProfilePath, 'a', sizeof block_.inputProfilePath);
   std::memset(block_.mtfName, 'm', sizeof block_.mtfName);
