@@ -28,6 +28,19 @@ struct FilterExports {
   decltype(&plugin_filter_disposPtr) dispose;
 };
 
+// A dialog host's start: the report unbuffered (the test script reads it
+// while the dialog runs), one argument, the module loaded. Null when not.
+inline void* StartHost(int argc, const char* usage, const char* modulePath) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s\n", usage);
+    return nullptr;
+  }
+  void* module = OpenLibrary(modulePath);
+  if (module == nullptr) std::printf("FAIL|cannot load %s\n", modulePath);
+  return module;
+}
+
 inline void PrintCurve(const char* name, const K7730_ToneCurveSet& set) {
   std::printf("%s|mode %u|points %d|", name, set.mode[0], set.pointCount[0]);
   for (int k = 0; k < set.pointCount[0] && k < K7730_CURVE_POINTS; ++k) {

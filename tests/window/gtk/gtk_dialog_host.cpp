@@ -8,7 +8,6 @@
 #include <gtk/gtk.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
 #include "tests/support/dialog_report.h"
@@ -32,18 +31,9 @@ unsigned long OwnerWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The test script reads the report while the dialog runs.
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: gtk_dialog_host SELECTOR\n");
-    return 2;
-  }
+  void* module = k7730::test::StartHost(argc, "gtk_dialog_host SELECTOR", K7730FE_MODULE_PATH);
+  if (module == nullptr) return 1;
   const auto selector = static_cast<std::uint16_t>(std::atoi(argv[1]));
-  void* module = k7730::test::OpenLibrary(K7730FE_MODULE_PATH);
-  if (module == nullptr) {
-    std::printf("FAIL|cannot load %s\n", K7730FE_MODULE_PATH);
-    return 1;
-  }
   const unsigned long owner = OwnerWindow();
   k7730::gtktest::StartInspector(owner);
   const int failures = k7730::test::RunDialog(k7730::test::FilterExports(module), selector,

@@ -99,10 +99,11 @@ void Collect(GtkWidget* root, const char* prefix, std::vector<GtkWidget*>& found
 }
 
 GtkWidget* Control(GtkWidget* window, int id) {
+  const std::string name = "control-" + std::to_string(id);
   std::vector<GtkWidget*> found;
-  Collect(window, ("control-" + std::to_string(id)).c_str(), found);
+  Collect(window, name.c_str(), found);
   for (GtkWidget* w : found) {
-    if (std::strcmp(gtk_widget_get_name(w), ("control-" + std::to_string(id)).c_str()) == 0) return w;
+    if (name == gtk_widget_get_name(w)) return w;
   }
   return nullptr;
 }
@@ -149,7 +150,6 @@ void CheckOwner(GtkWidget* window, const std::string& caption) {
 void CheckDialog(GtkWidget* window, const DialogTemplate& dialog, const std::string& caption, test::Box client) {
   CheckOwner(window, caption);
   const Base base = BaseOf(window, dialog);
-  std::printf("baseunits|%s|%d|%d\n", caption.c_str(), base.x, base.y);
   if (&dialog == &res::kToneCurveDialog) {
     std::vector<GtkWidget*> areas;
     Collect(window, "EditArea", areas);

@@ -43,20 +43,10 @@ int WithoutDisplay(const FilterExports& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Plain line feeds and no buffering: the test script reads the report
-  // while the dialog runs.
-  _setmode(_fileno(stdout), _O_BINARY);
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: dialog_host SELECTOR | --no-display\n");
-    return 2;
-  }
-  void* library = k7730::test::OpenLibrary(K7730FE_MODULE_PATH);
+  _setmode(_fileno(stdout), _O_BINARY);  // plain line feeds
+  void* library = k7730::test::StartHost(argc, "dialog_host SELECTOR | --no-display", K7730FE_MODULE_PATH);
+  if (library == nullptr) return 1;
   const auto module = static_cast<HMODULE>(library);
-  if (module == nullptr) {
-    std::printf("FAIL|cannot load %s\n", K7730FE_MODULE_PATH);
-    return 1;
-  }
   const FilterExports exports(library);
   int failures = k7730::dialogtest::CheckModuleResources(module);
   if (std::strcmp(argv[1], "--no-display") == 0) {

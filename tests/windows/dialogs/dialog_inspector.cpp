@@ -106,20 +106,16 @@ class Win32View : public test::DialogView {
   HWND dialog_;
 };
 
-void CheckFont(HWND hwnd, const DialogTemplate& dialog, const char* caption) {
+void CheckFont(HWND hwnd, const DialogTemplate& dialog) {
   HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
   LOGFONTA logFont{};
   if (font == nullptr || GetObjectA(font, sizeof logFont, &logFont) == 0) return Fail(std::string(dialog.name) + " has no font");
   HDC screen = GetDC(nullptr);
   const LONG height = -MulDiv(dialog.fontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
   ReleaseDC(nullptr, screen);
-  std::printf("font|%s|%s|%ld\n", caption, logFont.lfFaceName, logFont.lfHeight);
   if (std::strcmp(logFont.lfFaceName, dialog.font) != 0 || logFont.lfHeight != height) {
     Fail(std::string(dialog.name) + " font " + logFont.lfFaceName + " " + std::to_string(logFont.lfHeight));
   }
-  RECT units{0, 0, 4, 8};
-  MapDialogRect(hwnd, &units);
-  std::printf("baseunits|%s|%ld|%ld\n", caption, units.right, units.bottom);
 }
 
 void CheckDrawingArea(HWND hwnd, const char* caption) {
@@ -170,7 +166,7 @@ void Inspect(HWND hwnd) {
     EnumChildWindows(hwnd, MessageText, reinterpret_cast<LPARAM>(&text));
     std::printf("message|%s|%s\n", caption.c_str(), text.c_str());
   } else {
-    CheckFont(hwnd, *dialog, caption.c_str());
+    CheckFont(hwnd, *dialog);
     if (dialog == &res::kToneCurveDialog) CheckDrawingArea(hwnd, caption.c_str());
     test::CompareWithTemplate(view, *dialog, caption, BoxOf(client), Fail);
     // The dialog the host asked for is owned by the window it handed over.
