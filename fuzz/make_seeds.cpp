@@ -109,11 +109,11 @@ bool WriteCurveSeeds(const fs::path& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
+  const fs::path root(argc == 2 ? argv[1] : "");
+  if (root.empty()) {
     std::fprintf(stderr, "usage: make_seeds SEED_ROOT\n");
     return 2;
   }
-  const fs::path root(argv[1]);
   for (const char* t : {"filter_page_fuzzer", "settings_record_fuzzer", "png_reader_fuzzer", "tiff_reader_fuzzer",
                         "ppm_reader_fuzzer", "tone_curve_file_fuzzer", "mtf_file_fuzzer"})
     fs::create_directories(root / t);
