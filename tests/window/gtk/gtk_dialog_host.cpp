@@ -2,8 +2,8 @@
 // one of the five settings dialogs through plugin_filter_preference mode 3
 // (the module loads its GTK window system for it), owned by an X window of
 // its own, and reports what the dialog left in the SettingsBlock. While the
-// dialog runs, the inspector reports every window that appears (see
-// gtk_inspector.h). The exit code is the number of mismatches found.
+// dialog runs, the inspector reports every window that appears. The exit
+// code is the number of mismatches found.
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
@@ -11,7 +11,6 @@
 #include <cstdlib>
 
 #include "tests/support/dialog_report.h"
-#include "tests/window/gtk/gtk_inspector.h"
 
 namespace {
 
@@ -34,9 +33,7 @@ int main(int argc, char** argv) {
   void* module = k7730::test::StartHost(argc, "gtk_dialog_host SELECTOR", K7730FE_MODULE_PATH);
   if (module == nullptr) return 1;
   const auto selector = static_cast<std::uint16_t>(std::atoi(argv[1]));
-  const unsigned long owner = OwnerWindow();
-  k7730::gtktest::StartInspector(owner);
   const int failures = k7730::test::RunDialog(k7730::test::FilterExports(module), selector,
-                                              reinterpret_cast<void*>(owner), k7730::gtktest::StopInspector);
+                                              reinterpret_cast<void*>(OwnerWindow()));
   return failures == 0 ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 // mode 3, owned by a window of its own, and reports what the dialog left
 // in the SettingsBlock (with --no-display: that every selector fails at
 // once when no dialog can be shown). While the dialog runs, the inspector reports every
-// dialog and message box that appears (see dialog_inspector.h). The exit
+// dialog and message box that appears (see dialog_report.h). The exit
 // code is the number of mismatches found.
 #include <fcntl.h>
 #include <io.h>
@@ -48,14 +48,13 @@ int main(int argc, char** argv) {
   if (library == nullptr) return 1;
   const auto module = static_cast<HMODULE>(library);
   const FilterExports exports(library);
-  int failures = k7730::dialogtest::CheckModuleResources(module);
+  int failures = k7730::test::CheckModuleResources(module);
   if (std::strcmp(argv[1], "--no-display") == 0) {
     failures += WithoutDisplay(exports);
     std::printf("failures|%d\n", failures);
     return failures == 0 ? 0 : 1;
   }
   HWND owner = OwnerWindow();
-  k7730::dialogtest::StartInspector(GetCurrentThreadId(), owner);
   // The drawing area's class goes with the dialog, so that nothing of the
   // module stays registered once the host may unload it.
   const auto areaClass = [module] {
@@ -63,7 +62,7 @@ int main(int argc, char** argv) {
     std::printf("editAreaClass|%s\n", GetClassInfoA(module, "EditArea", &found) ? "registered" : "unregistered");
   };
   failures = k7730::test::RunDialog(exports, static_cast<std::uint16_t>(std::atoi(argv[1])), owner,
-                                    k7730::dialogtest::StopInspector, areaClass);
+                                    areaClass);
   DestroyWindow(owner);
   return failures == 0 ? 0 : 1;
 }

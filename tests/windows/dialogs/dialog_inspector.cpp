@@ -1,5 +1,9 @@
+// The Win32 inspector: watches the host's thread from a thread of its own
+// and checks each dialog's font, client size in dialog units and every
+// control's class, kind, text, visibility and place.
 #include "tests/windows/dialogs/dialog_inspector.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -10,9 +14,10 @@
 #include "resources/string_table.h"
 #include "resources/tonecurve_dialog.h"
 #include "tests/support/dialog_compare.h"
+#include "tests/support/dialog_report.h"
 #include "tools/win32_resources/resource_script.h"
 
-namespace k7730::dialogtest {
+namespace k7730::test {
 namespace {
 
 using ui::ControlKind;
@@ -199,9 +204,9 @@ DWORD WINAPI Watch(void*) {
 
 }  // namespace
 
-void StartInspector(DWORD thread, HWND owner) {
-  g_thread = thread;
-  g_owner = owner;
+void StartInspector(std::uintptr_t owner) {
+  g_thread = GetCurrentThreadId();
+  g_owner = reinterpret_cast<HWND>(owner);
   g_inspector = CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
   if (g_inspector == nullptr) Fail("the inspector thread did not start");
 }
@@ -244,4 +249,4 @@ int CheckModuleResources(HMODULE module) {
   return g_failures;
 }
 
-}  // namespace k7730::dialogtest
+}  // namespace k7730::test
