@@ -1,7 +1,7 @@
 // The Win32 inspector: watches the host's thread from a thread of its own
 // and checks each dialog's font, client size in dialog units and every
 // control's class, kind, text, visibility and place.
-#include "tests/windows/dialogs/dialog_inspector.h"
+#include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,8 +10,6 @@
 #include <set>
 #include <string>
 
-#include "resources/cursor_names.h"
-#include "resources/string_table.h"
 #include "resources/tonecurve_dialog.h"
 #include "tests/support/dialog_compare.h"
 #include "tests/support/dialog_report.h"
@@ -217,35 +215,6 @@ int StopInspector() {
     WaitForSingleObject(g_inspector, INFINITE);
     CloseHandle(g_inspector);
   }
-  return g_failures;
-}
-
-int CheckModuleResources(HMODULE module) {
-  for (int id = 140; id <= 149; ++id) {
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
-    const auto* header = found ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, found))) : nullptr;
-    if (header == nullptr) {
-      Fail("bitmap " + std::to_string(id) + " is missing");
-      continue;
-    }
-    const bool tool = id <= 145, vertical = id == 147 || id == 148;
-    const LONG width = tool ? 27 : vertical ? 12 : 256, height = tool ? 23 : vertical ? 256 : 12;
-    if (header->biWidth != width || header->biHeight != height || header->biBitCount != 4) {
-      Fail("bitmap " + std::to_string(id) + " is " + std::to_string(header->biWidth) + " x " +
-           std::to_string(header->biHeight) + " at " + std::to_string(header->biBitCount) + " bits");
-    }
-  }
-  for (const char* name : res::kModuleCursorNames) {
-    HCURSOR cursor = LoadCursorA(module, name);
-    if (cursor == nullptr) Fail(std::string("cursor ") + name + " is missing");
-  }
-  for (const ui::StringResource& entry : res::kStringTable) {
-    char text[64] = "";
-    LoadStringA(module, static_cast<UINT>(entry.id), text, sizeof text);
-    if (std::strcmp(text, entry.text) != 0) Fail("string " + std::to_string(entry.id) + " reads " + text);
-  }
-  std::printf("resources|checked\n");
-  std::fflush(stdout);
   return g_failures;
 }
 
