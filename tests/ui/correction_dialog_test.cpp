@@ -33,7 +33,6 @@ TEST_F(CorrectionTest, StartShowsEachSectionByItsFlag) {
   block_.mtfEnabled = 0;
   std::uint16_t err = 0xFFFF;
   Run([&](VirtualDialog& d) {
-    EXPECT_EQ(d.Caption(), "Correction");
     EXPECT_TRUE(d.Checked(kCoInputCurveCheck));
     EXPECT_TRUE(d.Enabled(kCoInputCurveButton));
     EXPECT_TRUE(d.Enabled(kCoInputCurveNote));

@@ -42,7 +42,6 @@ TEST_F(MtfTest, StartShowsEveryFieldWithItsLimit) {
   block_.mtf.coefficients[7] = 3;
   block_.mtf.scale = 0;
   Run([](VirtualDialog& d) {
-    EXPECT_EQ(d.Caption(), "MTF");
     EXPECT_EQ(d.TextLimit(kMfScale), 5);
     EXPECT_EQ(d.TextLimit(kCentre), 6);
     EXPECT_EQ(d.TextLimit(kCornerRing), 6);
