@@ -50,12 +50,6 @@ TEST_F(MatchExports, ComponentCountsAndHandlesThatNameNoColorWorld) {
   EXPECT_EQ(SDKCMMatchPixelMap(0, &src, &dst), -1);
   EXPECT_EQ(SDKCMMatchPixelMap(rgb.handle() + 0x100000u, &src, &dst), -1);
   EXPECT_EQ(SDKCMMatchPlaneMap(0, &planes, nullptr), -1);
-  K7730_ColorWorld gone;
-  {
-    World w(kLut8, kLut8, 0);
-    gone = w.handle();
-  }
-  EXPECT_EQ(SDKCMMatchPixelMap(gone, &src, &dst), -1);
   EXPECT_TRUE(b.Untouched());
 }
 
@@ -150,12 +144,8 @@ TEST_F(MatchExports, EmptyImagesSucceedWithoutWriting) {
 }
 
 TEST(CreatLut, GammasGiveTheirPowerTables) {
+  // Every table has its own gamma; 100 is the identity.
   K7730_CurveLutSet set;
-  SDKCMCreatLUT(100, 100, 100, 100, 100, &set);
-  for (int t = 0; t < 5; ++t)
-    for (int i = 0; i < 256; ++i) ASSERT_EQ(set.tables[t][i], i) << t;
-
-  // Every table has its own gamma.
   SDKCMCreatLUT(200, 100, 0, -50, 45, &set);
   EXPECT_EQ(set.tables[0][128], 64);  // 128^2 / 255 = 64.25
   for (int i = 0; i < 256; ++i) {
@@ -168,7 +158,6 @@ TEST(CreatLut, GammasGiveTheirPowerTables) {
   }
 }
 
-// Each of the 17 x 17 x 17 samples holds every second grid node times 16.
 TEST_F(MatchExports, IpbRecordHoldsEverySecondNodeTimesSixteen) {
   for (const World* w : {&rgb, &wide}) {
     EXPECT_EQ(SDKCMConvertColorWorldToIPB(w->handle(), nullptr), 29484u);

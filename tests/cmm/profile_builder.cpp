@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "support/dynamic_module.h"
+#include "support/temp_files.h"
 
 namespace k7730::test {
 
@@ -24,8 +24,6 @@ Bytes CurvElement(const std::vector<std::uint16_t>& entries) {
   for (auto e : entries) AppendBig16(b, e);
   return b;
 }
-
-Bytes ParaElement(double gamma) { return ParaElement(0, {gamma}); }
 
 Bytes ParaElement(std::uint16_t type, const std::vector<double>& parameters) {
   Bytes b;
@@ -71,6 +69,13 @@ Bytes Lut16Element(int in, int out, int grid, const std::vector<std::uint16_t>& 
   tables(in);
   for (auto v : clut) AppendBig16(b, v);
   tables(out);
+  return b;
+}
+
+Bytes VersionFourLut(const char (&type)[5]) {
+  Bytes b = Lut8Element(3, 3, 2, IdentityClut8(2));
+  PutBig32(b, 0, Sig(type));
+  PutBig16(b, 10, 0);
   return b;
 }
 
@@ -137,10 +142,9 @@ struct TempFolderCleanup {
 
 std::string WriteTempFile(const Bytes& bytes, const std::string& name) {
   std::filesystem::create_directories(TempFolder());
-  std::filesystem::path path = TempFolder() / name;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  return path.string();
+  const std::string path = (TempFolder() / name).string();
+  testing_files::WriteBytes(path, bytes);
+  return path;
 }
 
 std::string GeneratedProfile(const std::string& name) { return std::string(K7730_TEST_PROFILE_DIR) + "/" + name; }

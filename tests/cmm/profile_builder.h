@@ -17,10 +17,8 @@ constexpr std::uint32_t Sig(const char (&s)[5]) {
          (std::uint32_t(std::uint8_t(s[2])) << 8) | std::uint32_t(std::uint8_t(s[3]));
 }
 
-// Elements.
 Bytes XyzElement(double x, double y, double z);
 Bytes CurvElement(const std::vector<std::uint16_t>& entries);
-Bytes ParaElement(double gamma);
 // A 'para' of the given function type and parameters (g, a, b, c, d, e, f
 // as far as given), each stored as s15Fixed16Number.
 Bytes ParaElement(std::uint16_t type, const std::vector<double>& parameters);
@@ -28,6 +26,9 @@ Bytes ParaElement(std::uint16_t type, const std::vector<double>& parameters);
 Bytes Lut8Element(int in, int out, int grid, const Bytes& clut);
 // lut16 with identity tables of `entries` entries and the given 16-bit CLUT.
 Bytes Lut16Element(int in, int out, int grid, const std::vector<std::uint16_t>& clut, int entries = 2);
+// An ICC version 4 lookup element ('mAB ' or 'mBA ') as far as this engine
+// reads it: a lut8 of the given type with a reserved zero at its grid size.
+Bytes VersionFourLut(const char (&type)[5]);
 // An identity CLUT (inputs 3, outputs 3) for the lut builders.
 Bytes IdentityClut8(int grid);
 std::vector<std::uint16_t> IdentityClut16(int grid);

@@ -42,10 +42,7 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
   ProfileSpec noColorant = MatrixTrcSpec();
   noColorant.tags.erase(noColorant.tags.begin());
   ProfileSpec v4 = MatrixTrcSpec();
-  Bytes mab = Lut8Element(3, 3, 2, IdentityClut8(2));
-  PutBig32(mab, 0, Sig("mAB "));
-  PutBig16(mab, 10, 0);
-  v4.tags.push_back({Sig("A2B0"), mab});
+  v4.tags.push_back({Sig("A2B0"), VersionFourLut("mAB ")});
   Bytes cutLut = Lut8Element(3, 3, 2, IdentityClut8(2));
   cutLut.resize(60);
   ProfileSpec shortLut = MatrixTrcSpec();
@@ -56,7 +53,7 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
   const Case cases[] = {
       {"tag table past the end", longTable, ProfileSide::Source, Refusal::TagTableCutShort, 0},
       {"TRC past the end", elementPastEnd, ProfileSide::Source, Refusal::ElementCutShort, Sig("rTRC")},
-      {"no colorant, no table", BuildProfile(noColorant), ProfileSide::Destination, Refusal::NoTable, Sig("rXYZ")},
+      {"no colorant, no table", BuildProfile(noColorant), ProfileSide::Source, Refusal::NoTable, Sig("rXYZ")},
       {"v4 lookup element", BuildProfile(v4), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
       {"four outputs on a source", BuildProfile(FourOutputLut()), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
       {"lut cut inside its tables", BuildProfile(shortLut), ProfileSide::Destination, Refusal::LutCutShort,
@@ -65,7 +62,7 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
        Sig("rTRC")},
       {"para of type 7", BuildProfile(MatrixTrcSpec(ParaElement(7, {2.2}))), ProfileSide::Source, Refusal::TrcFunction,
        Sig("rTRC")},
-      {"para with gamma 0", BuildProfile(MatrixTrcSpec(ParaElement(0.0))), ProfileSide::Destination,
+      {"para with gamma 0", BuildProfile(MatrixTrcSpec(ParaElement(0, {0.0}))), ProfileSide::Destination,
        Refusal::TrcNoGamma, Sig("rTRC")},
       {"para with zero slope", BuildProfile(MatrixTrcSpec(ParaElement(1, {2.2, 0, 0}))), ProfileSide::Source,
        Refusal::TrcNoSlope, Sig("rTRC")},

@@ -36,6 +36,7 @@ TEST(TableMath, GridIndex) {
   BuildGridIndex(33, idx);
   EXPECT_EQ(idx[0].index, 0u);
   EXPECT_EQ(idx[0].fraction, 0u);
+  EXPECT_EQ(idx[4].fraction, 32897u);  // 32896.502, rounded
   EXPECT_EQ(idx[255].index, 31u);
   EXPECT_EQ(idx[255].fraction, 65536u);
   for (std::uint32_t n : {2u, 9u, 17u, 33u, 255u}) {

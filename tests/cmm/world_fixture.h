@@ -1,5 +1,5 @@
-// Opening profiles and building ColorWorlds in tests, the generated and
-// Debian profiles they use, and a plain evaluation of a ColorWorld.
+// Opening profiles and building ColorWorlds in tests, and the generated and
+// Debian profiles they use.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,6 @@
 
 #include "cmm/color_world_store.h"
 #include "k7730fe_cmm.h"
-#include "match_reference.h"
 #include "profile_builder.h"
 
 namespace k7730::test {
@@ -55,12 +54,6 @@ class World {
   const cmm::ColorWorldHeader* header() const { return view_.header; }
   const cmm::WideTables* wide() const { return view_.wide; }
   const std::uint8_t* Grid() const { return view_.header->Grid(); }
-
-  // One pixel through the 8-bit tables (four-channel values complemented,
-  // as at the ends).
-  void Evaluate(const std::uint8_t* in, std::uint8_t* out) const {
-    ReferencePixel(*header(), wide(), false, in, out);
-  }
 
  private:
   K7730_ColorWorld handle_ = 0;

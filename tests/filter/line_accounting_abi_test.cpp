@@ -60,25 +60,6 @@ TEST(MtfLineAccounting, BandsReleaseTheDelayedLinesInOrder) {
   }
 }
 
-TEST(MtfLineAccounting, StartPageRestartsTheLineCount) {
-  std::mt19937 rng(3);
-  Kernel k;
-  k.k[7] = k.k[11] = k.k[13] = k.k[17] = -25;
-  k.k[12] = 200;
-  Filter f;
-  f.SetKernel(k);
-  f.InitPage(6, 5);
-  Bytes ignored;
-  SendBands(f, RandomBytes(rng, 6 * 5 * 3), 6, {3}, ignored);
-  std::uint16_t err = 0xFFFF;
-  ASSERT_EQ(Api().startpage(f.get(), &err), 1u);
-  EXPECT_EQ(err, 0);
-  const Bytes second = RandomBytes(rng, 6 * 5 * 3);
-  Bytes released;
-  EXPECT_EQ(SendBands(f, second, 6, {2, 3}, released), (std::vector<std::uint32_t>{1, 4}));
-  EXPECT_EQ(released, ReferencePage(k, second, 6, 5));
-}
-
 // Kernels of every fast-path shape (3 x 3, five-tap cross, nine-tap plus,
 // 5 x 5, sparse), and some far outside the setter's ranges whose sums wrap,
 // with scales that shift, divide, or are out of range.

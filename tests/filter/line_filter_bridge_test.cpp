@@ -16,11 +16,11 @@ namespace {
 
 // The recording library that sits next to this test as vorndll.so.
 struct Recorder : test::RecordingLibrary {
-  Recorder() : RecordingLibrary(Beside("vorndll.so")) {}
-  static std::string Beside(const char* name) {
+  Recorder() : RecordingLibrary(Beside()) {}
+  static std::string Beside() {
     char folder[platform::kMaxPath];
     GetModuleFolder(folder);
-    return std::string(folder) + "/" + name;
+    return std::string(folder) + "/vorndll.so";
   }
 };
 
@@ -65,10 +65,7 @@ TEST(LineFilterBridge, AWidthTheBufferCannotGrowToIsNotOffered) {
   LineFilterPageStart(b, 0, 5000);  // needs 15000 bytes: the growth fails
   platform::FailAllocationAfter(-1);
   EXPECT_EQ(rec.Take(), "");
-  EXPECT_EQ(b.dotsPerLine, 1844u);
-  LineFilterPageStart(b, 0, 5000);
-  EXPECT_EQ(b.dotsPerLine, 5000u);
-  EXPECT_GE(platform::BlockSize(b.lineBuffer), 15000u);
+  EXPECT_EQ(b.dotsPerLine, 1844u);  // the growth itself is in the line-filter ABI tests
   LineFilterUnload(b);
 }
 

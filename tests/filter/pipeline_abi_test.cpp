@@ -82,10 +82,8 @@ TEST(StageSwitches, OnAfterInitpageFindsIdentityAndNoFilter) {
   // Colour matching on, but its input profile cannot be had: the page start
   // reports 1005 and leaves no MTF buffers and no ColorWorld, and the bands
   // still get swap and both table stages.
-  Bytes block = f.GetBlock();
   const char missing[] = "/nonexistent/k7730/none.icc";
-  std::memcpy(&block[14], missing, sizeof missing);
-  f.SetBlock(block);
+  f.Put(14, missing, sizeof missing);
   f.Switch(K7730_SWITCH_ICC, true);
   std::uint16_t err = 0;
   EXPECT_EQ(Api().initpage(f.get(), 8, 10, 1, &err), 0u);

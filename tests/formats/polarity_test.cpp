@@ -11,15 +11,13 @@
 namespace k7730 {
 namespace {
 
-TEST(ReverseInvert, WorkedValuesAndSelfInverse) {
+TEST(ReverseInvert, EachEntryIsTheInverseOfItsMirror) {
   std::mt19937 rng(3);
   std::uint8_t t[256], original[256];
   for (auto& v : original) v = static_cast<std::uint8_t>(rng());
   std::copy(original, original + 256, t);
   ReverseInvertTable(t);
   for (int i = 0; i < 256; ++i) EXPECT_EQ(t[i], 255 - original[255 - i]);
-  ReverseInvertTable(t);
-  EXPECT_TRUE(std::equal(t, t + 256, original));
 }
 
 TEST(FlipPoints, TwiceIsTheIdentityAndDescribesTheSameCurve) {

@@ -63,11 +63,6 @@ std::size_t OpenDescriptors() {
 #endif
 }
 
-std::string WriteFile(const std::string& name, const Bytes& bytes) {
-  const std::string path = ::testing::TempDir() + name;
-  testing_files::WriteBytes(path, bytes);
-  return path;
-}
 
 // The page start's error code (0: the page started).
 std::uint16_t StartPage(Filter& f, std::uint32_t width, std::uint32_t height) {
@@ -104,7 +99,6 @@ TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
   EXPECT_STREQ(reinterpret_cast<char*>(&accepted[kInputPathAt]), display.c_str());
   EXPECT_STREQ(reinterpret_cast<char*>(&accepted[kOutputPathAt]), lut.c_str());
 
-  const std::string notAProfile = WriteFile("k7730_not_a_profile.icc", Bytes(300, 'x'));
   const std::string tooLong(260, 'a');
   const std::string gray = Profile("gray.icc"), cmyk = Profile("cmyk_lut16.icc");
   struct Case {
@@ -114,8 +108,7 @@ TEST(SetIccProfile, AcceptsTwoRgbProfilesAndRefusesEverythingElse) {
     const char* what;
   } cases[] = {
       {nullptr, lut.c_str(), 0, "null input"},
-      {"", lut.c_str(), 0, "empty input"},
-      {notAProfile.c_str(), lut.c_str(), 0, "input is no profile"},
+      {K7730FE_MODULE_PATH, lut.c_str(), 0, "input is no profile (the module itself)"},
       {gray.c_str(), lut.c_str(), 0, "grey input"},
       {lut.c_str(), nullptr, 0, "null output"},
       {lut.c_str(), cmyk.c_str(), 0, "CMYK output"},
@@ -151,8 +144,8 @@ TEST(ColorMatchingPage, StartCodesAndNoProfileLeftOpen) {
   Bytes cmykAsRgb = testing_files::ReadBytes(Profile("cmyk_lut16.icc"));
   ASSERT_GT(cmykAsRgb.size(), 128u);
   std::memcpy(&cmykAsRgb[16], "RGB ", 4);  // an 'RGB ' profile whose lut has four outputs
-  const std::string fourOut = WriteFile("k7730_rgb_with_cmyk_lut.icc", cmykAsRgb);
-  const std::string notAProfile = WriteFile("k7730_not_a_profile2.icc", Bytes(300, 'x'));
+  const std::string fourOut = testing_files::TempPath("_rgb_with_cmyk_lut.icc");
+  testing_files::WriteBytes(fourOut, cmykAsRgb);
   const std::string lut = Profile("rgb_lut16.icc");
   const std::string unterminated(260, 'x');
 
@@ -165,12 +158,11 @@ TEST(ColorMatchingPage, StartCodesAndNoProfileLeftOpen) {
       {lut, "", K7730_ERR_BAD_ARGUMENT, "empty output path"},
       {unterminated, lut, K7730_ERR_BAD_ARGUMENT, "input path without terminator"},
       {"/nonexistent/k7730.icc", lut, K7730_ERR_PROFILE, "missing input"},
-      {lut, notAProfile, K7730_ERR_PROFILE, "output is no profile"},
+      {lut, K7730FE_MODULE_PATH, K7730_ERR_PROFILE, "output is no profile (the module itself)"},
       {lut, Profile("cmyk_lut16.icc"), K7730_ERR_PROFILE, "CMYK output"},
       {Profile("cmyk_lut8.icc"), lut, K7730_ERR_PROFILE, "CMYK input"},
       {lut, fourOut, K7730_ERR_PROFILE, "four-channel transform behind 'RGB '"},
       {lut, Profile("rgb_lut16_intent1_only.icc"), K7730_ERR_NO_MEMORY, "no table for the intent"},
-      {Profile("rgb_gamma22.icc"), lut, K7730_OK, "matrix source"},
   };
   for (const Case& c : cases) {
     Bytes b = f.GetBlock();
@@ -184,37 +176,32 @@ TEST(ColorMatchingPage, StartCodesAndNoProfileLeftOpen) {
   }
 }
 
+// The engine's own transforms of every profile type are the engine's tests;
+// here one pair shows how the page hands its bands and curves to the engine.
 TEST(ColorMatchingPage, BandsMatchAsTheEngineDoesWithTheOutputCurvesOnce) {
   std::mt19937 rng(21);
   const std::int32_t width = 37;
-  struct Pair {
-    const char* in;
-    const char* out;
-  } pairs[] = {{"rgb_gamma22.icc", "rgb_lut16.icc"}, {"rgb_lut16.icc", "rgb_lut8.icc"},
-               {"rgb_table1024.icc", "rgb_table256.icc"}};
-  for (const Pair& p : pairs) {
-    Filter f;
-    const std::string in = Profile(p.in), out = Profile(p.out);
-    ASSERT_EQ(SetIcc(f, in.c_str(), out.c_str(), 1), 0) << p.in;
-    // Four random output curves and, in the fifth table, the identity.
-    K7730_CurveLutSet curves;
-    for (int k = 0; k < 5; ++k)
-      for (int i = 0; i < 256; ++i) curves.tables[k][i] = static_cast<std::uint8_t>(k == 4 ? i : rng());
-    const auto& t = curves.tables;
-    ASSERT_EQ(Api().setOutputToneCurve(f.get(), 1, t[0], t[1], t[2], t[3], nullptr), 1u);
-    f.InitPage(width, 5);
-    const Bytes band = RandomBytes(rng, width * 5 * 3);
-    EXPECT_EQ(Band(f, band, width), EngineMatch(in, out, 1, &curves, band, width)) << p.in << " -> " << p.out;
+  Filter f;
+  const std::string in = Profile("rgb_gamma22.icc"), out = Profile("rgb_lut16.icc");
+  ASSERT_EQ(SetIcc(f, in.c_str(), out.c_str(), 1), 0);
+  // Four random output curves and, in the fifth table, the identity.
+  K7730_CurveLutSet curves;
+  for (int k = 0; k < 5; ++k)
+    for (int i = 0; i < 256; ++i) curves.tables[k][i] = static_cast<std::uint8_t>(k == 4 ? i : rng());
+  const auto& t = curves.tables;
+  ASSERT_EQ(Api().setOutputToneCurve(f.get(), 1, t[0], t[1], t[2], t[3], nullptr), 1u);
+  f.InitPage(width, 5);
+  const Bytes band = RandomBytes(rng, width * 5 * 3);
+  EXPECT_EQ(Band(f, band, width), EngineMatch(in, out, 1, &curves, band, width));
 
-    // Output curves off: the ColorWorld carries none. Then with the identity
-    // MTF filter in front, matching runs in place on the output buffer; a
-    // one-band page releases every line.
-    f.Put(kOutputEnabledAt, "\0\0\0\0", 4);
-    for (bool mtf : {false, true}) {
-      if (mtf) f.Put(kMtfEnabledAt, "\1\0\0\0", 4);
-      f.InitPage(width, 5);
-      EXPECT_EQ(Band(f, band, width), EngineMatch(in, out, 1, nullptr, band, width)) << p.in << " MTF " << mtf;
-    }
+  // Output curves off: the ColorWorld carries none. Then with the identity
+  // MTF filter in front, matching runs in place on the output buffer; a
+  // one-band page releases every line.
+  f.Put(kOutputEnabledAt, "\0\0\0\0", 4);
+  for (bool mtf : {false, true}) {
+    if (mtf) f.Put(kMtfEnabledAt, "\1\0\0\0", 4);
+    f.InitPage(width, 5);
+    EXPECT_EQ(Band(f, band, width), EngineMatch(in, out, 1, nullptr, band, width)) << "MTF " << mtf;
   }
 }
 

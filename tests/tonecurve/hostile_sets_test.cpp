@@ -8,7 +8,6 @@
 
 #include "editor_fixture.h"
 #include "formats/polarity.h"
-#include "../support/temp_files.h"
 
 namespace k7730::editor_test {
 namespace {
@@ -22,7 +21,7 @@ ToneCurveSet HostileSet() {
       set.points[c][k].input = static_cast<std::uint16_t>(13 * k);
       set.points[c][k].output = static_cast<std::uint16_t>(255 - 13 * k);
     }
-    for (int x = 0; x < 256; ++x) set.tables[c][x] = static_cast<std::uint8_t>(x ^ 0x5A);
+    for (int x = 0; x < 256; ++x) set.tables[c][x] = static_cast<std::uint8_t>(x / 2 + 40);
   }
   set.pointCount[0] = 25;     // beyond the array
   set.pointCount[1] = -3;     // negative
@@ -32,32 +31,6 @@ ToneCurveSet HostileSet() {
   set.pointCount[4] = 30000;
   set.points[0][5].output = 65535;  // far outside the area
   return set;
-}
-
-TEST_F(EditorTest, ForeignCountsAreClampedToTheArrayWhereverTheEditorUsesThem) {
-  ToneCurveSet set = HostileSet();
-  const std::string path = testing_files::TempPath(".tcv");
-  ui_->AnswerWithPath(path);
-  Edit(set, kInputCurves, [&](VirtualDialog& d) {
-    VirtualArea& area = *d.Area();
-    area.MoveTo(At(100, 100));
-    area.Press(At(100, 100));  // twenty valid points: nothing to add
-    area.Release();
-    area.Drag(At(13, 242), {At(20, 200), At(40, 10)});
-    d.Click(kTcCopy);
-    d.Pick(kTcChannelList, 1);
-    area.Press(At(100, 100));
-    d.Click(kTcPaste);
-    d.Pick(kTcChannelList, 2);
-    area.Press(At(100, 100));
-    d.Pick(kTcChannelList, 3);
-    d.Click(kTcInputBar);
-    d.Click(kTcSave);
-    d.Click(kTcCancel);
-  });
-  EXPECT_TRUE(ui_->messages.empty());
-  const std::vector<std::uint8_t> saved = testing_files::ReadBytes(path);
-  EXPECT_GT(saved.size(), 6u);
 }
 
 TEST_F(EditorTest, ChannelsWhosePointsDoNotMakeACurveKeepTheirTables) {
@@ -92,7 +65,7 @@ TEST_F(EditorTest, ChannelsWhosePointsDoNotMakeACurveKeepTheirTables) {
   EXPECT_EQ(flipped.points[4][0].input, 255 - 13 * 19);
 }
 
-TEST_F(EditorTest, RandomForeignSetsSurviveEveryCommand) {
+TEST_F(EditorTest, RandomForeignSetsSurviveEveryCommandAndCancelKeepsThem) {
   std::mt19937 random(7730);
   for (int round = 0; round < 40; ++round) {
     ToneCurveSet set;
@@ -106,7 +79,7 @@ TEST_F(EditorTest, RandomForeignSetsSurviveEveryCommand) {
     Edit(set, static_cast<int>(round % 2), [&](VirtualDialog& d) {
       for (int step = 0; step < 12; ++step) {
         const PixelPoint p{static_cast<int>(random() % 300) - 20, static_cast<int>(random() % 300) - 20};
-        switch (random() % 8) {
+        switch (random() % 9) {
           case 0: d.Area()->Drag(p, {{p.x + 9, p.y - 30}, {p.x - 40, p.y + 5}}); break;
           case 1: d.Pick(kTcChannelList, static_cast<int>(random() % 4)); break;
           case 2: d.Click(kTcCopy); d.Click(kTcPaste); break;
@@ -114,6 +87,7 @@ TEST_F(EditorTest, RandomForeignSetsSurviveEveryCommand) {
           case 4: d.Click(static_cast<int>(kTcGammaTool + random() % 3)); break;
           case 5: d.Type(kTcGammaBox, std::to_string(random() % 400) + ".5"); break;
           case 6: d.Area()->MoveTo(p); break;
+          case 7: d.Click(kTcReset); break;
           default: d.Area()->Press(p); d.Area()->LoseCapture(); break;
         }
       }

@@ -1,8 +1,11 @@
-// The MTF line in every instruction set against a plain sum of the taps:
-// every kernel shape, shift and reciprocal normalisations, sums beyond both
-// ends of the byte range, and line widths around the vector lengths.
+// The MTF line: exact division by multiplication, and the line in every
+// instruction set against a plain sum of the taps: every kernel shape, shift
+// and reciprocal normalisations, sums beyond both ends of the byte range,
+// and line widths around the vector lengths. Scales at the edges of their
+// ranges are compared with the plain reference through the exports.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <vector>
 
@@ -12,6 +15,36 @@
 
 namespace k7730::test {
 namespace {
+
+MtfState StateWithScale(std::int32_t scale) {
+  K7730_MtfSettings settings{};
+  settings.coefficients[12] = 1;
+  settings.scale = scale;
+  MtfState state{};
+  MtfStartPage(state, settings, 1, 1, 3);
+  return state;
+}
+
+TEST(MtfKernels, DivisionByMultiplicationIsExact) {
+  std::mt19937 rng(22);
+  std::vector<std::int32_t> divisors = {99999, 8388607};
+  for (std::int32_t d = 3; d <= 2000; ++d) divisors.push_back(d);
+  for (int i = 0; i < 300; ++i) divisors.push_back(2001 + static_cast<std::int32_t>(rng() % 8386000));
+  for (std::int32_t d : divisors) {
+    if ((d & (d - 1)) == 0) continue;  // powers of two take the shift
+    const MtfState state = StateWithScale(d);
+    ASSERT_EQ(state.useDivision, 1u);
+    for (std::int64_t q = 0; q <= 256; ++q) {
+      for (std::int64_t sum : {q * d - 1, q * d, q * d + 1, q * d + d / 2}) {
+        if (sum > INT32_MAX) continue;
+        ASSERT_EQ(MtfNormalise(state, static_cast<std::int32_t>(sum)), std::clamp<std::int64_t>(sum / d, 0, 255))
+            << "sum " << sum << " divisor " << d;
+      }
+    }
+    ASSERT_EQ(MtfNormalise(state, INT32_MAX), 255);
+    ASSERT_EQ(MtfNormalise(state, INT32_MIN), 0);
+  }
+}
 
 struct Lines {
   std::vector<std::uint8_t> bytes[5];
