@@ -21,8 +21,6 @@ class Input {
     auto* o = static_cast<std::uint8_t*>(out);
     for (std::size_t i = 0; i < n; ++i) o[i] = Byte();
   }
-  const std::uint8_t* rest() const { return data_ + pos_; }
-  std::size_t left() const { return size_ - pos_; }
 
  private:
   const std::uint8_t* data_;

@@ -22,10 +22,6 @@ using k7730::fuzz::WriteFile;
 
 namespace {
 
-void ReadEverything(K7730_ProfileRef* ref) {
-  k7730::fuzz::ReadProfile(ref, [](const std::uint8_t*, std::uint32_t) {});
-}
-
 // A small image whose pixels come from the input itself, so that the
 // fuzzer steers them too: 13 x 3 pixels with padded rows.
 void MatchImage(K7730_ColorWorld world, const std::uint8_t* data, std::size_t size) {
@@ -85,8 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   K7730_ProfileRef a = 0, b = 0;
   bool aOpen = SDKCMOpenProfile(first.c_str(), &a) == 0;
   bool bOpen = SDKCMOpenProfile(second.c_str(), &b) == 0;
-  if (aOpen) ReadEverything(&a);
-  if (bOpen) ReadEverything(&b);
+  const auto ignore = [](const std::uint8_t*, std::uint32_t) {};
+  if (aOpen) k7730::fuzz::ReadProfile(&a, ignore);
+  if (bOpen) k7730::fuzz::ReadProfile(&b, ignore);
   if (aOpen && bOpen) {
     K7730_ColorWorld world = SDKCMCreateColorWorld(intent, &a, nullptr, &b, nullptr);
     if (world != 0) MatchImage(world, data, size);

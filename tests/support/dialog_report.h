@@ -1,7 +1,8 @@
 // What the real-window dialog hosts (Win32 under Wine, GTK) share: the
 // module's filter exports, one dialog run through plugin_filter_preference
-// mode 3, and the report of what it left in the SettingsBlock, one
-// "name|value" line each, for the scenario scripts.
+// mode 3 under the watch of the window system's inspector, and the report
+// of what it left in the SettingsBlock, one "name|value" line each, for the
+// scenario scripts.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,14 @@
 
 namespace k7730::test {
 
+// The inspector, one for each window system: while a dialog runs it reports
+// every window that appears, for the scripts that click and type ("window|",
+// "item|caption|id|left|top|right|bottom|type", "area|", "message|caption|text"),
+// and every mismatch with the dialog's template ("FAIL|what"); the first
+// dialog must be owned by `owner`. Stop returns the mismatches found.
+void StartInspector(std::uintptr_t owner);
+int StopInspector();
+
 struct FilterExports {
   explicit FilterExports(void* library)
       : open(Symbol<decltype(open)>(library, "plugin_filter_open")),
@@ -27,6 +36,19 @@ struct FilterExports {
   decltype(&plugin_filter_close) close;
   decltype(&plugin_filter_disposPtr) dispose;
 };
+
+// A dialog host's start: the report unbuffered (the test script reads it
+// while the dialog runs), one argument, the module loaded. Null when not.
+inline void* StartHost(int argc, const char* usage, const char* modulePath) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s\n", usage);
+    return nullptr;
+  }
+  void* module = OpenLibrary(modulePath);
+  if (module == nullptr) std::printf("FAIL|cannot load %s\n", modulePath);
+  return module;
+}
 
 inline void PrintCurve(const char* name, const K7730_ToneCurveSet& set) {
   std::printf("%s|mode %u|points %d|", name, set.mode[0], set.pointCount[0]);
@@ -73,19 +95,19 @@ inline std::vector<DialogRefusal> AskForEveryDialog(const FilterExports& f) {
   return answers;
 }
 
-// Runs dialog `selector` owned by `owner` on a fresh instance and reports
-// its result and the settings; `stopInspector` ends the watch over the
-// dialog's windows and counts its mismatches, `afterDialog` reports more.
+// Runs dialog `selector` owned by `owner` on a fresh instance, inspected,
+// and reports its result and the settings; `afterDialog` reports more.
 // Returns the mismatches.
 inline int RunDialog(const FilterExports& f, std::uint16_t selector, void* owner,
-                     const std::function<int()>& stopInspector, const std::function<void()>& afterDialog = {}) {
+                     const std::function<void()>& afterDialog = {}) {
   std::uint16_t err = 0;
   K7730_FilterInstance* inst = f.open(&err);
   const K7730_SettingsBlock before = GetBlock(f, inst);
   std::uint32_t size = 0;
+  StartInspector(reinterpret_cast<std::uintptr_t>(owner));
   const std::uint32_t result = f.preference(inst, K7730_PREF_DIALOG, selector, owner, &size, &err);
   std::printf("result|%u|error %u\n", result, err);
-  const int failures = stopInspector();
+  const int failures = StopInspector();
   if (afterDialog) afterDialog();
   const K7730_SettingsBlock s = GetBlock(f, inst);
   std::printf("unchanged|%s\n", std::memcmp(&before, &s, sizeof s) == 0 ? "yes" : "no");

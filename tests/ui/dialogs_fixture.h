@@ -50,11 +50,6 @@ class DialogsTest : public ::testing::Test {
     ResetCurveSet(block_.inputCurves);
     ResetCurveSet(block_.outputCurves);
   }
-  std::vector<std::string> Messages() {
-    std::vector<std::string> texts;
-    for (const auto& m : ui_->messages) texts.push_back(m.text);
-    return texts;
-  }
   void ExpectStopBox(std::size_t index, const std::string& text, const std::string& caption) {
     ASSERT_LT(index, ui_->messages.size());
     EXPECT_EQ(ui_->messages[index].text, text);

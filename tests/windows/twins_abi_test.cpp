@@ -26,17 +26,6 @@ struct Twins {
 // The plain exports, as every host resolves them.
 using Plain = ModuleApi;
 
-TEST(StandardCallTwins, EveryTwinResolvesByItsDecoratedNameOnly) {
-  Twins t;
-  ASSERT_NE(t.module, nullptr) << LibraryError();
-#define K7730_TWIN_FOUND(name, ...) EXPECT_NE(t.name, nullptr) << #name;
-  K7730_CMM_EXPORTS(K7730_TWIN_FOUND)
-#undef K7730_TWIN_FOUND
-  // The functions behind the twins are not exported under their own names.
-  for (const char* name : {"SDKCMOpenProfile_", "SDKCMOpenProfile_@8", "SDKCMCreatLUT_", "_SDKCMOpenProfile@8"})
-    EXPECT_EQ(LibrarySymbol(t.module, name), nullptr) << name;
-}
-
 TEST(StandardCallTwins, ProfileAccessMatchesThePlainExports) {
   Twins t;
   Plain p;

@@ -76,7 +76,6 @@ k7730_windows_abi_test(cmm_abi_test ${t}/cmm/module_exports_test.cpp ${t}/cmm/he
                        ${t}/cmm/profile_builder.cpp twins_abi_test.cpp)
 k7730_windows_abi_test(module_folder_test module_folder_test.cpp)
 k7730_windows_abi_test(memory_abi_test memory_abi_test.cpp)
-target_compile_definitions(module_folder_test PRIVATE K7730_EXPECTED_MODULE_FOLDER="${k7730_z}${K7730_MODULE_DIR}")
 
 include(${t}/filter/recording_libraries.cmake)
 k7730_recording_vorndlls(recording_libs)

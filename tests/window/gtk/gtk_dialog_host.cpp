@@ -2,17 +2,15 @@
 // one of the five settings dialogs through plugin_filter_preference mode 3
 // (the module loads its GTK window system for it), owned by an X window of
 // its own, and reports what the dialog left in the SettingsBlock. While the
-// dialog runs, the inspector reports every window that appears (see
-// gtk_inspector.h). The exit code is the number of mismatches found.
+// dialog runs, the inspector reports every window that appears. The exit
+// code is the number of mismatches found.
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
 #include "tests/support/dialog_report.h"
-#include "tests/window/gtk/gtk_inspector.h"
 
 namespace {
 
@@ -32,21 +30,10 @@ unsigned long OwnerWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The test script reads the report while the dialog runs.
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: gtk_dialog_host SELECTOR\n");
-    return 2;
-  }
+  void* module = k7730::test::StartHost(argc, "gtk_dialog_host SELECTOR", K7730FE_MODULE_PATH);
+  if (module == nullptr) return 1;
   const auto selector = static_cast<std::uint16_t>(std::atoi(argv[1]));
-  void* module = k7730::test::OpenLibrary(K7730FE_MODULE_PATH);
-  if (module == nullptr) {
-    std::printf("FAIL|cannot load %s\n", K7730FE_MODULE_PATH);
-    return 1;
-  }
-  const unsigned long owner = OwnerWindow();
-  k7730::gtktest::StartInspector(owner);
   const int failures = k7730::test::RunDialog(k7730::test::FilterExports(module), selector,
-                                              reinterpret_cast<void*>(owner), k7730::gtktest::StopInspector);
+                                              reinterpret_cast<void*>(OwnerWindow()));
   return failures == 0 ? 0 : 1;
 }

@@ -1,9 +1,12 @@
-#include "tests/window/gtk/gtk_inspector.h"
-
+// The GTK inspector: looks at the host's windows from the host's own main
+// context, which the dialog's event loop drives, and measures every control
+// against dialog units converted here, independently, from the template
+// font's metrics.
 #include <X11/Xutil.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -13,15 +16,16 @@
 
 #include "resources/tonecurve_dialog.h"
 #include "tests/support/dialog_compare.h"
+#include "tests/support/dialog_report.h"
 
-namespace k7730::gtktest {
+namespace k7730::test {
 namespace {
 
 using ui::ControlKind;
 using ui::DialogTemplate;
 
 guint g_timer = 0;
-unsigned long g_owner = 0;
+std::uintptr_t g_owner = 0;
 bool g_ownerChecked = false;
 int g_failures = 0;
 std::set<GtkWidget*> g_seen;
@@ -56,13 +60,13 @@ Base BaseOf(GtkWidget* window, const DialogTemplate& dialog) {
 
 int Round(int value, int base, int divisor) { return (value * base + divisor / 2) / divisor; }
 
-test::Box Expected(Base base, const ui::DialogUnits& u) {
+Box Expected(Base base, const ui::DialogUnits& u) {
   const int left = Round(u.x, base.x, 4), top = Round(u.y, base.y, 8);
   return {left, top, left + Round(u.width, base.x, 4), top + Round(u.height, base.y, 8)};
 }
 
 // A widget's box in its toplevel's client coordinates.
-test::Box BoxIn(GtkWidget* window, GtkWidget* widget) {
+Box BoxIn(GtkWidget* window, GtkWidget* widget) {
   int x = 0, y = 0;
   gtk_widget_translate_coordinates(widget, window, 0, 0, &x, &y);
   return {x, y, x + gtk_widget_get_allocated_width(widget), y + gtk_widget_get_allocated_height(widget)};
@@ -99,15 +103,16 @@ void Collect(GtkWidget* root, const char* prefix, std::vector<GtkWidget*>& found
 }
 
 GtkWidget* Control(GtkWidget* window, int id) {
+  const std::string name = "control-" + std::to_string(id);
   std::vector<GtkWidget*> found;
-  Collect(window, ("control-" + std::to_string(id)).c_str(), found);
+  Collect(window, name.c_str(), found);
   for (GtkWidget* w : found) {
-    if (std::strcmp(gtk_widget_get_name(w), ("control-" + std::to_string(id)).c_str()) == 0) return w;
+    if (name == gtk_widget_get_name(w)) return w;
   }
   return nullptr;
 }
 
-class GtkView : public test::DialogView {
+class GtkView : public DialogView {
  public:
   GtkView(GtkWidget* window, Base base) : window_(window), base_(base) {}
   bool Has(int id) const override { return Control(window_, id) != nullptr; }
@@ -124,12 +129,12 @@ class GtkView : public test::DialogView {
     return label != nullptr ? label : "";
   }
   // Hidden widgets have no place.
-  std::optional<test::Box> Place(int id) const override {
+  std::optional<Box> Place(int id) const override {
     GtkWidget* w = Control(window_, id);
     if (!gtk_widget_get_visible(w)) return std::nullopt;
     return BoxIn(window_, w);
   }
-  test::Box Pixels(const ui::DialogUnits& units) const override { return Expected(base_, units); }
+  Box Pixels(const ui::DialogUnits& units) const override { return Expected(base_, units); }
 
  private:
   GtkWidget* window_;
@@ -146,20 +151,19 @@ void CheckOwner(GtkWidget* window, const std::string& caption) {
   if (parent != g_owner) Fail(caption + " is not owned by the host's window");
 }
 
-void CheckDialog(GtkWidget* window, const DialogTemplate& dialog, const std::string& caption, test::Box client) {
+void CheckDialog(GtkWidget* window, const DialogTemplate& dialog, const std::string& caption, Box client) {
   CheckOwner(window, caption);
   const Base base = BaseOf(window, dialog);
-  std::printf("baseunits|%s|%d|%d\n", caption.c_str(), base.x, base.y);
   if (&dialog == &res::kToneCurveDialog) {
     std::vector<GtkWidget*> areas;
     Collect(window, "EditArea", areas);
     if (areas.size() != 1) return Fail("the tone-curve editor has " + std::to_string(areas.size()) + " areas");
-    const test::Box area = BoxIn(window, areas[0]);
-    if (area.right - area.left != 256 || area.bottom - area.top != 256) Fail("the drawing area is " + test::Describe(area));
-    const test::Box frame = Expected(base, res::kToneCurveDialog.Find(res::kTcAreaFrame)->rect);
+    const Box area = BoxIn(window, areas[0]);
+    if (area.right - area.left != 256 || area.bottom - area.top != 256) Fail("the drawing area is " + Describe(area));
+    const Box frame = Expected(base, res::kToneCurveDialog.Find(res::kTcAreaFrame)->rect);
     if (area.left != frame.left || area.top != frame.top) Fail("the drawing area is not at frame 1215");
   }
-  test::CompareWithTemplate(GtkView(window, base), dialog, caption, client, Fail);
+  CompareWithTemplate(GtkView(window, base), dialog, caption, client, Fail);
 }
 
 void PrintItems(GtkWidget* window, const std::string& caption, int originX, int originY) {
@@ -167,7 +171,7 @@ void PrintItems(GtkWidget* window, const std::string& caption, int originX, int 
   Collect(window, "control-", found);
   Collect(window, "EditArea", found);
   for (GtkWidget* w : found) {
-    const test::Box b = BoxIn(window, w);
+    const Box b = BoxIn(window, w);
     const char* name = gtk_widget_get_name(w);
     const bool area = std::strcmp(name, "EditArea") == 0;
     if (area) {
@@ -185,7 +189,7 @@ void Inspect(GtkWidget* window) {
   const std::string caption = title != nullptr ? title : "";
   int x = 0, y = 0;
   gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
-  const test::Box client{0, 0, gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)};
+  const Box client{0, 0, gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)};
   std::printf("window|%s|%d|%d|%ld|%ld|%ld|%ld\n", caption.c_str(), x, y, x + client.right, y + client.bottom,
               client.right, client.bottom);
   PrintItems(window, caption, x, y);
@@ -193,7 +197,7 @@ void Inspect(GtkWidget* window) {
     // Its OK button reported as the item IDOK, for the script to press.
     GtkWidget* ok = gtk_dialog_get_widget_for_response(GTK_DIALOG(window), GTK_RESPONSE_OK);
     if (ok != nullptr) {
-      const test::Box b = BoxIn(window, ok);
+      const Box b = BoxIn(window, ok);
       std::printf("item|%s|1|%ld|%ld|%ld|%ld|GtkButton\n", caption.c_str(), x + b.left, y + b.top, x + b.right,
                   y + b.bottom);
     }
@@ -211,7 +215,7 @@ void Inspect(GtkWidget* window) {
     gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(window));
     std::printf("chooser|%s|%s|%s\n", caption.c_str(), names.c_str(), folder != nullptr ? folder : "");
     g_free(folder);
-  } else if (const DialogTemplate* dialog = test::TemplateOf(caption, GtkView(window, {}))) {
+  } else if (const DialogTemplate* dialog = TemplateOf(caption, GtkView(window, {}))) {
     CheckDialog(window, *dialog, caption, client);
   }
   std::printf("inspected|%s\n", caption.c_str());
@@ -240,7 +244,7 @@ gboolean Look(gpointer) {
 
 }  // namespace
 
-void StartInspector(unsigned long owner) {
+void StartInspector(std::uintptr_t owner) {
   g_owner = owner;
   g_timer = g_timeout_add(50, Look, nullptr);
 }
@@ -251,4 +255,4 @@ int StopInspector() {
   return g_failures;
 }
 
-}  // namespace k7730::gtktest
+}  // namespace k7730::test

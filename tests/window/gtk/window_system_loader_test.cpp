@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "tests/support/dialog_report.h"
@@ -34,7 +33,6 @@ class ModuleCopy {
     fs::remove_all(folder_, ignored);
   }
   void Beside(const std::string& source, const std::string& name) { fs::copy_file(source, folder_ / name); }
-  void Write(const std::string& name, const std::string& text) { std::ofstream(folder_ / name) << text; }
   void* Load() {
     module_ = k7730::test::OpenLibrary((folder_ / "K7730fe.so").string());
     return module_;
@@ -66,12 +64,6 @@ TEST(WindowSystemLoader, WithoutTheLibraryBesideTheModuleNoDialogOpens) {
 TEST(WindowSystemLoader, ALibraryWithoutTheEntryPointIsNoWindowSystem) {
   ModuleCopy copy("foreign");
   copy.Beside(K7730_VORNDLL_PATH, k7730::ui::kGtkLibraryName);
-  ExpectNoDialogs(copy.Load());
-}
-
-TEST(WindowSystemLoader, AFileThatIsNoLibraryIsNoWindowSystem) {
-  ModuleCopy copy("not-a-library");
-  copy.Write(k7730::ui::kGtkLibraryName, "#!/bin/sh\necho this is no shared library\n");
   ExpectNoDialogs(copy.Load());
 }
 

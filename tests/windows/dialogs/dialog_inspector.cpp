@@ -1,18 +1,21 @@
-#include "tests/windows/dialogs/dialog_inspector.h"
+// The Win32 inspector: watches the host's thread from a thread of its own
+// and checks each dialog's font, client size in dialog units and every
+// control's class, kind, text, visibility and place.
+#include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <set>
 #include <string>
 
-#include "resources/cursor_names.h"
-#include "resources/string_table.h"
 #include "resources/tonecurve_dialog.h"
 #include "tests/support/dialog_compare.h"
+#include "tests/support/dialog_report.h"
 #include "tools/win32_resources/resource_script.h"
 
-namespace k7730::dialogtest {
+namespace k7730::test {
 namespace {
 
 using ui::ControlKind;
@@ -106,20 +109,16 @@ class Win32View : public test::DialogView {
   HWND dialog_;
 };
 
-void CheckFont(HWND hwnd, const DialogTemplate& dialog, const char* caption) {
+void CheckFont(HWND hwnd, const DialogTemplate& dialog) {
   HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
   LOGFONTA logFont{};
   if (font == nullptr || GetObjectA(font, sizeof logFont, &logFont) == 0) return Fail(std::string(dialog.name) + " has no font");
   HDC screen = GetDC(nullptr);
   const LONG height = -MulDiv(dialog.fontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
   ReleaseDC(nullptr, screen);
-  std::printf("font|%s|%s|%ld\n", caption, logFont.lfFaceName, logFont.lfHeight);
   if (std::strcmp(logFont.lfFaceName, dialog.font) != 0 || logFont.lfHeight != height) {
     Fail(std::string(dialog.name) + " font " + logFont.lfFaceName + " " + std::to_string(logFont.lfHeight));
   }
-  RECT units{0, 0, 4, 8};
-  MapDialogRect(hwnd, &units);
-  std::printf("baseunits|%s|%ld|%ld\n", caption, units.right, units.bottom);
 }
 
 void CheckDrawingArea(HWND hwnd, const char* caption) {
@@ -170,7 +169,7 @@ void Inspect(HWND hwnd) {
     EnumChildWindows(hwnd, MessageText, reinterpret_cast<LPARAM>(&text));
     std::printf("message|%s|%s\n", caption.c_str(), text.c_str());
   } else {
-    CheckFont(hwnd, *dialog, caption.c_str());
+    CheckFont(hwnd, *dialog);
     if (dialog == &res::kToneCurveDialog) CheckDrawingArea(hwnd, caption.c_str());
     test::CompareWithTemplate(view, *dialog, caption, BoxOf(client), Fail);
     // The dialog the host asked for is owned by the window it handed over.
@@ -203,9 +202,9 @@ DWORD WINAPI Watch(void*) {
 
 }  // namespace
 
-void StartInspector(DWORD thread, HWND owner) {
-  g_thread = thread;
-  g_owner = owner;
+void StartInspector(std::uintptr_t owner) {
+  g_thread = GetCurrentThreadId();
+  g_owner = reinterpret_cast<HWND>(owner);
   g_inspector = CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
   if (g_inspector == nullptr) Fail("the inspector thread did not start");
 }
@@ -219,33 +218,4 @@ int StopInspector() {
   return g_failures;
 }
 
-int CheckModuleResources(HMODULE module) {
-  for (int id = 140; id <= 149; ++id) {
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
-    const auto* header = found ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, found))) : nullptr;
-    if (header == nullptr) {
-      Fail("bitmap " + std::to_string(id) + " is missing");
-      continue;
-    }
-    const bool tool = id <= 145, vertical = id == 147 || id == 148;
-    const LONG width = tool ? 27 : vertical ? 12 : 256, height = tool ? 23 : vertical ? 256 : 12;
-    if (header->biWidth != width || header->biHeight != height || header->biBitCount != 4) {
-      Fail("bitmap " + std::to_string(id) + " is " + std::to_string(header->biWidth) + " x " +
-           std::to_string(header->biHeight) + " at " + std::to_string(header->biBitCount) + " bits");
-    }
-  }
-  for (const char* name : res::kModuleCursorNames) {
-    HCURSOR cursor = LoadCursorA(module, name);
-    if (cursor == nullptr) Fail(std::string("cursor ") + name + " is missing");
-  }
-  for (const ui::StringResource& entry : res::kStringTable) {
-    char text[64] = "";
-    LoadStringA(module, static_cast<UINT>(entry.id), text, sizeof text);
-    if (std::strcmp(text, entry.text) != 0) Fail("string " + std::to_string(entry.id) + " reads " + text);
-  }
-  std::printf("resources|checked\n");
-  std::fflush(stdout);
-  return g_failures;
-}
-
-}  // namespace k7730::dialogtest
+}  // namespace k7730::test
