@@ -33,6 +33,21 @@ class MtfTest : public DialogsTest {
     return ui::RunMtfDialog(0x33, folder, block_.mtfName, &block_.mtf);
   }
   void ExpectRangeBox(std::size_t index, const char* text) { ExpectStopBox(index, text, "MTF"); }
+  // Types each text into its field and presses OK: the dialog stays open
+  // with `focus` focused and its text selected, and one box says `message`.
+  void ExpectRefused(std::initializer_list<std::pair<int, const char*>> typed, int focus, const char* message) {
+    ui_->messages.clear();
+    Run([&](VirtualDialog& d) {
+      for (const auto& [id, text] : typed) d.Type(id, text);
+      d.Click(kMfOk);
+      EXPECT_FALSE(d.Ended());
+      EXPECT_EQ(d.FocusedItem(), focus);
+      EXPECT_TRUE(d.TextSelected(focus));
+      d.Click(kMfCancel);
+    });
+    ASSERT_EQ(ui_->messages.size(), 1u);
+    ExpectRangeBox(0, message);
+  }
   static constexpr const char* kCoefficientRange = "An integer between -9999 and 9999 is required.";
   static constexpr const char* kScaleRange = "An integer between 1 and 99999 is required.";
 };
@@ -123,16 +138,8 @@ TEST_F(MtfTest, SavingTheDefaultWritesItsTwentySixLines) {
 
 TEST_F(MtfTest, CoefficientFieldsMustHoldIntegersInRange) {
   for (const char* bad : {"1 2", "1.5", "--1", "10000", "-10000"}) {
-    ui_->messages.clear();
-    Run([&](VirtualDialog& d) {
-      d.Type(1012, bad);
-      d.Click(kMfOk);
-      EXPECT_FALSE(d.Ended()) << bad;
-      EXPECT_EQ(d.FocusedItem(), 1012) << bad;
-      EXPECT_TRUE(d.TextSelected(1012)) << bad;
-      d.Click(kMfCancel);
-    });
-    ExpectRangeBox(0, kCoefficientRange);
+    SCOPED_TRACE(bad);
+    ExpectRefused({{1012, bad}}, 1012, kCoefficientRange);
   }
   ui_->messages.clear();
   EXPECT_EQ(Run([](VirtualDialog& d) {
@@ -149,26 +156,10 @@ TEST_F(MtfTest, CoefficientFieldsMustHoldIntegersInRange) {
 
 TEST_F(MtfTest, TheScaleRuleWinsAndTheHigherIdTakesTheFocus) {
   for (const char* bad : {"", "0"}) {
-    ui_->messages.clear();
-    Run([&](VirtualDialog& d) {
-      d.Type(1012, "x");
-      d.Type(kMfScale, bad);
-      d.Click(kMfOk);
-      EXPECT_EQ(d.FocusedItem(), kMfScale);
-      d.Click(kMfCancel);
-    });
-    ExpectRangeBox(0, kScaleRange);
-    EXPECT_EQ(ui_->messages.size(), 1u);
+    SCOPED_TRACE(std::string("scale \"") + bad + "\"");
+    ExpectRefused({{1012, "x"}, {kMfScale, bad}}, kMfScale, kScaleRange);
   }
-  ui_->messages.clear();
-  Run([](VirtualDialog& d) {
-    d.Type(1012, "x");
-    d.Type(1023, "y");
-    d.Click(kMfOk);
-    EXPECT_EQ(d.FocusedItem(), 1023);
-    d.Click(kMfCancel);
-  });
-  ExpectRangeBox(0, kCoefficientRange);
+  ExpectRefused({{1012, "x"}, {1023, "y"}}, 1023, kCoefficientRange);
 
   // 100000 only a file can put there; the next OK refuses it.
   const std::string file = testing_files::TempPath(".mtf");

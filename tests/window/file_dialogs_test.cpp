@@ -6,7 +6,6 @@
 #include "window/file_dialogs.h"
 #include "window/message_box.h"
 #include "window/scripted/scripted_ui.h"
-#include "window/window_state.h"
 
 namespace k7730::ui {
 namespace {
@@ -69,13 +68,6 @@ TEST(FileDialogs, OverlongInitialNameIsCutToTheWorkingBuffer) {
   ASSERT_EQ(ui->dialogs.size(), 1u);
   EXPECT_EQ(ui->dialogs[0].initialName.size(), 259u);
   EXPECT_EQ(std::string(path), longName);  // cancelled: the caller's path is untouched
-}
-
-TEST(FileDialogs, WithoutAWindowSystemNothingIsChosenOrShown) {
-  char path[kDialogPathSize] = "a";
-  EXPECT_EQ(ChooseOpenFile(0, "Load", nullptr, nullptr, path), 0);
-  EXPECT_STREQ(path, "a");
-  EXPECT_FALSE(IsShiftDown());
 }
 
 }  // namespace

@@ -82,10 +82,6 @@ TEST(WindowSystemLoader, TheLibraryRefusesAnotherInterfaceVersion) {
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry(k7730::ui::kUiPlatformInterfaceVersion + 1), nullptr);
   EXPECT_EQ(entry(0), nullptr);
-  // With no display even the right version has no window system to give.
-  unsetenv("DISPLAY");
-  unsetenv("WAYLAND_DISPLAY");
-  EXPECT_EQ(entry(k7730::ui::kUiPlatformInterfaceVersion), nullptr);
 }
 
 }  // namespace
