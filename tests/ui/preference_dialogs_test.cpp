@@ -1,11 +1,15 @@
 // Every dialog through plugin_filter_preference mode 3: what the export
-// reports and what reaches the instance's settings.
+// reports and what reaches the instance's settings; and the templates every
+// dialog is built from.
+#include <set>
 #include <string>
 
 #include "dialogs_fixture.h"
+#include "formats/polarity.h"
 #include "resources/correction_dialog.h"
 #include "resources/icc_dialog.h"
 #include "resources/mtf_dialog.h"
+#include "resources/tonecurve_dialog.h"
 #include "window/cursor_table.h"
 
 namespace k7730::dialogs_test {
@@ -62,7 +66,31 @@ TEST_F(PreferenceTest, CorrectionDialogReportsWhetherTheUserConfirmed) {
   EXPECT_TRUE(SameBytes(Settings(), before));
 }
 
-// A cancelled editor reports 1 too: checked with the tone-curve editor.
+// Each curve selector opens the editor on its own set, owned by the host's
+// window; confirmed or cancelled, the answer is 1.
+TEST_F(PreferenceTest, CurveSelectorsOpenTheEditorOnTheInstancesCurves) {
+  auto edit = [&](std::uint16_t selector, const char* caption, int button) {
+    ui_->OnDialog("TONECURVE", [=](VirtualDialog& d) {
+      EXPECT_EQ(d.Owner(), 0xABCu);
+      EXPECT_EQ(d.Caption(), caption);
+      d.Click(kTcInputBar);  // the polarity switch
+      d.Click(button);
+    });
+    EXPECT_EQ(Dialog(selector), 1u) << caption;
+    EXPECT_EQ(err_, K7730_OK) << caption;
+    EXPECT_EQ(size_, 0u) << caption;
+  };
+  edit(K7730_DIALOG_INPUT_CURVE, "Input Tone Curve", kTcOk);
+  EXPECT_EQ(Settings().inputCurves.polarity, kPolarityInk);
+  EXPECT_EQ(Settings().outputCurves.polarity, kPolarityLevels);
+  edit(K7730_DIALOG_OUTPUT_CURVE, "Output Tone Curve", kTcCancel);
+  EXPECT_EQ(Settings().outputCurves.polarity, kPolarityLevels);
+  edit(K7730_DIALOG_OUTPUT_CURVE, "Output Tone Curve", kTcOk);
+  EXPECT_EQ(Settings().outputCurves.polarity, kPolarityInk);
+  EXPECT_EQ(Settings().inputCurves.polarity, kPolarityInk);
+  EXPECT_EQ(Settings().outputCurveEnabled, 0u);  // the editor never switches a stage
+}
+
 TEST_F(PreferenceTest, EditorsReportOneAndWriteTheInstancesSettings) {
   ui_->OnDialog("ICCSETUP", [](VirtualDialog& d) {
     d.Click(kIcIntentSaturation);
@@ -97,6 +125,20 @@ TEST_F(PreferenceTest, UnknownSelectorsAndMissingWindowsAreRefused) {
                                                        "ICCSETUP", "MTFSETUP2"}));
   EXPECT_TRUE(SameBytes(Settings(), before));
   EXPECT_EQ(ui::CursorInSlot(ui::kCursorPlus), 0u);
+}
+
+TEST(DialogTemplates, IdsAreUniqueAndRectanglesLieInsideTheDialog) {
+  for (const ui::DialogTemplate* dialog : {&kToneCurveDialog, &kCorrectionDialog, &kIccDialog, &kMtfDialog}) {
+    std::set<int> ids;
+    for (const ui::ControlTemplate& control : dialog->controls) {
+      if (control.id != ui::kNoControlId) {
+        EXPECT_TRUE(ids.insert(control.id).second) << dialog->name << " " << control.id;
+      }
+      if (control.style & ui::kStyleHidden) continue;  // placed where the layout puts them
+      EXPECT_LE(control.rect.x + control.rect.width, dialog->rect.width) << dialog->name << " " << control.id;
+      EXPECT_LE(control.rect.y + control.rect.height, dialog->rect.height) << dialog->name << " " << control.id;
+    }
+  }
 }
 
 }  // namespace
