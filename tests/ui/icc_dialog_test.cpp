@@ -110,9 +110,6 @@ TEST_F(IccTest, CancelAfterPickingLeavesTheCallersValues) {
             }),
             2);
   EXPECT_TRUE(SameBytes(block_, before));
-  // Without a window to show it in, the platform's failure value.
-  EXPECT_EQ(ui::RunIccDialog(0, block_.inputProfilePath, block_.outputProfilePath, &block_.intent),
-            ui::kDialogFailed);
 }
 
 }  // namespace
