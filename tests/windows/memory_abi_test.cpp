@@ -13,36 +13,29 @@ namespace k7730::test {
 namespace {
 
 TEST(Win32Memory, InstancesAreLockedMovableGlobalBlocks) {
-  std::uint16_t err = 0xFFFF;
-  K7730_FilterInstance* inst = Api().open(&err);
-  ASSERT_NE(inst, nullptr);
-  HGLOBAL handle = ::GlobalHandle(inst);
+  Filter f;
+  HGLOBAL handle = ::GlobalHandle(f.get());
   ASSERT_NE(handle, nullptr);
-  EXPECT_NE(handle, static_cast<HGLOBAL>(inst)) << "a movable block's handle is not its address";
+  EXPECT_NE(handle, static_cast<HGLOBAL>(f.get())) << "a movable block's handle is not its address";
   EXPECT_EQ(::GlobalFlags(handle) & GMEM_LOCKCOUNT, 1u);
   EXPECT_GT(::GlobalSize(handle), 0u);
-  Api().close(inst);
-  Api().disposPtr(inst);
 }
 
+// The fixture gives the buffer back by its address through plugin_filter_disposPtr.
 TEST(Win32Memory, OutputBuffersAreZeroFilledAndReleasedByAddress) {
   Filter f;
+  f.InitPage(5, 4);
   std::uint16_t err = 0xFFFF;
-  ASSERT_EQ(Api().initpage(f.get(), 5, 4, 0, &err), 1u);
   ASSERT_EQ(Api().startpage(f.get(), &err), 1u);
   Bytes band(5 * 4 * 3, 77);
-  std::uint8_t* out = nullptr;
-  std::uint32_t lines = 0;
-  ASSERT_EQ(Api().doBand(f.get(), band.data(), 4, &out, &lines, &err), 1u);
-  ASSERT_NE(out, nullptr);
-  HGLOBAL handle = ::GlobalHandle(out);
+  ASSERT_EQ(f.Band(band, 4).result, 1u);
+  HGLOBAL handle = ::GlobalHandle(f.buffer());
   ASSERT_NE(handle, nullptr);
   EXPECT_GE(::GlobalSize(handle), (4u + 2u) * 5u * 3u);
   // Past the released lines the buffer still holds its zero fill.
-  EXPECT_EQ(out[(4 + 2) * 5 * 3 - 1], 0);
+  EXPECT_EQ(f.buffer()[(4 + 2) * 5 * 3 - 1], 0);
   Api().endpage(f.get(), &err);
   Api().freepage(f.get(), &err);
-  Api().disposPtr(out);
 }
 
 TEST(Win32Memory, ForeignBlocksAreNeverFreed) {
