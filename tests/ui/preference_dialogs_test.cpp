@@ -115,8 +115,7 @@ TEST_F(PreferenceTest, UnknownSelectorsAndMissingWindowsAreRefused) {
   EXPECT_EQ(Dialog(5), 0u);
   EXPECT_EQ(err_, K7730_ERR_BAD_ARGUMENT);
   EXPECT_EQ(size_, 0u);
-  // No script: no dialog can be shown. What the export answers then is
-  // checked where the module has no window system at all.
+  // No script, no dialog: the export's answer is checked without a window system.
   for (std::uint16_t selector = 0; selector <= 4; ++selector) Dialog(selector);
   EXPECT_EQ(ui_->dialogsRun, (std::vector<std::string>{"CORRECT_UI", "TONECURVE", "TONECURVE",
                                                        "ICCSETUP", "MTFSETUP2"}));

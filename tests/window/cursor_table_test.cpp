@@ -1,7 +1,6 @@
-// The editor's cursor slots: every slot filled on load, and a release that
-// destroys exactly the module's own cursors, once, after the arrow is
-// current again. Which cursor each of the editor's slots selects is checked
-// where the editor's area sets them.
+// The editor's cursor slots (what each selects is checked where the area sets
+// them): every slot filled on load, and a release that destroys exactly the
+// module's own cursors, once, after the arrow is current again.
 #include <gtest/gtest.h>
 
 #include <string>
