@@ -58,13 +58,16 @@ TEST_F(MtfTest, StartShowsEveryFieldWithItsLimit) {
   block_.mtf.scale = 0;
   Run([](VirtualDialog& d) {
     EXPECT_EQ(d.TextLimit(kMfScale), 5);
-    EXPECT_EQ(d.TextLimit(kCentre), 6);
-    EXPECT_EQ(d.TextLimit(kCornerRing), 6);
+    int hiddenRing = 0;  // all 25 coefficient fields, the 16 of the outer ring hidden and disabled
+    for (int id = kMfFirstCoefficient; id < kMfFirstCoefficient + 25; ++id) {
+      EXPECT_EQ(d.TextLimit(id), 6) << id;
+      hiddenRing += !d.Visible(id) && !d.Enabled(id);
+    }
+    EXPECT_EQ(hiddenRing, 16);
     EXPECT_EQ(d.Text(kCentre), "100");
     EXPECT_EQ(d.Text(1013), "3");
     EXPECT_EQ(d.Text(1012), "");  // 0 shows as nothing
     EXPECT_EQ(d.Text(kCornerRing), "-7");
-    EXPECT_FALSE(d.Visible(kCornerRing));
     EXPECT_EQ(d.Text(kMfScale), "0");  // but the scale shows 0
     EXPECT_EQ(d.Text(kMfFileName), "");
     EXPECT_EQ(d.FocusedItem(), kMfDefault);
