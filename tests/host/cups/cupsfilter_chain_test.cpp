@@ -111,11 +111,5 @@ TEST_F(CupsChain, PdfThroughTheSamplePpdWithSharpeningAndMatchingOff) {
   ExpectChainRunsTheFilter(dir + "/page.pdf", "k7730-sharpen=mild k7730-color-match=off");
 }
 
-TEST_F(CupsChain, AFilterErrorFailsTheChain) {
-  WritePngFile(dir + "/photo.png", 20, 20, 3, Widen(NoisePixels(20, 20, 4)), false);
-  EXPECT_NE(Chain(dir + "/photo.png", "printer/k7730", "-o k7730-sharpen=blurry", dir + "/printed.ras"), 0);
-  EXPECT_NE(Log().find("ERROR: option k7730-sharpen=blurry"), std::string::npos) << Log();
-}
-
 }  // namespace
 }  // namespace k7730::host::test

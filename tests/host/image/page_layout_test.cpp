@@ -162,12 +162,6 @@ std::vector<std::uint8_t> Stored(std::uint16_t o, std::uint32_t& sw, std::uint32
   return rgb;
 }
 
-void WriteOrientedTiff(const std::string& path, std::uint16_t o) {
-  std::uint32_t sw = 0, sh = 0;
-  const std::vector<std::uint8_t> rgb = Stored(o, sw, sh);
-  test::WriteTiffFile(path, sw, sh, PHOTOMETRIC_RGB, 3, 8, test::Widen(rgb), false, COMPRESSION_NONE, o);
-}
-
 TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
   for (std::uint16_t o = 1; o <= 8; ++o) {
     std::uint32_t sw = 0, sh = 0;
@@ -176,7 +170,8 @@ TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
     jpeg.exif = test::ExifWithOrientation(o);
     const std::string name = "o" + std::to_string(o);
     test::WriteJpegFile(Path(name + ".jpg"), sw, sh, jpeg);
-    WriteOrientedTiff(Path(name + ".tif"), o);
+    test::WriteTiffFile(Path(name + ".tif"), sw, sh, PHOTOMETRIC_RGB, 3, 8, test::Widen(jpeg.pixels), false,
+                        COMPRESSION_NONE, o);
     for (const std::string& file : {name + ".jpg", name + ".tif"}) {
       auto source = TurnUpright(OpenImage(Path(file)));
       EXPECT_EQ(source->Header().orientation, 1);
