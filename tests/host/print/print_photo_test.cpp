@@ -191,9 +191,6 @@ TEST_F(PrintPhoto, BatchGoesOnPastABadImageAndReportsIt) {
   EXPECT_TRUE(std::filesystem::exists(Path("out/a.png")));
   EXPECT_TRUE(std::filesystem::exists(Path("out/c.jpg")));
   EXPECT_FALSE(std::filesystem::exists(Path("out/b.png")));
-  RunPrintOk("--format tiff --output-dir " + Path("out") + " -- " + Path("a.png") + " " + Path("c.jpg"));
-  EXPECT_TRUE(std::filesystem::exists(Path("out/a.tif")));
-  EXPECT_TRUE(std::filesystem::exists(Path("out/c.tif")));
 }
 
 TEST_F(PrintPhoto, AnImageDamagedPartWayFailsWithTheReadersOwnMessageAndNoPrint) {
@@ -228,8 +225,6 @@ TEST_F(PrintPhoto, BatchRefusesTwoInputsForOneOutputUnlessAskedToNumberThem) {
   EXPECT_EQ(ReadImage(Path("out/x-2.tif")).width, 6u);
 }
 
-// Pages from a pipe print as from a file, whatever their format; PNG goes
-// out to a pipe by default.
 TEST_F(PrintPhoto, StandardInputAndOutputCarryEveryFormat) {
   const Image page = PhotoPage("page.ppm", 12, 9, false);
   PhotoPage("page.png", 12, 9, false);

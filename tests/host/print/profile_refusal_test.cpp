@@ -147,15 +147,6 @@ TEST_F(ProfileRefusal, UnusableEmbeddedProfilesAreNamedAfterTheirImage) {
   }
 }
 
-TEST_F(ProfileRefusal, VersionFourDisplayProfilesPrint) {
-  const std::string colord = "/usr/share/color/icc/colord/";
-  for (const char* name : {"sRGB.icc", "AdobeRGB1998.icc", "ProPhotoRGB.icc"}) {
-    if (!std::filesystem::exists(colord + name)) GTEST_SKIP() << colord << name << " is not installed";
-    const RunResult r = PrintWith(ReadFileBytes(colord + name, 1 << 20), printer);
-    EXPECT_EQ(r.status, 0) << name << ": " << r.output;
-  }
-}
-
 TEST_F(ProfileRefusal, VerboseNamesBothProfiles) {
   Page("page.png", 5, 4, 22);
   const std::string v4 = "/usr/share/color/icc/colord/sRGB.icc";
