@@ -190,8 +190,7 @@ TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
 }
 
 TEST(Media, TheSamplePpdOffersExactlyTheseSizes) {
-  const std::vector<std::uint8_t> bytes = test::ReadBytes(std::string(K7730_EXAMPLES_DIR) + "/k7730.ppd");
-  const std::string ppd(bytes.begin(), bytes.end());
+  const std::string ppd = test::ReadText(std::string(K7730_EXAMPLES_DIR) + "/k7730.ppd");
   for (const char* name : {"4x6", "5x7", "6x8"}) {
     const Media* media = FindMedia(name);
     ASSERT_NE(media, nullptr) << name;
