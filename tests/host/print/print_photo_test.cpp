@@ -82,8 +82,7 @@ TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
   EXPECT_TRUE(copy.iccProfile.empty());
 
   PhotoPage("tagged.jpg", 40, 30, true);
-  RunResult r = RunPrintOk(Path("tagged.jpg") + " " + Path("print.jpg") + " --color-match");
-  EXPECT_NE(r.output.find("embedded profile of " + Path("tagged.jpg")), std::string::npos) << r.output;
+  RunPrintOk(Path("tagged.jpg") + " " + Path("print.jpg") + " --color-match");
   EXPECT_TRUE(ReadImage(Path("print.jpg")).iccProfile.empty()) << "PNG and JPEG prints name the printer profile";
   RunPrintOk(Path("tagged.jpg") + " " + Path("embedded.jpg") + " --color-match --embed-profile");
   EXPECT_EQ(ReadImage(Path("embedded.jpg")).iccProfile, ProfileBytes("K77302.ICC"));
@@ -97,7 +96,8 @@ TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
 TEST_F(PrintPhoto, EmbeddedProfileIsTheDefaultAndAnUnusableOneIsNeverSkippedSilently) {
   PhotoPage("tagged.png", 20, 10, true);
   RunResult r = RunPrintOk(Path("tagged.png") + " " + Path("default.png") + " --color-match");
-  EXPECT_NE(r.output.find("colour matching from the embedded profile"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("colour matching from the embedded profile of " + Path("tagged.png")), std::string::npos)
+      << r.output;
   RunPrintOk(Path("tagged.png") + " " + Path("named.png") + " --input-profile " + Profile("A17D50.ICC"));
   EXPECT_EQ(Pixels("default.png"), Pixels("named.png"));
   r = RunPrintOk(Path("tagged.png") + " " + Path("settings.png") + " --input-profile settings");
