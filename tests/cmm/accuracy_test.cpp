@@ -125,9 +125,7 @@ struct Oracle {
 };
 
 // The test pixels: every node of a device lattice (17 levels a channel for
-// three channels, 6 for four), then 9216 random colours. Runs of one colour
-// and alternating pairs, which the kernels' cache sees, are checked bit for
-// bit against the plain reference.
+// three channels, 6 for four), then 9216 random colours.
 std::vector<std::uint8_t> TestPixels(std::uint32_t channels, std::mt19937& rng, std::size_t* nodes) {
   std::vector<std::uint8_t> pixels;
   const int levels = channels == 4 ? 6 : 17;

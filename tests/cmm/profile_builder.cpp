@@ -41,7 +41,7 @@ Bytes LutHeader(std::uint32_t type, int in, int out, int grid) {
   Bytes b;
   AppendBig32(b, type);
   AppendBig32(b, 0);
-  b.insert(b.end(), {std::uint8_t(in), std::uint8_t(out), std::uint8_t(grid), 0});
+  AppendBig32(b, std::uint32_t(in) << 24 | std::uint32_t(out) << 16 | std::uint32_t(grid) << 8);  // and a pad byte
   for (int i = 0; i < 9; ++i) AppendBig32(b, i % 4 == 0 ? 0x10000 : 0);
   return b;
 }

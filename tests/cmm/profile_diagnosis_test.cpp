@@ -41,8 +41,6 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
   PutBig32(elementPastEnd, 132 + 12 * 3 + 8, 1u << 20);  // rTRC's size: the fourth entry
   ProfileSpec noColorant = MatrixTrcSpec();
   noColorant.tags.erase(noColorant.tags.begin());
-  ProfileSpec v4 = MatrixTrcSpec();
-  v4.tags.push_back({Sig("A2B0"), VersionFourLut("mAB ")});
   Bytes cutLut = Lut8Element(3, 3, 2, IdentityClut8(2));
   cutLut.resize(60);
   ProfileSpec shortLut = MatrixTrcSpec();
@@ -54,14 +52,9 @@ TEST(ProfileDiagnosis, EachRefusalNamesItsStepAndElement) {
       {"tag table past the end", longTable, ProfileSide::Source, Refusal::TagTableCutShort, 0},
       {"TRC past the end", elementPastEnd, ProfileSide::Source, Refusal::ElementCutShort, Sig("rTRC")},
       {"no colorant, no table", BuildProfile(noColorant), ProfileSide::Source, Refusal::NoTable, Sig("rXYZ")},
-      {"v4 lookup element", BuildProfile(v4), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
       {"four outputs on a source", BuildProfile(FourOutputLut()), ProfileSide::Source, Refusal::LutUnfit, Sig("A2B0")},
       {"lut cut inside its tables", BuildProfile(shortLut), ProfileSide::Destination, Refusal::LutCutShort,
        Sig("B2A0")},
-      {"unknown TRC type", BuildProfile(MatrixTrcSpec(XyzElement(1, 1, 1))), ProfileSide::Source, Refusal::TrcType,
-       Sig("rTRC")},
-      {"para of type 7", BuildProfile(MatrixTrcSpec(ParaElement(7, {2.2}))), ProfileSide::Source, Refusal::TrcFunction,
-       Sig("rTRC")},
       {"para with gamma 0", BuildProfile(MatrixTrcSpec(ParaElement(0, {0.0}))), ProfileSide::Destination,
        Refusal::TrcNoGamma, Sig("rTRC")},
       {"para with zero slope", BuildProfile(MatrixTrcSpec(ParaElement(1, {2.2, 0, 0}))), ProfileSide::Source,
@@ -90,8 +83,6 @@ TEST(ProfileDiagnosis, RefusalsCarryTheirNumbersAndUsableSidesWhatTheyRead) {
   EXPECT_EQ(unfit.counts[1], 4u);
   EXPECT_EQ(unfit.counts[2], 2u);
   EXPECT_EQ(unfit.lutTagsListed, 1u);
-
-  EXPECT_EQ(Diagnose(BuildProfile(MatrixTrcSpec(ParaElement(7, {2.2}))), ProfileSide::Source).side.counts[0], 7u);
 
   const cmm::SideReport matrix = Diagnose(BuildProfile(MatrixTrcSpec()), ProfileSide::Source, 1).side;
   EXPECT_EQ(matrix.reason, Refusal::None);

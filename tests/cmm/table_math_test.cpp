@@ -1,6 +1,6 @@
-// The integer and double pieces of the grid: weights, index tables, Lerp16,
-// CLUT interpolation and the CIE conversions. The matrix inverse and the
-// expanded 16-bit curves are checked through the ColorWorlds built on them.
+// The integer and double pieces of the grid: weights, index tables, CLUT
+// interpolation and the CIE conversions. The matrix inverse, the 16-bit
+// curves and falling interpolation are checked through the ColorWorlds.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -46,13 +46,6 @@ TEST(TableMath, GridIndex) {
       ASSERT_LE(idx[v].fraction, 65536u);
     }
   }
-}
-
-TEST(TableMath, Lerp16) {
-  for (std::uint32_t t : {0u, 1u, 32768u, 65536u}) EXPECT_EQ(Lerp16(0xFF00, 0xFF00, t), 65280u);
-  EXPECT_EQ(Lerp16(0, 0xFF00, 65536), 65280u);
-  EXPECT_EQ(Lerp16(0xFF00, 0, 32768), 32640u);
-  EXPECT_EQ(Lerp16(0x1000, 0x2000, 0), 0x1000u);
 }
 
 TEST(TableMath, ClutInterpolation) {

@@ -145,7 +145,7 @@ struct FailurePath {
 };
 
 // On every failure path the bands of the new width that a host sends anyway
-// pass through this page's tables only, without the MTF filter and without
+// get this page's swap and tables only, without the MTF filter and without
 // colour matching.
 void CheckFailurePath(const FailurePath& path) {
   SCOPED_TRACE(path.name);
@@ -162,7 +162,7 @@ void CheckFailurePath(const FailurePath& path) {
   if (path.outputProfile != nullptr) {
     std::snprintf(inst->settings.outputProfilePath, sizeof inst->settings.outputProfilePath, "%s", path.outputProfile);
   }
-  EXPECT_EQ(plugin_filter_initpage(inst, path.width, kHeight, 0, &err), 0u);
+  EXPECT_EQ(plugin_filter_initpage(inst, path.width, kHeight, 1, &err), 0u);
   EXPECT_EQ(err, path.code);
   EXPECT_EQ(inst->mtfState.lineBlock, nullptr);
   EXPECT_EQ(inst->colorWorld, 0u);
@@ -172,11 +172,11 @@ void CheckFailurePath(const FailurePath& path) {
 
   EXPECT_EQ(plugin_filter_startpage(inst, &err), 1u);
   if (path.width == kNewWidth) {
-    // The page's own tables, nothing else: as a page with only the curves on.
+    // The page's swap and tables, nothing else: as a page with only the curves on.
     const Bytes page = TestPage(kNewWidth, kHeight);
     PageStages curvesOnly;
     curvesOnly.mtf = curvesOnly.icc = false;
-    const Bytes expected = PrintPage(curvesOnly, page, kNewWidth, 4);
+    const Bytes expected = PrintPage(curvesOnly, page, kNewWidth, 4, 1);
     ASSERT_EQ(expected.size(), page.size());
     EXPECT_EQ(RunBands(inst, page, kNewWidth, 4), expected);
   }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <random>
 #include <vector>
 
 #include "formats/curve_reset.h"
@@ -10,15 +9,6 @@
 
 namespace k7730 {
 namespace {
-
-TEST(ReverseInvert, EachEntryIsTheInverseOfItsMirror) {
-  std::mt19937 rng(3);
-  std::uint8_t t[256], original[256];
-  for (auto& v : original) v = static_cast<std::uint8_t>(rng());
-  std::copy(original, original + 256, t);
-  ReverseInvertTable(t);
-  for (int i = 0; i < 256; ++i) EXPECT_EQ(t[i], 255 - original[255 - i]);
-}
 
 TEST(FlipPoints, TwiceIsTheIdentityAndDescribesTheSameCurve) {
   ControlPoint points[kMaxCurvePoints] = {{0, 0}, {200, 128}, {230, 190}, {255, 255}};

@@ -101,10 +101,9 @@ TEST(ModuleCursors, HotSpotsLieOnOrNextToTheirPicture) {
 }
 
 TEST(ModuleCursors, AnimationFramesDiffer) {
-  const std::vector<Cursor> cursors = ModuleCursors();
   std::set<std::vector<CursorPixel>> frames;
   int animated = 0;
-  for (const Cursor& c : cursors)
+  for (const Cursor& c : ModuleCursors())
     if (c.name.rfind("BEACH_", 0) == 0 || c.name.rfind("SCSI_", 0) == 0) {
       frames.insert(c.pixels);
       ++animated;

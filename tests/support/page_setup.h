@@ -78,10 +78,11 @@ inline Bytes RunBands(K7730_FilterInstance* inst, const Bytes& page, std::uint32
 }
 
 // One whole page through a fresh instance with `stages`.
-inline Bytes PrintPage(const PageStages& stages, const Bytes& page, std::uint32_t width, std::uint32_t bandLines) {
+inline Bytes PrintPage(const PageStages& stages, const Bytes& page, std::uint32_t width, std::uint32_t bandLines,
+                       std::uint32_t swap = 0) {
   K7730_FilterInstance* inst = plugin_filter_open(nullptr);
   Bytes out;
-  if (SetUpStages(inst, stages) && plugin_filter_initpage(inst, width, std::uint32_t(page.size() / (width * 3)), 0,
+  if (SetUpStages(inst, stages) && plugin_filter_initpage(inst, width, std::uint32_t(page.size() / (width * 3)), swap,
                                                            nullptr) == 1) {
     out = RunBands(inst, page, width, bandLines);
     plugin_filter_freepage(inst, nullptr);

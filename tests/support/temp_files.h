@@ -30,6 +30,10 @@ inline Bytes ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+inline std::string ReadText(const std::string& path) {
+  const Bytes bytes = ReadBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
 
 // Appends big-endian 16-bit words.
 inline void Words(Bytes& out, std::initializer_list<unsigned> words) {

@@ -17,6 +17,7 @@ namespace k7730::host::test {
 // A fresh empty folder under the test's temporary folder.
 std::string MakeTempFolder();
 using testing_files::ReadBytes;
+using testing_files::ReadText;
 using testing_files::WriteBytes;
 
 // The fixture of tests that write files: a fresh folder of their own.

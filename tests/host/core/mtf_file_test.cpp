@@ -27,7 +27,6 @@ TEST(MtfFile, RefusesShortFilesAndValuesOutOfRange) {
   const std::string zeros = "0 0 0 0 0 0 0 0 0 0 0 0 ", tail = " 0 0 0 0 0 0 0 0 0 0 0 0 ";
   for (const std::string& text : {zeros + "100" + tail, std::string(), zeros + "10000" + tail + "100",
                                    zeros + "100" + tail + "0", zeros + "100" + tail + "100000",
-                                   zeros + "99999999999999999999" + tail + "1",
                                    zeros + "100 \xFF" + tail + "100"}) {  // a 0xFF byte ends the file
     EXPECT_THROW(Parse(text), HostError) << text;
   }

@@ -6,9 +6,10 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "support/temp_files.h"
 
 namespace k7730::host::test {
 
@@ -64,13 +65,6 @@ std::vector<RasterPage> ReadRasterFile(const std::string& path) {
   return pages;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string ShellQuote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -97,7 +91,7 @@ FilterRun RunRasterFilter(const std::string& folder, const std::string& options,
   command += " >" + ShellQuote(run.outputPath) + " 2>" + ShellQuote(errPath);
   const int status = std::system(command.c_str());
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.log = ReadText(errPath);
+  run.log = testing_files::ReadText(errPath);
   std::istringstream lines(run.log);
   for (std::string line; std::getline(lines, line);) run.lines.push_back(line);
   return run;

@@ -39,7 +39,6 @@ struct FilterRun {
 FilterRun RunRasterFilter(const std::string& folder, const std::string& options, const std::string& input,
                           const std::string& env = "", bool asFileArgument = false);
 
-std::string ReadText(const std::string& path);
 // Quotes for /bin/sh.
 std::string ShellQuote(const std::string& text);
 

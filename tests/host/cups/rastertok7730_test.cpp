@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 #include "support/test_images.h"
@@ -47,7 +46,7 @@ class RasterFilter : public ScratchFolder {
       if (at != std::string::npos) text.replace(at, from.size(), to);
     }
     const std::string path = Path("queue.ppd");
-    std::ofstream(path) << text;
+    WriteBytes(path, {text.begin(), text.end()});
     return "PPD=" + ShellQuote(path);
   }
 };

@@ -162,12 +162,6 @@ std::vector<std::uint8_t> Stored(std::uint16_t o, std::uint32_t& sw, std::uint32
   return rgb;
 }
 
-void WriteOrientedTiff(const std::string& path, std::uint16_t o) {
-  std::uint32_t sw = 0, sh = 0;
-  const std::vector<std::uint8_t> rgb = Stored(o, sw, sh);
-  test::WriteTiffFile(path, sw, sh, PHOTOMETRIC_RGB, 3, 8, test::Widen(rgb), false, COMPRESSION_NONE, o);
-}
-
 TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
   for (std::uint16_t o = 1; o <= 8; ++o) {
     std::uint32_t sw = 0, sh = 0;
@@ -176,7 +170,8 @@ TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
     jpeg.exif = test::ExifWithOrientation(o);
     const std::string name = "o" + std::to_string(o);
     test::WriteJpegFile(Path(name + ".jpg"), sw, sh, jpeg);
-    WriteOrientedTiff(Path(name + ".tif"), o);
+    test::WriteTiffFile(Path(name + ".tif"), sw, sh, PHOTOMETRIC_RGB, 3, 8, test::Widen(jpeg.pixels), false,
+                        COMPRESSION_NONE, o);
     for (const std::string& file : {name + ".jpg", name + ".tif"}) {
       auto source = TurnUpright(OpenImage(Path(file)));
       EXPECT_EQ(source->Header().orientation, 1);
@@ -195,8 +190,7 @@ TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
 }
 
 TEST(Media, TheSamplePpdOffersExactlyTheseSizes) {
-  const std::vector<std::uint8_t> bytes = test::ReadBytes(std::string(K7730_EXAMPLES_DIR) + "/k7730.ppd");
-  const std::string ppd(bytes.begin(), bytes.end());
+  const std::string ppd = test::ReadText(std::string(K7730_EXAMPLES_DIR) + "/k7730.ppd");
   for (const char* name : {"4x6", "5x7", "6x8"}) {
     const Media* media = FindMedia(name);
     ASSERT_NE(media, nullptr) << name;

@@ -114,9 +114,6 @@ TEST_F(PrintCommand, BadInputsGiveOneClearLineAndNoOutput) {
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
     EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
   }
-  const RunResult usage = RunPrint(Path("good.png") + " --band-height 0 " + Path("out.png"));
-  EXPECT_EQ(usage.status, 2) << usage.output;
-  EXPECT_EQ(RunPrint("--no-such-option a b").status, 2);
 }
 
 TEST_F(PrintCommand, MissingExportsAreNamedNotCalled) {

@@ -82,8 +82,7 @@ TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
   EXPECT_TRUE(copy.iccProfile.empty());
 
   PhotoPage("tagged.jpg", 40, 30, true);
-  RunResult r = RunPrintOk(Path("tagged.jpg") + " " + Path("print.jpg") + " --color-match");
-  EXPECT_NE(r.output.find("embedded profile of " + Path("tagged.jpg")), std::string::npos) << r.output;
+  RunPrintOk(Path("tagged.jpg") + " " + Path("print.jpg") + " --color-match");
   EXPECT_TRUE(ReadImage(Path("print.jpg")).iccProfile.empty()) << "PNG and JPEG prints name the printer profile";
   RunPrintOk(Path("tagged.jpg") + " " + Path("embedded.jpg") + " --color-match --embed-profile");
   EXPECT_EQ(ReadImage(Path("embedded.jpg")).iccProfile, ProfileBytes("K77302.ICC"));
@@ -97,7 +96,8 @@ TEST_F(PrintPhoto, JpegRoundTripsWithAndWithoutProfiles) {
 TEST_F(PrintPhoto, EmbeddedProfileIsTheDefaultAndAnUnusableOneIsNeverSkippedSilently) {
   PhotoPage("tagged.png", 20, 10, true);
   RunResult r = RunPrintOk(Path("tagged.png") + " " + Path("default.png") + " --color-match");
-  EXPECT_NE(r.output.find("colour matching from the embedded profile"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("colour matching from the embedded profile of " + Path("tagged.png")), std::string::npos)
+      << r.output;
   RunPrintOk(Path("tagged.png") + " " + Path("named.png") + " --input-profile " + Profile("A17D50.ICC"));
   EXPECT_EQ(Pixels("default.png"), Pixels("named.png"));
   r = RunPrintOk(Path("tagged.png") + " " + Path("settings.png") + " --input-profile settings");
@@ -191,9 +191,6 @@ TEST_F(PrintPhoto, BatchGoesOnPastABadImageAndReportsIt) {
   EXPECT_TRUE(std::filesystem::exists(Path("out/a.png")));
   EXPECT_TRUE(std::filesystem::exists(Path("out/c.jpg")));
   EXPECT_FALSE(std::filesystem::exists(Path("out/b.png")));
-  RunPrintOk("--format tiff --output-dir " + Path("out") + " -- " + Path("a.png") + " " + Path("c.jpg"));
-  EXPECT_TRUE(std::filesystem::exists(Path("out/a.tif")));
-  EXPECT_TRUE(std::filesystem::exists(Path("out/c.tif")));
 }
 
 TEST_F(PrintPhoto, AnImageDamagedPartWayFailsWithTheReadersOwnMessageAndNoPrint) {
@@ -228,8 +225,6 @@ TEST_F(PrintPhoto, BatchRefusesTwoInputsForOneOutputUnlessAskedToNumberThem) {
   EXPECT_EQ(ReadImage(Path("out/x-2.tif")).width, 6u);
 }
 
-// Pages from a pipe print as from a file, whatever their format; PNG goes
-// out to a pipe by default.
 TEST_F(PrintPhoto, StandardInputAndOutputCarryEveryFormat) {
   const Image page = PhotoPage("page.ppm", 12, 9, false);
   PhotoPage("page.png", 12, 9, false);
@@ -250,8 +245,7 @@ TEST_F(PrintPhoto, StandardInputAndOutputCarryEveryFormat) {
   const std::string big = Path("big.ppm");
   test::WritePpmFile(big, 600, 400, test::NoisePixels(600, 400, 3));
   EXPECT_EQ(Shell(cmd + " --band-height 16 - - < " + big + " > /dev/full 2> " + Path("err.txt")), 1);
-  const auto err = test::ReadBytes(Path("err.txt"));
-  EXPECT_NE(std::string(err.begin(), err.end()).find("cannot write"), std::string::npos);
+  EXPECT_NE(test::ReadText(Path("err.txt")).find("cannot write"), std::string::npos);
 }
 
 TEST_F(PrintPhoto, MediaLayoutAndOrientationReachThePrint) {
