@@ -53,7 +53,7 @@ class FolderOutput : public JobOutput {
     const std::string base = folder_ + "/" + SafeName(jobName_);
     for (int n = 1; n < 10000; ++n) {
       path_ = base;
-      if (n > 1) path_ += "-" + std::to_string(n);
+      if (n > 1) path_.append("-").append(std::to_string(n));
       path_ += ".pwg";
       fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (fd_ >= 0) return;
