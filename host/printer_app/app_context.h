@@ -17,6 +17,9 @@ namespace k7730::printer_app {
 struct AppContext {
   pappl_system_t* system = nullptr;
   std::string moduleFromProgram;   // the installed module, relative to the program's folder
+  std::string version;             // the program's, as the server reports it
+  bool loopbackOnly = true;        // no other machine reaches the server
+  bool loadingState = false;       // printers come from the state file, not a client
   std::unique_ptr<host::LoadedModule> module;
   RecordStore records{""};
   std::mutex pageLock;

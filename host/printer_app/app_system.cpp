@@ -1,18 +1,20 @@
 #include "host/printer_app/app_system.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "host/printer_app/app_context.h"
-#include "host/printer_app/job_output.h"
+#include "host/printer_app/device_policy.h"
 #include "host/printer_app/driver.h"
 #include "host/printer_app/jpeg_filter.h"
+#include "host/printer_app/job_output.h"
 #include "host/printer_app/settings_page.h"
 #include "host/printer_app/state_saver.h"
 
@@ -20,33 +22,17 @@ namespace k7730::printer_app {
 
 namespace {
 
-constexpr int kDefaultPort = 8631;
 constexpr const char* kName = "K7730 Printer Application";
 
-std::string Option(const char* name, int count, cups_option_t* options, const char* fallback = "") {
-  const char* v = cupsGetOption(name, count, options);
-  return v != nullptr ? v : fallback;
-}
-
-// The socket papplMainloop's sub-commands connect to, unless told otherwise.
-std::string DefaultSocket() {
-  if (::getuid() == 0) return "/var/run/k7730-printer-app.sock";
-  const char* tmp = std::getenv("TMPDIR");
-  return std::string(tmp != nullptr ? tmp : "/tmp") + "/k7730-printer-app" + std::to_string(::getuid()) + ".sock";
-}
-
-pappl_loglevel_t LogLevel(const std::string& name) {
-  if (name == "debug") return PAPPL_LOGLEVEL_DEBUG;
-  if (name == "warn") return PAPPL_LOGLEVEL_WARN;
-  if (name == "error") return PAPPL_LOGLEVEL_ERROR;
-  return PAPPL_LOGLEVEL_INFO;
+bool Fail(const std::string& why) {
+  std::fprintf(stderr, "k7730-printer-app: %s\n", why.c_str());
+  return false;
 }
 
 bool MakeFolders(const std::string& state) {
-  for (const std::string& dir : {state, state + "/spool"}) {
+  for (const std::string& dir : {state, state + "/spool", state + "/ssl"}) {
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-      std::fprintf(stderr, "k7730-printer-app: cannot create %s: %s\n", dir.c_str(), std::strerror(errno));
-      return false;
+      return Fail("cannot create " + dir + ": " + std::strerror(errno));
     }
   }
   return true;
@@ -58,58 +44,111 @@ bool LoadModule() {
     if (!App().module->CanRunPages()) App().module->Require(nullptr, "plugin_filter_do", "running pages");
     return true;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "k7730-printer-app: %s\n", e.what());
-    return false;
+    return Fail(e.what());
   }
 }
 
-bool AddListeners(pappl_system_t* system, const std::string& host, const std::string& socket) {
-  const bool network = host == "*";
-  if (!papplSystemAddListeners(system, network ? nullptr : host.c_str())) {
-    std::fprintf(stderr, "k7730-printer-app: cannot listen on %s port %d\n", host.c_str(),
-                 papplSystemGetHostPort(system));
-    return false;
+// Whether a server answers on the local socket already: binding would
+// remove its socket file and take its clients.
+bool SocketAnswers(const std::string& path) {
+  sockaddr_un address{};
+  if (path.size() >= sizeof address.sun_path) return false;
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool answers = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  ::close(fd);
+  return answers;
+}
+
+bool AddListeners(pappl_system_t* system, const ServerOptions& o) {
+  if (!papplSystemAddListeners(system, o.listenHost == "*" ? nullptr : o.listenHost.c_str())) {
+    return Fail("cannot listen on " + o.listenHost + " port " + std::to_string(o.port) + ": " +
+                std::strerror(errno));
   }
-  if (socket != "none") papplSystemAddListeners(system, socket.c_str());
+  if (o.socket == "none") return true;
+  if (SocketAnswers(o.socket)) return Fail("another server answers on " + o.socket + "; it keeps its socket");
+  if (!papplSystemAddListeners(system, o.socket.c_str())) {
+    return Fail("cannot listen on the socket " + o.socket + ": " + std::strerror(errno));
+  }
   return true;
+}
+
+// A server that only loopback clients reach does not announce itself to
+// the network: other machines would see a printer they cannot reach.
+void OnPrinterCreated(pappl_printer_t* printer, void* data) {
+  if (App().loopbackOnly) papplPrinterSetDNSSDName(printer, nullptr);
+  AddSettingsPage(printer, data);
+}
+
+void ClearDnssdName(pappl_printer_t* printer, void*) { papplPrinterSetDNSSDName(printer, nullptr); }
+
+void SayWhereItListens(pappl_system_t* system, const ServerOptions& o) {
+  papplLog(system, PAPPL_LOGLEVEL_INFO, "Serving on %s port %d (%s), local socket %s, state in %s.",
+           o.listenHost.c_str(), o.port,
+           o.loopbackOnly ? "loopback only, not announced by DNS-SD"
+                          : (o.authService.empty() ? "network, trusted without logins" : "network, changes need a login"),
+           o.socket.c_str(), o.stateFolder.c_str());
+}
+
+void SetUp(pappl_system_t* system, const ServerOptions& o) {
+  if (!o.serverHostname.empty()) papplSystemSetHostName(system, o.serverHostname.c_str());
+  // The server's TLS certificate lives in its own state folder, which the
+  // service may write, not in the system's CUPS folder.
+  char host[256];
+  cupsSetServerCredentials((o.stateFolder + "/ssl").c_str(), papplSystemGetHostName(system, host, sizeof host), 1);
+  if (!o.authService.empty()) papplSystemSetAdminGroup(system, o.adminGroup.c_str());
+  int numDrivers = 0;
+  pappl_pr_driver_t* drivers = Drivers(&numDrivers);
+  papplSystemSetPrinterDrivers(system, numDrivers, drivers, nullptr, OnPrinterCreated, DriverCallback, nullptr);
+  papplSystemSetEventCallback(system, ForgetDeletedPrinter, nullptr);
+  AddDevices();
+  AddJpegFilter(system);
+  papplSystemSetFooterHTML(system, "K7730 photo printer application");
+  pappl_version_t version{};
+  std::snprintf(version.name, sizeof version.name, "%s", "k7730-printer-app");
+  std::snprintf(version.sversion, sizeof version.sversion, "%s", App().version.c_str());
+  papplSystemSetVersions(system, 1, &version);
+}
+
+void LoadState(pappl_system_t* system, const ServerOptions& o) {
+  const std::string stateFile = o.stateFolder + "/k7730-printer-app.state";
+  App().loadingState = true;
+  papplSystemLoadState(system, stateFile.c_str());
+  App().loadingState = false;
+  if (o.loopbackOnly) {
+    papplSystemSetDNSSDName(system, nullptr);
+    papplSystemIteratePrinters(system, ClearDnssdName, nullptr);
+  }
+  SaveStateTo(system, stateFile);
 }
 
 }  // namespace
 
-AppContext& App() {
-  static AppContext context;
-  return context;
-}
-
-pappl_system_t* CreateSystem(int count, cups_option_t* options, void*) {
-  const std::string state = Option("state-directory", count, options, DefaultStateFolder().c_str());
-  if (!MakeFolders(state) || !LoadModule()) return nullptr;
-  App().records = RecordStore(state);
-  const int port = std::atoi(Option("server-port", count, options, std::to_string(kDefaultPort).c_str()).c_str());
-  const std::string host = Option("listen-hostname", count, options, "localhost");
-  const std::string auth = Option("auth-service", count, options);
+pappl_system_t* CreateServer(const ServerOptions& o) {
+  if (!MakeFolders(o.stateFolder) || !LoadModule()) return nullptr;
+  App().records = RecordStore(o.stateFolder);
+  App().loopbackOnly = o.loopbackOnly;
+  SetDevicePolicy({o.backendFolders, o.stateFolder});
   const pappl_soptions_t soptions = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE |
                                     PAPPL_SOPTIONS_WEB_LOG | PAPPL_SOPTIONS_WEB_SECURITY;
   pappl_system_t* system =
-      papplSystemCreate(soptions, kName, port, "_print,_universal", (state + "/spool").c_str(),
-                        Option("log-file", count, options, "-").c_str(),
-                        LogLevel(Option("log-level", count, options, "info")), auth.empty() ? nullptr : auth.c_str(),
-                        false);
-  if (system == nullptr) return nullptr;
-  App().system = system;
-  if (!AddListeners(system, host, Option("server-socket", count, options, DefaultSocket().c_str()))) {
-    papplSystemDelete(system);
+      papplSystemCreate(soptions, kName, o.port, "_print,_universal", (o.stateFolder + "/spool").c_str(),
+                        o.logFile.c_str(), o.logLevel, o.authService.empty() ? nullptr : o.authService.c_str(), false);
+  if (system == nullptr) {
+    Fail("cannot create the server");
     return nullptr;
   }
-  int numDrivers = 0;
-  pappl_pr_driver_t* drivers = Drivers(&numDrivers);
-  papplSystemSetPrinterDrivers(system, numDrivers, drivers, nullptr, AddSettingsPage, DriverCallback, nullptr);
-  AddDevices();
-  AddJpegFilter(system);
-  papplSystemSetFooterHTML(system, "K7730 photo printer application");
-  const std::string stateFile = state + "/k7730-printer-app.state";
-  papplSystemLoadState(system, stateFile.c_str());
-  SaveStateTo(system, stateFile);
+  App().system = system;
+  if (!AddListeners(system, o)) {
+    papplSystemDelete(system);
+    App().system = nullptr;
+    return nullptr;
+  }
+  SetUp(system, o);
+  LoadState(system, o);
+  SayWhereItListens(system, o);
   return system;
 }
 

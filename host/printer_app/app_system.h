@@ -1,20 +1,17 @@
 // The PAPPL system of the printer application: where it listens, where it
-// keeps its state, the module it loads.
+// keeps its state, the module it loads, which devices its printers may use.
 #pragma once
 
 #include <pappl/pappl.h>
 
+#include "host/printer_app/server_options.h"
+
 namespace k7730::printer_app {
 
-// The system callback of papplMainloop. Options (-o NAME=VALUE):
-//   server-port=N            the IPP port (default 8631)
-//   listen-hostname=HOST     "localhost" by default; "*" opens the server
-//                            to the network
-//   auth-service=SERVICE     a PAM service whose login IPP changes need
-//   state-directory=DIR      the state folder (see DefaultStateFolder)
-//   server-socket=PATH|none  the local socket the sub-commands use
-//   log-file=FILE, log-level=LEVEL
-// Returns null, after saying why, when the module cannot be loaded.
-pappl_system_t* CreateSystem(int numOptions, cups_option_t* options, void* data);
+// The server's system, ready to run. Returns null, after saying why on
+// standard error, when the module cannot be loaded, a folder cannot be
+// made, or a listener or the local socket cannot be had (another server
+// answering on the socket keeps it).
+pappl_system_t* CreateServer(const ServerOptions& options);
 
 }  // namespace k7730::printer_app

@@ -1,10 +1,12 @@
 #include "host/printer_app/driver.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "host/printer_app/app_context.h"
+#include "host/printer_app/device_policy.h"
 #include "host/printer_app/page_job.h"
-#include "host/printer_app/settings_page.h"
 #include "host/core/vendor_options.h"
 
 namespace k7730::printer_app {
@@ -68,6 +70,21 @@ void AddVendorAttributes(pappl_pr_driver_data_t* data, ipp_t* attrs) {
   }
 }
 
+// A printer a client adds may only use a device the policy allows. One
+// from the state file is kept whatever its device (it was allowed when it
+// was added; its jobs are checked again and refused with the reason).
+bool DeviceAllowed(pappl_system_t* system, const std::string& deviceUri) {
+  const std::string problem = DeviceProblem(deviceUri);
+  if (problem.empty()) return true;
+  if (App().loadingState) {
+    papplLog(system, PAPPL_LOGLEVEL_WARN, "Printer with device '%s' kept, but its jobs will be refused: %s.",
+             deviceUri.c_str(), problem.c_str());
+    return true;
+  }
+  papplLog(system, PAPPL_LOGLEVEL_ERROR, "Printer refused: %s.", problem.c_str());
+  return false;
+}
+
 }  // namespace
 
 pappl_pr_driver_t* Drivers(int* count) {
@@ -78,11 +95,7 @@ pappl_pr_driver_t* Drivers(int* count) {
 bool DriverCallback(pappl_system_t* system, const char* driverName, const char* deviceUri, const char* /*deviceId*/,
                     pappl_pr_driver_data_t* data, ipp_t** attrs, void* /*context*/) {
   if (driverName == nullptr || std::strcmp(driverName, kDriverName) != 0) return false;
-  if (deviceUri != nullptr && !papplDeviceIsSupported(deviceUri)) {
-    papplLog(system, PAPPL_LOGLEVEL_ERROR, "No device handles '%s': use file:///FOLDER or k7730-command:///PROGRAM.",
-             deviceUri);
-    return false;
-  }
+  if (!DeviceAllowed(system, deviceUri != nullptr ? deviceUri : "")) return false;
   std::strncpy(data->make_and_model, kDriverDescription, sizeof data->make_and_model - 1);
   data->format = kDeviceFormat;
   data->ppm = data->ppm_color = 1;
@@ -91,7 +104,6 @@ bool DriverCallback(pappl_system_t* system, const char* driverName, const char* 
   SetJobDefaults(data);
   SetMedia(data);
   SetRasterCallbacks(data);
-  data->delete_cb = RemoveSettingsPage;
   *attrs = ippNew();
   AddVendorAttributes(data, *attrs);
   return true;

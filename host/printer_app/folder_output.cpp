@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/core/file_bytes.h"
@@ -24,45 +25,55 @@ std::string SafeName(const std::string& name) {
   return safe.substr(0, 200);
 }
 
+// The job is written under a hidden name and given its own name only when
+// it is complete, so a job that fails or a server that stops half way
+// leaves nothing in the folder that looks like a print.
 class FolderOutput : public JobOutput {
  public:
   FolderOutput(std::string folder, std::string jobName) : folder_(std::move(folder)), jobName_(std::move(jobName)) {}
   ~FolderOutput() override {
     if (fd_ >= 0) ::close(fd_);
+    if (!partial_.empty()) ::unlink(partial_.c_str());
   }
 
   void Write(std::span<const std::uint8_t> bytes) override {
-    if (fd_ < 0) MakeFile();
-    host::WriteAll(fd_, path_, bytes.data(), bytes.size());
+    if (fd_ < 0 && partial_.empty()) MakePartialFile();
+    host::WriteAll(fd_, partial_, bytes.data(), bytes.size());
   }
 
   void Close() override {
+    if (partial_.empty()) return;
     const int fd = fd_;
     fd_ = -1;
-    if (fd >= 0 && ::close(fd) != 0) throw host::FileError(path_, "cannot finish the file: " + host::ErrnoText());
+    if (::fsync(fd) != 0 || ::close(fd) != 0) throw host::FileError(partial_, "cannot finish the file: " + host::ErrnoText());
+    GiveName();
   }
 
  private:
+  void MakePartialFile() {
+    std::string name = folder_ + "/." + SafeName(jobName_) + ".partial-XXXXXX";
+    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0) throw host::FileError(folder_, "cannot write: " + host::ErrnoText());
+    partial_ = name;
+    ::fchmod(fd_, 0644);
+  }
+
   // "<name>.pwg", else "<name>-2.pwg" and on: a job never overwrites another.
-  void MakeFile() {
-    struct stat info {};
-    if (::stat(folder_.c_str(), &info) != 0) {
-      throw host::HostError("the device folder " + folder_ + " cannot be used: " + host::ErrnoText());
-    }
-    if (!S_ISDIR(info.st_mode)) throw host::HostError("the device " + folder_ + " is not a folder");
+  void GiveName() {
     const std::string base = folder_ + "/" + SafeName(jobName_);
     for (int n = 1; n < 10000; ++n) {
-      path_ = base;
-      if (n > 1) path_.append("-").append(std::to_string(n));
-      path_ += ".pwg";
-      fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-      if (fd_ >= 0) return;
-      if (errno != EEXIST) throw host::FileError(path_, "cannot write: " + host::ErrnoText());
+      std::string path = base + (n > 1 ? "-" + std::to_string(n) : "") + ".pwg";
+      if (::link(partial_.c_str(), path.c_str()) == 0) {
+        ::unlink(partial_.c_str());
+        partial_.clear();
+        return;
+      }
+      if (errno != EEXIST) throw host::FileError(path, "cannot write: " + host::ErrnoText());
     }
     throw host::HostError("the device folder " + folder_ + " has no free name for " + base + ".pwg");
   }
 
-  std::string folder_, jobName_, path_;
+  std::string folder_, jobName_, partial_;
   int fd_ = -1;
 };
 

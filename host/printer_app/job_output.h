@@ -1,7 +1,8 @@
 // Where a job's PWG raster goes, named by the printer's device URI:
 //   file:///FOLDER                   one file per job in the folder,
 //                                    "<job name>.pwg" ("-2", "-3", ... when
-//                                    taken), made at the job's first byte
+//                                    taken), given its name when the job
+//                                    is complete
 //   k7730-command:///path/to/program the job on the standard input of a
 //                                    new run of the program, so that an
 //                                    installer can chain the printer's own
@@ -9,8 +10,9 @@
 // Each job opens an output of its own: PAPPL can run a streamed raster job
 // beside a queued one on the same printer device, and one would close the
 // other's device. PAPPL's device for these schemes only stands in.
-// An output that cannot take the data throws HostError with the reason at
-// the first write, so the job ends aborted with it instead of the queue
+// The device is checked against the device policy again when the job's
+// output opens. An output that cannot take the data throws HostError with
+// the reason at the first write, so the job ends aborted with it instead of the queue
 // waiting for the device.
 #pragma once
 
@@ -21,10 +23,9 @@
 #include <span>
 #include <string>
 
-namespace k7730::printer_app {
+#include "host/printer_app/device_policy.h"
 
-constexpr const char* kFileScheme = "file";
-constexpr const char* kCommandScheme = "k7730-command";
+namespace k7730::printer_app {
 
 class JobOutput {
  public:

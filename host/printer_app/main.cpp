@@ -11,9 +11,9 @@
 #include <string>
 
 #include "host/printer_app/app_context.h"
-#include "host/printer_app/app_system.h"
 #include "host/printer_app/driver.h"
 #include "host/printer_app/record_store.h"
+#include "host/printer_app/server_command.h"
 #include "host/core/settings_record.h"
 
 using namespace k7730::printer_app;
@@ -75,8 +75,10 @@ int SettingsCommand(const char*, int count, cups_option_t* options, int numFiles
 int main(int argc, char* argv[]) {
   std::signal(SIGPIPE, SIG_IGN);   // a device program that quits fails the write instead
   App().moduleFromProgram = K7730_MODULE_FROM_PROGRAM;
+  App().version = kVersion;
+  if (argc > 1 && std::string(argv[1]) == "server") return RunServerCommand(argc, argv);
   int numDrivers = 0;
   pappl_pr_driver_t* drivers = Drivers(&numDrivers);
   return papplMainloop(argc, argv, kVersion, nullptr, numDrivers, drivers, nullptr, DriverCallback,
-                       "settings", SettingsCommand, CreateSystem, Usage, nullptr);
+                       "settings", SettingsCommand, nullptr, Usage, nullptr);
 }

@@ -152,10 +152,16 @@ void AddSettingsPage(pappl_printer_t* printer, void*) {
   papplPrinterAddLink(printer, kPageLabel, page, PAPPL_LOPTIONS_NAVIGATION | PAPPL_LOPTIONS_STATUS);
 }
 
-void RemoveSettingsPage(pappl_printer_t* printer, pappl_pr_driver_data_t*) {
-  char path[1024];
-  papplSystemRemoveResource(App().system, papplPrinterGetPath(printer, "k7730", path, sizeof path));
-  papplSystemRemoveResource(App().system, papplPrinterGetPath(printer, "k7730.record", path, sizeof path));
+// PAPPL calls this with the system's and the printer's locks held, so it
+// touches nothing of PAPPL's but the printer's name. The printer's pages
+// go with the printer (PAPPL removes every resource under its path).
+void ForgetDeletedPrinter(pappl_system_t*, pappl_printer_t* printer, pappl_job_t*, pappl_event_t event, void*) {
+  if ((event & PAPPL_EVENT_PRINTER_DELETED) == 0 || printer == nullptr) return;
+  try {
+    App().records.Remove(papplPrinterGetName(printer));
+  } catch (...) {
+    // The record stays behind; a new printer of that name would find it.
+  }
 }
 
 }  // namespace k7730::printer_app

@@ -9,7 +9,9 @@ namespace k7730::printer_app {
 
 // The printer-creation callback: adds the page and its link to a printer.
 void AddSettingsPage(pappl_printer_t* printer, void* data);
-// The printer-deletion callback: removes them again.
-void RemoveSettingsPage(pappl_printer_t* printer, pappl_pr_driver_data_t* data);
+// The system's event callback: a deleted printer's stored settings record
+// goes with it, so a new printer of the same name starts afresh.
+void ForgetDeletedPrinter(pappl_system_t* system, pappl_printer_t* printer, pappl_job_t* job, pappl_event_t event,
+                          void* data);
 
 }  // namespace k7730::printer_app

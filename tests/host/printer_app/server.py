@@ -15,9 +15,15 @@ BUILD = os.environ["K7730_BUILD_DIR"]
 APP = os.path.join(BUILD, "k7730-printer-app")
 PRINT = os.path.join(BUILD, "k7730-print")
 HERE = os.path.dirname(os.path.abspath(__file__))
-# Leak checks of the sanitizer builds are for the test programs; the server
-# is stopped by a signal and its exit-time report would only add noise.
+# The sub-commands and k7730-print are PAPPL's and libcups' clients, run
+# once each: their leaks at exit are not the server's.
 ENV = dict(os.environ, ASAN_OPTIONS="detect_leaks=0:abort_on_error=0")
+# The server is checked for leaks when it stops: every job and every
+# refused job must give back what it took. The full unwinder sees through
+# PAPPL's and libcups' frames, so that the few allocations PAPPL itself
+# never frees (lsan.supp) are told apart from ours.
+SERVER_ENV = dict(os.environ, ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:fast_unwind_on_malloc=0",
+                  LSAN_OPTIONS="suppressions=%s:print_suppressions=0" % os.path.join(HERE, "lsan.supp"))
 
 
 def free_port():
@@ -40,6 +46,12 @@ class Server:
         self.proc = None
         self.log = os.path.join(workdir, "server.log")
         self.jobs = {}
+        # The one folder this server runs device programs from: root's,
+        # writable by root alone, as an administrator would set it up.
+        self.backends = os.path.join(workdir, "backends")
+        os.makedirs(self.backends, mode=0o755, exist_ok=True)
+        os.chmod(self.backends, 0o755)
+        self.env = SERVER_ENV
 
     @property
     def system_uri(self):
@@ -50,9 +62,12 @@ class Server:
 
     def start(self):
         args = [APP, "server", "-o", "server-port=%d" % self.port, "-o", "state-directory=" + self.state,
-                "-o", "server-socket=none", "-o", "log-file=" + self.log, "-o", "log-level=debug"]
-        self.out = open(os.path.join(self.workdir, "server.out"), "ab")
-        self.proc = subprocess.Popen(args, env=ENV, stdout=self.out, stderr=subprocess.STDOUT)
+                "-o", "server-socket=none", "-o", "log-file=" + self.log, "-o", "log-level=debug",
+                "-o", "backend-directories=" + self.backends] + self.extra_options()
+        self.out_path = os.path.join(self.workdir, "server.out")
+        self.out = open(self.out_path, "ab")
+        self.proc = subprocess.Popen(args, env=self.env, stdout=self.out, stderr=subprocess.STDOUT,
+                                     **self.popen_options())
         deadline = time.time() + 60
         while time.time() < deadline:
             if self.proc.poll() is not None:
@@ -65,17 +80,38 @@ class Server:
         self.stop()
         raise RuntimeError("k7730-printer-app server did not answer on port %d" % self.port)
 
+    def extra_options(self):
+        return []
+
+    def popen_options(self):
+        return {}
+
     def stop(self):
+        """SIGTERM, as systemd stops the service: the server must end by
+        itself with status 0 and no leak report."""
         if self.proc is None:
             return
         os.kill(self.proc.pid, signal.SIGTERM)
         try:
-            self.proc.wait(timeout=30)
+            status = self.proc.wait(timeout=60)
         except subprocess.TimeoutExpired:
             os.kill(self.proc.pid, signal.SIGKILL)
             self.proc.wait()
+            status = "killed after 60 s"
         self.proc = None
         self.out.close()
+        with open(self.out_path, errors="replace") as f:
+            text = f.read()
+        if status != 0 or "LeakSanitizer" in text:
+            raise AssertionError("the server ended with %s:\n%s" % (status, text[-6000:]))
+
+    def add_backend(self, name, script, mode=0o755):
+        """A device program in this server's back-end folder."""
+        path = os.path.join(self.backends, name)
+        with open(path, "w") as f:
+            f.write(script)
+        os.chmod(path, mode)
+        return path
 
     def rss_kib(self):
         with open("/proc/%d/status" % self.proc.pid) as f:

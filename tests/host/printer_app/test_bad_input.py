@@ -103,15 +103,17 @@ class DeviceTest(base.ServerTest):
         job, _ = self.server.print_job("gone", page.pwg, PWG, name="to-nowhere")
         status = self.server.wait_job("gone", job)
         self.assertEqual(status["job-state"], "aborted")
-        self.assertIn("removed-folder cannot be used", status["job-state-message"])
+        self.assertIn("removed-folder does not exist", status["job-state-message"])
 
-    def test_missing_program_aborts_the_job_with_the_reason(self):
-        self.server.add_printer("noprog", "k7730-command://" + os.path.join(self.work, "no-such-program"))
+    def test_program_removed_after_setup_aborts_the_job_with_the_reason(self):
+        program = self.server.add_backend("going", "#!/bin/sh\ncat > /dev/null\n")
+        self.server.add_printer("noprog", "k7730-command://" + program)
+        os.unlink(program)
         page = fixtures.Page(self.work, "page", 40, 60)
         job, _ = self.server.print_job("noprog", page.pwg, PWG, name="to-no-program")
         status = self.server.wait_job("noprog", job)
         self.assertEqual(status["job-state"], "aborted")
-        self.assertIn("no-such-program cannot run", status["job-state-message"])
+        self.assertIn("going cannot be used", status["job-state-message"])
 
 
 if __name__ == "__main__":

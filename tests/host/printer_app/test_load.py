@@ -27,7 +27,7 @@ class LoadTest(base.ServerTest):
     def setUpClass(cls):
         # Freed memory goes back to the system promptly, so that what stays
         # resident after the jobs measures what the server keeps.
-        server.ENV["ASAN_OPTIONS"] += ":quarantine_size_mb=8:allocator_release_to_os_interval_ms=100"
+        server.SERVER_ENV["ASAN_OPTIONS"] += ":quarantine_size_mb=8:allocator_release_to_os_interval_ms=100"
         super().setUpClass()
         photo = fixtures.Page(cls.work, "photo", 1200, 1800, seed=6)
         small = fixtures.Page(cls.work, "small", 400, 520, seed=7)

@@ -3,7 +3,6 @@ PWG raster and Apple raster pages equal to what k7730-print writes, job
 attributes over printer defaults, and the program device."""
 
 import os
-import stat
 import subprocess
 import unittest
 
@@ -76,10 +75,8 @@ class PrintingTest(base.ServerTest):
 
     def test_command_device_pipes_the_job_to_a_program(self):
         target = os.path.join(self.work, "piped.pwg")
-        script = os.path.join(self.work, "backend.sh")
-        with open(script, "w") as f:
-            f.write("#!/bin/sh\ncat > %s.part && mv %s.part %s\n" % (target, target, target))
-        os.chmod(script, stat.S_IRWXU)
+        script = self.server.add_backend("backend.sh", "#!/bin/sh\ncat > %s.part && mv %s.part %s\n"
+                                         % (target, target, target))
         self.server.add_printer("piped", "k7730-command://" + script)
         job, _ = self.server.print_job("piped", self.small.pwg, PWG, name="piped")
         self.assertEqual(self.server.wait_job("piped", job)["job-state"], "completed")

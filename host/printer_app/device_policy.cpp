@@ -1,0 +1,172 @@
+#include "host/printer_app/device_policy.h"
+
+#include <cups/http.h>
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace k7730::printer_app {
+
+namespace {
+
+DevicePolicy& Policy() {
+  static DevicePolicy policy;
+  return policy;
+}
+
+std::string ErrnoWords() { return std::strerror(errno); }
+
+// Owned by root and writable by root alone: nobody else can swap it.
+bool RootOnly(const struct stat& info) { return info.st_uid == 0 && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0; }
+
+std::string JoinFolders() {
+  std::string list;
+  for (const std::string& folder : Policy().backendFolders) list += (list.empty() ? "" : ", ") + folder;
+  return list.empty() ? "none" : list;
+}
+
+std::string ServerUser() {
+  char buffer[4096];
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) return found->pw_name;
+  return "uid " + std::to_string(::geteuid());
+}
+
+std::string FolderCheck(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) return "the back-end folder " + folder + " cannot be used: " + ErrnoWords();
+  if (!S_ISDIR(info.st_mode)) return "the back-end folder " + folder + " is not a folder";
+  if (!RootOnly(info)) return "the back-end folder " + folder + " is not owned by root or others than root may change it";
+  return "";
+}
+
+// Walks from the back-end folder down to the program one name at a time,
+// so that no symbolic link and no folder someone else may change lies on
+// the way.
+std::string WalkToProgram(const std::string& folder, const std::string& rest, const std::string& program) {
+  if (std::string problem = FolderCheck(folder); !problem.empty()) return problem;
+  std::string path = folder;
+  std::size_t start = 0;
+  while (start <= rest.size()) {
+    const std::size_t end = std::min(rest.find('/', start), rest.size());
+    const std::string name = rest.substr(start, end - start);
+    start = end + 1;
+    if (name.empty()) continue;
+    if (name == "." || name == "..") return "the device program " + program + " leads out of its back-end folder";
+    path += "/" + name;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return "the device program " + program + " cannot be used: " + ErrnoWords();
+    if (S_ISLNK(info.st_mode)) return "the device program " + program + " leads through the symbolic link " + path;
+    if (!RootOnly(info)) return "the device program " + program + " is not owned by root or others than root may change " + path;
+    const bool last = end == rest.size();
+    if (!last && !S_ISDIR(info.st_mode)) return "the device program " + program + " cannot be used: " + path + " is not a folder";
+    if (last && (!S_ISREG(info.st_mode) || (info.st_mode & S_IXUSR) == 0)) {
+      return "the device program " + program + " is not an executable file";
+    }
+  }
+  return "";
+}
+
+std::string ProgramProblem(const std::string& program) {
+  for (const std::string& folder : Policy().backendFolders) {
+    if (program.size() > folder.size() + 1 && program.compare(0, folder.size(), folder) == 0 &&
+        program[folder.size()] == '/') {
+      return WalkToProgram(folder, program.substr(folder.size() + 1), program);
+    }
+  }
+  return "the device program " + program + " is not in a back-end folder of this server (" + JoinFolders() +
+         "); an administrator installs back ends there";
+}
+
+bool Inside(const std::string& path, const std::string& folder) {
+  char realPath[PATH_MAX], realFolder[PATH_MAX];
+  if (folder.empty() || ::realpath(path.c_str(), realPath) == nullptr ||
+      ::realpath(folder.c_str(), realFolder) == nullptr) {
+    return false;
+  }
+  const std::size_t n = std::strlen(realFolder);
+  return std::strncmp(realPath, realFolder, n) == 0 && (realPath[n] == '\0' || realPath[n] == '/');
+}
+
+std::string FolderProblem(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) {
+    if (errno == ENOENT) return "the device folder " + folder + " does not exist";
+    return "the device folder " + folder + " cannot be used: " + ErrnoWords();
+  }
+  if (!S_ISDIR(info.st_mode)) return "the device " + folder + " is not a folder";
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    return "the device folder " + folder + " cannot be written by the server's user (" + ServerUser() + ")";
+  }
+  if (Inside(folder, Policy().stateFolder)) return "the device folder " + folder + " is inside the server's state folder";
+  return "";
+}
+
+std::string WithoutTrailingSlashes(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+void SetDevicePolicy(DevicePolicy policy) {
+  for (std::string& folder : policy.backendFolders) folder = WithoutTrailingSlashes(folder);
+  Policy() = std::move(policy);
+}
+
+const DevicePolicy& CurrentDevicePolicy() { return Policy(); }
+
+std::vector<std::string> SplitFolderList(const std::string& list) {
+  std::vector<std::string> folders;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t end = std::min(list.find(':', start), list.size());
+    if (end > start) folders.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
+}
+
+DeviceUri ParseDeviceUri(const std::string& uri) {
+  char scheme[32], userpass[256], host[256], resource[1024];
+  int port = 0;
+  if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), scheme, sizeof scheme, userpass, sizeof userpass, host,
+                      sizeof host, &port, resource, sizeof resource) < HTTP_URI_STATUS_OK) {
+    return {};
+  }
+  return {scheme, resource};
+}
+
+std::string DeviceProblem(const std::string& deviceUri) {
+  const DeviceUri uri = ParseDeviceUri(deviceUri);
+  if (uri.scheme == kFileScheme || uri.scheme == kCommandScheme) {
+    if (uri.path.empty() || uri.path == "/") return "the device URI " + deviceUri + " names no folder or program";
+    return uri.scheme == kFileScheme ? FolderProblem(uri.path) : ProgramProblem(uri.path);
+  }
+  return "no device handles " + deviceUri + ": use file:///FOLDER or k7730-command:///PROGRAM";
+}
+
+std::vector<std::string> PermittedPrograms() {
+  std::vector<std::string> programs;
+  for (const std::string& folder : Policy().backendFolders) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) continue;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string path = folder + "/" + entry->d_name;
+      if (entry->d_name[0] != '.' && ProgramProblem(path).empty()) programs.push_back(path);
+    }
+    ::closedir(dir);
+  }
+  std::sort(programs.begin(), programs.end());
+  return programs;
+}
+
+}  // namespace k7730::printer_app
