@@ -40,12 +40,28 @@ std::string ServerUser() {
   return "uid " + std::to_string(::geteuid());
 }
 
+// The folders above a back-end folder: whoever may rename one of them may
+// put a folder of their own in the back-end folder's place. A shared folder
+// with the sticky bit (/tmp) lets nobody rename what is not theirs.
+std::string AncestorProblem(const std::string& folder) {
+  std::string path = folder;
+  while (path.size() > 1) {
+    path.erase(path.find_last_of('/') == 0 ? 1 : path.find_last_of('/'));
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return "the folder " + path + " cannot be used: " + ErrnoWords();
+    if (info.st_uid != 0 || ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0)) {
+      return "the back-end folder " + folder + " lies in " + path + ", which others than root may change";
+    }
+  }
+  return "";
+}
+
 std::string FolderCheck(const std::string& folder) {
   struct stat info {};
   if (::stat(folder.c_str(), &info) != 0) return "the back-end folder " + folder + " cannot be used: " + ErrnoWords();
   if (!S_ISDIR(info.st_mode)) return "the back-end folder " + folder + " is not a folder";
   if (!RootOnly(info)) return "the back-end folder " + folder + " is not owned by root or others than root may change it";
-  return "";
+  return AncestorProblem(folder);
 }
 
 // Walks from the back-end folder down to the program one name at a time,

@@ -52,6 +52,7 @@ class Server:
         os.makedirs(self.backends, mode=0o755, exist_ok=True)
         os.chmod(self.backends, 0o755)
         self.env = SERVER_ENV
+        self.client = {}   # subprocess options of the clients (user=...)
 
     @property
     def system_uri(self):
@@ -124,13 +125,14 @@ class Server:
         fd, path = tempfile.mkstemp(suffix=".test", dir=self.workdir)
         with os.fdopen(fd, "w") as f:
             f.write(test_text)
+        os.chmod(path, 0o644)
         args = ["ipptool", "-tv", "-T", str(timeout)]
         for k, v in (variables or {}).items():
             args += ["-d", "%s=%s" % (k, v)]
         if files:
             args += ["-f", files]
         args += [uri, path]
-        run = subprocess.run(args, capture_output=True, text=True, timeout=120)
+        run = subprocess.run(args, capture_output=True, text=True, timeout=120, **self.client)
         if check and run.returncode != 0:
             raise AssertionError("ipptool failed:\n" + run.stdout + run.stderr)
         return run.returncode == 0, run.stdout + run.stderr
