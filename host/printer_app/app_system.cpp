@@ -12,7 +12,7 @@
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/job_output.h"
 #include "host/printer_app/driver.h"
-#include "host/printer_app/jpeg_filter.h"
+#include "host/printer_app/image_filter.h"
 #include "host/printer_app/settings_page.h"
 #include "host/printer_app/state_saver.h"
 
@@ -105,7 +105,7 @@ pappl_system_t* CreateSystem(int count, cups_option_t* options, void*) {
   pappl_pr_driver_t* drivers = Drivers(&numDrivers);
   papplSystemSetPrinterDrivers(system, numDrivers, drivers, nullptr, AddSettingsPage, DriverCallback, nullptr);
   AddDevices();
-  AddJpegFilter(system);
+  AddImageFilters(system);
   papplSystemSetFooterHTML(system, "K7730 photo printer application");
   const std::string stateFile = state + "/k7730-printer-app.state";
   papplSystemLoadState(system, stateFile.c_str());
