@@ -250,7 +250,7 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
 // Only a document PAPPL could not type comes here (a raw-socket or
 // spooled file without a name PAPPL knows): it would bypass the module.
 bool PrintFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  return Refuse(job, "the document's format is not known: send JPEG, PNG, PWG raster or Apple raster",
+  return Refuse(job, "the format of the document is not known: send JPEG, PNG, PWG raster or Apple raster",
                 PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
 }
 
