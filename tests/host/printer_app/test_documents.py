@@ -209,7 +209,9 @@ class StalledClientTest(DocumentTest):
             status = self.server.wait_job("other", job, timeout=60)
             took = time.time() - started
             self.assertEqual(status["job-state"], "completed", status)
-            self.assertLess(took, 8, "the other printer waited for the stalled client")
+            # A small page takes about a second; before, it waited for PAPPL
+            # to give up on the stalled client, beyond ipptool's 30 seconds.
+            self.assertLess(took, 15, "the other printer waited for the stalled client")
             self.assertEqual(self.server.job_status(self.printer, 1)["job-state"], "processing")
         finally:
             sock.close()
