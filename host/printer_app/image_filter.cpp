@@ -10,6 +10,7 @@
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
+#include "host/image/oriented_source.h"
 #include "host/printer_app/page_job.h"
 
 namespace k7730::printer_app {
@@ -41,33 +42,42 @@ std::unique_ptr<host::ImageSource> OpenDocument(pappl_job_t* job, const ImageKin
 
 // PAPPL's limits for images (papplSystemSetMaxImageSize): the pixels are
 // held whole while PAPPL places them, so they are checked from the header,
-// before anything is decoded.
+// before anything is decoded, at their upright size.
 std::string SizeProblem(pappl_job_t* job, const host::ImageHeader& header, const ImageKind& kind) {
   int maxWidth = 0, maxHeight = 0;
   const std::size_t maxBytes =
       papplSystemGetMaxImageSize(papplPrinterGetSystem(papplJobGetPrinter(job)), &maxWidth, &maxHeight);
-  const std::uint64_t bytes = std::uint64_t{header.width} * header.height * 3;
-  if (header.width <= static_cast<std::uint32_t>(maxWidth) && header.height <= static_cast<std::uint32_t>(maxHeight) &&
-      bytes <= maxBytes) {
+  const bool turned = header.orientation >= 5;   // a quarter turn swaps the sides
+  const std::uint32_t width = turned ? header.height : header.width;
+  const std::uint32_t height = turned ? header.width : header.height;
+  if (width <= static_cast<std::uint32_t>(maxWidth) && height <= static_cast<std::uint32_t>(maxHeight) &&
+      std::uint64_t{width} * height * 3 <= maxBytes) {
     return "";
   }
-  return std::string("the ") + kind.name + " image has " + std::to_string(header.width) + " x " +
-         std::to_string(header.height) + " pixels; this printer takes at most " + std::to_string(maxWidth) + " x " +
-         std::to_string(maxHeight) + " pixels and " + std::to_string(maxBytes >> 20) + " MiB of RGB";
+  return std::string("the ") + kind.name + " image has " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels; this printer takes at most " + std::to_string(maxWidth) + " x " + std::to_string(maxHeight) +
+         " pixels and " + std::to_string(maxBytes >> 20) + " MiB of RGB";
 }
 
 // The whole image, or nothing when the job has been refused. The reader
 // and its buffers are gone before PAPPL places the pixels.
 std::optional<host::Image> ReadDocument(pappl_job_t* job, const ImageKind& kind) {
-  const std::unique_ptr<host::ImageSource> source = OpenDocument(job, kind);
-  const host::ImageHeader& header = source->Header();
-  if (const std::string problem = SizeProblem(job, header, kind); !problem.empty()) {
+  std::unique_ptr<host::ImageSource> source = OpenDocument(job, kind);
+  if (const std::string problem = SizeProblem(job, source->Header(), kind); !problem.empty()) {
     RefuseJob(job, problem, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR);
     return std::nullopt;
   }
-  for (const std::string& notice : header.notices) papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", notice.c_str());
+  for (const std::string& notice : source->Header().notices) {
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", notice.c_str());
+  }
+  // A photo prints upright, as the print command prints it.
+  if (const std::uint16_t orientation = source->Header().orientation; orientation != 1) {
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s to stand upright, as its orientation tag says",
+                host::OrientationWords(orientation));
+    source = host::TurnUpright(std::move(source));
+  }
   host::Image image;
-  static_cast<host::ImageHeader&>(image) = header;
+  static_cast<host::ImageHeader&>(image) = source->Header();
   image.rgb.resize(image.RowBytes() * image.height);
   source->ReadRows(image.rgb.data(), image.height);
   return image;

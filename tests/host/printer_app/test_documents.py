@@ -7,6 +7,7 @@ import os
 import random
 import socket
 import struct
+import subprocess
 import time
 import unittest
 
@@ -135,6 +136,29 @@ class PngTest(DocumentTest):
         png = png_files.encode(PHOTO_W, PHOTO_H, 8, png_files.RGBA, rows, interlaced=True, pixel_bytes=4)
         path = self.write("interlaced-alpha.png", png)
         self.assertPrintsAsTheCommand(path, PNG, self.page, path, "interlaced-alpha")
+
+
+def with_orientation(jpeg, orientation):
+    """The JPEG with an Exif block after its JFIF marker whose one tag is
+    the orientation."""
+    tiff = b"II*\0" + struct.pack("<IH", 8, 1) + struct.pack("<HHIHH", 0x0112, 3, 1, orientation, 0) + bytes(4)
+    exif = b"Exif\0\0" + tiff
+    after_jfif = 4 + struct.unpack_from(">H", jpeg, 4)[0]
+    return jpeg[:after_jfif] + b"\xff\xe1" + struct.pack(">H", len(exif) + 2) + exif + jpeg[after_jfif:]
+
+
+class OrientedJpegTest(DocumentTest):
+    def test_jpeg_tagged_as_turned_prints_upright_as_the_command_prints_it(self):
+        # Stored 1800 x 1200, tagged "rotate 90 degrees clockwise": upright
+        # it fills the 4x6 page without scaling.
+        stored = os.path.join(self.work, "stored.ppm")
+        pwg.write_ppm(stored, PHOTO_H, PHOTO_W, fixtures.photo_pixels(PHOTO_H, PHOTO_W, seed=9))
+        plain = os.path.join(self.work, "stored.jpg")
+        subprocess.run(["convert", stored, "-quality", "90", plain], check=True, timeout=60)
+        path = self.write("turned.jpg", with_orientation(self.read(plain), 6))
+        page = fixtures.Page.__new__(fixtures.Page)
+        page.width, page.height = PHOTO_W, PHOTO_H
+        self.assertPrintsAsTheCommand(path, JPEG, page, path, "turned")
 
 
 class GreyRasterTest(DocumentTest):
