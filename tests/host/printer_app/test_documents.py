@@ -9,6 +9,7 @@ import socket
 import struct
 import subprocess
 import time
+import types
 import unittest
 
 import base
@@ -20,6 +21,7 @@ import server
 PNG, JPEG, PWG, URF, OCTETS = "image/png", "image/jpeg", "image/pwg-raster", "image/urf", "application/octet-stream"
 # 4x6 inches at 300 dpi: PAPPL places an image of this size without scaling.
 PHOTO_W, PHOTO_H = 1200, 1800
+PHOTO_SIZE = types.SimpleNamespace(width=PHOTO_W, height=PHOTO_H)
 
 
 def grey_to_rgb(grey):
@@ -63,8 +65,7 @@ class PngTest(DocumentTest):
     def setUpClass(cls):
         super().setUpClass()
         cls.photo = fixtures.photo_pixels(PHOTO_W, PHOTO_H, seed=6)
-        cls.page = fixtures.Page.__new__(fixtures.Page)
-        cls.page.width, cls.page.height = PHOTO_W, PHOTO_H
+        cls.page = PHOTO_SIZE
 
     def channel(self, c):
         return self.photo[c::3]
@@ -156,9 +157,7 @@ class OrientedJpegTest(DocumentTest):
         plain = os.path.join(self.work, "stored.jpg")
         subprocess.run(["convert", stored, "-quality", "90", plain], check=True, timeout=60)
         path = self.write("turned.jpg", with_orientation(self.read(plain), 6))
-        page = fixtures.Page.__new__(fixtures.Page)
-        page.width, page.height = PHOTO_W, PHOTO_H
-        self.assertPrintsAsTheCommand(path, JPEG, page, path, "turned")
+        self.assertPrintsAsTheCommand(path, JPEG, PHOTO_SIZE, path, "turned")
 
 
 class GreyRasterTest(DocumentTest):
