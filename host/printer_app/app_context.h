@@ -1,12 +1,11 @@
-// What every job of the server shares: the module, loaded once, the
-// stored settings records, and the lock that keeps the module's
-// process-wide state (colour engine tables) to one page at a time.
+// What every job of the server shares: the module, loaded once, and the
+// stored settings records. Each job opens a module instance of its own;
+// instances share no state, so pages of different printers run at once.
 #pragma once
 
 #include <pappl/pappl.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "host/core/module_api.h"
@@ -22,7 +21,6 @@ struct AppContext {
   bool loadingState = false;       // printers come from the state file, not a client
   std::unique_ptr<host::LoadedModule> module;
   RecordStore records{""};
-  std::mutex pageLock;
 };
 
 // The one context of the process, set up before the server runs.

@@ -13,7 +13,7 @@
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/device_policy.h"
 #include "host/printer_app/driver.h"
-#include "host/printer_app/jpeg_filter.h"
+#include "host/printer_app/image_filter.h"
 #include "host/printer_app/job_output.h"
 #include "host/printer_app/settings_page.h"
 #include "host/printer_app/state_saver.h"
@@ -104,7 +104,7 @@ void SetUp(pappl_system_t* system, const ServerOptions& o) {
   papplSystemSetPrinterDrivers(system, numDrivers, drivers, nullptr, OnPrinterCreated, DriverCallback, nullptr);
   papplSystemSetEventCallback(system, ForgetDeletedPrinter, nullptr);
   AddDevices();
-  AddJpegFilter(system);
+  AddImageFilters(system);
   papplSystemSetFooterHTML(system, "K7730 photo printer application");
   pappl_version_t version{};
   std::snprintf(version.name, sizeof version.name, "%s", "k7730-printer-app");

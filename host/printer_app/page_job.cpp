@@ -1,25 +1,22 @@
 #include "host/printer_app/page_job.h"
 
-#include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include "host/printer_app/app_context.h"
-#include "host/printer_app/job_claim.h"
 #include "host/core/filter_session.h"
-#include "host/core/host_error.h"
 #include "host/core/page_run.h"
-#include "host/printer_app/pwg_output.h"
 #include "host/core/raster_page.h"
 #include "host/core/settings_record.h"
 #include "host/core/vendor_options.h"
+#include "host/printer_app/app_context.h"
+#include "host/printer_app/job_claim.h"
+#include "host/printer_app/page_lines.h"
+#include "host/printer_app/pwg_output.h"
 
 namespace k7730::printer_app {
-
-using host::HostError;
 
 namespace {
 
@@ -27,9 +24,9 @@ namespace {
 // the lines the module releases are kept until the page is complete, so
 // that a page refused half way leaves nothing on the device.
 struct PageState {
-  cups_page_header2_t header{};
+  cups_page_header2_t header{};   // as the module and the device see it: 8-bit RGB
+  LineForm form = LineForm::kRgb;  // how the lines PAPPL hands over become RGB
   std::size_t rowBytes = 0;
-  std::unique_lock<std::mutex> lock;
   std::unique_ptr<host::ModulePage> run;
   std::vector<std::uint8_t> band, printed;
   std::uint32_t bandFill = 0, linesIn = 0;
@@ -47,16 +44,48 @@ struct JobState {
 
 JobState* StateOf(pappl_job_t* job) { return static_cast<JobState*>(OwnJobData(job)); }
 
-bool Refuse(pappl_job_t* job, const std::string& why, pappl_jreason_t reason) {
-  if (JobState* state = StateOf(job); state != nullptr) {
-    if (state->failed) return false;   // the first reason is the one to keep
-    state->failed = true;
-    state->page.reset();
+bool Refuse(pappl_job_t* job, const char* why, pappl_jreason_t reason) noexcept {
+  try {
+    if (JobState* state = StateOf(job); state != nullptr) {
+      if (state->failed) return false;   // the first reason is the one to keep
+      state->failed = true;
+      state->page.reset();
+    }
+  } catch (...) {
+    // The claim could not be looked at; the reason is given all the same.
   }
-  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", why.c_str());
-  papplJobSetMessage(job, "%s", why.c_str());
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", why);
+  papplJobSetMessage(job, "%s", why);
   papplJobSetReasons(job, reason, PAPPL_JREASON_NONE);
   return false;
+}
+
+bool Refuse(pappl_job_t* job, const std::string& why, pappl_jreason_t reason) noexcept {
+  return Refuse(job, why.c_str(), reason);
+}
+
+// Runs a callback's work: whatever it throws ends the job with the reason
+// instead of crossing into PAPPL.
+template <typename Work>
+bool Guarded(pappl_job_t* job, pappl_jreason_t reason, Work&& work) noexcept {
+  try {
+    return work();
+  } catch (const std::exception& e) {
+    return Refuse(job, e.what(), reason);
+  } catch (...) {
+    return Refuse(job, "the page could not be printed (unknown failure)", reason);
+  }
+}
+
+// Ends this thread's hold on the job: its state (with the module instance
+// and the output) is freed and later threads on the job learn how it ended.
+void ReleaseJob(pappl_job_t* job, bool printed) noexcept {
+  try {
+    const std::unique_ptr<JobState> state(StateOf(job));
+    EndJobClaim(job, printed);
+  } catch (...) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job's state could not be released.");
+  }
 }
 
 // The job's own value of each choice, else the printer's current default.
@@ -79,32 +108,41 @@ host::JobStages StagesOf(pappl_job_t* job) {
   return stages;
 }
 
-bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  switch (ClaimJob(job)) {
-    case JobClaim::kEndedPrinted: return true;
-    case JobClaim::kEndedRefused: return false;
-    case JobClaim::kOwn: break;
-  }
+// A module instance with the printer's stored record and the job's choices.
+std::unique_ptr<JobState> NewJobState(pappl_job_t* job) {
   auto state = std::make_unique<JobState>(job);
-  JobState* raw = state.get();
-  SetOwnJobData(job, state.release());
-  try {
-    const host::JobStages stages = StagesOf(job);
-    AppContext& app = App();
-    const char* printer = papplPrinterGetName(papplJobGetPrinter(job));
-    raw->session = std::make_unique<host::FilterSession>(*app.module);
-    if (auto record = app.records.Load(printer)) {
-      // A stored record names the module's own profiles with empty paths.
-      host::FillEmptyProfilePaths(*record, raw->session->Defaults());
-      raw->session->SetBlock(*record, app.records.PathFor(printer));
-    }
-    if (const std::string note = host::ApplyJobStages(*raw->session, stages); !note.empty()) {
-      papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());
-    }
-    return true;
-  } catch (const std::exception& e) {
-    return Refuse(job, e.what(), PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR);
+  const host::JobStages stages = StagesOf(job);
+  AppContext& app = App();
+  const char* printer = papplPrinterGetName(papplJobGetPrinter(job));
+  state->session = std::make_unique<host::FilterSession>(*app.module);
+  if (auto record = app.records.Load(printer)) {
+    // A stored record names the module's own profiles with empty paths.
+    host::FillEmptyProfilePaths(*record, state->session->Defaults());
+    state->session->SetBlock(*record, app.records.PathFor(printer));
   }
+  if (const std::string note = host::ApplyJobStages(*state->session, stages); !note.empty()) {
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());
+  }
+  return state;
+}
+
+bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+  bool claimed = false;
+  const bool started = Guarded(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, [&] {
+    switch (ClaimJob(job)) {
+      case JobClaim::kEndedPrinted: return true;
+      case JobClaim::kEndedRefused: return false;
+      case JobClaim::kOwn: break;
+    }
+    claimed = true;
+    std::unique_ptr<JobState> state = NewJobState(job);
+    SetOwnJobData(job, state.get());
+    state.release();
+    return true;
+  });
+  // PAPPL calls no end-job callback when starting fails.
+  if (!started && claimed) ReleaseJob(job, false);
+  return started;
 }
 
 std::string PageProblem(const cups_page_header2_t& header) {
@@ -116,30 +154,32 @@ std::string PageProblem(const cups_page_header2_t& header) {
   return "";
 }
 
-bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned number) {
-  JobState* state = StateOf(job);
-  if (state == nullptr) return JobPrinted(job);
-  if (state->failed) return false;
+bool BeginPage(pappl_job_t* job, JobState& state, const cups_page_header2_t& given, unsigned number) {
   const std::string name = "page " + std::to_string(number);
-  if (const std::string problem = PageProblem(options->header); !problem.empty()) {
+  auto page = std::make_unique<PageState>();
+  page->form = FormOf(given);
+  page->header = RgbHeader(given, page->form);
+  if (const std::string problem = PageProblem(page->header); !problem.empty()) {
     return Refuse(job, name + ": " + problem, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
   }
-  try {
-    auto page = std::make_unique<PageState>();
-    page->header = options->header;
-    page->rowBytes = std::size_t{page->header.cupsWidth} * 3;
-    page->lock = std::unique_lock(App().pageLock);
-    page->run = std::make_unique<host::ModulePage>(*state->session, page->header.cupsWidth,
-                                                   page->header.cupsHeight, false, name);
-    page->run->StartCopy();
-    page->band.resize(kBandLines * page->rowBytes);
-    page->printed.reserve(page->header.cupsHeight * page->rowBytes);
-    state->page = std::move(page);
-    ++state->pagesStarted;
-    return true;
-  } catch (const std::exception& e) {
-    return Refuse(job, e.what(), PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR);
-  }
+  if (page->form != LineForm::kRgb) papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s: grey lines expanded to RGB", name.c_str());
+  page->rowBytes = std::size_t{page->header.cupsWidth} * 3;
+  page->run = std::make_unique<host::ModulePage>(*state.session, page->header.cupsWidth, page->header.cupsHeight,
+                                                 false, name);
+  page->run->StartCopy();
+  page->band.resize(kBandLines * page->rowBytes);
+  page->printed.reserve(page->header.cupsHeight * page->rowBytes);
+  state.page = std::move(page);
+  ++state.pagesStarted;
+  return true;
+}
+
+bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned number) {
+  return Guarded(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, [&] {
+    JobState* state = StateOf(job);
+    if (state == nullptr) return JobPrinted(job);
+    return !state->failed && BeginPage(job, *state, options->header, number);
+  });
 }
 
 void RunBand(PageState& page) {
@@ -149,79 +189,74 @@ void RunBand(PageState& page) {
 }
 
 bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y, const unsigned char* line) {
-  JobState* state = StateOf(job);
-  if (state == nullptr) return JobPrinted(job);
-  if (state->failed || !state->page) return false;
-  PageState& page = *state->page;
-  if (y != page.linesIn || y >= page.header.cupsHeight) {
-    return Refuse(job, "line " + std::to_string(y) + " arrived out of order", PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
-  }
-  try {
-    std::memcpy(page.band.data() + page.bandFill * page.rowBytes, line, page.rowBytes);
+  return Guarded(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, [&] {
+    JobState* state = StateOf(job);
+    if (state == nullptr) return JobPrinted(job);
+    if (state->failed || !state->page) return false;
+    PageState& page = *state->page;
+    if (y != page.linesIn || y >= page.header.cupsHeight) {
+      return Refuse(job, "line " + std::to_string(y) + " arrived out of order", PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
+    }
+    ToRgb(page.form, line, page.header.cupsWidth, page.band.data() + page.bandFill * page.rowBytes);
     ++page.bandFill;
     ++page.linesIn;
     if (page.bandFill == kBandLines || page.linesIn == page.header.cupsHeight) RunBand(page);
     return true;
-  } catch (const std::exception& e) {
-    return Refuse(job, e.what(), PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR);
-  }
+  });
 }
 
 bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned number) {
-  JobState* state = StateOf(job);
-  if (state == nullptr) return JobPrinted(job);
-  if (state->failed || !state->page) return false;
-  std::unique_ptr<PageState> page = std::move(state->page);
-  if (page->linesIn < page->header.cupsHeight) {
-    return Refuse(job, "page " + std::to_string(number) + ": the document ends at line " +
-                           std::to_string(page->linesIn) + " of " + std::to_string(page->header.cupsHeight),
-                  PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
-  }
-  try {
+  return Guarded(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, [&] {
+    JobState* state = StateOf(job);
+    if (state == nullptr) return JobPrinted(job);
+    if (state->failed || !state->page) return false;
+    const std::unique_ptr<PageState> page = std::move(state->page);
+    if (page->linesIn < page->header.cupsHeight) {
+      return Refuse(job, "page " + std::to_string(number) + ": the document ends at line " +
+                             std::to_string(page->linesIn) + " of " + std::to_string(page->header.cupsHeight),
+                    PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
+    }
     page->run->FinishCopy();
     page->run->End();
     page->run.reset();
-    page->lock.unlock();
     state->out.WritePage(page->header, page->printed);
     return true;
-  } catch (const std::exception& e) {
-    return Refuse(job, e.what(), PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR);
-  }
+  });
 }
 
 // Completes the job's output; false when the job did not print.
 bool FinishJob(pappl_job_t* job, JobState& state) {
   if (!state.failed && state.pagesStarted == 0) {
     // PAPPL refused the document before any page reached the driver.
-    Refuse(job, "the document has no page this printer can take: it takes 8-bit sRGB or RGB raster, JPEG and PNG",
+    Refuse(job, "the document has no page this printer can take: it takes 8-bit sRGB, RGB or grey raster, JPEG and PNG",
            PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
-    state.failed = true;
   }
-  try {
-    state.out.Close();
-  } catch (const std::exception& e) {
-    return Refuse(job, e.what(), PAPPL_JREASON_ERRORS_DETECTED);
-  }
+  state.out.Close();
   return !state.failed;
 }
 
 bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  std::unique_ptr<JobState> state(StateOf(job));
-  if (!state) return JobPrinted(job);
-  const bool printed = FinishJob(job, *state);
-  EndJobClaim(job, printed);
+  bool own = false;
+  const bool printed = Guarded(job, PAPPL_JREASON_ERRORS_DETECTED, [&] {
+    JobState* state = StateOf(job);
+    if (state == nullptr) return JobPrinted(job);
+    own = true;
+    return FinishJob(job, *state);
+  });
+  if (own) ReleaseJob(job, printed);
   return printed;
 }
 
-// A job in the driver's own format would bypass the module.
+// Only a document PAPPL could not type comes here (a raw-socket or
+// spooled file without a name PAPPL knows): it would bypass the module.
 bool PrintFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  return Refuse(job, "documents in the printer's own format are not taken: send JPEG, PNG or PWG raster",
+  return Refuse(job, "the format of the document is not known: send JPEG, PNG, PWG raster or Apple raster",
                 PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
 }
 
 }  // namespace
 
-bool RefuseJob(pappl_job_t* job, const std::string& why, pappl_jreason_t reason) {
+bool RefuseJob(pappl_job_t* job, const char* why, pappl_jreason_t reason) noexcept {
   return Refuse(job, why, reason);
 }
 

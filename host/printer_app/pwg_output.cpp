@@ -1,22 +1,37 @@
 #include "host/printer_app/pwg_output.h"
 
+#include <exception>
+
 #include "host/core/host_error.h"
 
 namespace k7730::printer_app {
+
+namespace {
+
+constexpr const char* kOutputFailed = "the device output failed";
+
+}  // namespace
 
 PwgOutput::~PwgOutput() {
   if (raster_ != nullptr) cupsRasterClose(raster_);
 }
 
-ssize_t PwgOutput::Write(void* self, unsigned char* buffer, size_t bytes) {
+ssize_t PwgOutput::Write(void* self, unsigned char* buffer, size_t bytes) noexcept {
   auto* out = static_cast<PwgOutput*>(self);
+  // libcups is C: nothing may be thrown through it. The reason is kept for
+  // WritePage and Close to throw on our side of the call.
   try {
-    out->output_->Write({buffer, bytes});
-    return static_cast<ssize_t>(bytes);
-  } catch (const host::HostError& e) {
-    out->problem_ = e.what();
-    return -1;
+    try {
+      out->output_->Write({buffer, bytes});
+      return static_cast<ssize_t>(bytes);
+    } catch (const std::exception& e) {
+      out->problem_ = e.what();
+    }
+  } catch (...) {
+    // Not even the reason could be kept; the failure is.
   }
+  out->failed_ = true;
+  return -1;
 }
 
 void PwgOutput::WritePage(const cups_page_header2_t& header, std::span<const std::uint8_t> pixels) {
@@ -39,7 +54,7 @@ void PwgOutput::WritePage(const cups_page_header2_t& header, std::span<const std
 void PwgOutput::Close() {
   if (raster_ != nullptr) cupsRasterClose(raster_);
   raster_ = nullptr;
-  if (!problem_.empty()) throw host::HostError(problem_);
+  if (failed_) throw host::HostError(problem_.empty() ? kOutputFailed : problem_);
   if (output_) output_->Close();
 }
 

@@ -29,12 +29,13 @@ class PwgOutput {
   void Close();
 
  private:
-  static ssize_t Write(void* self, unsigned char* buffer, size_t bytes);
+  static ssize_t Write(void* self, unsigned char* buffer, size_t bytes) noexcept;
 
   std::string deviceUri_, jobName_;
   std::unique_ptr<JobOutput> output_;
   cups_raster_t* raster_ = nullptr;
-  std::string problem_;   // why the output failed inside libcups' write
+  bool failed_ = false;    // the output failed inside libcups' write
+  std::string problem_;   // and why, when known
 };
 
 }  // namespace k7730::printer_app

@@ -9,6 +9,8 @@ HEADER_SIZE = 1796
 SRGB = 19
 RGB = 1
 CMYK = 6
+SGRAY = 18
+BLACK = 3
 
 
 def make_header(width, height, bits=8, colors=3, space=SRGB, dpi=300, page_size=None):
@@ -58,20 +60,21 @@ def write_stream(pages):
     return SYNC + b"".join(pages)
 
 
-def urf_stream(width, height, pixels, dpi=300):
-    """An Apple raster (image/urf) stream of one 24-bit sRGB page: "UNIRAST",
-    a NUL and the page count, a 32-byte page header (bits per pixel, colour
-    space, duplex, quality, then width, height and resolution as big-endian
-    32-bit numbers at bytes 12, 16 and 20), then lines coded as in PWG
-    raster."""
+def urf_stream(width, height, pixels, dpi=300, bits=24, space=1):
+    """An Apple raster (image/urf) stream of one page: "UNIRAST", a NUL and
+    the page count, a 32-byte page header (bits per pixel, colour space (0
+    sGray, 1 sRGB), duplex, quality, then width, height and resolution as
+    big-endian 32-bit numbers at bytes 12, 16 and 20), then lines coded as
+    in PWG raster."""
     head = bytearray(32)
-    head[0] = 24                                          # bits per pixel
-    head[1] = 1                                           # sRGB
+    head[0] = bits                                        # bits per pixel
+    head[1] = space
     head[2] = 1                                           # one-sided
     head[3] = 4                                           # normal quality
     struct.pack_into(">III", head, 12, width, height, dpi)
-    bpl = width * 3
-    body = b"".join(_encode_line(pixels[y * bpl:(y + 1) * bpl], 3) for y in range(height))
+    bpp = bits // 8
+    bpl = width * bpp
+    body = b"".join(_encode_line(pixels[y * bpl:(y + 1) * bpl], bpp) for y in range(height))
     return b"UNIRAST\0" + struct.pack(">I", 1) + bytes(head) + body
 
 

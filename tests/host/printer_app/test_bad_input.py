@@ -60,7 +60,7 @@ class BadInputTest(base.ServerTest):
 
     def test_truncated_jpeg(self):
         path = self.write("cut.jpg", self.jpeg_bytes[:len(self.jpeg_bytes) * 2 // 3])
-        self.assertRefused(path, JPEG, ["JPEG", "truncated"])
+        self.assertRefused(path, JPEG, ["JPEG", "Premature end"])
 
     def test_jpeg_claiming_an_absurd_size(self):
         path = self.write("huge.jpg", patch_jpeg_size(self.jpeg_bytes, 65000, 65000))
