@@ -56,7 +56,8 @@ CommandLine ReadCommandLine(int argc, char* argv[]) {
     const std::string arg = argv[i];
     bool ok = true;
     if (arg == "--") {
-      ok = ++i < argc && ++line.files > 0;
+      ok = ++i < argc;   // a file name follows, whatever it looks like
+      line.files += ok ? 1 : 0;
     } else if (arg.rfind("--", 0) == 0) {
       ok = false;   // --help, --version and unknown long options
     } else if (arg.size() == 2 && arg[0] == '-' && arg[1] != '-') {

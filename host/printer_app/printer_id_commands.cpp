@@ -15,6 +15,7 @@
 #ifdef K7730_PRINTER_ID_FROM_SYSTEM
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "host/printer_app/server_connection.h"
