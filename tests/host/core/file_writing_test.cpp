@@ -72,7 +72,7 @@ class Gate {
 TEST_F(FileWriting, ThreadsWritingAtOnceEachGetTheirWholeFile) {
   // Both threads write the same two names over and over, and each a name of
   // its own: every file ends up whole, as one writer left it.
-  constexpr int kRounds = 200;
+  constexpr int kRounds = 100;
   auto writer = [&](char id) {
     const std::string own(4000, id);
     for (int i = 0; i < kRounds; ++i) {
