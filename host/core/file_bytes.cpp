@@ -5,34 +5,29 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "host/core/host_error.h"
+#include "host/core/temporary_files.h"
 
 namespace k7730::host {
 
 namespace {
 
-// The temporary file being written, so that an interrupt removes it too.
-char pendingTemp[4096];
-
-extern "C" void RemovePendingTemp(int signal) {
-  if (pendingTemp[0] != '\0') ::unlink(pendingTemp);
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
-void TrackTemp(const std::string& temp) {
-  if (temp.size() >= sizeof pendingTemp) return;
-  std::memcpy(pendingTemp, temp.c_str(), temp.size() + 1);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, RemovePendingTemp);
-}
-
-void ForgetTemp() {
-  pendingTemp[0] = '\0';
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, SIG_DFL);
+// A new file beside `path` under a name of its own, created with the
+// permissions a plain create would give (the umask applies).
+int CreateTemp(const std::string& path, std::string& temp) {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = path + ".partial-";
+    for (int i = 0; i < 8; ++i) temp += kLetters[random() % (sizeof kLetters - 1)];
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -79,34 +74,26 @@ void WriteAll(int fd, const std::string& path, const void* data, std::size_t siz
 }
 
 void WriteFileAtomically(const std::string& path, const std::function<void(int fd)>& write) {
-  std::string temp = path + ".partial-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  std::string temp;
+  const int fd = CreateTemp(path, temp);
   if (fd < 0) throw FileError(path, "cannot create: " + ErrnoText());
-  TrackTemp(temp);
+  const PendingFile pending(temp);
   bool closed = false;
   try {
     write(fd);
-    // mkstemp makes the file private; give it the permissions a plain
-    // create would have given.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
     if (::fsync(fd) != 0 && errno != EINVAL) throw FileError(path, "cannot write: " + ErrnoText());
     closed = true;
     if (::close(fd) != 0) throw FileError(path, "cannot write: " + ErrnoText());
   } catch (...) {
     if (!closed) ::close(fd);
     ::unlink(temp.c_str());
-    ForgetTemp();
     throw;
   }
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     const std::string why = ErrnoText();
     ::unlink(temp.c_str());
-    ForgetTemp();
     throw FileError(path, "cannot write: " + why);
   }
-  ForgetTemp();
 }
 
 }  // namespace k7730::host

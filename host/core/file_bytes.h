@@ -14,6 +14,9 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
 // Creates the file next to `path` under a temporary name, lets `write` fill
 // it through the descriptor, then renames it over `path`. When `write`
 // throws, the temporary file is removed and `path` is left as it was.
+// While it is written the temporary file is listed as pending, for the
+// program's own interrupt handler (see temporary_files.h). Safe to call
+// from several threads at once.
 void WriteFileAtomically(const std::string& path, const std::function<void(int fd)>& write);
 
 // Writes all bytes to a descriptor or throws HostError naming `path`.

@@ -11,6 +11,7 @@
 #include "host/core/host_error.h"
 #include "host/core/profile_report.h"
 #include "host/core/settings_record.h"
+#include "host/core/temporary_files.h"
 #include "host/core/tone_curve_file.h"
 #include "formats/polarity.h"
 
@@ -173,8 +174,7 @@ void FilterSession::ApplyMtf(const MtfKernel& kernel, const std::string& source)
 std::string FilterSession::SaveEmbeddedProfile(const ImageHeader& image) {
   // The module takes profiles by path, so the embedded one goes to a
   // private temporary file that lives as long as this session.
-  const char* tmp = std::getenv("TMPDIR");
-  std::string temp = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/k7730-embedded-XXXXXX";
+  std::string temp = TemporaryFolder() + "/k7730-embedded-XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) throw FileError(temp, "cannot create: " + ErrnoText());
   embeddedProfileFile_ = temp;

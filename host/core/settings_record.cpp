@@ -10,6 +10,7 @@
 #include "formats/byte_reader.h"
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
+#include "host/core/temporary_files.h"
 
 namespace k7730::host {
 
@@ -174,9 +175,7 @@ std::string FieldText(const std::vector<std::uint8_t>& block, std::size_t at) {
 std::string WhyPassing(const std::string& path) {
   namespace fs = std::filesystem;
   if (path.empty() || path[0] != '/') return "";
-  const char* tmp = std::getenv("TMPDIR");
-  for (std::string folder : {std::string(tmp != nullptr ? tmp : ""), std::string("/tmp"), std::string("/var/tmp")}) {
-    if (folder.empty()) continue;
+  for (std::string folder : {TemporaryFolder(), std::string("/tmp"), std::string("/var/tmp")}) {
     if (folder.back() != '/') folder += '/';
     if (path.rfind(folder, 0) == 0) return "inside the temporary folder " + folder;
   }

@@ -8,6 +8,7 @@
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
+#include "host/core/temporary_files.h"
 #include "host/image/exif_orientation.h"
 
 namespace k7730::host {
@@ -90,8 +91,7 @@ class TurnedSource : public ImageSource {
   std::size_t StoredRowBytes() const { return std::size_t{storedWidth_} * 3; }
 
   void Spool(ImageSource& image) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string path = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/k7730-turn-XXXXXX";
+    std::string path = TemporaryFolder() + "/k7730-turn-XXXXXX";
     fd_ = ::mkstemp(path.data());
     if (fd_ < 0) throw FileError(path, "cannot create a temporary file to turn the image: " + ErrnoText());
     ::unlink(path.c_str());

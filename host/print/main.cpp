@@ -1,4 +1,6 @@
 // k7730-print: a command-line print host for the K7730fe filter module.
+#include <signal.h>
+
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -18,6 +20,7 @@
 #include "host/print/curve_command.h"
 #include "host/print/print_job.h"
 #include "host/core/settings_record.h"
+#include "host/core/temporary_files.h"
 #include "host/print/settings_command.h"
 
 using namespace k7730::host;
@@ -188,9 +191,31 @@ int ShowInfo(const Options& o) {
   return 0;
 }
 
+// An interrupted print leaves no half-written file behind: the handler
+// removes the files being written, then lets the signal end the program
+// as it would have (the disposition is back to the default on entry).
+extern "C" void RemoveFilesAndStop(int signal) {
+  RemovePendingFiles();
+  ::raise(signal);
+}
+
+void RemoveFilesOnInterrupt() {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction current {};
+    // A signal the caller chose to ignore (nohup) stays ignored.
+    if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = RemoveFilesAndStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  RemoveFilesOnInterrupt();
   Console console;
   Options options;
   try {

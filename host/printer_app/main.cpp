@@ -1,8 +1,10 @@
 // k7730-printer-app: an IPP Everywhere printer application that runs every
 // page through the K7730fe module. The standard printer-application command
 // line comes from papplMainloop (server, add, printers, submit, jobs,
-// status, shutdown, drivers, options, default, modify, delete, devices);
-// "settings" replaces a printer's stored settings record.
+// status, shutdown, options, default, modify, pause, resume, cancel);
+// drivers, devices and delete are answered here (own_commands.h), and no
+// sub-command starts a server. "settings" replaces a printer's stored
+// settings record.
 #include <pappl/pappl.h>
 
 #include <csignal>
@@ -11,7 +13,9 @@
 #include <string>
 
 #include "host/printer_app/app_context.h"
+#include "host/printer_app/command_line.h"
 #include "host/printer_app/driver.h"
+#include "host/printer_app/own_commands.h"
 #include "host/printer_app/record_store.h"
 #include "host/printer_app/server_command.h"
 #include "host/core/settings_record.h"
@@ -26,8 +30,10 @@ void Usage(void*) {
   std::puts(
       "Usage: k7730-printer-app SUB-COMMAND [OPTIONS] [FILES]\n"
       "\n"
-      "Sub-commands: add, autoadd, cancel, default, delete, devices, drivers, jobs,\n"
-      "modify, options, printers, server, shutdown, status, submit, settings.\n"
+      "Sub-commands: server, status, shutdown, add, modify, delete, default,\n"
+      "printers, options, pause, resume, submit, jobs, cancel, drivers, devices,\n"
+      "settings. All but server, drivers, devices and settings talk to the running\n"
+      "server (its local socket, or the server of -u URI); none starts one.\n"
       "\n"
       "  server -o server-port=N          IPP port (default 8631), loopback only\n"
       "  server -o listen-hostname='*'    open the server to the network\n"
@@ -35,10 +41,13 @@ void Usage(void*) {
       "  server -o state-directory=DIR    state folder (records, PAPPL state, spool)\n"
       "  add -d NAME -m k7730 -v URI      add a printer writing to URI, one of\n"
       "                                   file:///FOLDER or k7730-command:///PROGRAM\n"
+      "  delete -d NAME                   remove a printer\n"
+      "  status                           whether a server runs (exit status 0 only then)\n"
       "  settings -d NAME FILE            store FILE as the printer's settings record\n"
       "  settings -d NAME -o reset=true   remove it again (the module's defaults apply)\n"
       "\n"
-      "Options: -d PRINTER, -o NAME=VALUE, -u URI, -v DEVICE-URI, -m DRIVER.\n"
+      "Options: -d PRINTER, -u PRINTER-URI, -o NAME=VALUE, -m DRIVER and -v DEVICE-URI\n"
+      "(add, modify), -j JOB-ID or -a for all (cancel), -n COPIES and -t TITLE (submit).\n"
       "The module's choices: -o k7730-sharpen=settings|mild|medium|strong|off,\n"
       "-o k7730-color-match=settings|on|off and\n"
       "-o k7730-intent=settings|perceptual|relative|saturation.");
@@ -77,6 +86,7 @@ int main(int argc, char* argv[]) {
   App().moduleFromProgram = K7730_MODULE_FROM_PROGRAM;
   App().version = kVersion;
   if (argc > 1 && std::string(argv[1]) == "server") return RunServerCommand(argc, argv);
+  if (const auto status = RunOwnSubcommand(ReadCommandLine(argc, argv))) return *status;
   int numDrivers = 0;
   pappl_pr_driver_t* drivers = Drivers(&numDrivers);
   return papplMainloop(argc, argv, kVersion, nullptr, numDrivers, drivers, nullptr, DriverCallback,
