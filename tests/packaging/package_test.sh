@@ -110,6 +110,12 @@ step "installing ${packages[*]}"
 others=()
 for p in "${packages[@]}"; do [ "$p" = k7730fe ] || others+=("$(deb_of "$p")"); done
 apt_get install "${others[@]}"
+# The tmpfiles.d entry, applied on install whether systemd runs or not
+# (checked first: a root k7730-printer-app server started meanwhile, as the
+# printer application's test suites start, would take the link's place).
+[ "$(stat -c '%U %G %a' "$app_run")" = "$app_user lpadmin 750" ] \
+  || fail "$app_run is not $app_user's, group lpadmin, mode 750"
+[ "$(readlink "$app_link")" = "$app_socket" ] || fail "$app_link does not link to $app_socket"
 for p in "${packages[@]}"; do installed_files "$p"; done
 installs k7730fe /usr/bin/k7730-print
 installs k7730fe '/usr/lib/[^/]*/k7730fe/K7730fe\.so'
@@ -166,10 +172,6 @@ getent group lpadmin > /dev/null || fail "installing made no group lpadmin"
 for d in "${backend_dirs[@]}"; do
   [ "$(stat -c '%U %G %a' "$d")" = "root root 755" ] || fail "$d is not root's with mode 755"
 done
-# The tmpfiles.d entry, applied on install whether systemd runs or not.
-[ "$(stat -c '%U %G %a' "$app_run")" = "$app_user lpadmin 750" ] \
-  || fail "$app_run is not $app_user's, group lpadmin, mode 750"
-[ "$(readlink "$app_link")" = "$app_socket" ] || fail "$app_link does not link to $app_socket"
 unit=/lib/systemd/system/$app_unit
 grep -qx "User=$app_user" "$unit" || fail "$app_unit does not run as $app_user"
 # Installing enables the service even where systemd does not run (CI's
@@ -185,6 +187,11 @@ systemd-analyze security --offline=yes --threshold=17 "$unit" > "$work/security.
   || { cat "$work/security.txt" >&2; fail "systemd-analyze rates $app_unit's sandbox above 1.7"; }
 
 step "the printer application from the PATH as $app_user, through its socket"
+# What the unit runs as root before each start: the tmpfiles.d entry again.
+read -r -a pre < <(sed -n 's/^ExecStartPre=+//p' "$unit") || true
+[[ " ${pre[*]} " == *" --create k7730fe-printer-app.conf "* ]] \
+  || fail "$app_unit does not apply its tmpfiles.d entry before it starts"
+"${pre[@]}" || fail "$app_unit's ExecStartPre=+${pre[*]} failed"
 start_printer_app "$app_socket"
 # As root through the link, as a member of lpadmin, and not as anyone else.
 # `status` starts no server when it finds none. TMPDIR keeps the per-user
