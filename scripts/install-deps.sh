@@ -39,9 +39,12 @@ group_packages() {
       # windows-dist): Debian's packaging tools (debhelper brings
       # dh_installsystemd), man pages from --help, the copy of the tree the
       # package is built from, zip; GTK 3 and PAPPL for the dialogs library
-      # and the printer application the packages hold, and ipptool, which
-      # prints through the installed printer application in its test.
-      echo debhelper dpkg-dev lintian help2man rsync zip unzip libgtk-3-dev libpappl-dev cups-ipp-utils ;;
+      # and the printer application the packages hold, ipptool, which
+      # prints through the installed printer application in its test, and
+      # systemd's tools (systemd-tmpfiles for the package's tmpfiles.d entry,
+      # systemd-analyze rating the service's sandbox), which work without
+      # systemd running.
+      echo debhelper dpkg-dev lintian help2man rsync zip unzip libgtk-3-dev libpappl-dev cups-ipp-utils systemd ;;
     fuzz)
       echo clang libclang-rt-dev ;;
     *)

@@ -3,9 +3,11 @@
 # package alone first (no GTK, no PAPPL), then the others. A queue made by
 # driver name in a cupsd of the test's own (private socket, configuration
 # and spool), JPEG jobs printed through the module, k7730-print from the
-# PATH, the GTK dialogs library found by the module, the printer application
-# from the PATH printing a JPEG sent with ipptool, the conffile kept over a
-# reinstall, and a purge that leaves nothing of what the packages installed.
+# PATH, the GTK dialogs library found by the module, the printer application's
+# system user, folders, sandboxed unit and control socket, the program from
+# the PATH run as that user printing a JPEG sent with ipptool, the conffile
+# kept over a reinstall, and a purge that leaves nothing of what the packages
+# installed but the system user.
 # Needs root (CI runs as root); the packages are removed and the servers
 # stopped however the test ends.
 set -euo pipefail
@@ -18,6 +20,11 @@ mapfile -t packages < <(sed -n 's/^Package: *//p' "$source_dir/debian/control")
 conffile=/etc/k7730fe/queue.k77
 app_state=/var/lib/k7730-printer-app
 app_unit=k7730-printer-app.service
+app_user=k7730-printer-app
+app_run=/run/k7730-printer-app
+app_link=/run/k7730-printer-app.sock
+app_socket=$app_run/k7730-printer-app.sock
+backend_dirs=(/usr/lib/k7730fe/backend /etc/k7730fe/backend)
 
 fail() { echo "package_test: FAIL: $*" >&2; exit 1; }
 step() { echo "package_test: $*"; }
@@ -103,12 +110,19 @@ step "installing ${packages[*]}"
 others=()
 for p in "${packages[@]}"; do [ "$p" = k7730fe ] || others+=("$(deb_of "$p")"); done
 apt_get install "${others[@]}"
+# The tmpfiles.d entry, applied on install whether systemd runs or not
+# (checked first: a root k7730-printer-app server started meanwhile, as the
+# printer application's test suites start, would take the link's place).
+[ "$(stat -c '%U %G %a' "$app_run")" = "$app_user lpadmin 750" ] \
+  || fail "$app_run is not $app_user's, group lpadmin, mode 750"
+[ "$(readlink "$app_link")" = "$app_socket" ] || fail "$app_link does not link to $app_socket"
 for p in "${packages[@]}"; do installed_files "$p"; done
 installs k7730fe /usr/bin/k7730-print
 installs k7730fe '/usr/lib/[^/]*/k7730fe/K7730fe\.so'
 installs k7730fe-gtk '/usr/lib/[^/]*/k7730fe/K7730fe_gtk\.so'
 installs k7730fe-printer-app /usr/bin/k7730-printer-app
 installs k7730fe-printer-app "/lib/systemd/system/$app_unit"
+installs k7730fe-printer-app /usr/lib/tmpfiles.d/k7730fe-printer-app.conf
 installs k7730fe-printer-app '/usr/share/man/man1/k7730-printer-app\.1\.gz'
 dpkg-query -W -f='${Conffiles}\n' k7730fe | grep -q " $conffile " || fail "$conffile is not a conffile"
 [ "$(stat -c '%U %a' /usr/lib/cups/filter/rastertok7730)" = "root 755" ] \
@@ -147,25 +161,64 @@ cmp -s "$work/page.ras" "$work/by-hand.ras" && fail "the filter left the raster 
 cmp -s "$work/strong.ras" "$work/by-hand.ras" || fail "the queue's output differs from the filter run by hand"
 stop_cupsd
 
-step "the printer application from the PATH"
+step "the printer application's user, folders and unit"
+IFS=: read -r _ _ _ _ _ home shell < <(getent passwd "$app_user") || fail "installing made no user $app_user"
+[ "$home" = "$app_state" ] || fail "$app_user's home is $home, not $app_state"
+case "$shell" in */nologin|*/false) ;; *) fail "$app_user may log in (shell $shell)" ;; esac
+id -nG "$app_user" | grep -qw lp || fail "$app_user is not in the group lp"
+getent group lpadmin > /dev/null || fail "installing made no group lpadmin"
+[ "$(stat -c '%U %G %a' "$app_state")" = "$app_user $app_user 700" ] \
+  || fail "$app_state is $(stat -c '%U %G %a' "$app_state"), not $app_user's with mode 700"
+for d in "${backend_dirs[@]}"; do
+  [ "$(stat -c '%U %G %a' "$d")" = "root root 755" ] || fail "$d is not root's with mode 755"
+done
+unit=/lib/systemd/system/$app_unit
+grep -qx "User=$app_user" "$unit" || fail "$app_unit does not run as $app_user"
 # Installing enables the service even where systemd does not run (CI's
 # container), so that it starts with the next boot.
 [ -L "/etc/systemd/system/multi-user.target.wants/$app_unit" ] || fail "installing did not enable $app_unit"
-read -r -a exec_start < <(sed -n 's/^ExecStart=//p' "/lib/systemd/system/$app_unit")
+read -r -a exec_start < <(sed -n 's/^ExecStart=//p' "$unit")
 [ "${exec_start[0]} ${exec_start[1]}" = "$(command -v k7730-printer-app) server" ] \
   || fail "$app_unit does not run the installed k7730-printer-app server"
-start_printer_app
+[[ " ${exec_start[*]} " == *" server-socket=$app_socket "* ]] || fail "$app_unit does not make its socket at $app_socket"
+# The sandbox as the unit has it rates 1.5 on systemd 252's scale; a looser
+# one fails here.
+systemd-analyze security --offline=yes --threshold=15 "$unit" > "$work/security.txt" 2>&1 \
+  || { cat "$work/security.txt" >&2; fail "systemd-analyze rates $app_unit's sandbox above 1.5"; }
+
+step "the printer application from the PATH as $app_user, through its socket"
+# What the unit runs as root before each start: the tmpfiles.d entry again.
+read -r -a pre < <(sed -n 's/^ExecStartPre=+//p' "$unit") || true
+[[ " ${pre[*]} " == *" --create k7730fe-printer-app.conf "* ]] \
+  || fail "$app_unit does not apply its tmpfiles.d entry before it starts"
+"${pre[@]}" || fail "$app_unit's ExecStartPre=+${pre[*]} failed"
+start_printer_app "$app_socket"
+# As root through the link, as a member of lpadmin, and not as anyone else.
+# `status` starts no server when it finds none. TMPDIR keeps the per-user
+# socket PAPPL tries first out of reach.
+status_as() { setpriv "$@" env TMPDIR="$work/none" k7730-printer-app status 2>&1; }
+lpadmin_gid=$(getent group lpadmin | cut -d: -f3)
+[ -L "$app_link" ] || fail "$app_link is no longer a link: a root k7730-printer-app server runs on this machine"
+[[ $(status_as --reuid=0) == Running* ]] || fail "root cannot reach the server through $app_link"
+[[ $(status_as --reuid=nobody --regid=nogroup --groups="$lpadmin_gid") == Running* ]] \
+  || fail "a member of lpadmin cannot reach the server"
+[[ $(status_as --reuid=nobody --regid=nogroup --clear-groups) == *"Server is not running"* ]] \
+  || fail "a user outside lpadmin reaches the server's socket"
 add_app_printer photo
 print_with_ipptool photo "$work/photo.jpg"
 stop_printer_app
+out=$(ls "$work"/app-out/*.pwg) || fail "the device folder holds no PWG raster"
+[ "$(stat -c '%U %a' "$out")" = "$app_user 600" ] || fail "the job file is not $app_user's with mode 600"
 pages=$(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import pwg
 print(" ".join("%dx%d" % (w, h) for w, h, _, _ in pwg.read_stream(open(sys.argv[2], "rb").read())))' \
-  "$source_dir/tests/host/printer_app" "$(ls "$work"/app-out/*.pwg)") || fail "the device folder holds no PWG raster"
+  "$source_dir/tests/host/printer_app" "$out") || fail "the device folder holds no PWG raster"
 [ "$pages" = "1200x1800" ] || fail "the device got pages '$pages', not one 4x6 inch page at 300 dpi"
 # A record stored for the service's printer lands in its state folder.
 k7730-print --quiet settings save "$work/photo.k7730" --sharpen mild
 k7730-printer-app settings -d photo "$work/photo.k7730" > /dev/null
 [ -f "$app_state/photo.k7730" ] || fail "k7730-printer-app settings did not store the record in $app_state"
+setpriv --reuid="$app_user" --regid="$app_user" --init-groups cat "$app_state/photo.k7730" > /dev/null \
+  || fail "the service's user cannot read the record root stored"
 
 step "the conffile kept over a reinstall"
 k7730-print --quiet settings save "$conffile" --sharpen strong
@@ -176,7 +229,12 @@ apt_get install --reinstall "$main_deb"
 step "purging"
 apt_get purge "${packages[@]}"
 while read -r path; do [ ! -e "$path" ] || fail "$path is left after the purge"; done < "$work/installed.txt"
-for path in "$conffile" "$app_state" "/etc/systemd/system/multi-user.target.wants/$app_unit"; do
+for path in "$conffile" "$app_state" "/etc/systemd/system/multi-user.target.wants/$app_unit" \
+            "$app_run" "$app_link" "${backend_dirs[@]}"; do
   if [ -e "$path" ] || [ -L "$path" ]; then fail "$path is left after the purge"; fi
 done
+# The system user stays, as Debian has it, owning nothing the packages made.
+getent passwd "$app_user" > /dev/null || fail "purging removed the system user $app_user"
+left=$(find /etc /var/lib /run /usr -xdev -user "$app_user" -print -quit 2>/dev/null)
+[ -z "$left" ] || fail "$left, $app_user's, is left after the purge"
 step "passed"

@@ -1,17 +1,25 @@
 # A k7730-printer-app server for one test, sourced by the test scripts: the
-# program from the PATH on a free loopback port, its state, log and device
-# folder under $work, no socket (the system service's is left alone),
-# stopped by its process id. Needs `fail` and $work from the sourcing script.
+# program from the PATH, run as the service's user with the service's umask,
+# on a free loopback port, its state, log and device folder under $work,
+# stopped by its process id. Needs `fail`, $work and $app_user from the
+# sourcing script.
 # shellcheck source=tests/packaging/server_process.sh
 source "$(dirname "${BASH_SOURCE[0]}")/server_process.sh"
 app_pid=""
 app_port=""
 
+# Starts the server with control socket SOCKET (none: the service's is left
+# alone). PAPPL also listens on the user's own socket in $TMPDIR, which is
+# the state folder here, as the service's private /tmp is for the service.
 start_printer_app() {
   app_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-  mkdir -p "$work/app-out"
-  k7730-printer-app server -o server-port="$app_port" -o state-directory="$work/app-state" \
-    -o server-socket=none -o log-file="$work/app.log" > "$work/app.out" 2>&1 &
+  chmod 0711 "$work"
+  install -d -o "$app_user" -g "$app_user" -m 0700 "$work/app-state" "$work/app-out"
+  (umask 077
+   exec setpriv --reuid="$app_user" --regid="$app_user" --init-groups \
+     env HOME="$work/app-state" TMPDIR="$work/app-state" \
+     k7730-printer-app server -o server-port="$app_port" -o state-directory="$work/app-state" \
+       -o server-socket="$1" -o log-file="$work/app-state/app.log") > "$work/app.out" 2>&1 &
   app_pid=$!
   wait_for_server "$app_pid" "k7730-printer-app (see $work/app.out)" 60 answers_on_port "$app_port"
 }
@@ -26,9 +34,9 @@ stop_printer_app() {
 }
 
 # Adds printer NAME writing its jobs to $work/app-out, with the program's own
-# sub-command over IPP.
+# sub-command through the control socket.
 add_app_printer() {
-  k7730-printer-app add -u "ipp://localhost:$app_port/ipp/system" -d "$1" -m k7730 -v "file://$work/app-out" \
+  k7730-printer-app add -d "$1" -m k7730 -v "file://$work/app-out" \
     || fail "k7730-printer-app add did not add $1"
 }
 
