@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include "host/printer_app/app_context.h"
@@ -29,8 +28,7 @@ struct FormOptions {
 // digits and passes that name as the field's value. Only such a file is
 // read (and removed): a plain field naming some other file is refused.
 bool IsUploadName(const std::string& path) {
-  const char* tmp = std::getenv("TMPDIR");
-  const std::string folder = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/";
+  const std::string folder = std::string(papplGetTempDir()) + "/";
   if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
   const std::string name = path.substr(folder.size());
   return name.find_first_not_of("0123456789abcdef") == std::string::npos;
