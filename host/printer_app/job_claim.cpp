@@ -23,9 +23,11 @@ std::mutex& ClaimLock() {
 
 Claim* ClaimOf(pappl_job_t* job) { return static_cast<Claim*>(papplJobGetData(job)); }
 
+#if K7730_PAPPL_VERSION <= 10301
 [[noreturn]] void WaitForEver() {
   for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
 }
+#endif
 
 }  // namespace
 
@@ -40,8 +42,15 @@ JobClaim ClaimJob(pappl_job_t* job) {
     if (claim == &kPrinted) return JobClaim::kEndedPrinted;
     if (claim == &kRefused) return JobClaim::kEndedRefused;
   }
+#if K7730_PAPPL_VERSION <= 10301
+  // PAPPL 1.3.1 starts one job on two threads at times (not fixed as of
+  // 1.3.1, Debian 12's; see job_claim.h).
   papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Another thread prints this job already; this one stops here.");
   WaitForEver();
+#else
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Another thread prints this job already.");
+  return JobClaim::kEndedRefused;
+#endif
 }
 
 void SetOwnJobData(pappl_job_t* job, void* data) {
