@@ -97,6 +97,7 @@ windows-dist-test: windows-dist
 bench: release
 	@[ -f $(RELEASE_DIR)/bench-photos/.fetched ] || bash bench/fetch_photos.sh $(RELEASE_DIR)/bench-photos
 	@for b in $(RELEASE_DIR)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
+	@[ ! -x $(RELEASE_DIR)/k7730-printer-app ] || python3 bench/printer_app_soak.py $(RELEASE_DIR)
 
 # Prints a generated photo-like page through the module: out/demo.png and
 # its proof out/demo-proof.png. Installs only the build's packages and
