@@ -79,7 +79,11 @@ bool AddListeners(pappl_system_t* system, const ServerOptions& o) {
 // the network: other machines would see a printer they cannot reach.
 void OnPrinterCreated(pappl_printer_t* printer, void* data) {
   if (App().loopbackOnly) papplPrinterSetDNSSDName(printer, nullptr);
-  AddSettingsPage(printer, data);
+  try {
+    AddSettingsPage(printer, data);
+  } catch (...) {
+    papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "The Module Settings page could not be added.");
+  }
 }
 
 void ClearDnssdName(pappl_printer_t* printer, void*) { papplPrinterSetDNSSDName(printer, nullptr); }

@@ -30,6 +30,7 @@ bool ReadLetter(CommandLine& line, char letter, const char* value) {
   if (std::strchr(kValueLetters, letter) == nullptr || value == nullptr) return false;
   if (letter == 'd') line.printerName = value;
   if (letter == 'u') line.printerUri = value;
+  if (letter == 'v') line.deviceUri = value;
   if (letter == 'o') AddOptions(line, value);
   return true;
 }

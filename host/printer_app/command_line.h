@@ -15,6 +15,7 @@ struct CommandLine {
   std::string subcommand;   // "submit" when none is given
   std::string printerName;  // -d
   std::string printerUri;   // -u
+  std::string deviceUri;    // -v
   std::map<std::string, std::string> options;   // -o NAME=VALUE
   int files = 0;
 };

@@ -95,7 +95,12 @@ pappl_pr_driver_t* Drivers(int* count) {
 bool DriverCallback(pappl_system_t* system, const char* driverName, const char* deviceUri, const char* /*deviceId*/,
                     pappl_pr_driver_data_t* data, ipp_t** attrs, void* /*context*/) {
   if (driverName == nullptr || std::strcmp(driverName, kDriverName) != 0) return false;
-  if (!DeviceAllowed(system, deviceUri != nullptr ? deviceUri : "")) return false;
+  try {
+    if (!DeviceAllowed(system, deviceUri != nullptr ? deviceUri : "")) return false;
+  } catch (...) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Printer refused: its device could not be checked.");
+    return false;
+  }
   std::strncpy(data->make_and_model, kDriverDescription, sizeof data->make_and_model - 1);
   data->format = kDeviceFormat;
   data->ppm = data->ppm_color = 1;

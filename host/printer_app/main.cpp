@@ -88,6 +88,9 @@ int SettingsCommand(const char*, int count, cups_option_t* options, int numFiles
   } catch (const std::exception& e) {
     std::fprintf(stderr, "k7730-printer-app settings: %s\n", e.what());
     return 1;
+  } catch (...) {
+    std::fputs("k7730-printer-app settings: the record could not be stored\n", stderr);
+    return 1;
   }
 }
 

@@ -1,5 +1,7 @@
 #include "host/printer_app/own_commands.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <set>
 #include <string>
@@ -24,6 +26,18 @@ const std::set<std::string> kTakeUri = {"add",   "cancel", "default", "delete", 
 bool ServerAnswers(const CommandLine& line) {
   if (kTakeUri.count(line.subcommand) != 0 && !line.printerUri.empty()) return true;
   return static_cast<bool>(ConnectToServer(line.baseName));
+}
+
+// PAPPL refuses a file: device whose folder it cannot write before the
+// driver sees it, and names no reason; the local server's folder is
+// checked here first so that the command can.
+bool DeviceFolderMissing(const CommandLine& line) {
+  if ((line.subcommand != "add" && line.subcommand != "modify") || !line.printerUri.empty()) return false;
+  const DeviceUri uri = ParseDeviceUri(line.deviceUri);
+  struct stat info {};
+  if (uri.scheme != kFileScheme || uri.path.empty() || ::stat(uri.path.c_str(), &info) == 0) return false;
+  std::fprintf(stderr, "%s: the device folder %s does not exist\n", line.baseName.c_str(), uri.path.c_str());
+  return true;
 }
 
 }  // namespace
@@ -64,6 +78,7 @@ std::optional<int> RunOwnSubcommand(const CommandLine& line) {
   if (line.subcommand == "devices") return ListDevices(line);
   // papplMainloop refuses files given to other sub-commands before it connects.
   if (kNeedServer.count(line.subcommand) == 0 || (line.files > 0 && line.subcommand != "submit")) return std::nullopt;
+  if (DeviceFolderMissing(line)) return 1;
   if (!ServerAnswers(line)) {
     std::fprintf(stderr, "%s: no server is running (start one with '%s server')\n", line.baseName.c_str(),
                  line.baseName.c_str());

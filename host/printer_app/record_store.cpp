@@ -57,7 +57,15 @@ void RecordStore::Replace(const std::string& printerName, std::span<const std::u
                           const std::string& source) const {
   host::CheckSettingsBytes(source, record);
   MakeFolder(folder_);
-  host::WriteSettingsFile(PathFor(printerName), {record.begin(), record.end()});
+  const std::string path = PathFor(printerName);
+  host::WriteSettingsFile(path, {record.begin(), record.end()});
+  // Root storing a record for the service: the service's user owns the
+  // state folder and must read (and later replace) the file.
+  struct stat folder {};
+  if (::geteuid() == 0 && ::stat(folder_.c_str(), &folder) == 0 && folder.st_uid != 0 &&
+      ::chown(path.c_str(), folder.st_uid, folder.st_gid) != 0) {
+    throw host::FileError(path, "cannot give the record to the state folder's owner: " + host::ErrnoText());
+  }
 }
 
 void RecordStore::Remove(const std::string& printerName) const {

@@ -94,7 +94,7 @@ pappl_printer_t* PrinterOf(void* data) {
                                 nullptr);
 }
 
-bool ServePage(pappl_client_t* client, void* data) {
+bool ServePageOrThrow(pappl_client_t* client, void* data) {
   pappl_printer_t* printer = PrinterOf(data);
   if (printer == nullptr) return false;
   char path[1024];
@@ -124,7 +124,7 @@ bool ServePage(pappl_client_t* client, void* data) {
   return true;
 }
 
-bool ServeRecord(pappl_client_t* client, void* data) {
+bool ServeRecordOrThrow(pappl_client_t* client, void* data) {
   pappl_printer_t* printer = PrinterOf(data);
   if (printer == nullptr) return false;
   std::vector<std::uint8_t> record;
@@ -138,6 +138,23 @@ bool ServeRecord(pappl_client_t* client, void* data) {
   httpWrite2(http, reinterpret_cast<const char*>(record.data()), record.size());
   httpFlushWrite(http);
   return true;
+}
+
+// PAPPL's resource callbacks are C: nothing thrown may pass them.
+bool ServePage(pappl_client_t* client, void* data) {
+  try {
+    return ServePageOrThrow(client, data);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool ServeRecord(pappl_client_t* client, void* data) {
+  try {
+    return ServeRecordOrThrow(client, data);
+  } catch (...) {
+    return false;
+  }
 }
 
 }  // namespace

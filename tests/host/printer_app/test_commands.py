@@ -104,6 +104,14 @@ class CommandsTest(unittest.TestCase):
     def test_status_of_a_running_server(self):
         self.assertIn("Running", self.run_ok("status"))
 
+    def test_add_names_a_device_folder_that_does_not_exist(self):
+        missing = os.path.join(self.work, "no-such-folder")
+        run, _ = command(self.sockets, "add", "-d", "nowhere", "-m", "k7730", "-v", "file://" + missing)
+        self.assertNotEqual(run.returncode, 0)
+        self.assertIn("the device folder %s does not exist" % missing, run.stderr)
+        self.run_ok("add", "-d", "somewhere", "-m", "k7730", "-v", "file://" + self.out)
+        self.assertIn("somewhere", self.printers())
+
 
 class NoServerTest(unittest.TestCase):
     """Nothing answers where the sub-commands look."""

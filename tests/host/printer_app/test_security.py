@@ -116,6 +116,13 @@ class DeviceAccessTest(unittest.TestCase):
         self.assertEqual(len(pages), 1)
         self.assertTrue(pages[0][2] == self.page.expected([]))
 
+    def test_a_record_root_stores_belongs_to_the_server(self):
+        record = os.path.join(self.work, "root.k7730")
+        subprocess.run([server.PRINT, "-q", "settings", "save", record], check=True, env=server.ENV, timeout=60)
+        run = server.settings_command(self.server.state, "stored", record)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(os.stat(os.path.join(self.server.state, "stored.k7730")).st_uid, NOBODY.pw_uid)
+
     def test_a_folder_the_server_may_write_prints(self):
         out = os.path.join(self.work, "out")
         os.mkdir(out)
