@@ -4,10 +4,10 @@
 
 namespace k7730::printer_app {
 
-void PrinterGuard::BeginDelete(pappl_printer_t* printer) {
+void PrinterGuard::BeginDelete(const PrinterKey& key) {
   std::unique_lock lock(mutex_);
-  deleting_.push_back({{printer, papplPrinterGetID(printer)}, marks_});
-  left_.wait(lock, [&] { return reading_ != printer; });
+  deleting_.push_back({key, marks_});
+  left_.wait(lock, [&] { return reading_ != key.printer; });
 }
 
 bool PrinterGuard::Enter(const PrinterKey& key) {

@@ -31,7 +31,7 @@ class PrinterGuard {
  public:
   // The printer is about to be deleted: from now on Enter refuses it;
   // returns once it is not being read.
-  void BeginDelete(pappl_printer_t* printer);
+  void BeginDelete(const PrinterKey& key);
 
   // The reader starts on `key`; false when its deletion has begun.
   bool Enter(const PrinterKey& key);

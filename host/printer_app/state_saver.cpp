@@ -55,7 +55,7 @@ bool Tick(pappl_system_t* system, void* data) {
 void Event(pappl_system_t*, pappl_printer_t* printer, pappl_job_t*, pappl_event_t event, void* data) {
   if (printer == nullptr || (event & PAPPL_EVENT_PRINTER_DELETED) == 0) return;
   try {
-    static_cast<Saver*>(data)->guard.BeginDelete(printer);
+    static_cast<Saver*>(data)->guard.BeginDelete({printer, papplPrinterGetID(printer)});
   } catch (const std::exception&) {
   }
 }
