@@ -50,9 +50,11 @@ void AddOptions(std::string& out, std::string_view name, const Options& options)
   out.append(name.starts_with('<') ? ">\n" : "\n");
 }
 
+// PAPPL's getters cut a value to the buffer byte by byte; with room to
+// spare, LineValue makes the cut, between characters.
 template <typename Object>
 void AddText(std::string& out, const char* name, char* (*get)(Object*, char*, std::size_t), Object* object) {
-  char buffer[kMaxText + 1];
+  char buffer[4 * (kMaxText + 1)];
   if (get(object, buffer, sizeof buffer) != nullptr) AddLine(out, name, buffer);
 }
 

@@ -265,7 +265,7 @@ class StateUnderLoadTest(base.ServerTest):
         cls.page = fixtures.Page(cls.work, "busy", 500, 700, seed=4)
 
     def test_refused_streams_and_changing_defaults(self):
-        jobs, refused, last = [], [], {}
+        jobs, refused, last, changes = [], [], {}, []
 
         def sender(deadline):
             while time.time() < deadline:
@@ -283,6 +283,7 @@ class StateUnderLoadTest(base.ServerTest):
                     last[name] = values[i % len(values)]
                     self.server.set_printer(self.printer, [("enum" if name.startswith("print-") else "keyword",
                                                             name, last[name])])
+                    changes.append(name)
                     i += 1
             return run
 
@@ -290,6 +291,8 @@ class StateUnderLoadTest(base.ServerTest):
                                                         setter("print-quality-default", self.QUALITIES)],
                              self.SECONDS)
         self.assertEqual(errors, [], str(errors)[-2000:])
+        print("\n%d streams printed, %d refused while the printer was busy, %d defaults changed"
+              % (len(jobs) - len(refused), len(refused), len(changes)))
         self.assertTrue(refused, "no stream was refused: the printer was never busy")
         for job in jobs:
             self.assertIn(self.server.wait_job(self.printer, job, timeout=120)["job-state"], ("completed", "aborted"))
