@@ -266,8 +266,7 @@ void AddPrinter(std::string& out, pappl_printer_t* printer, std::time_t now) {
               {"uri", Or(papplPrinterGetDeviceURI(printer)), kMaxText},
               {"driver", Or(papplPrinterGetDriverName(printer))}});
   AddPrinterSettings(out, printer);
-  static_assert(sizeof(pappl_pr_driver_data_t) < 64 * 1024);
-  auto data = std::make_unique<pappl_pr_driver_data_t>();
+  auto data = std::make_unique<pappl_pr_driver_data_t>();   // dither tables and all: kept off the stack
   papplPrinterGetDriverData(printer, data.get());
   AddDefaults(out, *data);
   AddVendorDefaults(out, printer, *data);

@@ -11,6 +11,9 @@
 // state file is not written by papplSystemSaveState: the server writes the
 // same file itself from PAPPL's public getters, which take one lock at a
 // time (state_file.h), and papplSystemLoadState reads it back as before.
+// Its own writing stays whatever PAPPL's version: papplSystemSaveState also
+// rewrites the file in place (a crash while it writes leaves it cut short)
+// and lets a line break in a client's value start a line of its own.
 // Taking the printers' locks first through some call that holds one while
 // calling back (the job iterators) was no way out: it needs a job on every
 // printer, and the system's lock taken after them waits on a printer being
