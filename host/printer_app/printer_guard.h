@@ -7,8 +7,9 @@
 // holding the printer's lock (shared) and the system's (shared); BeginDelete
 // runs there and waits while the printer is being read. The reader takes
 // nothing but the printer's lock, shared, which it always gets while the
-// deleting thread holds it shared too, so the wait is as short as the
-// reading of one printer.
+// deleting thread holds it shared too (PAPPL's locks are glibc's default
+// kind, where a reader does not queue behind a waiting writer), so the
+// wait is as short as the reading of one printer.
 #pragma once
 
 #include <pappl/pappl.h>
