@@ -86,6 +86,14 @@ void OnPrinterCreated(pappl_printer_t* printer, void* data) {
   }
 }
 
+// PAPPL reports a printer's deletion before it frees the printer, holding
+// the system's and the printer's locks.
+void OnEvent(pappl_system_t* system, pappl_printer_t* printer, pappl_job_t* job, pappl_event_t event, void* data) {
+  if (printer == nullptr || (event & PAPPL_EVENT_PRINTER_DELETED) == 0) return;
+  KeepDeletedPrinterWhileRead(printer);
+  ForgetDeletedPrinter(system, printer, job, event, data);
+}
+
 void ClearDnssdName(pappl_printer_t* printer, void*) { papplPrinterSetDNSSDName(printer, nullptr); }
 
 void SayWhereItListens(pappl_system_t* system, const ServerOptions& o) {
@@ -106,7 +114,7 @@ void SetUp(pappl_system_t* system, const ServerOptions& o) {
   int numDrivers = 0;
   pappl_pr_driver_t* drivers = Drivers(&numDrivers);
   papplSystemSetPrinterDrivers(system, numDrivers, drivers, nullptr, OnPrinterCreated, DriverCallback, nullptr);
-  papplSystemSetEventCallback(system, ForgetDeletedPrinter, nullptr);
+  papplSystemSetEventCallback(system, OnEvent, nullptr);
   AddDevices();
   AddImageFilters(system);
   papplSystemSetFooterHTML(system, "K7730 photo printer application");
