@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* kName = "K7730 Printer Application";
 
-bool Fail(const std::string& why) {
+bool RefuseStart(const std::string& why) {
   std::fprintf(stderr, "k7730-printer-app: %s\n", why.c_str());
   return false;
 }
@@ -32,7 +32,7 @@ bool Fail(const std::string& why) {
 bool MakeFolders(const std::string& state) {
   for (const std::string& dir : {state, state + "/spool", state + "/ssl"}) {
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-      return Fail("cannot create " + dir + ": " + std::strerror(errno));
+      return RefuseStart("cannot create " + dir + ": " + std::strerror(errno));
     }
   }
   return true;
@@ -44,7 +44,7 @@ bool LoadModule() {
     if (!App().module->CanRunPages()) App().module->Require(nullptr, "plugin_filter_do", "running pages");
     return true;
   } catch (const std::exception& e) {
-    return Fail(e.what());
+    return RefuseStart(e.what());
   }
 }
 
@@ -64,13 +64,13 @@ bool SocketAnswers(const std::string& path) {
 
 bool AddListeners(pappl_system_t* system, const ServerOptions& o) {
   if (!papplSystemAddListeners(system, o.listenHost == "*" ? nullptr : o.listenHost.c_str())) {
-    return Fail("cannot listen on " + o.listenHost + " port " + std::to_string(o.port) + ": " +
+    return RefuseStart("cannot listen on " + o.listenHost + " port " + std::to_string(o.port) + ": " +
                 std::strerror(errno));
   }
   if (o.socket == "none") return true;
-  if (SocketAnswers(o.socket)) return Fail("another server answers on " + o.socket + "; it keeps its socket");
+  if (SocketAnswers(o.socket)) return RefuseStart("another server answers on " + o.socket + "; it keeps its socket");
   if (!papplSystemAddListeners(system, o.socket.c_str())) {
-    return Fail("cannot listen on the socket " + o.socket + ": " + std::strerror(errno));
+    return RefuseStart("cannot listen on the socket " + o.socket + ": " + std::strerror(errno));
   }
   return true;
 }
@@ -149,7 +149,7 @@ pappl_system_t* CreateServer(const ServerOptions& o) {
       papplSystemCreate(soptions, kName, o.port, "_print,_universal", (o.stateFolder + "/spool").c_str(),
                         o.logFile.c_str(), o.logLevel, o.authService.empty() ? nullptr : o.authService.c_str(), false);
   if (system == nullptr) {
-    Fail("cannot create the server");
+    RefuseStart("cannot create the server");
     return nullptr;
   }
   App().system = system;
