@@ -189,6 +189,19 @@ class Server:
         lines = ["  ATTR %s %s %s" % a for a in attrs]
         return self.ipptool(self.printer_uri(printer), SET_PRINTER % {"attrs": "\n".join(lines)})
 
+    def printer_id(self, name):
+        """The id the system lists the printer under: PAPPL 1.3.1 gives a
+        new printer's own printer-id as 0 until a restart."""
+        _, out = self.ipptool(self.system_uri, GET_CONFIGURED)
+        m = re.search(r"printer-id=(\d+) [^{]*printer-name=%s " % re.escape(name), out)
+        if m is None:
+            raise AssertionError("the server lists no printer %s" % name)
+        return int(m.group(1))
+
+    def delete_printer(self, name):
+        """Delete-Printer, as an IPP client sends it to the system."""
+        self.ipptool(self.system_uri, DELETE_PRINTER, variables={"id": self.printer_id(name)})
+
     def printer_attribute(self, printer, name):
         _, out = self.ipptool(self.printer_uri(printer), GET_PRINTER % {"name": name})
         return ipp_value(out, name)
@@ -245,6 +258,26 @@ SET_PRINTER = """{
 """ + HEAD + """  ATTR uri printer-uri $uri
   GROUP printer-attributes-tag
 %(attrs)s
+  STATUS successful-ok
+}
+"""
+
+DELETE_PRINTER = """{
+  NAME "Delete-Printer"
+  OPERATION Delete-Printer
+  GROUP operation-attributes-tag
+""" + HEAD + """  ATTR uri system-uri $uri
+  ATTR integer printer-id $id
+  STATUS successful-ok
+}
+"""
+
+GET_CONFIGURED = """{
+  NAME "Get-System-Attributes"
+  OPERATION Get-System-Attributes
+  GROUP operation-attributes-tag
+""" + HEAD + """  ATTR uri system-uri $uri
+  ATTR keyword requested-attributes system-configured-printers
   STATUS successful-ok
 }
 """

@@ -53,25 +53,6 @@ GET_JOBS = """{
 }
 """
 
-DELETE_PRINTER = """{
-  NAME "Delete-Printer"
-  OPERATION Delete-Printer
-  GROUP operation-attributes-tag
-""" + server.HEAD + """  ATTR uri system-uri $uri
-  ATTR integer printer-id $id
-  STATUS successful-ok
-}
-"""
-
-GET_CONFIGURED = """{
-  NAME "Get-System-Attributes"
-  OPERATION Get-System-Attributes
-  GROUP operation-attributes-tag
-""" + server.HEAD + """  ATTR uri system-uri $uri
-  ATTR keyword requested-attributes system-configured-printers
-  STATUS successful-ok
-}
-"""
 
 
 def stop(srv):
@@ -312,12 +293,6 @@ class DeletedWhileSavingTest(base.ServerTest):
 
     SECONDS = 15
 
-    def printer_id(self, name):
-        # PAPPL 1.3 gives a new printer's own printer-id as 0 until a
-        # restart; the system's list has the real one.
-        _, out = self.server.ipptool(self.server.system_uri, GET_CONFIGURED)
-        return re.search(r"printer-id=(\d+) printer-info=%s " % re.escape(name), out).group(1)
-
     def test_printers_deleted_while_the_state_is_saved(self):
         created = []
 
@@ -326,7 +301,7 @@ class DeletedWhileSavingTest(base.ServerTest):
                 name = "passing-%d-%d" % (threading.get_ident(), len(created))
                 created.append(name)
                 self.server.add_printer(name, "file://" + self.out)
-                self.server.ipptool(self.server.system_uri, DELETE_PRINTER, variables={"id": self.printer_id(name)})
+                self.server.delete_printer(name)
 
         def setter(deadline):
             while time.time() < deadline:
