@@ -73,7 +73,7 @@ class Soak:
                 "state-directory=" + os.path.join(self.work, "state"), "-o", "server-socket=none",
                 "-o", "log-level=error", "-o", "log-file=" + os.path.join(self.work, "server.log"),
                 "-o", "backend-directories=" + backends]
-        self.proc = subprocess.Popen(args)
+        self.proc = subprocess.Popen(args, stderr=open(os.path.join(self.work, "server.err"), "w"))
         for _ in range(300):
             try:
                 urllib.request.urlopen("http://localhost:%d/" % self.port, timeout=2).read()
@@ -124,7 +124,7 @@ class Soak:
             run = self.ipptool(uri, "print-job.test", files=document, variables=[("filetype", fmt)])
             if run.returncode == 0:
                 return
-            if "busy" not in run.stdout + run.stderr:
+            if "busy" not in run.stdout + run.stderr and "printing another job" not in run.stdout + run.stderr:
                 raise RuntimeError(run.stdout + run.stderr)
             time.sleep(0.05)
         raise RuntimeError("the printer stayed busy")
@@ -252,6 +252,13 @@ def main():
         after = s.rss_mib()
         one = throughput(s, docs[0][0], 1)
         two = throughput(s, docs[0][0], 2)
+        # PAPPL keeps finished jobs for a minute (100 a printer after that)
+        # and cleans them a minute after a job ends: one job more, then
+        # the memory once the history is down to what it keeps for good.
+        time.sleep(65)
+        s.submit(0, *docs[0])
+        time.sleep(65)
+        settled = s.rss_mib()
         stop.set()
         collector.join()
         s.stop()
@@ -259,6 +266,8 @@ def main():
               % (a.jobs, PRINTERS, CLIENTS, seconds))
         print("resident memory: idle %.1f MiB, peak %.1f MiB, after the jobs %.1f MiB (%+.1f MiB)"
               % (idle, peak, after, after - idle))
+        print("once PAPPL has cleaned its job history (100 jobs a printer): %.1f MiB (%+.1f MiB over idle)"
+              % (settled, settled - idle))
         print("throughput (JPEG jobs): one printer busy %.2f jobs/s, two printers busy %.2f jobs/s (x%.2f) on %d cores"
               % (one, two, two / one, os.cpu_count()))
     finally:

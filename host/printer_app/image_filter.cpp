@@ -11,6 +11,7 @@
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
 #include "host/image/oriented_source.h"
+#include "host/printer_app/job_claim.h"
 #include "host/printer_app/page_job.h"
 
 namespace k7730::printer_app {
@@ -99,16 +100,28 @@ bool PlaceImage(pappl_job_t* job, pappl_device_t* device, const host::Image& ima
 }
 
 bool FilterImage(pappl_job_t* job, pappl_device_t* device, void* data) {
+  // Before anything is read: a second thread PAPPL started on this job
+  // ends here, holding nothing (job_claim.h).
+  switch (ClaimJob(job, true)) {
+    case JobClaim::kEndedPrinted: return true;
+    case JobClaim::kEndedRefused: return false;
+    case JobClaim::kOwn: break;
+  }
   const ImageKind& kind = *static_cast<const ImageKind*>(data);
+  bool printed = false;
   try {
     std::optional<host::Image> image = ReadDocument(job, kind);
-    return image && PlaceImage(job, device, *image);
+    printed = image && PlaceImage(job, device, *image);
   } catch (const std::exception& e) {
-    return RefuseJob(job, e.what(), PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
+    printed = RefuseJob(job, e.what(), PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
   } catch (...) {
-    return RefuseJob(job, "the image document could not be read (unknown failure)",
-                     PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
+    printed = RefuseJob(job, "the image document could not be read (unknown failure)",
+                        PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
   }
+  // The end-job callback ended the claim when a page reached the driver;
+  // a document refused before that ends it here.
+  EndJobClaim(job, printed);
+  return printed;
 }
 
 }  // namespace

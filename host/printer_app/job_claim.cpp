@@ -1,5 +1,7 @@
 #include "host/printer_app/job_claim.h"
 
+#include <pthread.h>
+
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -31,7 +33,7 @@ Claim* ClaimOf(pappl_job_t* job) { return static_cast<Claim*>(papplJobGetData(jo
 
 }  // namespace
 
-JobClaim ClaimJob(pappl_job_t* job) {
+JobClaim ClaimJob(pappl_job_t* job, bool endThread) {
   {
     const std::lock_guard guard(ClaimLock());
     Claim* claim = ClaimOf(job);
@@ -41,13 +43,16 @@ JobClaim ClaimJob(pappl_job_t* job) {
     }
     if (claim == &kPrinted) return JobClaim::kEndedPrinted;
     if (claim == &kRefused) return JobClaim::kEndedRefused;
+    if (claim->owner == std::this_thread::get_id()) return JobClaim::kOwn;
   }
 #if K7730_PAPPL_VERSION <= 10301
   // PAPPL 1.3.1 starts one job on two threads at times (not fixed as of
   // 1.3.1, Debian 12's; see job_claim.h).
   papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Another thread prints this job already; this one stops here.");
+  if (endThread) pthread_exit(nullptr);
   WaitForEver();
 #else
+  (void)endThread;
   papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Another thread prints this job already.");
   return JobClaim::kEndedRefused;
 #endif

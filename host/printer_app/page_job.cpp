@@ -1,5 +1,7 @@
 #include "host/printer_app/page_job.h"
 
+#include <malloc.h>
+
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -77,6 +79,17 @@ bool Guarded(pappl_job_t* job, pappl_jreason_t reason, Work&& work) noexcept {
   }
 }
 
+// A job's pages, bands and module instance are freed on the job's thread,
+// into that thread's heap, where glibc keeps the pages of memory for later
+// use by that heap alone; with a thread per job they would stay with the
+// server for good. Handing them back after each job keeps an idle server
+// near its size at start.
+void GiveFreedMemoryBack() noexcept {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+}
+
 // Ends this thread's hold on the job: its state (with the module instance
 // and the output) is freed and later threads on the job learn how it ended.
 void ReleaseJob(pappl_job_t* job, bool printed) noexcept {
@@ -86,6 +99,7 @@ void ReleaseJob(pappl_job_t* job, bool printed) noexcept {
   } catch (...) {
     papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job's state could not be released.");
   }
+  GiveFreedMemoryBack();
 }
 
 // The job's own value of each choice, else the printer's current default.
