@@ -80,6 +80,11 @@ std::optional<int> RunOwnSubcommand(const CommandLine& line) {
   if (kNeedServer.count(line.subcommand) == 0 || (line.files > 0 && line.subcommand != "submit")) return std::nullopt;
   if (DeviceFolderMissing(line)) return 1;
   if (!ServerAnswers(line)) {
+    if (const std::string closed = ClosedServerSocket(line.baseName); !closed.empty()) {
+      std::fprintf(stderr, "%s: the server's socket %s is not open to this user (root and the lpadmin group only)\n",
+                   line.baseName.c_str(), closed.c_str());
+      return 1;
+    }
     std::fprintf(stderr, "%s: no server is running (start one with '%s server')\n", line.baseName.c_str(),
                  line.baseName.c_str());
     return 1;

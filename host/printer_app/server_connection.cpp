@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,6 +31,14 @@ Connection ConnectToServer(const std::string& baseName) {
   Connection http = Connect(ServerSocket(baseName, ::getuid()), 0, HTTP_ENCRYPTION_IF_REQUESTED);
   if (!http && ::getuid() != 0) http = Connect(ServerSocket(baseName, 0), 0, HTTP_ENCRYPTION_IF_REQUESTED);
   return http;
+}
+
+std::string ClosedServerSocket(const std::string& baseName) {
+  for (const uid_t uid : {::getuid(), uid_t{0}}) {
+    const std::string path = ServerSocket(baseName, uid);
+    if (::access(path.c_str(), W_OK) != 0 && errno == EACCES) return path;
+  }
+  return "";
 }
 
 Connection ConnectToUri(const std::string& uri, std::string& resource, std::string& error) {

@@ -25,6 +25,10 @@ std::string ServerSocket(const std::string& baseName, uid_t uid);
 // neither answers. Never starts a server.
 Connection ConnectToServer(const std::string& baseName);
 
+// The server's socket that exists but that this user may not use (the
+// service's is open to root and the lpadmin group only); empty when none.
+std::string ClosedServerSocket(const std::string& baseName);
+
 // A connection to the host and port of an ipp: or ipps: printer URI;
 // `resource` gets the URI's path. Empty with `error` set when the URI is
 // not one or nothing answers there.
