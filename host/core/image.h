@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -41,20 +40,6 @@ struct Image : ImageHeader {
 // allocation: 1 GiB of RGB data, and no side above 1 << 20 pixels.
 constexpr std::uint64_t kMaxImageBytes = std::uint64_t{1} << 30;
 constexpr std::uint32_t kMaxImageSide = 1u << 20;
-
-// Throws HostError when the size is zero or beyond the limits above.
-void CheckImageSize(const std::string& path, std::uint64_t width, std::uint64_t height);
-
-// Throws HostError when `decodedBytes` of image data cannot come out of the
-// `storedBytes` the file holds at `bestRatio`, the best compression its
-// coding reaches: the header claims more than the file describes, and its
-// buffers are never allocated. A `storedBytes` of 0 (a pipe) is not checked.
-void CheckImageData(const std::string& path, std::uint64_t decodedBytes, std::uint64_t storedBytes,
-                    std::uint64_t bestRatio);
-
-// The size of a regular file; 0 for a pipe or when it cannot be learnt.
-std::uint64_t FileSizeOf(std::FILE* file);
-std::uint64_t FileSizeOf(const std::string& path);
 
 // Sample conversions shared by the readers.
 inline std::uint8_t Scale16To8(std::uint32_t v) {

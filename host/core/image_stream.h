@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -34,20 +33,6 @@ class ImageSink {
 
 struct WriteOptions {
   int jpegQuality = 92;   // 1 to 100
-};
-
-// A stdio stream over a duplicate of `fd` that closes itself; throws
-// HostError naming `path` when it cannot be had.
-struct OwnedFile {
-  std::FILE* file = nullptr;
-  OwnedFile() = default;
-  explicit OwnedFile(std::FILE* owned) : file(owned) {}
-  OwnedFile(int fd, const char* mode, const std::string& path);
-  OwnedFile(const OwnedFile&) = delete;
-  OwnedFile& operator=(const OwnedFile&) = delete;
-  ~OwnedFile();
-  // Flushes and closes, reporting a failed write.
-  void Close(const std::string& path);
 };
 
 }  // namespace k7730::host

@@ -1,65 +1,30 @@
 #include "host/image/image_formats.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
+#include <vector>
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 
 namespace k7730::host {
 
-void CheckImageSize(const std::string& path, std::uint64_t width, std::uint64_t height) {
-  if (width == 0 || height == 0) throw FileError(path, "the image is empty (zero width or height)");
-  if (width > kMaxImageSide || height > kMaxImageSide || width * height * 3 > kMaxImageBytes) {
-    throw FileError(path, "the image is too large (" + std::to_string(width) + " x " +
-                              std::to_string(height) + " pixels)");
-  }
-}
-
-void CheckImageData(const std::string& path, std::uint64_t decodedBytes, std::uint64_t storedBytes,
-                    std::uint64_t bestRatio) {
-  if (storedBytes != 0 && decodedBytes / bestRatio > storedBytes) {
-    throw FileError(path, "damaged image: its " + std::to_string(storedBytes) + " bytes of data cannot hold the " +
-                              std::to_string(decodedBytes) + " bytes its header claims");
-  }
-}
-
-std::uint64_t FileSizeOf(std::FILE* file) {
-  struct stat st {};
-  if (file == nullptr || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return 0;
-  return static_cast<std::uint64_t>(st.st_size);
-}
-
-std::uint64_t FileSizeOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return 0;
-  return static_cast<std::uint64_t>(st.st_size);
-}
-
-OwnedFile::OwnedFile(int fd, const char* mode, const std::string& path) {
-  const int own = ::dup(fd);
-  if (own < 0 || (file = ::fdopen(own, mode)) == nullptr) {
-    if (own >= 0) ::close(own);
-    throw FileError(path, "cannot open: " + ErrnoText());
-  }
-}
-
-OwnedFile::~OwnedFile() {
-  if (file != nullptr) std::fclose(file);
-}
-
-void OwnedFile::Close(const std::string& path) {
-  std::FILE* f = file;
-  file = nullptr;
-  if (f != nullptr && std::fclose(f) != 0) throw FileError(path, "cannot write: " + ErrnoText());
-}
-
 namespace {
+
+// The format table. A new format is its own *_io.cpp (see format_io.h)
+// and one row here; the order is the order of every list shown to users.
+constexpr ImageFormatInfo kFormats[] = {
+    {ImageFormat::Png, "PNG", "PNG", "png", {"png", nullptr}, nullptr, IsPng, true, true, OpenPng, CreatePngSink,
+     "image/png"},
+    {ImageFormat::Tiff, "TIFF", "TIFF", "tiff", {"tif", "tiff"}, nullptr, IsTiff, false, false, OpenTiff,
+     CreateTiffSink, ""},
+    {ImageFormat::Jpeg, "JPEG", "JPEG", "jpeg", {"jpg", "jpeg"}, nullptr, IsJpeg, true, false, OpenJpeg,
+     CreateJpegSink, "image/jpeg"},
+    {ImageFormat::Ppm, "PPM", "binary PPM", "ppm", {"ppm", nullptr}, "pnm", IsPpm, true, true, OpenPpm,
+     CreatePpmSink, ""},
+};
 
 std::string LowerExtension(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -74,18 +39,11 @@ std::string Lower(std::string text) {
   return text;
 }
 
-enum class Signature { Png, Tiff, Ppm, Jpeg, Unknown };
-
-Signature Recognise(const std::uint8_t* head, std::size_t n) {
-  static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (n >= 8 && std::memcmp(head, kPng, 8) == 0) return Signature::Png;
-  if (n >= 4 && ((head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0) ||
-                 (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43)))) {
-    return Signature::Tiff;
+bool Names(const ImageFormatInfo& row, const std::string& word) {
+  for (const char* extension : row.extensions) {
+    if (extension != nullptr && word == extension) return true;
   }
-  if (n >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return Signature::Jpeg;
-  if (n >= 2 && head[0] == 'P' && head[1] >= '1' && head[1] <= '7') return Signature::Ppm;
-  return Signature::Unknown;
+  return word == row.word || (row.alias != nullptr && word == row.alias);
 }
 
 struct OpenedHead {
@@ -107,98 +65,103 @@ OpenedHead ReadHead(const std::string& path) {
   return h;
 }
 
-ImageFormat FormatOf(Signature kind) {
-  switch (kind) {
-    case Signature::Tiff: return ImageFormat::Tiff;
-    case Signature::Ppm: return ImageFormat::Ppm;
-    case Signature::Jpeg: return ImageFormat::Jpeg;
-    default: return ImageFormat::Png;
+// The row whose signature the first bytes carry; nullptr when none.
+const ImageFormatInfo* Recognise(const OpenedHead& h) {
+  for (const ImageFormatInfo& row : kFormats) {
+    if (row.matches(h.head, h.count)) return &row;
   }
+  return nullptr;
+}
+
+[[noreturn]] void RefuseUnknown(const std::string& path) {
+  throw FileError(path, "not an image this program reads (" + FormatList(FormatListItem::ListName, " or ") + ")");
 }
 
 }  // namespace
 
+std::span<const ImageFormatInfo> ImageFormats() { return kFormats; }
+
+const ImageFormatInfo& FormatInfo(ImageFormat format) {
+  for (const ImageFormatInfo& row : kFormats) {
+    if (row.format == format) return row;
+  }
+  throw HostError("unknown image format");
+}
+
+std::string FormatList(FormatListItem item, const char* last, bool (*keep)(const ImageFormatInfo&)) {
+  std::vector<std::string> items;
+  for (const ImageFormatInfo& row : kFormats) {
+    if (keep != nullptr && !keep(row)) continue;
+    switch (item) {
+      case FormatListItem::Name: items.push_back(row.name); break;
+      case FormatListItem::ListName: items.push_back(row.listName); break;
+      case FormatListItem::Word: items.push_back(row.word); break;
+      case FormatListItem::Extensions:
+        for (const char* extension : row.extensions) {
+          if (extension != nullptr) items.push_back(std::string(".") + extension);
+        }
+        break;
+    }
+  }
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += i + 1 == items.size() ? last : ", ";
+    text += items[i];
+  }
+  return text;
+}
+
 ImageFormat FormatFromName(const std::string& path) {
   ImageFormat format;
   if (FormatFromWord(LowerExtension(path), format)) return format;
-  throw FileError(path, "cannot tell the output format from the name (use .png, .tif, .tiff, .jpg, .jpeg or .ppm)");
+  throw FileError(path, "cannot tell the output format from the name (use " +
+                            FormatList(FormatListItem::Extensions, " or ") + ")");
 }
 
 bool FormatFromWord(const std::string& word, ImageFormat& format) {
   const std::string w = Lower(word);
-  if (w == "png") format = ImageFormat::Png;
-  else if (w == "tif" || w == "tiff") format = ImageFormat::Tiff;
-  else if (w == "ppm" || w == "pnm") format = ImageFormat::Ppm;
-  else if (w == "jpg" || w == "jpeg") format = ImageFormat::Jpeg;
-  else return false;
-  return true;
+  for (const ImageFormatInfo& row : kFormats) {
+    if (Names(row, w)) {
+      format = row.format;
+      return true;
+    }
+  }
+  return false;
 }
 
-const char* FormatName(ImageFormat format) {
-  switch (format) {
-    case ImageFormat::Png: return "PNG";
-    case ImageFormat::Tiff: return "TIFF";
-    case ImageFormat::Ppm: return "PPM";
-    case ImageFormat::Jpeg: return "JPEG";
-  }
-  return "?";
-}
+const char* FormatName(ImageFormat format) { return FormatInfo(format).name; }
 
-const char* FormatExtension(ImageFormat format) {
-  switch (format) {
-    case ImageFormat::Png: return "png";
-    case ImageFormat::Tiff: return "tif";
-    case ImageFormat::Ppm: return "ppm";
-    case ImageFormat::Jpeg: return "jpg";
-  }
-  return "";
-}
+const char* FormatExtension(ImageFormat format) { return FormatInfo(format).extensions[0]; }
 
 std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* format) {
   OpenedHead h = ReadHead(path);
-  const Signature kind = Recognise(h.head, h.count);
-  if (format != nullptr) *format = FormatOf(kind);
-  if (IsStdio(path) && kind == Signature::Tiff) {
+  const ImageFormatInfo* row = Recognise(h);
+  if (row == nullptr) {
     std::fclose(h.file);
-    throw FileError("standard input", "only PNG, JPEG and binary PPM are read from standard input");
+    RefuseUnknown(path);
   }
-  switch (kind) {
-    case Signature::Png: return OpenPng(path, h.file, h.count);
-    case Signature::Ppm:
-      return OpenPpm(path, h.file, std::string(reinterpret_cast<const char*>(h.head), h.count));
-    case Signature::Jpeg:
-      return OpenJpeg(path, h.file, std::string(reinterpret_cast<const char*>(h.head), h.count));
-    case Signature::Tiff:
-      std::fclose(h.file);
-      return OpenTiff(path);
-    case Signature::Unknown: break;
+  if (format != nullptr) *format = row->format;
+  if (IsStdio(path) && !row->fromStdin) {
+    std::fclose(h.file);
+    throw FileError("standard input", "only " +
+                                          FormatList(FormatListItem::ListName, " and ",
+                                                     [](const ImageFormatInfo& r) { return r.fromStdin; }) +
+                                          " are read from standard input");
   }
-  std::fclose(h.file);
-  throw FileError(path, "not an image this program reads (PNG, TIFF, JPEG or binary PPM)");
+  return row->open(path, h.file, std::string(reinterpret_cast<const char*>(h.head), h.count));
 }
 
 ImageFormat DetectFormat(const std::string& path) {
   OpenedHead h = ReadHead(path);
   std::fclose(h.file);
-  switch (Recognise(h.head, h.count)) {
-    case Signature::Png: return ImageFormat::Png;
-    case Signature::Tiff: return ImageFormat::Tiff;
-    case Signature::Ppm: return ImageFormat::Ppm;
-    case Signature::Jpeg: return ImageFormat::Jpeg;
-    case Signature::Unknown: break;
-  }
-  throw FileError(path, "not an image this program reads (PNG, TIFF, JPEG or binary PPM)");
+  const ImageFormatInfo* row = Recognise(h);
+  if (row == nullptr) RefuseUnknown(path);
+  return row->format;
 }
 
 std::unique_ptr<ImageSink> CreateImageSink(ImageFormat format, int fd, const std::string& path,
                                            const ImageHeader& header, const WriteOptions& options) {
-  switch (format) {
-    case ImageFormat::Png: return CreatePngSink(fd, path, header);
-    case ImageFormat::Tiff: return CreateTiffSink(fd, path, header);
-    case ImageFormat::Ppm: return CreatePpmSink(fd, path, header);
-    case ImageFormat::Jpeg: return CreateJpegSink(fd, path, header, options.jpegQuality);
-  }
-  throw FileError(path, "unknown output format");
+  return FormatInfo(format).createSink(fd, path, header, options);
 }
 
 namespace {
@@ -211,22 +174,16 @@ Image ReadWhole(ImageSource& source) {
   return image;
 }
 
-// Opens a file for one format's reader, which takes the stream from the
-// start.
-std::FILE* OpenForReading(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) throw FileError(path, "cannot open: " + ErrnoText());
-  return file;
-}
-
 }  // namespace
 
 Image ReadImage(const std::string& path) { return ReadWhole(*OpenImage(path)); }
 
-Image ReadPng(const std::string& path) { return ReadWhole(*OpenPng(path, OpenForReading(path), 0)); }
-Image ReadTiff(const std::string& path) { return ReadWhole(*OpenTiff(path)); }
-Image ReadPpm(const std::string& path) { return ReadWhole(*OpenPpm(path, OpenForReading(path), "")); }
-Image ReadJpeg(const std::string& path) { return ReadWhole(*OpenJpeg(path, OpenForReading(path), "")); }
+Image ReadImageAs(ImageFormat format, const std::string& path) {
+  const ImageFormatInfo& row = FormatInfo(format);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) throw FileError(path, "cannot open: " + ErrnoText());
+  return ReadWhole(*row.open(path, file, ""));
+}
 
 void WriteImage(const std::string& path, const Image& image, const WriteOptions& options) {
   const ImageFormat format = FormatFromName(path);

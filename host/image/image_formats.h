@@ -1,16 +1,46 @@
-// Reading and writing page images: PNG, TIFF, JPEG and binary PPM, whole or
-// as streams of rows.
+// Reading and writing page images, whole or as streams of rows, in every
+// format of the format table: one row per format (image_formats.cpp).
 #pragma once
 
+#include <array>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "host/core/image.h"
 #include "host/core/image_stream.h"
+#include "host/image/format_io.h"
+#include "host/image/format_support.h"
 
 namespace k7730::host {
 
 enum class ImageFormat { Png, Tiff, Ppm, Jpeg };
+
+// One row of the format table.
+struct ImageFormatInfo {
+  ImageFormat format;
+  const char* name;                         // "PNG", in messages
+  const char* listName;                     // in lists of what is read: "binary PPM"
+  const char* word;                         // --format's word for it
+  std::array<const char*, 2> extensions;    // the first is the one written; nullptr when unused
+  const char* alias;                        // also taken as a word or an extension, never listed
+  SignatureTest matches;
+  bool fromStdin;                           // read from standard input
+  bool toStdout;                            // written to standard output
+  SourceOpener open;
+  SinkCreator createSink;
+  const char* mimeType;                     // printed by the printer application; "" when not
+};
+
+// Every format, in the order they are listed and recognised.
+std::span<const ImageFormatInfo> ImageFormats();
+const ImageFormatInfo& FormatInfo(ImageFormat format);
+
+// Which of a row's texts a list is made of.
+enum class FormatListItem { Name, ListName, Word, Extensions };
+// The rows' texts joined with ", " and `last` before the final one
+// ("PNG, TIFF, JPEG and binary PPM"); `keep`, when given, picks the rows.
+std::string FormatList(FormatListItem item, const char* last, bool (*keep)(const ImageFormatInfo&) = nullptr);
 
 // The format that the output name asks for, by its extension.
 // Throws HostError for a name without a known extension.
@@ -20,11 +50,8 @@ bool FormatFromWord(const std::string& word, ImageFormat& format);
 const char* FormatName(ImageFormat format);
 const char* FormatExtension(ImageFormat format);
 
-// "-" stands for standard input or output.
-inline bool IsStdio(const std::string& path) { return path == "-"; }
-
-// Opens any supported image, recognised by its first bytes; "-" reads PNG,
-// JPEG or PPM from standard input. Throws HostError.
+// Opens any supported image, recognised by its first bytes; "-" reads the
+// formats that allow it from standard input. Throws HostError.
 // `format`, when given, receives the format found.
 std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* format = nullptr);
 // The format OpenImage would recognise; throws like it.
@@ -39,23 +66,9 @@ std::unique_ptr<ImageSink> CreateImageSink(ImageFormat format, int fd, const std
 Image ReadImage(const std::string& path);
 // Reads a whole image of one format, whatever its first bytes say (the
 // fuzz targets take one reader each).
-Image ReadPng(const std::string& path);
-Image ReadTiff(const std::string& path);
-Image ReadPpm(const std::string& path);
-Image ReadJpeg(const std::string& path);
+Image ReadImageAs(ImageFormat format, const std::string& path);
 
 // Writes the image all or nothing (a temporary file renamed into place).
 void WriteImage(const std::string& path, const Image& image, const WriteOptions& options = {});
-
-// The format readers and writers, each from its own file. A source from a
-// stream takes the bytes already read from it to recognise the format.
-std::unique_ptr<ImageSource> OpenPng(const std::string& path, std::FILE* stream, std::size_t signatureBytes);
-std::unique_ptr<ImageSource> OpenTiff(const std::string& path);
-std::unique_ptr<ImageSource> OpenPpm(const std::string& path, std::FILE* stream, const std::string& consumed);
-std::unique_ptr<ImageSource> OpenJpeg(const std::string& path, std::FILE* stream, const std::string& consumed);
-std::unique_ptr<ImageSink> CreatePngSink(int fd, const std::string& path, const ImageHeader& header);
-std::unique_ptr<ImageSink> CreateTiffSink(int fd, const std::string& path, const ImageHeader& header);
-std::unique_ptr<ImageSink> CreatePpmSink(int fd, const std::string& path, const ImageHeader& header);
-std::unique_ptr<ImageSink> CreateJpegSink(int fd, const std::string& path, const ImageHeader& header, int quality);
 
 }  // namespace k7730::host

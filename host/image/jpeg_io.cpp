@@ -17,7 +17,8 @@
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
 #include "host/image/exif_orientation.h"
-#include "host/image/image_formats.h"
+#include "host/image/format_io.h"
+#include "host/image/format_support.h"
 
 namespace k7730::host {
 
@@ -388,12 +389,17 @@ class JpegSink : public ImageSink {
 
 }  // namespace
 
+bool IsJpeg(const std::uint8_t* head, std::size_t count) {
+  return count >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+}
+
 std::unique_ptr<ImageSource> OpenJpeg(const std::string& path, std::FILE* stream, const std::string& consumed) {
   return std::make_unique<JpegSource>(path, stream, consumed);
 }
 
-std::unique_ptr<ImageSink> CreateJpegSink(int fd, const std::string& path, const ImageHeader& header, int quality) {
-  return std::make_unique<JpegSink>(fd, path, header, quality);
+std::unique_ptr<ImageSink> CreateJpegSink(int fd, const std::string& path, const ImageHeader& header,
+                                          const WriteOptions& options) {
+  return std::make_unique<JpegSink>(fd, path, header, options.jpegQuality);
 }
 
 }  // namespace k7730::host

@@ -11,7 +11,8 @@
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
-#include "host/image/image_formats.h"
+#include "host/image/format_io.h"
+#include "host/image/format_support.h"
 #include "host/image/png_idat_writer.h"
 
 namespace k7730::host {
@@ -277,11 +278,17 @@ class PngSink : public ImageSink {
 
 }  // namespace
 
-std::unique_ptr<ImageSource> OpenPng(const std::string& path, std::FILE* stream, std::size_t signatureBytes) {
-  return std::make_unique<PngSource>(path, stream, signatureBytes);
+bool IsPng(const std::uint8_t* head, std::size_t count) {
+  static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  return count >= 8 && std::memcmp(head, kPng, 8) == 0;
 }
 
-std::unique_ptr<ImageSink> CreatePngSink(int fd, const std::string& path, const ImageHeader& header) {
+std::unique_ptr<ImageSource> OpenPng(const std::string& path, std::FILE* stream, const std::string& consumed) {
+  return std::make_unique<PngSource>(path, stream, consumed.size());
+}
+
+std::unique_ptr<ImageSink> CreatePngSink(int fd, const std::string& path, const ImageHeader& header,
+                                         const WriteOptions&) {
   return std::make_unique<PngSink>(fd, path, header);
 }
 

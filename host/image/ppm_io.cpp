@@ -6,7 +6,8 @@
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
-#include "host/image/image_formats.h"
+#include "host/image/format_io.h"
+#include "host/image/format_support.h"
 
 namespace k7730::host {
 
@@ -146,11 +147,16 @@ class PpmSink : public ImageSink {
 
 }  // namespace
 
+bool IsPpm(const std::uint8_t* head, std::size_t count) {
+  return count >= 2 && head[0] == 'P' && head[1] >= '1' && head[1] <= '7';
+}
+
 std::unique_ptr<ImageSource> OpenPpm(const std::string& path, std::FILE* stream, const std::string& consumed) {
   return std::make_unique<PpmSource>(path, stream, consumed);
 }
 
-std::unique_ptr<ImageSink> CreatePpmSink(int fd, const std::string& path, const ImageHeader& header) {
+std::unique_ptr<ImageSink> CreatePpmSink(int fd, const std::string& path, const ImageHeader& header,
+                                         const WriteOptions&) {
   return std::make_unique<PpmSink>(fd, path, header);
 }
 

@@ -14,7 +14,8 @@
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
-#include "host/image/image_formats.h"
+#include "host/image/format_io.h"
+#include "host/image/format_support.h"
 
 namespace k7730::host {
 
@@ -318,7 +319,8 @@ class RgbaReader {
   RgbaReader(const RgbaReader&) = delete;
   RgbaReader& operator=(const RgbaReader&) = delete;
 
-  bool transparent = false;
+  // Whether libtiff found an alpha channel, associated or not.
+  bool HasAlpha() const { return img_.alpha != 0; }
 
   void Row(std::uint32_t y, std::uint8_t* rgb) {
     const std::uint32_t first = y - y % rows_;
@@ -336,7 +338,6 @@ class RgbaReader {
     for (std::uint32_t x = 0; x < l_.width; ++x) {
       const std::uint32_t p = line[x];
       const std::uint32_t a = TIFFGetA(p);
-      transparent |= a != 255;
       rgb[x * 3 + 0] = OverWhite(TIFFGetR(p), a, true);
       rgb[x * 3 + 1] = OverWhite(TIFFGetG(p), a, true);
       rgb[x * 3 + 2] = OverWhite(TIFFGetB(p), a, true);
@@ -394,6 +395,7 @@ class TiffSource : public ImageSource {
       rgba_ = std::make_unique<RgbaReader>(tif, path, l);
       header_.notices.push_back("TIFF layout converted to 8-bit RGB by libtiff (" + std::to_string(l.bits) +
                                 " bits, " + std::to_string(l.samples) + " samples per pixel)");
+      if (rgba_->HasAlpha()) header_.notices.push_back("transparency composited onto white paper");
     }
     if (TIFFNumberOfDirectories(tif) > 1) header_.notices.push_back("only the first page of the TIFF is used");
     if (TIFFCurrentDirectory(tif) != 0) TIFFSetDirectory(tif, 0);
@@ -411,9 +413,6 @@ class TiffSource : public ImageSource {
       CheckTiffData(path_);
     }
   }
-
-  // Transparency found by the RGBA reader so far.
-  bool SawTransparency() const { return rgba_ && rgba_->transparent; }
 
  private:
   void AddPlainNotices(const Layout& l) {
@@ -494,9 +493,20 @@ class TiffSink : public ImageSink {
 
 }  // namespace
 
-std::unique_ptr<ImageSource> OpenTiff(const std::string& path) { return std::make_unique<TiffSource>(path); }
+bool IsTiff(const std::uint8_t* head, std::size_t count) {
+  return count >= 4 && ((head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0) ||
+                        (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43)));
+}
 
-std::unique_ptr<ImageSink> CreateTiffSink(int fd, const std::string& path, const ImageHeader& header) {
+// libtiff reads the file by its name, seeking where its directories say;
+// the stream that recognised it is not needed.
+std::unique_ptr<ImageSource> OpenTiff(const std::string& path, std::FILE* stream, const std::string&) {
+  if (stream != nullptr) std::fclose(stream);
+  return std::make_unique<TiffSource>(path);
+}
+
+std::unique_ptr<ImageSink> CreateTiffSink(int fd, const std::string& path, const ImageHeader& header,
+                                          const WriteOptions&) {
   if (IsStdio(path)) throw FileError("standard output", "TIFF cannot be written to a pipe; use PNG or PPM");
   return std::make_unique<TiffSink>(fd, path, header);
 }

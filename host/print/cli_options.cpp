@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "host/core/media.h"
+#include "host/image/image_formats.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,7 +14,12 @@
 namespace k7730::host {
 namespace {
 
-constexpr const char* kFooter = R"(
+bool ReadFromStdin(const ImageFormatInfo& row) { return row.fromStdin; }
+bool WrittenToStdout(const ImageFormatInfo& row) { return row.toStdout; }
+
+// The help's closing text; its format lists come from the format table.
+std::string Footer() {
+  return R"(
 Commands:
   k7730-print [options] INPUT OUTPUT     run a page image through the filter module
   k7730-print [options] --output-dir DIR INPUT...
@@ -29,11 +35,13 @@ Commands:
   k7730-print curve show FILE            print a tone-curve file's channels and modes
   k7730-print info                       show the module and what this build supports
 
-Images: PNG, TIFF, JPEG and binary PPM, 8-bit RGB. 16-bit, greyscale, palette
+Images: )" + FormatList(FormatListItem::ListName, " and ") +
+         R"(, 8-bit RGB. 16-bit, greyscale, palette
 and transparent images are converted with a notice. The output format follows
---format, else the OUTPUT name (.png, .tif, .tiff, .jpg, .jpeg, .ppm), else the
+--format, else the OUTPUT name ()" + FormatList(FormatListItem::Extensions, ", ") + R"(), else the
 input's format; a file is written only when the whole page succeeded. "-"
-reads PNG, JPEG or PPM from standard input and writes PNG or PPM to standard
+reads )" + FormatList(FormatListItem::Name, " or ", ReadFromStdin) + " from standard input and writes " +
+         FormatList(FormatListItem::Name, " or ", WrittenToStdout) + R"( to standard
 output; "--" ends the options. An output that is the input file is refused
 unless --overwrite is given. A JPEG or TIFF whose orientation tag says it
 is stored turned is turned upright first. --media lays the picture out on
@@ -45,6 +53,14 @@ the page and is never stored.
 Exit status: 0 success, 1 a file, the image or the module failed (in a batch:
 any image failed; the others are still printed), 2 wrong usage.
 )";
+}
+
+// "png|tiff|jpeg|ppm"
+std::string FormatWords() {
+  std::string words;
+  for (const ImageFormatInfo& row : ImageFormats()) words += (words.empty() ? "" : "|") + std::string(row.word);
+  return words;
+}
 
 std::uint32_t ParseCount(const std::string& flag, const std::string& text, std::uint32_t min, std::uint32_t max) {
   std::uint32_t value = 0;
@@ -154,7 +170,7 @@ void DeclareRunOptions(CLI::App& app, Options& o, RawOptions& raw) {
 }
 
 void DeclareOutputOptions(CLI::App& app, Options& o, RawOptions& raw) {
-  app.add_option("--format", o.format, "the print file's format")->type_name("png|tiff|jpeg|ppm");
+  app.add_option("--format", o.format, "the print file's format")->type_name(FormatWords());
   app.add_option("--output-dir", o.outputDir, "write each INPUT to DIR, name kept, extension of the format")
       ->type_name("DIR");
   app.add_flag("--unique-names", o.uniqueNames,
@@ -216,7 +232,7 @@ void DeclareCommands(CLI::App& app, Options& o, RawOptions& raw) {
 // Builds the application. `o` and `raw` receive the values.
 void Declare(CLI::App& app, Options& o, RawOptions& raw) {
   app.description("k7730-print: runs page images through the K7730fe filter module");
-  app.footer(kFooter);
+  app.footer(Footer());
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_flag_callback("--version", [] { throw CLI::CallForVersion(); }, "print the version");
   DeclareStageOptions(app, o.stages, raw);

@@ -47,7 +47,7 @@ PrintJob JobFor(const Options& o, const std::string& input, const std::string& o
   job.output = output;
   if (!o.format.empty()) {
     ImageFormat format;
-    if (!FormatFromWord(o.format, format)) throw UsageError("--format takes png, tiff, jpeg or ppm, not '" + o.format + "'");
+    if (!FormatFromWord(o.format, format)) throw UsageError("--format takes " + FormatList(FormatListItem::Word, " or ") + ", not '" + o.format + "'");
     job.format = format;
   }
   job.proof = o.proof;

@@ -94,14 +94,29 @@ void DescribePlan(const LoadedModule& module, const FilterSession& session, cons
   }
 }
 
+bool WrittenToStdout(const ImageFormatInfo& row) { return row.toStdout; }
+
+// "PNG or PPM (--format png or --format ppm)": what standard output takes.
+std::string StdoutFormats() {
+  std::vector<std::string> flags;
+  for (const ImageFormatInfo& row : ImageFormats()) {
+    if (row.toStdout) flags.push_back(std::string("--format ") + row.word);
+  }
+  std::string text = FormatList(FormatListItem::Name, " or ", WrittenToStdout) + " (";
+  for (std::size_t i = 0; i < flags.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == flags.size() ? " or " : ", ") + flags[i];
+  }
+  return text + ")";
+}
+
 // The checks made before the input is opened; sets the print's format
 // unless it comes from the input (a pipe to a pipe).
 void CheckOutputs(const PrintJob& job, bool fromPipeToPipe, PrintOutcome& outcome) {
   RefuseFolder(job.output, "OUTPUT");
   RefuseFolder(job.proof, "--proof");
   if (!fromPipeToPipe) outcome.format = OutputFormat(job);
-  if (IsStdio(job.output) && !fromPipeToPipe && outcome.format != ImageFormat::Png && outcome.format != ImageFormat::Ppm) {
-    throw UsageError("standard output takes PNG or PPM (--format png or --format ppm)");
+  if (IsStdio(job.output) && !fromPipeToPipe && !FormatInfo(outcome.format).toStdout) {
+    throw UsageError("standard output takes " + StdoutFormats());
   }
   RefuseOverwritingInput(job.input, job.output, job.overwrite);
   RefuseOverwritingInput(job.input, job.proof, job.overwrite);
@@ -198,9 +213,9 @@ PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const C
   timer.Begin("open image");
   ImageFormat inputFormat = ImageFormat::Png;
   std::unique_ptr<ImageSource> source = OpenImage(job.input, &inputFormat);
-  // A pipe to a pipe keeps the format that came in (PNG or PPM); a JPEG
-  // comes out as PNG, which standard output takes.
-  if (fromPipeToPipe) outcome.format = inputFormat == ImageFormat::Jpeg ? ImageFormat::Png : inputFormat;
+  // A pipe to a pipe keeps the format that came in when standard output
+  // takes it; any other (JPEG) comes out as PNG.
+  if (fromPipeToPipe) outcome.format = FormatInfo(inputFormat).toStdout ? inputFormat : ImageFormat::Png;
   const std::string name = IsStdio(job.input) ? "standard input" : job.input;
   for (const auto& notice : source->Header().notices) console.Notice(name + ": " + notice);
   source = PreparePicture(std::move(source), job, name, console);

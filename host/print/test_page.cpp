@@ -137,8 +137,9 @@ int main(int argc, char** argv) {
     std::printf("Usage: k7730-testpage OUTPUT\n"
                 "Writes a photo-like test page of 1800 x 1200 pixels (6 x 4 inches at 300 dpi): a\n"
                 "landscape, skin tones, saturated patches, grey and colour ramps and fine detail.\n"
-                "The format follows OUTPUT's name: .png, .tif, .tiff, .jpg, .jpeg or .ppm.\n\n"
-                "Exit status: 0 success, 1 the file could not be written, 2 wrong usage.\n");
+                "The format follows OUTPUT's name: %s.\n\n"
+                "Exit status: 0 success, 1 the file could not be written, 2 wrong usage.\n",
+                k7730::host::FormatList(k7730::host::FormatListItem::Extensions, " or ").c_str());
     return 0;
   }
   if (first == "--version") {

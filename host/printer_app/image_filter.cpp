@@ -18,14 +18,8 @@ namespace k7730::printer_app {
 
 namespace {
 
-struct ImageKind {
-  const char* mimeType;
-  const char* name;
-  host::ImageFormat format;
-};
-
-const ImageKind kJpeg{"image/jpeg", "JPEG", host::ImageFormat::Jpeg};
-const ImageKind kPng{"image/png", "PNG", host::ImageFormat::Png};
+// The formats printed are the format table's rows with a MIME type.
+using ImageKind = host::ImageFormatInfo;
 
 // The readers name the file in their messages; the spool file's name
 // means nothing to the client.
@@ -37,8 +31,7 @@ std::unique_ptr<host::ImageSource> OpenDocument(pappl_job_t* job, const ImageKin
   std::FILE* stream = std::fopen(file, "rb");
   if (stream == nullptr) throw host::FileError(kDocument, "cannot open the spooled file: " + host::ErrnoText());
   // The reader owns the stream from here on; it checks the signature.
-  if (kind.format == host::ImageFormat::Png) return host::OpenPng(kDocument, stream, 0);
-  return host::OpenJpeg(kDocument, stream, "");
+  return kind.open(kDocument, stream, "");
 }
 
 // PAPPL's limits for images (papplSystemSetMaxImageSize): the pixels are
@@ -127,8 +120,9 @@ bool FilterImage(pappl_job_t* job, pappl_device_t* device, void* data) {
 }  // namespace
 
 void AddImageFilters(pappl_system_t* system) {
-  for (const ImageKind* kind : {&kJpeg, &kPng}) {
-    papplSystemAddMIMEFilter(system, kind->mimeType, kDeviceFormat, FilterImage, const_cast<ImageKind*>(kind));
+  for (const ImageKind& kind : host::ImageFormats()) {
+    if (*kind.mimeType == '\0') continue;
+    papplSystemAddMIMEFilter(system, kind.mimeType, kDeviceFormat, FilterImage, const_cast<ImageKind*>(&kind));
   }
 }
 

@@ -42,6 +42,34 @@ TEST_F(ImageIo, SixteenBitAndAlphaAreConvertedWithNotices) {
   EXPECT_EQ(ReadImage(Path("deep.ppm")).rgb, (std::vector<std::uint8_t>{255, 128, 0}));
 }
 
+bool HasTransparencyNotice(const ImageHeader& header) {
+  for (const std::string& notice : header.notices) {
+    if (notice == "transparency composited onto white paper") return true;
+  }
+  return false;
+}
+
+TEST_F(ImageIo, TransparencyIsNoticedWhicheverTiffReaderTakesTheFile) {
+  // Stored bottom-up, a TIFF goes through libtiff's RGBA reader; top-down
+  // 8-bit RGB through the plain one. Both composite onto white and say so,
+  // and neither speaks of transparency for an opaque file.
+  const std::vector<std::uint16_t> rgba{100, 50, 200, 0, 10, 20, 30, 255};
+  for (const int orientation : {ORIENTATION_TOPLEFT, ORIENTATION_BOTLEFT}) {
+    const std::string name = "alpha" + std::to_string(orientation) + ".tif";
+    test::WriteTiffFile(Path(name), 2, 1, PHOTOMETRIC_RGB, 4, 8, rgba, true, COMPRESSION_NONE, orientation);
+    const Image alpha = ReadImage(Path(name));
+    EXPECT_EQ(alpha.rgb, (std::vector<std::uint8_t>{255, 255, 255, 10, 20, 30})) << name;
+    EXPECT_TRUE(HasTransparencyNotice(alpha)) << name;
+
+    const std::string opaqueName = "opaque" + std::to_string(orientation) + ".tif";
+    test::WriteTiffFile(Path(opaqueName), 1, 1, PHOTOMETRIC_RGB, 3, 8, {1, 2, 3}, false, COMPRESSION_NONE,
+                        orientation);
+    const Image opaque = ReadImage(Path(opaqueName));
+    EXPECT_EQ(opaque.rgb, (std::vector<std::uint8_t>{1, 2, 3})) << opaqueName;
+    EXPECT_FALSE(HasTransparencyNotice(opaque)) << opaqueName;
+  }
+}
+
 TEST_F(ImageIo, PngDeflatedInSeveralBlocksReadsBackExactly) {
   // 700 x 500 of noise is 1 MB of rows: five blocks deflated apart and
   // joined into one stream, read back by libpng with its checksums checked.

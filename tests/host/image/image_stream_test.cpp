@@ -81,12 +81,12 @@ TEST_F(ImageStream, EveryLayoutReadInBandsGivesTheWholeImage) {
     }
   }
   // Each format's own reader gives the same rows.
-  EXPECT_EQ(ReadPng(Path("a.png")).rgb, rgb);
-  EXPECT_EQ(ReadTiff(Path("tiles.tif")).rgb, rgb);
-  EXPECT_EQ(ReadPpm(Path("a.ppm")).rgb, rgb);
-  EXPECT_THROW(ReadPpm(Path("a.png")), HostError);
+  EXPECT_EQ(ReadImageAs(ImageFormat::Png, Path("a.png")).rgb, rgb);
+  EXPECT_EQ(ReadImageAs(ImageFormat::Tiff, Path("tiles.tif")).rgb, rgb);
+  EXPECT_EQ(ReadImageAs(ImageFormat::Ppm, Path("a.ppm")).rgb, rgb);
+  EXPECT_THROW(ReadImageAs(ImageFormat::Ppm, Path("a.png")), HostError);
   test::WriteJpegFile(Path("a.jpg"), w, h, {});
-  EXPECT_EQ(ReadJpeg(Path("a.jpg")).rgb, ReadImage(Path("a.jpg")).rgb);
+  EXPECT_EQ(ReadImageAs(ImageFormat::Jpeg, Path("a.jpg")).rgb, ReadImage(Path("a.jpg")).rgb);
 }
 
 TEST_F(ImageStream, JpegFromAnotherWriterKeepsItsProfileDensityAndExif) {

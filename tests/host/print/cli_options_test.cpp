@@ -126,5 +126,14 @@ TEST(CommandLine, HelpNamesEveryOption) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
+TEST(CommandLine, HelpListsTheImageFormats) {
+  const std::string help = UsageText();
+  for (const char* text : {"Images: PNG, TIFF, JPEG and binary PPM, 8-bit RGB.",
+                           "the OUTPUT name (.png, .tif, .tiff, .jpg, .jpeg, .ppm), else",
+                           "reads PNG, JPEG or PPM from standard input and writes PNG or PPM to standard\noutput",
+                           "png|tiff|jpeg|ppm"})
+    EXPECT_NE(help.find(text), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace k7730::host
