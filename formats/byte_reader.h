@@ -58,14 +58,6 @@ class ByteView {
     return true;
   }
 
-  // The sub-view of `count` bytes at `offset`; an empty view with ok false
-  // when it does not fit.
-  ByteView Slice(std::uint64_t offset, std::uint64_t count, bool* ok) const {
-    *ok = Has(offset, count);
-    if (!*ok) return ByteView();
-    return ByteView(data_ + offset, static_cast<std::size_t>(count));
-  }
-
  private:
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;

@@ -40,8 +40,4 @@ std::size_t BoundedLength(const char* text, std::size_t field);
 // null `from` gives an empty path.
 void CopyPathField(char* to, const char* from);
 
-constexpr std::uint16_t Swap16(std::uint16_t value) {
-  return static_cast<std::uint16_t>((value >> 8) | (value << 8));
-}
-
 }  // namespace k7730

@@ -46,12 +46,6 @@ std::vector<std::string> StepTimer::Report() const {
   return lines;
 }
 
-double StepTimer::TotalSeconds() const {
-  double total = 0;
-  for (const auto& step : steps_) total += step.second;
-  return total;
-}
-
 ProgressBar::ProgressBar(bool enabled, std::uint64_t total, std::string label)
     : enabled_(enabled && ::isatty(STDERR_FILENO) == 1 && total > 0),
       total_(total),

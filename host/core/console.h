@@ -32,7 +32,6 @@ class StepTimer {
   void Begin(const std::string& step);
   void End();
   std::vector<std::string> Report() const;
-  double TotalSeconds() const;
   // Adds a step measured elsewhere (the sum of many short stretches).
   void Record(const std::string& step, double seconds);
 

@@ -1,5 +1,6 @@
-// The one error type of the print host: a complete, user-facing sentence
-// that already names the file it is about.
+// The host programs' errors: HostError, a complete, user-facing sentence
+// that already names the file it is about, and UsageError, a request the
+// program cannot take.
 #pragma once
 
 #include <stdexcept>

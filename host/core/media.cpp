@@ -7,12 +7,6 @@ namespace k7730::host {
 
 namespace {
 
-constexpr Media kMedia[] = {
-    {"4x6", "4x6.Fullbleed", 288, 432},
-    {"5x7", "5x7.Fullbleed", 360, 504},
-    {"6x8", "6x8.Fullbleed", 432, 576},
-};
-
 std::uint32_t Clamp(double v, std::uint32_t limit) {
   return static_cast<std::uint32_t>(std::clamp(std::lround(v), 0L, static_cast<long>(limit)));
 }
@@ -20,7 +14,7 @@ std::uint32_t Clamp(double v, std::uint32_t limit) {
 }  // namespace
 
 const Media* FindMedia(std::string_view name) {
-  for (const Media& m : kMedia) {
+  for (const Media& m : kMediaList) {
     if (name == m.name || name == m.ppdName) return &m;
   }
   return nullptr;
@@ -28,9 +22,15 @@ const Media* FindMedia(std::string_view name) {
 
 std::string MediaNames() {
   std::string text;
-  for (std::size_t i = 0; i < std::size(kMedia); ++i) {
-    text += (i == 0 ? "" : i + 1 == std::size(kMedia) ? " or " : ", ") + std::string(kMedia[i].name);
+  for (std::size_t i = 0; i < std::size(kMediaList); ++i) {
+    text += (i == 0 ? "" : i + 1 == std::size(kMediaList) ? " or " : ", ") + std::string(kMediaList[i].name);
   }
+  return text;
+}
+
+std::string MediaChoices() {
+  std::string text;
+  for (const Media& m : kMediaList) text += (text.empty() ? "" : "|") + std::string(m.name);
   return text;
 }
 

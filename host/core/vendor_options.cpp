@@ -59,13 +59,6 @@ void ApplyIntent(const std::string& value, JobStages& job) {
 
 std::span<const VendorOption> VendorOptions() { return kOptions; }
 
-const VendorOption* FindVendorOption(std::string_view name) {
-  for (const VendorOption& option : kOptions) {
-    if (name == option.name) return &option;
-  }
-  return nullptr;
-}
-
 void ApplyVendorOption(std::string_view name, const std::string& value, JobStages& job) {
   if (value.empty() || value == kAsSettings) return;
   if (name == kSharpenOption) ApplySharpen(value, job.stages);

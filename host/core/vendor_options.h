@@ -29,8 +29,6 @@ struct VendorOption {
 
 // The three options in the order they are applied.
 std::span<const VendorOption> VendorOptions();
-// The option of that name, or null.
-const VendorOption* FindVendorOption(std::string_view name);
 
 struct JobStages {
   std::string settingsFile;   // applied first, before every other stage option

@@ -17,7 +17,8 @@ namespace {
 bool ReadFromStdin(const ImageFormatInfo& row) { return row.fromStdin; }
 bool WrittenToStdout(const ImageFormatInfo& row) { return row.toStdout; }
 
-// The help's closing text; its format lists come from the format table.
+// The help's closing text; its format lists come from the format table,
+// its media from the media list.
 std::string Footer() {
   return R"(
 Commands:
@@ -45,7 +46,7 @@ reads )" + FormatList(FormatListItem::Name, " or ", ReadFromStdin) + " from stan
 output; "--" ends the options. An output that is the input file is refused
 unless --overwrite is given. A JPEG or TIFF whose orientation tag says it
 is stored turned is turned upright first. --media lays the picture out on
-the printer's paper (4x6, 5x7 or 6x8 inches at 300 dpi), resampled to fit.
+the printer's paper ()" + MediaNames() + R"( inches at 300 dpi), resampled to fit.
 
 Stage options apply after --settings, in the order listed. --swap belongs to
 the page and is never stored.
@@ -177,7 +178,7 @@ void DeclareOutputOptions(CLI::App& app, Options& o, RawOptions& raw) {
                "with --output-dir: number outputs that would share a name (x.tif, x-2.tif) instead of refusing");
   app.add_option("--media", o.media,
                  "lay the picture out on the printer's media at 300 dpi, portrait or landscape as the picture is")
-      ->type_name("4x6|5x7|6x8");
+      ->type_name(MediaChoices());
   app.add_flag("--fit", o.fit, "with --media: the whole picture, white margins");
   app.add_flag("--fill", raw.fill, "with --media: the paper covered, the overhang cut off (the default)");
   app.add_flag("--no-auto-rotate", o.noAutoRotate,
@@ -295,7 +296,7 @@ void CheckLayout(const Options& o, const RawOptions& raw) {
     throw UsageError("--media takes " + MediaNames() + ", not '" + o.media + "'");
   }
   if (o.fit && raw.fill) throw UsageError("--fit and --fill contradict each other");
-  if ((o.fit || raw.fill) && o.media.empty()) throw UsageError("--fit and --fill need --media 4x6|5x7|6x8");
+  if ((o.fit || raw.fill) && o.media.empty()) throw UsageError("--fit and --fill need --media " + MediaChoices());
   if (!o.media.empty() && o.dpi) {
     throw UsageError("--dpi does not go with --media: a page on the printer's media is 300 dpi");
   }

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/printer_app/device_schemes.h"
+
 namespace k7730::printer_app {
 
 namespace {
@@ -91,6 +93,23 @@ std::string WalkToProgram(const std::string& folder, const std::string& rest, co
   return "";
 }
 
+bool Inside(const std::string& path, const std::string& folder) {
+  char realPath[PATH_MAX], realFolder[PATH_MAX];
+  if (folder.empty() || ::realpath(path.c_str(), realPath) == nullptr ||
+      ::realpath(folder.c_str(), realFolder) == nullptr) {
+    return false;
+  }
+  const std::size_t n = std::strlen(realFolder);
+  return std::strncmp(realPath, realFolder, n) == 0 && (realPath[n] == '\0' || realPath[n] == '/');
+}
+
+std::string WithoutTrailingSlashes(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
 std::string ProgramProblem(const std::string& program) {
   for (const std::string& folder : Policy().backendFolders) {
     if (program.size() > folder.size() + 1 && program.compare(0, folder.size(), folder) == 0 &&
@@ -100,16 +119,6 @@ std::string ProgramProblem(const std::string& program) {
   }
   return "the device program " + program + " is not in a back-end folder of this server (" + JoinFolders() +
          "); an administrator installs back ends there";
-}
-
-bool Inside(const std::string& path, const std::string& folder) {
-  char realPath[PATH_MAX], realFolder[PATH_MAX];
-  if (folder.empty() || ::realpath(path.c_str(), realPath) == nullptr ||
-      ::realpath(folder.c_str(), realFolder) == nullptr) {
-    return false;
-  }
-  const std::size_t n = std::strlen(realFolder);
-  return std::strncmp(realPath, realFolder, n) == 0 && (realPath[n] == '\0' || realPath[n] == '/');
 }
 
 std::string FolderProblem(const std::string& folder) {
@@ -125,13 +134,6 @@ std::string FolderProblem(const std::string& folder) {
   if (Inside(folder, Policy().stateFolder)) return "the device folder " + folder + " is inside the server's state folder";
   return "";
 }
-
-std::string WithoutTrailingSlashes(std::string folder) {
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
-
-}  // namespace
 
 void SetDevicePolicy(DevicePolicy policy) {
   for (std::string& folder : policy.backendFolders) folder = WithoutTrailingSlashes(folder);
@@ -163,11 +165,11 @@ DeviceUri ParseDeviceUri(const std::string& uri) {
 
 std::string DeviceProblem(const std::string& deviceUri) {
   const DeviceUri uri = ParseDeviceUri(deviceUri);
-  if (uri.scheme == kFileScheme || uri.scheme == kCommandScheme) {
-    if (uri.path.empty() || uri.path == "/") return "the device URI " + deviceUri + " names no folder or program";
-    return uri.scheme == kFileScheme ? FolderProblem(uri.path) : ProgramProblem(uri.path);
+  if (const DeviceScheme* scheme = FindDeviceScheme(uri.scheme)) {
+    if (uri.path.empty() || uri.path == "/") return "the device URI " + deviceUri + " names no " + AnyPathNoun();
+    return scheme->problem(uri.path);
   }
-  return "no device handles " + deviceUri + ": use file:///FOLDER or k7730-command:///PROGRAM";
+  return "no device handles " + deviceUri + ": use " + AnyUriForm();
 }
 
 std::vector<std::string> PermittedPrograms() {

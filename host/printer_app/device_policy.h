@@ -19,8 +19,6 @@
 
 namespace k7730::printer_app {
 
-constexpr const char* kFileScheme = "file";
-constexpr const char* kCommandScheme = "k7730-command";
 // The back-end folders when the server is not told otherwise: the
 // package's own and the administrator's.
 constexpr const char* kDefaultBackendFolders = "/usr/lib/k7730fe/backend:/etc/k7730fe/backend";
@@ -39,6 +37,9 @@ std::vector<std::string> SplitFolderList(const std::string& list);
 
 // Empty when a printer may use `deviceUri`; else why not, in words.
 std::string DeviceProblem(const std::string& deviceUri);
+// The same for the path of a file: device and of a k7730-command: device.
+std::string FolderProblem(const std::string& folder);
+std::string ProgramProblem(const std::string& program);
 
 // The scheme and the path of a device URI; both empty when it is not one.
 struct DeviceUri {

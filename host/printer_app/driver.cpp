@@ -7,28 +7,28 @@
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/device_policy.h"
 #include "host/printer_app/page_job.h"
+#include "host/core/media.h"
 #include "host/core/vendor_options.h"
 
 namespace k7730::printer_app {
 
 namespace {
 
-// The media of the printer's PPD, PWG names; all borderless.
-constexpr const char* kMedia[] = {"na_index-4x6_4x6in", "na_5x7_5x7in", "oe_photo-6x8_6x8in"};
-
 pappl_pr_driver_t kDrivers[] = {{kDriverName, kDriverDescription, nullptr, nullptr}};
 
 void SetMedia(pappl_pr_driver_data_t* data) {
   data->borderless = true;
   data->left_right = data->bottom_top = 0;
-  data->num_media = static_cast<int>(std::size(kMedia));
-  for (int i = 0; i < data->num_media; ++i) data->media[i] = kMedia[i];
+  // The printer's media by their PWG names; all borderless.
+  data->num_media = static_cast<int>(std::size(host::kMediaList));
+  for (int i = 0; i < data->num_media; ++i) data->media[i] = host::kMediaList[i].pwgName;
   data->num_source = 1;
   data->source[0] = "main";
   pappl_media_col_t& media = data->media_default;
   std::memset(&media, 0, sizeof media);
-  std::strncpy(media.size_name, kMedia[0], sizeof media.size_name - 1);
-  const pwg_media_t* pwg = pwgMediaForPWG(kMedia[0]);
+  const char* defaultMedia = host::kMediaList[0].pwgName;
+  std::strncpy(media.size_name, defaultMedia, sizeof media.size_name - 1);
+  const pwg_media_t* pwg = pwgMediaForPWG(defaultMedia);
   media.size_width = pwg->width;
   media.size_length = pwg->length;
   std::strncpy(media.source, "main", sizeof media.source - 1);

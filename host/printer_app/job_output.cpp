@@ -1,6 +1,7 @@
 #include "host/printer_app/job_output.h"
 
 #include "host/core/host_error.h"
+#include "host/printer_app/device_schemes.h"
 
 namespace k7730::printer_app {
 
@@ -19,15 +20,16 @@ pappl_preason_t StandInStatus(pappl_device_t*) { return PAPPL_PREASON_NONE; }
 std::unique_ptr<JobOutput> OpenJobOutput(const std::string& deviceUri, const std::string& jobName) {
   if (const std::string problem = DeviceProblem(deviceUri); !problem.empty()) throw host::HostError(problem);
   const DeviceUri uri = ParseDeviceUri(deviceUri);
-  if (uri.scheme == kFileScheme) return OpenFolderOutput(uri.path, jobName);
-  return OpenCommandOutput(uri.path);
+  const DeviceScheme* scheme = FindDeviceScheme(uri.scheme);
+  if (scheme == nullptr) throw host::HostError("no device handles " + deviceUri);
+  return scheme->open(uri.path, jobName);
 }
 
 void AddDevices() {
-  papplDeviceAddScheme(kFileScheme, PAPPL_DEVTYPE_FILE, nullptr, StandInOpen, StandInClose, StandInRead,
-                       StandInWrite, StandInStatus, nullptr);
-  papplDeviceAddScheme(kCommandScheme, PAPPL_DEVTYPE_CUSTOM_LOCAL, nullptr, StandInOpen, StandInClose, StandInRead,
-                       StandInWrite, StandInStatus, nullptr);
+  for (const DeviceScheme& scheme : DeviceSchemes()) {
+    papplDeviceAddScheme(scheme.name, scheme.type, nullptr, StandInOpen, StandInClose, StandInRead, StandInWrite,
+                         StandInStatus, nullptr);
+  }
 }
 
 }  // namespace k7730::printer_app

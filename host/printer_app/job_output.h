@@ -40,7 +40,7 @@ class JobOutput {
 // until the first write.
 std::unique_ptr<JobOutput> OpenJobOutput(const std::string& deviceUri, const std::string& jobName);
 
-// Registers both schemes with PAPPL as stand-in devices.
+// Registers every device scheme with PAPPL as a stand-in device.
 void AddDevices();
 
 // The outputs of each scheme.

@@ -8,12 +8,14 @@
 #include <pappl/pappl.h>
 
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <exception>
 #include <string>
 
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/command_line.h"
+#include "host/printer_app/device_schemes.h"
 #include "host/printer_app/driver.h"
 #include "host/printer_app/own_commands.h"
 #include "host/printer_app/record_store.h"
@@ -25,9 +27,11 @@ using namespace k7730::printer_app;
 namespace {
 
 constexpr const char* kVersion = K7730_PRINTER_APP_VERSION;
+// Where the descriptions of the usage text begin.
+constexpr std::size_t kDescriptionColumn = 35;
 
 void Usage(void*) {
-  std::puts(
+  std::fputs(
       "Usage: k7730-printer-app SUB-COMMAND [OPTIONS] [FILES]\n"
       "\n"
       "Sub-commands: server, status, shutdown, add, modify, delete, default,\n"
@@ -49,10 +53,15 @@ void Usage(void*) {
       "                                   come from: root's, writable by root only\n"
       "                                   (/usr/lib/k7730fe/backend:/etc/k7730fe/backend)\n"
       "  server -o log-file=FILE -o log-level=fatal|error|warn|info|debug\n"
-      "  add -d NAME -m k7730 -v URI      add a printer writing to URI, one of\n"
-      "                                   file:///FOLDER (the server's user writes it)\n"
-      "                                   or k7730-command:///PROGRAM (a back end in\n"
-      "                                   a back-end folder)\n"
+      "  add -d NAME -m k7730 -v URI      add a printer writing to URI, one of\n",
+      stdout);
+  // The device schemes, under the column of the descriptions. Nothing may
+  // leave PAPPL's callback.
+  try {
+    std::fputs(AddUsageLines(kDescriptionColumn).c_str(), stdout);
+  } catch (...) {
+  }
+  std::puts(
       "  delete -d NAME                   remove a printer\n"
       "  status                           whether a server runs (exit status 0 only then)\n"
       "  settings -d NAME FILE            store FILE as the printer's settings record\n"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/printer_app/device_policy.h"
+#include "host/printer_app/device_schemes.h"
 #include "host/printer_app/driver.h"
 #include "host/printer_app/printer_id_commands.h"
 #include "host/printer_app/server_connection.h"
@@ -63,9 +64,7 @@ int ListDevices(const CommandLine& line) {
   policy.backendFolders =
       SplitFolderList(folders != line.options.end() ? folders->second : kDefaultBackendFolders);
   SetDevicePolicy(policy);
-  std::printf("%s:///FOLDER\n    one PWG raster file per job, written into FOLDER\n", kFileScheme);
-  std::printf("%s:///PROGRAM\n    each job on the standard input of a new run of PROGRAM, a program of a\n"
-              "    back-end folder (-o backend-directories=DIR:..., as for the server)\n", kCommandScheme);
+  std::fputs(DeviceListing().c_str(), stdout);
   for (const std::string& program : PermittedPrograms()) {
     std::printf("%s://%s\n    a back-end program the server may run\n", kCommandScheme, program.c_str());
   }

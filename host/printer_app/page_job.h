@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "host/core/media.h"
+
 namespace k7730::printer_app {
 
 // The driver's own format. PAPPL lists it in document-format-supported
@@ -19,9 +21,11 @@ constexpr const char* kDeviceFormat = "application/octet-stream";
 
 // Lines handed to the module per band.
 constexpr std::uint32_t kBandLines = 128;
-// The largest page side taken, in pixels: the largest medium is 8 inches
-// at 300 dpi; this leaves room for bleed and raster sent at other sizes.
-constexpr std::uint32_t kMaxPageSide = 3600;
+// The largest page side taken, in pixels: the longest side of any medium
+// (8 inches at 300 dpi, 2400) and 4 inches more, room for bleed and raster
+// sent at other sizes: 3600.
+constexpr std::uint32_t kPageSideAllowance = 1200;
+constexpr std::uint32_t kMaxPageSide = host::LongestMediaSidePixels() + kPageSideAllowance;
 
 void SetRasterCallbacks(pappl_pr_driver_data_t* data);
 

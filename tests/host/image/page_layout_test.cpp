@@ -189,18 +189,5 @@ TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
   }
 }
 
-TEST(Media, TheSamplePpdOffersExactlyTheseSizes) {
-  const std::string ppd = test::ReadText(std::string(K7730_EXAMPLES_DIR) + "/k7730.ppd");
-  for (const char* name : {"4x6", "5x7", "6x8"}) {
-    const Media* media = FindMedia(name);
-    ASSERT_NE(media, nullptr) << name;
-    EXPECT_EQ(FindMedia(media->ppdName), media);
-    const std::string size = "*PageSize " + std::string(media->ppdName) + "/" + name + "\": \"<</PageSize[" +
-                             std::to_string(media->widthPoints) + " " + std::to_string(media->heightPoints) + "]";
-    EXPECT_NE(ppd.find(size), std::string::npos) << size;
-  }
-  EXPECT_EQ(FindMedia("A4"), nullptr);
-}
-
 }  // namespace
 }  // namespace k7730::host
