@@ -28,6 +28,7 @@ import re
 import subprocess
 import sys
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the scripts in the source tree
 from check_layers import LAYERS, RANK, folder_of, includes, product_files
 
 # Declarations being moved up into host/image, beside their only definitions
