@@ -40,12 +40,39 @@ def folder_of(path):
     return parts[0] if len(parts) > 1 else "."
 
 
-def main():
+def product_files():
+    """Moves to the top of the work tree and lists its product sources."""
     root = subprocess.run(["git", "rev-parse", "--show-toplevel"], capture_output=True, text=True).stdout.strip()
     os.chdir(root or ".")
     listed = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard"],
                             capture_output=True, text=True).stdout.split()
-    files = [f for f in listed if re.search(r"\.(c|cc|cpp|h|hpp)$", f) and not re.match(r"(tests|fuzz|bench)/", f)]
+    return [f for f in listed if re.search(r"\.(c|cc|cpp|h|hpp)$", f) and not re.match(r"(tests|fuzz|bench)/", f)]
+
+
+def included_file(f, target, known):
+    """The product file an include of target in f names, or None for a system header."""
+    local = os.path.normpath(os.path.join(os.path.dirname(f), target))
+    if local in known:
+        return local
+    if target in known:
+        return target
+    if os.path.exists(os.path.join("include", target)):
+        return os.path.join("include", target)
+    return None
+
+
+def includes(f, known):
+    """The product files f includes directly, with their line numbers."""
+    with open(f, encoding="utf-8", errors="replace") as text:
+        for number, line in enumerate(text, 1):
+            m = INCLUDE.match(line)
+            target = m and included_file(f, m.group(1), known)
+            if target:
+                yield number, m.group(1), target
+
+
+def main():
+    files = product_files()
     known = set(files)
     problems = []
     for f in files:
@@ -53,28 +80,14 @@ def main():
         if here not in RANK:
             problems.append(f"{f}: folder {here} has no layer in scripts/check_layers.py")
             continue
-        with open(f, encoding="utf-8", errors="replace") as text:
-            for number, line in enumerate(text, 1):
-                m = INCLUDE.match(line)
-                if not m:
-                    continue
-                target = m.group(1)
-                local = os.path.normpath(os.path.join(os.path.dirname(f), target))
-                if local in known:
-                    there = folder_of(local)
-                elif target in known:
-                    there = folder_of(target)
-                elif os.path.exists(os.path.join("include", target)):
-                    there = "include"
-                else:
-                    continue
-                if there != here and RANK.get(there, len(LAYERS)) >= RANK[here]:
-                    problems.append(f"{f}:{number}: {here} includes {target} of {there}, not below it")
+        for number, target, path in includes(f, known):
+            there = folder_of(path)
+            if there != here and RANK.get(there, len(LAYERS)) >= RANK[here]:
+                problems.append(f"{f}:{number}: {here} includes {target} of {there}, not below it")
     for p in problems:
         print(p)
     print(f"{len(files)} files, {len(problems)} includes out of layer")
     return 1 if problems else 0
-
 
 if __name__ == "__main__":
     sys.exit(main())

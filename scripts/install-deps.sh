@@ -20,7 +20,7 @@ group_packages() {
       echo cmake ninja-build g++ make pkg-config \
         liblcms2-dev libpng-dev libtiff-dev libjpeg62-turbo-dev libcli11-dev libstb-dev libisal-dev ;;
     test)
-      echo python3 libgtest-dev libgmock-dev libbenchmark-dev \
+      echo python3 universal-ctags libgtest-dev libgmock-dev libbenchmark-dev \
         icc-profiles-free libgs-common argyll colord-data ;;
     cups)
       echo libcups2-dev libcupsimage2-dev cups cups-client cups-filters ;;
