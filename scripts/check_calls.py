@@ -31,15 +31,6 @@ import sys
 sys.dont_write_bytecode = True  # no __pycache__ beside the scripts in the source tree
 from check_layers import LAYERS, RANK, folder_of, includes, product_files
 
-# Declarations being moved up into host/image, beside their only definitions
-# in host/image/image_formats.cpp. Delete this list once that move is merged.
-MOVING = {
-    ("host/core/image.h", "k7730::host::CheckImageSize"),
-    ("host/core/image.h", "k7730::host::CheckImageData"),
-    ("host/core/image.h", "k7730::host::FileSizeOf"),
-    ("host/core/image_stream.h", "k7730::host::OwnedFile"),  # and its members
-}
-
 Func = collections.namedtuple("Func", "name ns file line local defined arity")
 SOURCE = re.compile(r"\.(c|cc|cpp|h|hpp)$")
 HEADER = re.compile(r"\.(h|hpp)$")
@@ -257,10 +248,6 @@ def call_edges(tree, files):
     return edges
 
 
-def moving(header, name):
-    return any(header == h and (name == m or name.startswith(m + "::")) for h, m in MOVING)
-
-
 def upward_declarations(tree):
     problems = []
     for h in sorted(set(tree.funcs) | set(tree.member_decls)):
@@ -269,7 +256,7 @@ def upward_declarations(tree):
             continue
         for fn in tree.funcs[h] + tree.member_decls[h]:
             q = qualified(fn)
-            if fn.defined or fn.local or moving(h, q):
+            if fn.defined or fn.local:
                 continue
             where = {folder_of(d) for d in tree.bodies[(q, fn.arity)]}
             if where and not any(w == here or RANK.get(w, len(LAYERS)) < RANK[here] for w in where):
