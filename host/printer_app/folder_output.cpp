@@ -1,10 +1,10 @@
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
@@ -50,12 +50,22 @@ class FolderOutput : public JobOutput {
   }
 
  private:
+  // Made with the mode a print always had (0644 less the umask, 0600 under
+  // the service), under a hidden name of its own.
   void MakePartialFile() {
-    std::string name = folder_ + "/." + SafeName(jobName_) + ".partial-XXXXXX";
-    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ < 0) throw host::FileError(folder_, "cannot write: " + host::ErrnoText());
-    partial_ = name;
-    ::fchmod(fd_, 0644);
+    std::random_device random;
+    for (int tries = 0; tries < 100; ++tries) {
+      char suffix[16];
+      std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+      const std::string name = folder_ + "/." + SafeName(jobName_) + ".partial-" + suffix;
+      fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      if (fd_ >= 0) {
+        partial_ = name;
+        return;
+      }
+      if (errno != EEXIST) break;
+    }
+    throw host::FileError(folder_, "cannot write: " + host::ErrnoText());
   }
 
   // "<name>.pwg", else "<name>-2.pwg" and on: a job never overwrites another.
