@@ -43,5 +43,5 @@ rm -f "$out_dir"/k7730fe*_"$version"_"$arch".deb
 debs=("$out_dir"/k7730fe*_"${version}_${arch}".deb)
 printf 'debian_build: %s\n' "${debs[@]}"
 # Errors fail the build; the warnings that remain are listed, with their
-# reasons, in the README.
+# reasons, in docs/administrators.md.
 lintian --fail-on error --info "${debs[@]}"

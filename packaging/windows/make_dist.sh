@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes OUT_DIR/k7730fe-VERSION-windows.zip from the two Windows builds:
 # each DLL with its line-filter library and default profiles in a folder of
-# its architecture, the public headers, the README's LoadLibraryA host with
+# its architecture, the public headers, the host authors' LoadLibraryA host with
 # its build line, and a short text on the exports and calling conventions.
 set -euo pipefail
 
@@ -31,13 +31,13 @@ done
 mkdir -p "$root/include" "$root/example"
 cp "$source_dir"/include/k7730fe.h "$source_dir"/include/k7730fe_abi.h \
    "$source_dir"/include/k7730fe_cmm.h "$source_dir"/include/k7730fe_exports.h "$root/include/"
-# The README's example host, the very block the Windows test suite builds
+# The host authors' page's example host, the very block the Windows test suite builds
 # and runs under Wine: the ```c block that starts with #include <windows.h>.
 awk '/^```c$/ { inside = 1; text = ""; next }
      inside && /^```$/ { if (text ~ /^#include <windows.h>/) { printf "%s", text; found = 1; exit } inside = 0; next }
      inside { text = text $0 "\n" }
-     END { exit !found }' "$source_dir/README.md" > "$root/example/host.c" \
-  || { echo "make_dist: README.md has no Windows host example" >&2; exit 1; }
+     END { exit !found }' "$source_dir/docs/host-authors.md" > "$root/example/host.c" \
+  || { echo "make_dist: docs/host-authors.md has no Windows host example" >&2; exit 1; }
 cp "$here/build.txt" "$root/example/"
 cp "$here/README.txt" "$root/"
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The README's queue recipe on what `make install` writes, with the build
+# The administrators' queue recipe on what `make install` writes, with the build
 # folder out of reach: the build is installed below a DESTDIR, then, in a
 # mount namespace of the test's own, the build folder is covered by an empty
 # folder and the staged prefix is mounted over the real one, so the

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows archive: exactly the files it promises, each DLL the very one
 # its build made (the 64-bit one under x86_64, the 32-bit one under i686),
-# and the example host the one the Windows suite builds from the README.
+# and the example host the one the Windows suite builds from the host
+# authors' page.
 set -euo pipefail
 
 out_dir=${1:?usage: windows_dist_test.sh OUT_DIR WIN64_DIR WIN32_DIR}

@@ -97,15 +97,15 @@ target_include_directories(ui_services_test PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(ui_services_test PRIVATE k7730_core k7730_cmm k7730_platform gtest_main)
 k7730_wine_test(ui_services_test)
 
-# The README's minimal Windows host, taken from the README itself, built
-# next to the DLL and run as a host would run.
-file(READ ${PROJECT_SOURCE_DIR}/README.md k7730_readme)
+# The host authors' page's minimal Windows host, taken from the page itself,
+# built next to the DLL and run as a host would run.
+file(READ ${PROJECT_SOURCE_DIR}/docs/host-authors.md k7730_readme)
 string(REGEX MATCH "```c\n(#include <windows.h>[^`]*)```" k7730_host_block "${k7730_readme}")
 if(NOT CMAKE_MATCH_1)
-  message(FATAL_ERROR "README.md has no Windows host example (a ```c block starting with #include <windows.h>)")
+  message(FATAL_ERROR "docs/host-authors.md has no Windows host example (a ```c block starting with #include <windows.h>)")
 endif()
 file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/readme_host.c CONTENT "${CMAKE_MATCH_1}")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/host-authors.md)
 k7730_windows_program(readme_host ${CMAKE_CURRENT_BINARY_DIR}/readme_host.c)
 set_target_properties(readme_host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${K7730_MODULE_DIR})
 k7730_wine_test(readme_host)

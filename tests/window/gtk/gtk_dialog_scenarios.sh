@@ -115,8 +115,8 @@ finish_command() {
 }
 
 # A record that does not exist yet: the correction dialog opens on the
-# defaults with the mild sharpening asked for (the screenshot the README
-# shows), Enter presses OK, and the record holds the sharpening.
+# defaults with the mild sharpening asked for (the screenshot the host
+# authors' page shows), Enter presses OK, and the record holds the sharpening.
 scenario_settings_edit_ok() {
   local record=$state/edited.k77 id
   rm -f "$record"
