@@ -1,6 +1,5 @@
 #include "host/cups/raster_job.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 

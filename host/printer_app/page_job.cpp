@@ -5,8 +5,8 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "host/core/filter_session.h"
 #include "host/core/band_runner.h"
