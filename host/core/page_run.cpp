@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "host/core/band_runner.h"
 #include "host/core/band_threads.h"
 #include "host/core/host_error.h"
 
@@ -139,14 +140,13 @@ class MemorySink : public ImageSink {
 void StreamPage(FilterSession& session, ImageSource& source, std::span<ImageSink* const> sinks,
                 const PageRunOptions& options, StepTimer& timer, PageRunReport& report) {
   const ImageHeader& header = source.Header();
+  const std::uint32_t bandLines = std::min(options.bandHeight, header.height);
   timer.Begin("start page (tone tables, MTF buffers, colour transform)");
-  ModulePage modulePage(session, header.width, header.height, options.swap, options.imagePath);
-  modulePage.StartCopy();
+  BandRunner runner(session, header.width, header.height, options.imagePath, bandLines, 1, options.swap);
   timer.End();
 
   Stopwatch filtering;
   const std::size_t rowBytes = header.RowBytes();
-  const std::uint32_t bandLines = std::min(options.bandHeight, header.height);
   // The module releases up to two lines more than a band holds, into the
   // writer's buffers. The reader is declared last so that on the way out
   // of an error it stops first.
@@ -159,7 +159,7 @@ void StreamPage(FilterSession& session, ImageSource& source, std::span<ImageSink
   BandQueue::Band band;
   while (reader.Next(band)) {
     BandQueue::Band released = writer.Buffer();
-    released.count = filtering.Time([&] { return modulePage.BandInto(band.rows.data(), band.count, released.rows.data()); });
+    released.count = filtering.Time([&] { return runner.BandInto(band.rows.data(), band.count, released.rows.data()); });
     written += released.count;
     reader.Done(std::move(band));
     writer.Put(std::move(released));
@@ -168,8 +168,7 @@ void StreamPage(FilterSession& session, ImageSource& source, std::span<ImageSink
   }
   const double readSeconds = reader.Finish();
   progress.Finish();
-  filtering.Time([&] { modulePage.End(); });
-  modulePage.FinishCopy();
+  filtering.Time([&] { runner.EndStreamed(); });
   const auto finishing = std::chrono::steady_clock::now();
   const double writeSeconds = writer.Finish();
   const double finishSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - finishing).count();

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "host/core/band_runner.h"
 #include "host/core/console.h"
 #include "host/core/filter_session.h"
 #include "host/core/image.h"
@@ -51,7 +52,7 @@ class ModulePage {
 };
 
 struct PageRunOptions {
-  std::uint32_t bandHeight = 128;
+  std::uint32_t bandHeight = kBandLines;
   bool swap = false;
   bool progress = false;      // draw the terminal bar for long pages
   std::string progressLabel;  // leads the bar, such as "2 of 5 photo.jpg"

@@ -1,12 +1,10 @@
 #include "host/cups/raster_job.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "host/core/host_error.h"
-#include "host/core/page_run.h"
+#include "host/core/band_runner.h"
 #include "host/core/raster_page.h"
 
 namespace k7730::host {
@@ -18,63 +16,16 @@ void JobLog::PageDone(unsigned page, unsigned copies) { std::fprintf(stderr, "PA
 
 namespace {
 
-std::uint32_t BandLinesFor(std::size_t rowBytes) {
-  const std::uint64_t fit = kMaxBandBytes / rowBytes;
-  return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(fit, 1, kRasterBandLines));
+// Fills `count` lines of the page from line `y` on, out of the stream.
+void ReadLines(RasterReader& in, const std::string& name, std::uint32_t height, std::size_t rowBytes,
+               std::uint8_t* rows, std::uint32_t y, std::uint32_t count) {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (!in.ReadPixels({rows + i * rowBytes, rowBytes})) {
+      throw HostError(name + ": the raster stream ends at line " + std::to_string(y + i) + " of " +
+                      std::to_string(height));
+    }
+  }
 }
-
-// One raster page: the first copy reads its bands from the stream (and
-// keeps them when more copies follow, since the module changes bands in
-// place); later copies restart the page and send the kept lines again.
-class RasterPageRun {
- public:
-  RasterPageRun(FilterSession& session, RasterReader& in, const cups_page_header2_t& header, unsigned number)
-      : in_(in), header_(header), name_("page " + std::to_string(number)),
-        rowBytes_(std::size_t{header.cupsWidth} * 3), bandLines_(BandLinesFor(rowBytes_)),
-        copies_(std::max(1u, header.NumCopies)),
-        page_(session, header.cupsWidth, header.cupsHeight, false, name_) {
-    band_.resize(bandLines_ * rowBytes_);
-  }
-
-  unsigned Copies() const { return copies_; }
-
-  // The corrected lines of one copy, in order.
-  const std::vector<std::uint8_t>& RunCopy(unsigned copy) {
-    page_.StartCopy();
-    printed_.clear();
-    for (std::uint32_t y = 0; y < header_.cupsHeight; y += bandLines_) {
-      const std::uint32_t lines = std::min(bandLines_, header_.cupsHeight - y);
-      if (copy == 0) ReadBand(y, lines);
-      else std::memcpy(band_.data(), kept_.data() + y * rowBytes_, lines * rowBytes_);
-      const std::span<const std::uint8_t> released = page_.Band(band_.data(), lines);
-      printed_.insert(printed_.end(), released.begin(), released.end());
-    }
-    page_.FinishCopy();
-    return printed_;
-  }
-
-  void End() { page_.End(); }
-
- private:
-  void ReadBand(std::uint32_t y, std::uint32_t lines) {
-    for (std::uint32_t i = 0; i < lines; ++i) {
-      if (!in_.ReadPixels({band_.data() + i * rowBytes_, rowBytes_})) {
-        throw HostError(name_ + ": the raster stream ends at line " + std::to_string(y + i) + " of " +
-                        std::to_string(header_.cupsHeight));
-      }
-    }
-    if (copies_ > 1) kept_.insert(kept_.end(), band_.begin(), band_.begin() + lines * rowBytes_);
-  }
-
-  RasterReader& in_;
-  const cups_page_header2_t& header_;
-  std::string name_;
-  std::size_t rowBytes_;
-  std::uint32_t bandLines_;
-  unsigned copies_;
-  ModulePage page_;
-  std::vector<std::uint8_t> band_, kept_, printed_;
-};
 
 void RunOnePage(FilterSession& session, RasterReader& in, RasterWriter& out, const cups_page_header2_t& header,
                 unsigned number) {
@@ -88,14 +39,16 @@ void RunOnePage(FilterSession& session, RasterReader& in, RasterWriter& out, con
   }
   JobLog::Info("Printing " + name + " (" + std::to_string(header.cupsWidth) + " x " +
                std::to_string(header.cupsHeight) + " pixels)");
-  RasterPageRun run(session, in, header, number);
+  const std::size_t rowBytes = std::size_t{header.cupsWidth} * 3;
+  BandRunner run(session, header.cupsWidth, header.cupsHeight, name, BandLinesFor(rowBytes),
+                 header.NumCopies);
+  run.Pull([&](std::uint8_t* rows, std::uint32_t y, std::uint32_t count) {
+    ReadLines(in, name, header.cupsHeight, rowBytes, rows, y, count);
+  });
   // The copies are made here, so the printer is told to print each once.
   cups_page_header2_t written = header;
   written.NumCopies = 1;
-  for (unsigned copy = 0; copy < run.Copies(); ++copy) {
-    out.WritePage(written, run.RunCopy(copy));
-  }
-  run.End();
+  run.Deliver([&](std::span<const std::uint8_t> lines) { out.WritePage(written, lines); });
   JobLog::PageDone(number, run.Copies());
 }
 

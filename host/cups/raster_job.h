@@ -10,10 +10,6 @@
 
 namespace k7730::host {
 
-// Lines handed to the module per band, and the most bytes a band may take
-// for very wide pages.
-constexpr std::uint32_t kRasterBandLines = 128;
-constexpr std::uint64_t kMaxBandBytes = std::uint64_t{16} << 20;
 // More copies than this of one page are taken for a damaged header.
 constexpr unsigned kMaxCopies = 999;
 

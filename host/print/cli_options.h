@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/core/band_runner.h"
 #include "host/core/host_error.h"
 #include "host/core/stage_options.h"
 
@@ -39,7 +40,7 @@ struct Options {
   std::string recordFile;                 // SettingsShow, SettingsSave, SettingsEdit; CurveSave, CurveShow
   CurveOptions curve;
   StageOptions stages;
-  std::uint32_t bandHeight = 128;
+  std::uint32_t bandHeight = kBandLines;
   std::string modulePath;                 // empty: the default
   bool quiet = false, verbose = false;
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/core/band_runner.h"
 #include "host/print/cli_options.h"
 #include "host/core/console.h"
 #include "host/core/media.h"
@@ -20,7 +21,7 @@ struct PrintJob {
   std::optional<ImageFormat> format;      // the output format; default from the name or the input
   std::string proof;                      // the soft proof file, empty for none
   StageOptions stages;
-  std::uint32_t bandHeight = 128;
+  std::uint32_t bandHeight = kBandLines;
   WriteOptions write;
   std::optional<double> dpi;              // overrides the input's resolution
   bool embedProfile = false;              // embed the printer profile in every format

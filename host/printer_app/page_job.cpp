@@ -5,11 +5,11 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "host/core/filter_session.h"
-#include "host/core/page_run.h"
+#include "host/core/band_runner.h"
 #include "host/core/raster_page.h"
 #include "host/core/settings_record.h"
 #include "host/core/vendor_options.h"
@@ -22,16 +22,13 @@ namespace k7730::printer_app {
 
 namespace {
 
-// One page on its way through the module: lines are gathered into bands,
-// the lines the module releases are kept until the page is complete, so
-// that a page refused half way leaves nothing on the device.
+// One page on its way through the module; the runner keeps what the module
+// releases until the page is complete, so that a page refused half way
+// leaves nothing on the device.
 struct PageState {
   cups_page_header2_t header{};   // as the module and the device see it: 8-bit RGB
   LineForm form = LineForm::kRgb;  // how the lines PAPPL hands over become RGB
-  std::size_t rowBytes = 0;
-  std::unique_ptr<host::ModulePage> run;
-  std::vector<std::uint8_t> band, printed;
-  std::uint32_t bandFill = 0, linesIn = 0;
+  std::unique_ptr<host::BandRunner> run;
 };
 
 struct JobState {
@@ -177,12 +174,7 @@ bool BeginPage(pappl_job_t* job, JobState& state, const cups_page_header2_t& giv
     return Refuse(job, name + ": " + problem, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
   }
   if (page->form != LineForm::kRgb) papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s: grey lines expanded to RGB", name.c_str());
-  page->rowBytes = std::size_t{page->header.cupsWidth} * 3;
-  page->run = std::make_unique<host::ModulePage>(*state.session, page->header.cupsWidth, page->header.cupsHeight,
-                                                 false, name);
-  page->run->StartCopy();
-  page->band.resize(kBandLines * page->rowBytes);
-  page->printed.reserve(page->header.cupsHeight * page->rowBytes);
+  page->run = std::make_unique<host::BandRunner>(*state.session, page->header.cupsWidth, page->header.cupsHeight, name);
   state.page = std::move(page);
   ++state.pagesStarted;
   return true;
@@ -196,25 +188,17 @@ bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, u
   });
 }
 
-void RunBand(PageState& page) {
-  const auto released = page.run->Band(page.band.data(), page.bandFill);
-  page.printed.insert(page.printed.end(), released.begin(), released.end());
-  page.bandFill = 0;
-}
-
 bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y, const unsigned char* line) {
   return Guarded(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, [&] {
     JobState* state = StateOf(job);
     if (state == nullptr) return JobPrinted(job);
     if (state->failed || !state->page) return false;
     PageState& page = *state->page;
-    if (y != page.linesIn || y >= page.header.cupsHeight) {
+    if (y != page.run->LinesIn() || y >= page.header.cupsHeight) {
       return Refuse(job, "line " + std::to_string(y) + " arrived out of order", PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
     }
-    ToRgb(page.form, line, page.header.cupsWidth, page.band.data() + page.bandFill * page.rowBytes);
-    ++page.bandFill;
-    ++page.linesIn;
-    if (page.bandFill == kBandLines || page.linesIn == page.header.cupsHeight) RunBand(page);
+    ToRgb(page.form, line, page.header.cupsWidth, page.run->NextLine());
+    page.run->Push();
     return true;
   });
 }
@@ -225,15 +209,12 @@ bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned nu
     if (state == nullptr) return JobPrinted(job);
     if (state->failed || !state->page) return false;
     const std::unique_ptr<PageState> page = std::move(state->page);
-    if (page->linesIn < page->header.cupsHeight) {
+    if (page->run->LinesIn() < page->header.cupsHeight) {
       return Refuse(job, "page " + std::to_string(number) + ": the document ends at line " +
-                             std::to_string(page->linesIn) + " of " + std::to_string(page->header.cupsHeight),
+                             std::to_string(page->run->LinesIn()) + " of " + std::to_string(page->header.cupsHeight),
                     PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
     }
-    page->run->FinishCopy();
-    page->run->End();
-    page->run.reset();
-    state->out.WritePage(page->header, page->printed);
+    page->run->Deliver([&](std::span<const std::uint8_t> lines) { state->out.WritePage(page->header, lines); });
     return true;
   });
 }

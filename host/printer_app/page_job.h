@@ -19,8 +19,6 @@ namespace k7730::printer_app {
 // document passes the raster callbacks and the module.
 constexpr const char* kDeviceFormat = "application/octet-stream";
 
-// Lines handed to the module per band.
-constexpr std::uint32_t kBandLines = 128;
 // The largest page side taken, in pixels: the longest side of any medium
 // (8 inches at 300 dpi, 2400) and 4 inches more, room for bleed and raster
 // sent at other sizes: 3600.
