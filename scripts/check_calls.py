@@ -6,7 +6,11 @@ themselves (with universal-ctags) and fails when
   - a header declares a function (free, or a member defined out of line)
     that only folders of its own layer or above it, other than its own
     folder, define: the header promises what its layer cannot keep; or
-  - two files of different folders call each other's free functions.
+  - two files of different folders call each other's free functions; or
+  - a file of host/core reads or changes the environment or a signal's
+    handling: the core runs inside other programs (a server too), whose
+    environment and signals are their own, so each program's main reads
+    the environment and hands the values down.
 A file calls a free function when it writes the function's name followed by
 "(", not after "." or "->", and C++ name lookup from that place finds a
 declaration in the file itself or in a header it includes directly: the
@@ -276,6 +280,24 @@ def mutual_calls(edges):
     return problems
 
 
+# Calls that read or change what the whole process shares, and the
+# qualifiers under which the names are the C library's.
+PROCESS_WIDE = {"getenv", "secure_getenv", "setenv", "unsetenv", "putenv", "clearenv", "signal", "sigaction"}
+LIBRARY_QUALIFIERS = ("", "::", "std")
+
+
+def process_wide_calls(tree, files):
+    problems = []
+    for f in files:
+        if folder_of(f) != "host/core":
+            continue
+        declared_here = {(fn.line, fn.name) for fn in tree.funcs[f] + tree.member_decls[f]}
+        for line, qualifier, name in calls_in(f):
+            if name in PROCESS_WIDE and qualifier in LIBRARY_QUALIFIERS and (line, name) not in declared_here:
+                problems.append(f"{f}:{line}: host/core calls {name}; only a program's main may")
+    return problems
+
+
 def listed_under(root):
     os.chdir(root)
     found = []
@@ -288,10 +310,10 @@ def listed_under(root):
 def main(argv):
     files = listed_under(argv[2]) if argv[1:2] == ["--root"] else product_files()
     tree = Tree(files)
-    problems = upward_declarations(tree) + mutual_calls(call_edges(tree, files))
+    problems = upward_declarations(tree) + mutual_calls(call_edges(tree, files)) + process_wide_calls(tree, files)
     for p in problems:
         print(p)
-    print(f"{len(files)} files, {len(problems)} declarations or calls out of layer")
+    print(f"{len(files)} files, {len(problems)} declarations or calls out of place")
     return 1 if problems else 0
 
 

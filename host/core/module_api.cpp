@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
 
 #include "host/core/host_error.h"
@@ -58,8 +57,8 @@ void LoadedModule::Require(const void* fn, const char* exportName, const std::st
   }
 }
 
-std::string DefaultModulePath(const std::string& installedFromProgram) {
-  if (const char* env = std::getenv("K7730FE_MODULE"); env != nullptr && env[0] != '\0') return env;
+std::string DefaultModulePath(const std::string& installedFromProgram, const char* named) {
+  if (named != nullptr && named[0] != '\0') return named;
   char self[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
   if (n <= 0) return "K7730fe.so";

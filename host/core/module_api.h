@@ -52,12 +52,13 @@ class LoadedModule {
   ModuleApi api_;
 };
 
-// The module a host program loads: the one K7730FE_MODULE names; else
-// K7730fe.so next to the program, as in a build folder; else the installed
-// module at `installedFromProgram`, a path relative to the program's own
-// folder, so that an installation moved as a whole (a DESTDIR staging, a
-// relocated prefix) still finds its module.
-std::string DefaultModulePath(const std::string& installedFromProgram);
+// The module a host program loads: `named` when it is neither null nor
+// empty (the program's main passes $K7730FE_MODULE; the host core reads no
+// environment); else K7730fe.so next to the program, as in a build folder;
+// else the installed module at `installedFromProgram`, a path relative to
+// the program's own folder, so that an installation moved as a whole (a
+// DESTDIR staging, a relocated prefix) still finds its module.
+std::string DefaultModulePath(const std::string& installedFromProgram, const char* named);
 
 // "1005 (an ICC profile does not open or has the wrong data colour space)".
 std::string DescribeErrorCode(std::uint16_t code);

@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace k7730::host {
@@ -28,11 +28,24 @@ static_assert(std::atomic<int>::is_always_lock_free, "signal handlers need lock-
 constexpr int kSlots = 64;
 Slot slots[kSlots];
 
+std::mutex givenFolderLock;
+std::string givenFolder;
+
 }  // namespace
 
+void SetTemporaryFolder(const char* folder) {
+  const std::lock_guard<std::mutex> hold(givenFolderLock);
+  givenFolder = folder != nullptr ? folder : "";
+}
+
 std::string TemporaryFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  if (tmp != nullptr && tmp[0] != '\0' && ::access(tmp, W_OK) == 0) return tmp;
+  std::string folder;
+  {
+    const std::lock_guard<std::mutex> hold(givenFolderLock);
+    folder = givenFolder;
+  }
+  // Whether the folder is writable is asked each time: it may change.
+  if (!folder.empty() && ::access(folder.c_str(), W_OK) == 0) return folder;
   return "/tmp";
 }
 

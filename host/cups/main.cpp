@@ -21,6 +21,7 @@
 #include "host/cups/raster_job.h"
 #include "host/cups/raster_stream.h"
 #include "host/core/settings_record.h"
+#include "host/core/temporary_files.h"
 
 using namespace k7730::host;
 
@@ -29,10 +30,9 @@ namespace {
 // $K7730FE_MODULE first (for testing a build), then the PPD's
 // *k7730ModuleFile, then the module next to the filter (a build folder) or
 // at its installed place.
-std::string ModulePath(const PpdFacts& ppd) {
-  const char* env = std::getenv("K7730FE_MODULE");
-  if ((env == nullptr || env[0] == '\0') && !ppd.moduleFile.empty()) return ppd.moduleFile;
-  return DefaultModulePath(K7730_MODULE_FROM_PROGRAM);
+std::string ModulePath(const PpdFacts& ppd, const char* named) {
+  if ((named == nullptr || named[0] == '\0') && !ppd.moduleFile.empty()) return ppd.moduleFile;
+  return DefaultModulePath(K7730_MODULE_FROM_PROGRAM, named);
 }
 
 // The settings file first, then the job's stage options over it. An intent
@@ -55,7 +55,7 @@ int OpenInput(int argc, char* argv[]) {
 int RunFilter(int argc, char* argv[]) {
   const PpdFacts ppd = ReadPpd(std::getenv("PPD"));
   const JobStages job = ParseJobOptions(argv[5], ppd);
-  const LoadedModule module(ModulePath(ppd));
+  const LoadedModule module(ModulePath(ppd, std::getenv("K7730FE_MODULE")));
   if (!module.CanRunPages()) module.Require(nullptr, "plugin_filter_do", "running pages");
   FilterSession session(module);
   ApplyJob(session, job);
@@ -82,6 +82,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   try {
+    SetTemporaryFolder(std::getenv("TMPDIR"));
     return RunFilter(argc, argv);
   } catch (const std::exception& e) {
     JobLog::Error(e.what());

@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -37,8 +38,10 @@ ImageFormat DetectFormatOrPng(const std::string& input) {
   }
 }
 
+// --module, else the module $K7730FE_MODULE names, else the default places.
 std::string ModulePathOf(const Options& o) {
-  return o.modulePath.empty() ? DefaultModulePath(K7730_MODULE_FROM_PROGRAM) : o.modulePath;
+  return o.modulePath.empty() ? DefaultModulePath(K7730_MODULE_FROM_PROGRAM, std::getenv("K7730FE_MODULE"))
+                              : o.modulePath;
 }
 
 PrintJob JobFor(const Options& o, const std::string& input, const std::string& output) {
@@ -227,6 +230,7 @@ int main(int argc, char** argv) {
   console.quiet = options.quiet;
   console.verbose = options.verbose;
   try {
+    SetTemporaryFolder(std::getenv("TMPDIR"));
     switch (options.command) {
       case Command::Help: std::fputs(UsageText().c_str(), stdout); return 0;
       case Command::Version: std::printf("k7730-print %s\n", K7730_PRINT_VERSION); return 0;

@@ -16,6 +16,7 @@ namespace k7730::printer_app {
 struct AppContext {
   pappl_system_t* system = nullptr;
   std::string moduleFromProgram;   // the installed module, relative to the program's folder
+  std::string moduleNamed;         // $K7730FE_MODULE: the module to load instead (empty: none)
   std::string version;             // the program's, as the server reports it
   bool loopbackOnly = true;        // no other machine reaches the server
   bool loadingState = false;       // printers come from the state file, not a client

@@ -40,7 +40,8 @@ bool MakeFolders(const std::string& state) {
 
 bool LoadModule() {
   try {
-    App().module = std::make_unique<host::LoadedModule>(host::DefaultModulePath(App().moduleFromProgram));
+    const std::string path = host::DefaultModulePath(App().moduleFromProgram, App().moduleNamed.c_str());
+    App().module = std::make_unique<host::LoadedModule>(path);
     if (!App().module->CanRunPages()) App().module->Require(nullptr, "plugin_filter_do", "running pages");
     return true;
   } catch (const std::exception& e) {

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "host/printer_app/record_store.h"
 #include "host/printer_app/server_command.h"
 #include "host/core/settings_record.h"
+#include "host/core/temporary_files.h"
 
 using namespace k7730::printer_app;
 
@@ -108,6 +110,8 @@ int SettingsCommand(const char*, int count, cups_option_t* options, int numFiles
 int main(int argc, char* argv[]) {
   std::signal(SIGPIPE, SIG_IGN);   // a device program that quits fails the write instead
   App().moduleFromProgram = K7730_MODULE_FROM_PROGRAM;
+  if (const char* named = std::getenv("K7730FE_MODULE")) App().moduleNamed = named;
+  k7730::host::SetTemporaryFolder(std::getenv("TMPDIR"));
   App().version = kVersion;
   if (argc > 1 && std::string(argv[1]) == "server") return RunServerCommand(argc, argv);
   if (const auto status = RunOwnSubcommand(ReadCommandLine(argc, argv))) return *status;

@@ -258,5 +258,41 @@ class MutualCalls(unittest.TestCase):
         self.assertEqual(code, 0, out)
 
 
+class ProcessWideCalls(unittest.TestCase):
+    def test_the_core_reads_no_environment_and_handles_no_signal(self):
+        # Programs may; the core may not, however it names the call, while
+        # comments, strings, members and its own namespaces are no calls.
+        code, out = check({
+            "host/core/paths.cpp": """
+                #include <cstdlib>
+                #include <signal.h>
+                namespace k7730::host {
+                struct Waiter { void signal(); };
+                void signal(int);
+                const char* Folder() { return std::getenv("TMPDIR"); }
+                void Quiet(Waiter& w) {
+                  // getenv("HOME"); signal(SIGPIPE, SIG_IGN);
+                  const char* text = "setenv(";
+                  w.signal();
+                  host::signal(1);
+                  struct sigaction old {};
+                  ::sigaction(SIGINT, nullptr, &old);
+                  putenv(nullptr);
+                }
+                }
+            """,
+            "host/print/main.cpp": """
+                #include <cstdlib>
+                #include <csignal>
+                int main() { std::signal(SIGPIPE, SIG_IGN); return std::getenv("TMPDIR") != nullptr; }
+            """,
+        })
+        self.assertEqual(code, 1, out)
+        self.assertIn("host/core/paths.cpp:7: host/core calls getenv", out)
+        self.assertIn("host/core/paths.cpp:14: host/core calls sigaction", out)
+        self.assertIn("host/core/paths.cpp:15: host/core calls putenv", out)
+        self.assertEqual(out.count("host/core calls"), 3, out)
+
+
 if __name__ == "__main__":
     unittest.main()

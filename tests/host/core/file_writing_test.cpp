@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 
 #include <condition_variable>
-#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -160,18 +159,15 @@ TEST_F(FileWriting, AWriteLeavesTheProcessHandlersAndUmaskAsTheyWere) {
   for (int i = 0; i < 3; ++i) ::sigaction(signals[i], &saved[i], nullptr);
 }
 
-TEST_F(FileWriting, TemporaryFolderIsAWritableTmpdirElseTmp) {
-  const char* saved = std::getenv("TMPDIR");
-  const std::string before = saved != nullptr ? saved : "";
-  ::setenv("TMPDIR", dir.c_str(), 1);
+TEST_F(FileWriting, TemporaryFolderIsTheGivenWritableFolderElseTmp) {
+  SetTemporaryFolder(dir.c_str());
   EXPECT_EQ(TemporaryFolder(), dir);
   for (const std::string& unusable : {std::string(""), Path("missing")}) {
-    ::setenv("TMPDIR", unusable.c_str(), 1);
-    EXPECT_EQ(TemporaryFolder(), "/tmp") << "TMPDIR='" << unusable << "'";
+    SetTemporaryFolder(unusable.c_str());
+    EXPECT_EQ(TemporaryFolder(), "/tmp") << "given '" << unusable << "'";
   }
-  ::unsetenv("TMPDIR");
+  SetTemporaryFolder(nullptr);
   EXPECT_EQ(TemporaryFolder(), "/tmp");
-  if (saved != nullptr) ::setenv("TMPDIR", before.c_str(), 1);
 }
 
 }  // namespace

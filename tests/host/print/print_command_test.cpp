@@ -127,6 +127,20 @@ TEST_F(PrintCommand, MissingExportsAreNamedNotCalled) {
   }
 }
 
+// Which module runs: --module, else the one $K7730FE_MODULE names (empty
+// names none), else K7730fe.so beside the program.
+TEST_F(PrintCommand, ModuleIsTheOptionsElseTheEnvironmentsElseTheOneBeside) {
+  const std::string beside = ModuleFolder() + "/K7730fe.so";
+  const std::string named = "K7730FE_MODULE=" + Path("gone.so");
+  RunResult r = RunPrint("info", named);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_EQ(r.output.rfind("k7730-print: error: " + Path("gone.so") + ": ", 0), 0u) << r.output;
+  for (const auto& [args, environment] : {std::pair{"info --module " + beside, named}, {"info", "K7730FE_MODULE="}}) {
+    r = RunPrintOk(args, environment);
+    EXPECT_NE(r.output.find("module            " + beside + "\n"), std::string::npos) << args << "\n" << r.output;
+  }
+}
+
 TEST_F(PrintCommand, SettingsSaveShowAndReuse) {
   std::vector<std::uint8_t> raw(768);
   for (int i = 0; i < 768; ++i) raw[i] = static_cast<std::uint8_t>(255 - i % 256);
