@@ -7,17 +7,11 @@
 #include <stdlib.h>
 #include <string.h>
 
-#define EXPORT __attribute__((visibility("default")))
+#include "support/stand_in_module.h"
 
-static uint8_t g_instance[16];
-static uint8_t g_block[4340];
 static uint32_t g_width, g_height, g_taken, g_released, g_held;
 static uint8_t* g_store;   /* the whole page, inverted, as it came */
 static uint32_t g_holdBack = 2, g_failAt = UINT32_MAX, g_failEnd;
-
-static void SetError(uint16_t* err, uint16_t code) {
-  if (err != 0) *err = code;
-}
 
 /* Lines to hold back per band, the line whose band fails, and whether the
  * end of the page fails. */
@@ -27,33 +21,9 @@ EXPORT void band_module_configure(uint32_t holdBack, uint32_t failAtLine, uint32
   g_failEnd = failEnd;
 }
 
-EXPORT void* plugin_filter_open(uint16_t* err) {
-  const uint32_t size = 4340, magic = 0x20120717u;
-  memcpy(g_block, &size, 4);
-  memcpy(g_block + 4, &magic, 4);
-  SetError(err, 0);
-  return g_instance;
-}
-
-EXPORT void plugin_filter_close(void* inst) { (void)inst; }
-
 /* Frees the output buffers the module allocated; the instance is static. */
 EXPORT void plugin_filter_disposPtr(void* address) {
   if (address != g_instance) free(address);
-}
-
-EXPORT uint32_t plugin_filter_preference(void* inst, uint16_t mode, uint16_t selector, void* data,
-                                         uint32_t* size, uint16_t* err) {
-  (void)inst;
-  (void)selector;
-  if (mode == 2 && size != 0) {
-    if (data != 0) memcpy(data, g_block, sizeof g_block);
-    *size = sizeof g_block;
-  } else if (mode == 1 && data != 0) {
-    memcpy(g_block, data, sizeof g_block);
-  }
-  SetError(err, 0);
-  return 1;
 }
 
 EXPORT uint32_t plugin_filter_initpage(void* inst, uint32_t width, uint32_t height, uint32_t swap, uint16_t* err) {
