@@ -23,14 +23,14 @@ const Media* FindMedia(std::string_view name) {
 std::string MediaNames() {
   std::string text;
   for (std::size_t i = 0; i < std::size(kMediaList); ++i) {
-    text += (i == 0 ? "" : i + 1 == std::size(kMediaList) ? " or " : ", ") + std::string(kMediaList[i].name);
+    text.append(i == 0 ? "" : i + 1 == std::size(kMediaList) ? " or " : ", ").append(kMediaList[i].name);
   }
   return text;
 }
 
 std::string MediaChoices() {
   std::string text;
-  for (const Media& m : kMediaList) text += (text.empty() ? "" : "|") + std::string(m.name);
+  for (const Media& m : kMediaList) text.append(text.empty() ? "" : "|").append(m.name);
   return text;
 }
 

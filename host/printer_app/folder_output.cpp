@@ -72,7 +72,11 @@ class FolderOutput : public JobOutput {
   void GiveName() {
     const std::string base = folder_ + "/" + SafeName(jobName_);
     for (int n = 1; n < 10000; ++n) {
-      std::string path = base + (n > 1 ? "-" + std::to_string(n) : "") + ".pwg";
+      // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict)
+      // about a literal added to a temporary string.
+      std::string path = base;
+      if (n > 1) path.append("-").append(std::to_string(n));
+      path.append(".pwg");
       if (::link(partial_.c_str(), path.c_str()) == 0) {
         ::unlink(partial_.c_str());
         partial_.clear();
