@@ -21,7 +21,10 @@ const DeviceScheme kSchemes[] = {
 // `text` with a line break and `indent` spaces wherever it has a '\n'.
 std::string Indented(const std::string& text, std::size_t indent) {
   std::string out;
-  for (const char c : text) out += c == '\n' ? "\n" + std::string(indent, ' ') : std::string(1, c);
+  for (const char c : text) {
+    out.push_back(c);
+    if (c == '\n') out.append(indent, ' ');
+  }
   return out;
 }
 
