@@ -1,8 +1,13 @@
-// The command line as papplMainloop reads it, so that main can answer some
-// sub-commands itself before handing the arguments on.
+// The command line as papplMainloop reads it, and the sub-commands main
+// answers itself before handing the arguments on: the lists that need no
+// server (drivers, devices; papplMainloop would make a whole system for one
+// and look for network printers for the other), the check that a server
+// runs for those that need one (papplMainloop would start a server of its
+// own), and the printer-id commands PAPPL gets wrong (server_client.h).
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace k7730::printer_app {
@@ -21,5 +26,8 @@ struct CommandLine {
 };
 
 CommandLine ReadCommandLine(int argc, char* argv[]);
+
+// The exit status, or nothing to leave the command to papplMainloop.
+std::optional<int> RunOwnSubcommand(const CommandLine& line);
 
 }  // namespace k7730::printer_app

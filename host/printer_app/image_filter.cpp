@@ -11,8 +11,7 @@
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
 #include "host/image/oriented_source.h"
-#include "host/printer_app/job_claim.h"
-#include "host/printer_app/page_job.h"
+#include "host/printer_app/raster_callbacks.h"
 
 namespace k7730::printer_app {
 

@@ -2,9 +2,30 @@
 // page through the K7730fe module. The standard printer-application command
 // line comes from papplMainloop (server, add, printers, submit, jobs,
 // status, shutdown, options, default, modify, pause, resume, cancel);
-// drivers, devices and delete are answered here (own_commands.h), and no
+// drivers, devices and delete are answered here (command_line.h), and no
 // sub-command starts a server. "settings" replaces a printer's stored
 // settings record.
+//
+// Where a job goes, file by file (request, driver, module, device):
+//   server_command    "server": checks its options, makes the PAPPL system,
+//                     registers the driver, filters, devices and callbacks
+//   printer_driver    what a printer says it takes; refuses a device the
+//                     policy does not allow; hands over the raster callbacks
+//   image_filter      JPEG and PNG documents read and placed on the page
+//   raster_callbacks  each page through the module in bands (which thread
+//                     prints the job, grey lines made RGB, refusals)
+//   devices           the device schemes in one table, the policy on which
+//                     devices a printer may use, a job's output opened
+//   device_output     the PWG raster stream into a folder or a device program
+// Beside the jobs:
+//   app_context       what the whole process shares (module, records, the
+//                     values main reads from the environment)
+//   record_store      each printer's stored settings record
+//   settings_page     the printer's "Module Settings" web page
+//   state_saving      PAPPL's state file, read and written without waiting
+//                     on PAPPL's locks
+//   command_line      the sub-commands answered here; server_client reaches
+//                     a running server for them
 #include <pappl/pappl.h>
 
 #include <csignal>
@@ -16,9 +37,8 @@
 
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/command_line.h"
-#include "host/printer_app/device_schemes.h"
-#include "host/printer_app/driver.h"
-#include "host/printer_app/own_commands.h"
+#include "host/printer_app/devices.h"
+#include "host/printer_app/printer_driver.h"
 #include "host/printer_app/record_store.h"
 #include "host/printer_app/server_command.h"
 #include "host/core/settings_record.h"
@@ -86,7 +106,7 @@ int SettingsCommand(const char*, int count, cups_option_t* options, int numFiles
     std::fputs("k7730-printer-app settings: give -d PRINTER and one settings record file\n", stderr);
     return 1;
   }
-  const RecordStore store(folder != nullptr ? folder : DefaultStateFolder());
+  const RecordStore store(folder != nullptr ? folder : App().defaultStateFolder);
   try {
     if (reset != nullptr) {
       store.Remove(printer);
@@ -112,6 +132,9 @@ int main(int argc, char* argv[]) {
   App().moduleFromProgram = K7730_MODULE_FROM_PROGRAM;
   if (const char* named = std::getenv("K7730FE_MODULE")) App().moduleNamed = named;
   k7730::host::SetTemporaryFolder(std::getenv("TMPDIR"));
+  App().defaultStateFolder =
+      DefaultStateFolder(std::getenv("K7730_PRINTER_APP_STATE"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+  if (const char* snap = std::getenv("SNAP_COMMON")) App().rootSocketFolder = snap;
   App().version = kVersion;
   if (argc > 1 && std::string(argv[1]) == "server") return RunServerCommand(argc, argv);
   if (const auto status = RunOwnSubcommand(ReadCommandLine(argc, argv))) return *status;

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
@@ -18,11 +17,6 @@ namespace {
 
 constexpr const char* kAppFolder = "k7730-printer-app";
 
-std::string EnvOrEmpty(const char* name) {
-  const char* v = std::getenv(name);
-  return v != nullptr ? v : "";
-}
-
 void MakeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
     throw host::FileError(path, "cannot create the state folder: " + host::ErrnoText());
@@ -31,11 +25,11 @@ void MakeFolder(const std::string& path) {
 
 }  // namespace
 
-std::string DefaultStateFolder() {
-  if (std::string dir = EnvOrEmpty("K7730_PRINTER_APP_STATE"); !dir.empty()) return dir;
+std::string DefaultStateFolder(const char* stateVariable, const char* xdgStateHome, const char* home) {
+  if (stateVariable != nullptr && stateVariable[0] != '\0') return stateVariable;
   if (::getuid() == 0) return std::string("/var/lib/") + kAppFolder;
-  if (std::string xdg = EnvOrEmpty("XDG_STATE_HOME"); !xdg.empty()) return xdg + "/" + kAppFolder;
-  return EnvOrEmpty("HOME") + "/.local/state/" + kAppFolder;
+  if (xdgStateHome != nullptr && xdgStateHome[0] != '\0') return std::string(xdgStateHome) + "/" + kAppFolder;
+  return std::string(home != nullptr ? home : "") + "/.local/state/" + kAppFolder;
 }
 
 std::string RecordStore::PathFor(const std::string& printerName) const {

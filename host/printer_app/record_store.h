@@ -12,9 +12,11 @@
 
 namespace k7730::printer_app {
 
-// The state folder: $K7730_PRINTER_APP_STATE, else $XDG_STATE_HOME or
-// ~/.local/state, else /var/lib for root; each with "k7730-printer-app".
-std::string DefaultStateFolder();
+// The state folder, from the environment main reads: $K7730_PRINTER_APP_STATE
+// (`stateVariable`), else /var/lib for root, else $XDG_STATE_HOME or
+// $HOME/.local/state; the last three with "k7730-printer-app". Null or
+// empty values count as unset.
+std::string DefaultStateFolder(const char* stateVariable, const char* xdgStateHome, const char* home);
 
 class RecordStore {
  public:

@@ -9,9 +9,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "host/printer_app/printer_guard.h"
-#include "host/printer_app/state_file.h"
-#include "host/printer_app/state_writer.h"
+#include "host/printer_app/state_saving.h"
 #include "support/temp_files.h"
 
 namespace k7730::printer_app {

@@ -153,6 +153,24 @@ class NoServerTest(unittest.TestCase):
         self.assertIn("k7730-command:///PROGRAM", lines)
         self.assertNothingStarted(["devices"], took)
 
+    def test_settings_are_stored_in_the_state_folder_the_environment_names(self):
+        record = os.path.join(self.work, "photo.k7730")
+        subprocess.run([server.PRINT, "-q", "settings", "save", record], check=True, env=server.ENV, timeout=60)
+        named = os.path.join(self.work, "named")
+        xdg = os.path.join(self.work, "xdg")
+        os.mkdir(xdg)
+        cases = [({"K7730_PRINTER_APP_STATE": named, "XDG_STATE_HOME": xdg}, named)]
+        if os.getuid() != 0:   # root's folder is /var/lib/k7730-printer-app whatever $XDG_STATE_HOME says
+            cases.append(({"XDG_STATE_HOME": xdg}, os.path.join(xdg, "k7730-printer-app")))
+        for variables, folder in cases:
+            with self.subTest(variables):
+                env = {k: v for k, v in server.ENV.items() if k not in ("K7730_PRINTER_APP_STATE", "XDG_STATE_HOME")}
+                env.update(variables)
+                run = subprocess.run([server.APP, "settings", "-d", "photo", record], capture_output=True, text=True,
+                                     env=env, timeout=60)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertTrue(os.path.isfile(os.path.join(folder, "photo.k7730")), run.stdout)
+
     def test_devices_lists_the_backend_programs_the_server_may_run(self):
         if os.geteuid() != 0:
             self.skipTest("back-end programs are root's; the test makes them as root")

@@ -1,13 +1,22 @@
-#include "host/printer_app/state_file.h"
+#include "host/printer_app/state_saving.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
-#include "host/printer_app/printer_guard.h"
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
 
 namespace k7730::printer_app {
 
@@ -292,6 +301,119 @@ void CollectPrinter(pappl_printer_t* printer, void* data) {
   }
 }
 
+// Enter and Leave for one scope.
+class GuardedPrinter {
+ public:
+  GuardedPrinter(PrinterGuard& guard, const PrinterKey& key) : guard_(guard), entered_(guard.Enter(key)) {}
+  ~GuardedPrinter() {
+    if (entered_) guard_.Leave();
+  }
+  GuardedPrinter(const GuardedPrinter&) = delete;
+  GuardedPrinter& operator=(const GuardedPrinter&) = delete;
+  explicit operator bool() const { return entered_; }
+
+ private:
+  PrinterGuard& guard_;
+  bool entered_;
+};
+
+// The text of PAPPL's state file, read from the server through PAPPL's
+// public getters: the system's settings, and each printer with its
+// settings, defaults (the module's k7730-* ones too), ready media and job
+// history, in the form papplSystemLoadState reads back.
+//
+// Locks: the reading never holds the system's lock while it waits for a
+// printer's, nor a printer's while it waits for the system's, so it takes
+// no part in the lock-order conflicts PAPPL 1.3 has between the two. It
+// lists the printers under the system's lock (taking nothing else), then
+// reads each one on its own under the guard, which keeps a printer being
+// deleted meanwhile from being freed under it. `now` stands for the end
+// of the jobs that had not ended. Call with no PAPPL lock held.
+std::string StateText(pappl_system_t* system, PrinterGuard& guard, std::time_t now) {
+  std::string out;
+  AddSystem(out, system);
+  PrinterList listed;
+  const unsigned long mark = guard.Mark();
+  papplSystemIteratePrinters(system, CollectPrinter, &listed);
+  if (listed.failed) throw std::bad_alloc();
+  guard.Forget(listed.keys, mark);
+  for (const PrinterKey& key : listed.keys) {
+    const GuardedPrinter reading(guard, key);
+    if (reading && !papplPrinterIsDeleted(key.printer)) AddPrinter(out, key.printer, now);
+  }
+  return out;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The new file's data, then its name in the folder, must reach the disk
+// before the old file is gone, or a power cut could leave neither.
+void WriteNew(const std::string& fresh, const std::string& text) {
+  const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) throw host::FileError(fresh, "cannot create: " + host::ErrnoText());
+  try {
+    host::WriteAll(fd, fresh, text.data(), text.size());
+    if (::fsync(fd) != 0) throw host::FileError(fresh, "cannot write: " + host::ErrnoText());
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  if (::close(fd) != 0) throw host::FileError(fresh, "cannot write: " + host::ErrnoText());
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+constexpr int kTickSeconds = 1;
+
+struct Saver {
+  explicit Saver(const std::string& path) : writer(path) {}
+  PrinterGuard guard;
+  StateWriter writer;
+};
+
+void LogErrors(pappl_system_t* system, StateWriter& writer) {
+  try {
+    for (const std::string& error : writer.TakeErrors()) papplLog(system, PAPPL_LOGLEVEL_ERROR, "%s", error.c_str());
+  } catch (...) {
+  }
+}
+
+// PAPPL calls this on its main loop, with no lock held, after changes; and
+// once more after the loop has ended when a change came after the last
+// call. The final call waits until the file is written.
+bool Save(pappl_system_t* system, void* data) {
+  auto& saver = *static_cast<Saver*>(data);
+  bool saved = true;
+  try {
+    saver.writer.Post(StateText(system, saver.guard, std::time(nullptr)));
+  } catch (const std::exception& e) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Cannot save the state: %s", e.what());
+    saved = false;
+  }
+  if (papplSystemIsShutdown(system)) saver.writer.Flush();
+  LogErrors(system, saver.writer);
+  return saved;
+}
+
+// Wakes the main loop every second, which otherwise sleeps until the next
+// connection (up to half a minute) before it sees a change to save. PAPPL
+// runs timers holding the system's lock, so no saving from here.
+bool Tick(pappl_system_t* system, void* data) {
+  LogErrors(system, static_cast<Saver*>(data)->writer);
+  return true;
+}
+
+Saver* theSaver = nullptr;   // one system per process
+
 }  // namespace
 
 std::string LineValue(std::string_view value, std::size_t maxBytes) {
@@ -307,19 +429,138 @@ std::string LineValue(std::string_view value, std::size_t maxBytes) {
   return line;
 }
 
-std::string StateText(pappl_system_t* system, PrinterGuard& guard, std::time_t now) {
-  std::string out;
-  AddSystem(out, system);
-  PrinterList listed;
-  const unsigned long mark = guard.Mark();
-  papplSystemIteratePrinters(system, CollectPrinter, &listed);
-  if (listed.failed) throw std::bad_alloc();
-  guard.Forget(listed.keys, mark);
-  for (const PrinterKey& key : listed.keys) {
-    const GuardedPrinter reading(guard, key);
-    if (reading && !papplPrinterIsDeleted(key.printer)) AddPrinter(out, key.printer, now);
+void PrinterGuard::BeginDelete(const PrinterKey& key) {
+  std::unique_lock lock(mutex_);
+  deleting_.push_back({key, marks_});
+  left_.wait(lock, [&] { return reading_ != key.printer; });
+}
+
+bool PrinterGuard::Enter(const PrinterKey& key) {
+  const std::lock_guard lock(mutex_);
+  if (std::any_of(deleting_.begin(), deleting_.end(), [&](const Deleting& d) { return d.key == key; })) return false;
+  reading_ = key.printer;
+  return true;
+}
+
+void PrinterGuard::Leave() {
+  {
+    const std::lock_guard lock(mutex_);
+    reading_ = nullptr;
   }
-  return out;
+  left_.notify_all();
+}
+
+unsigned long PrinterGuard::Mark() {
+  const std::lock_guard lock(mutex_);
+  return ++marks_;
+}
+
+void PrinterGuard::Forget(const std::vector<PrinterKey>& listed, unsigned long mark) {
+  const std::lock_guard lock(mutex_);
+  std::erase_if(deleting_, [&](const Deleting& d) {
+    return d.mark < mark && std::find(listed.begin(), listed.end(), d.key) == listed.end();
+  });
+}
+
+std::string ReplaceFile(const std::string& path, const std::string& text) {
+  // One writer per file at a time, so a fixed name for the new file is
+  // enough, and a new file a crash left behind is simply written over.
+  const std::string fresh = path + ".new";
+  try {
+    WriteNew(fresh, text);
+    if (::rename(fresh.c_str(), path.c_str()) != 0) throw host::FileError(path, "cannot replace: " + host::ErrnoText());
+    SyncFolder(FolderOf(path));
+    return "";
+  } catch (const std::exception& e) {
+    ::unlink(fresh.c_str());
+    return e.what();
+  }
+}
+
+StateWriter::StateWriter(std::string path) : path_(std::move(path)) {
+  try {
+    thread_ = std::thread(&StateWriter::Run, this);
+  } catch (const std::exception& e) {
+    // Without a thread of its own, Post writes on the caller's thread.
+    errors_.push_back(std::string("Cannot start the thread that writes the state: ") + e.what());
+  }
+}
+
+StateWriter::~StateWriter() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (thread_.joinable()) thread_.join();
+  for (const std::string& error : errors_) std::fprintf(stderr, "k7730-printer-app: %s\n", error.c_str());
+}
+
+void StateWriter::Post(std::string text) {
+  if (!thread_.joinable()) return Write(text);
+  {
+    const std::lock_guard lock(mutex_);
+    waiting_ = std::move(text);
+  }
+  changed_.notify_all();
+}
+
+void StateWriter::Flush() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return !waiting_ && !writing_; });
+}
+
+std::vector<std::string> StateWriter::TakeErrors() {
+  const std::lock_guard lock(mutex_);
+  return std::exchange(errors_, {});
+}
+
+void StateWriter::Run() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [&] { return waiting_ || stopping_; });
+    if (!waiting_) return;
+    const std::string text = std::move(*waiting_);
+    waiting_.reset();
+    writing_ = true;
+    lock.unlock();
+    Write(text);
+    lock.lock();
+    writing_ = false;
+    changed_.notify_all();
+  }
+}
+
+void StateWriter::Write(const std::string& text) {
+  try {
+    const std::string error = ReplaceFile(path_, text);
+    if (error.empty()) return;
+    const std::lock_guard lock(mutex_);
+    errors_.push_back("Cannot save the state: " + error);
+  } catch (const std::exception&) {
+    // Out of memory for the message: the next save tries again.
+  }
+}
+
+void SaveStateTo(pappl_system_t* system, const std::string& path) {
+  // One system per process. Destroyed when the process ends, after PAPPL
+  // has deleted the system: the writer finishes the last file first.
+  try {
+    static Saver saver(path);
+    theSaver = &saver;
+    papplSystemSetSaveCallback(system, Save, &saver);
+    papplSystemAddTimerCallback(system, std::time(nullptr) + kTickSeconds, kTickSeconds, Tick, &saver);
+  } catch (const std::exception& e) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "The state will not be saved: %s", e.what());
+  }
+}
+
+void KeepDeletedPrinterWhileRead(pappl_printer_t* printer) {
+  if (theSaver == nullptr) return;
+  try {
+    theSaver->guard.BeginDelete({printer, papplPrinterGetID(printer)});
+  } catch (...) {
+  }
 }
 
 }  // namespace k7730::printer_app

@@ -1,12 +1,12 @@
-#include "host/printer_app/driver.h"
+#include "host/printer_app/printer_driver.h"
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "host/printer_app/app_context.h"
-#include "host/printer_app/device_policy.h"
-#include "host/printer_app/page_job.h"
+#include "host/printer_app/devices.h"
+#include "host/printer_app/raster_callbacks.h"
 #include "host/core/media.h"
 #include "host/core/vendor_options.h"
 

@@ -1,12 +1,17 @@
-#include "host/printer_app/page_job.h"
+#include "host/printer_app/raster_callbacks.h"
 
 #include <malloc.h>
+#include <pthread.h>
 
+#include <chrono>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 
 #include "host/core/filter_session.h"
 #include "host/core/band_runner.h"
@@ -14,13 +19,104 @@
 #include "host/core/settings_record.h"
 #include "host/core/vendor_options.h"
 #include "host/printer_app/app_context.h"
-#include "host/printer_app/job_claim.h"
-#include "host/printer_app/page_lines.h"
-#include "host/printer_app/pwg_output.h"
+#include "host/printer_app/device_output.h"
+#include "host/printer_app/devices.h"
 
 namespace k7730::printer_app {
 
 namespace {
+
+// A job's data while a thread prints it: the thread, and its state for the job.
+struct Claim {
+  std::thread::id owner;
+  void* data = nullptr;
+};
+
+// The job data of a job that has ended, by how it ended.
+Claim kPrinted, kRefused;
+
+std::mutex& ClaimLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+Claim* ClaimOf(pappl_job_t* job) { return static_cast<Claim*>(papplJobGetData(job)); }
+
+#if K7730_PAPPL_VERSION <= 10301
+[[noreturn]] void WaitForEver() {
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
+}
+#endif
+
+// The state this thread keeps for a job it has claimed.
+void SetOwnJobData(pappl_job_t* job, void* data) {
+  const std::lock_guard guard(ClaimLock());
+  if (Claim* claim = ClaimOf(job); claim != nullptr && claim->owner == std::this_thread::get_id()) claim->data = data;
+}
+
+// This thread's state for the job, or null when it does not print the job.
+void* OwnJobData(pappl_job_t* job) {
+  const std::lock_guard guard(ClaimLock());
+  const Claim* claim = ClaimOf(job);
+  return claim != nullptr && claim->owner == std::this_thread::get_id() ? claim->data : nullptr;
+}
+
+// For a thread that does not print the job: whether it printed.
+bool JobPrinted(pappl_job_t* job) {
+  const std::lock_guard guard(ClaimLock());
+  return ClaimOf(job) == &kPrinted;
+}
+
+// The raster lines PAPPL hands the driver, as the module takes them: 8-bit
+// RGB as it comes, 8-bit grey expanded to R = G = B. Apple raster clients
+// send grey (PAPPL always lists "W8" in urf-supported), and PAPPL passes any
+// 8-bit page of a PWG raster client on with the client's own header.
+enum class LineForm {
+  kRgb,           // taken as it is
+  kGrey,          // W or sGrey: 0 is black
+  kInvertedGrey,  // K: 0 is white
+};
+
+// The form of the page's lines. Only 8-bit chunky grey of one byte per
+// pixel is expanded; anything else is taken for RGB and left to the RGB
+// check, which names what it is.
+LineForm FormOf(const cups_page_header2_t& h) {
+  if (h.cupsBitsPerColor != 8 || h.cupsBitsPerPixel != 8 || h.cupsColorOrder != CUPS_ORDER_CHUNKED ||
+      h.cupsBytesPerLine != h.cupsWidth) {
+    return LineForm::kRgb;
+  }
+  switch (h.cupsColorSpace) {
+    case CUPS_CSPACE_W:
+    case CUPS_CSPACE_SW: return LineForm::kGrey;
+    case CUPS_CSPACE_K: return LineForm::kInvertedGrey;
+    default: return LineForm::kRgb;
+  }
+}
+
+// The page as the module and the device see it: 8-bit RGB of the same size
+// (sRGB from sGrey, device RGB from device grey and black).
+cups_page_header2_t RgbHeader(const cups_page_header2_t& header, LineForm form) {
+  cups_page_header2_t rgb = header;
+  if (form == LineForm::kRgb) return rgb;
+  rgb.cupsColorSpace = header.cupsColorSpace == CUPS_CSPACE_SW ? CUPS_CSPACE_SRGB : CUPS_CSPACE_RGB;
+  rgb.cupsBitsPerPixel = 24;
+  rgb.cupsNumColors = 3;
+  rgb.cupsBytesPerLine = header.cupsWidth * 3;
+  return rgb;
+}
+
+// One line of `width` pixels into `rgb`, width x 3 bytes.
+void ToRgb(LineForm form, const std::uint8_t* line, std::uint32_t width, std::uint8_t* rgb) {
+  if (form == LineForm::kRgb) {
+    std::memcpy(rgb, line, std::size_t{width} * 3);
+    return;
+  }
+  const std::uint8_t flip = form == LineForm::kInvertedGrey ? 0xFF : 0x00;
+  for (std::uint32_t x = 0; x < width; ++x) {
+    const std::uint8_t v = line[x] ^ flip;
+    rgb[3 * x] = rgb[3 * x + 1] = rgb[3 * x + 2] = v;
+  }
+}
 
 // One page on its way through the module; the runner keeps what the module
 // releases until the page is complete, so that a page refused half way
@@ -31,9 +127,15 @@ struct PageState {
   std::unique_ptr<host::BandRunner> run;
 };
 
+// The job's output, for the printer's device, opened with the first page.
+std::function<std::unique_ptr<JobOutput>()> OutputOf(pappl_job_t* job) {
+  std::string deviceUri = papplPrinterGetDeviceURI(papplJobGetPrinter(job));
+  std::string jobName = papplJobGetName(job) != nullptr ? papplJobGetName(job) : "job";
+  return [deviceUri, jobName] { return OpenJobOutput(deviceUri, jobName); };
+}
+
 struct JobState {
-  explicit JobState(pappl_job_t* job)
-      : out(papplPrinterGetDeviceURI(papplJobGetPrinter(job)), papplJobGetName(job) != nullptr ? papplJobGetName(job) : "job") {}
+  explicit JobState(pappl_job_t* job) : out(OutputOf(job)) {}
   std::unique_ptr<host::FilterSession> session;
   std::unique_ptr<PageState> page;
   PwgOutput out;
@@ -250,6 +352,41 @@ bool PrintFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
 }
 
 }  // namespace
+
+JobClaim ClaimJob(pappl_job_t* job, bool endThread) {
+  {
+    const std::lock_guard guard(ClaimLock());
+    Claim* claim = ClaimOf(job);
+    if (claim == nullptr) {
+      papplJobSetData(job, new Claim{std::this_thread::get_id()});
+      return JobClaim::kOwn;
+    }
+    if (claim == &kPrinted) return JobClaim::kEndedPrinted;
+    if (claim == &kRefused) return JobClaim::kEndedRefused;
+    if (claim->owner == std::this_thread::get_id()) return JobClaim::kOwn;
+  }
+#if K7730_PAPPL_VERSION <= 10301
+  // PAPPL 1.3.1 starts one job on two threads at times (not fixed as of
+  // 1.3.1, Debian 12's; see raster_callbacks.h).
+  papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Another thread prints this job already; this one stops here.");
+  if (endThread) pthread_exit(nullptr);
+  WaitForEver();
+#else
+  (void)endThread;
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Another thread prints this job already.");
+  return JobClaim::kEndedRefused;
+#endif
+}
+
+void EndJobClaim(pappl_job_t* job, bool printed) {
+  const std::lock_guard guard(ClaimLock());
+  Claim* claim = ClaimOf(job);
+  if (claim == nullptr || claim == &kPrinted || claim == &kRefused || claim->owner != std::this_thread::get_id()) {
+    return;
+  }
+  delete claim;
+  papplJobSetData(job, printed ? &kPrinted : &kRefused);
+}
 
 bool RefuseJob(pappl_job_t* job, const char* why, pappl_jreason_t reason) noexcept {
   return Refuse(job, why, reason);

@@ -2,6 +2,21 @@
 // PNG, PWG or Apple raster) goes through the module in bands of up to 128
 // lines and on to the device as a PWG raster page. Pages of different
 // printers run at the same time: each job has a module instance of its own.
+//
+// Which thread prints a job. PAPPL 1.3 can start one job on two threads:
+// when two of its threads look for the next job at once, both see the
+// printer free and the job pending (it only becomes processing once its
+// thread has started), and both start it. Both threads then run the
+// driver's callbacks for the same job and the same job data. The first
+// thread to claim the job prints it. A second thread that arrives while the
+// first still prints must not return: PAPPL would finish the job twice and
+// keep it twice in its list of completed jobs, which PAPPL later frees
+// twice. A job thread of PAPPL's claims the job first thing in our image
+// filter, holding nothing yet, and a second one ends there (the first
+// thread's finish undoes what the second one's start did); anywhere else
+// it waits for ever. A second thread that arrives after the job has ended
+// (PAPPL has already marked it processing again) answers as the first one
+// did and prints nothing, so that PAPPL's finish marks the job ended again.
 #pragma once
 
 #include <pappl/pappl.h>
@@ -33,5 +48,15 @@ bool RefuseJob(pappl_job_t* job, const char* why, pappl_jreason_t reason) noexce
 inline bool RefuseJob(pappl_job_t* job, const std::string& why, pappl_jreason_t reason) {
   return RefuseJob(job, why.c_str(), reason);
 }
+
+enum class JobClaim { kOwn, kEndedPrinted, kEndedRefused };
+
+// Claims the job for this thread (kOwn also when this thread holds the
+// claim already); does not return while another thread prints it: with
+// `endThread` a thread of PAPPL's own for the job ends, else it waits.
+JobClaim ClaimJob(pappl_job_t* job, bool endThread = false);
+
+// Ends this thread's claim; later threads on the job learn how it ended.
+void EndJobClaim(pappl_job_t* job, bool printed);
 
 }  // namespace k7730::printer_app
