@@ -17,10 +17,11 @@ namespace k7730::host {
 
 namespace {
 
-// HEVC and AV1 code a flat picture in a few bits per 64 x 64 block; a
-// header claiming more than this many bytes of pixels for each byte of the
-// file is refused before anything is decoded.
-constexpr std::uint64_t kBestHeifRatio = 1u << 20;
+// AV1 codes a flat picture in a few bits per 128 x 128 block: 8000 x 6000
+// grey fits in 928 bytes, 155 000 bytes of pixels for each, and the ratio
+// grows with the size. A header claiming more than this for each byte of
+// its file is refused before anything is decoded.
+constexpr std::uint64_t kBestHeifRatio = 1u << 22;
 // libheif's own default bound on a side, kept: it counts pixels in int.
 constexpr int kMaxHeifSide = 1 << 15;
 constexpr std::size_t kFtypHeadBytes = 16;   // size, "ftyp", major brand, minor version
