@@ -1,13 +1,18 @@
 // Writes seed inputs for the fuzz targets at build time, with the module's
 // and the print command's own writers: the default settings record of a
 // fresh instance with each combination of stages, small pages and band
-// splits; small images in each format the print command reads; tone-curve
+// splits; small images in each format the print command reads (those it
+// only reads made by their own libraries' encoders); tone-curve
 // files in both numberings and as raw tables; and an MTF file.
 // Usage: make_seeds SEED_ROOT (folders filter_page_fuzzer, ... below it)
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <libheif/heif.h>
+#include <webp/encode.h>
 
 #include "formats/curve_reset.h"
 #include "fuzz_support.h"
@@ -68,6 +73,45 @@ bool WritePageSeeds(const fs::path& root) {
   return ok;
 }
 
+// A HEIC or AVIF of the image, made by libheif's encoder for `format`.
+bool WriteHeifSeed(const fs::path& path, const k7730::host::Image& image, heif_compression_format format) {
+  const int w = int(image.width), h = int(image.height);
+  heif_context* context = heif_context_alloc();
+  heif_image* picture = nullptr;
+  heif_encoder* encoder = nullptr;
+  bool ok = heif_image_create(w, h, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture).code == heif_error_Ok &&
+            heif_image_add_plane(picture, heif_channel_interleaved, w, h, 8).code == heif_error_Ok;
+  int stride = 0;
+  std::uint8_t* plane = ok ? heif_image_get_plane(picture, heif_channel_interleaved, &stride) : nullptr;
+  for (int y = 0; plane != nullptr && y < h; ++y) {
+    std::memcpy(plane + y * stride, &image.rgb[std::size_t(y) * image.RowBytes()], image.RowBytes());
+  }
+  ok = ok && heif_context_get_encoder_for_format(context, format, &encoder).code == heif_error_Ok &&
+       heif_context_encode_image(context, picture, encoder, nullptr, nullptr).code == heif_error_Ok &&
+       heif_context_write_to_file(context, path.c_str()).code == heif_error_Ok;
+  if (!ok) std::fprintf(stderr, "make_seeds: libheif could not write %s\n", path.c_str());
+  if (encoder != nullptr) heif_encoder_release(encoder);
+  if (picture != nullptr) heif_image_release(picture);
+  heif_context_free(context);
+  return ok;
+}
+
+// WebP (lossless and lossy) and HEIF (HEIC and AVIF) of the image, which
+// the print command reads but does not write.
+bool WriteReadOnlySeeds(const fs::path& root, const k7730::host::Image& image) {
+  const int w = int(image.width), h = int(image.height);
+  bool ok = true;
+  std::uint8_t* out = nullptr;
+  std::size_t size = WebPEncodeLosslessRGB(image.rgb.data(), w, h, w * 3, &out);
+  ok = size > 0 && Write(root / "webp_reader_fuzzer" / "lossless.webp", Bytes(out, out + size)) && ok;
+  WebPFree(out);
+  size = WebPEncodeRGB(image.rgb.data(), w, h, w * 3, 80, &out);
+  ok = size > 0 && Write(root / "webp_reader_fuzzer" / "lossy.webp", Bytes(out, out + size)) && ok;
+  WebPFree(out);
+  ok = WriteHeifSeed(root / "heif_reader_fuzzer" / "seed.heic", image, heif_compression_HEVC) && ok;
+  return WriteHeifSeed(root / "heif_reader_fuzzer" / "seed.avif", image, heif_compression_AV1) && ok;
+}
+
 bool WriteImageSeeds(const fs::path& root) {
   k7730::host::Image image;
   image.width = 7;
@@ -78,6 +122,7 @@ bool WriteImageSeeds(const fs::path& root) {
     k7730::host::WriteImage((root / "png_reader_fuzzer" / "seed.png").string(), image);
     k7730::host::WriteImage((root / "tiff_reader_fuzzer" / "seed.tif").string(), image);
     k7730::host::WriteImage((root / "ppm_reader_fuzzer" / "seed.ppm").string(), image);
+    if (!WriteReadOnlySeeds(root, image)) return false;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_seeds: %s\n", e.what());
     return false;
@@ -115,7 +160,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (const char* t : {"filter_page_fuzzer", "settings_record_fuzzer", "png_reader_fuzzer", "tiff_reader_fuzzer",
-                        "ppm_reader_fuzzer", "tone_curve_file_fuzzer", "mtf_file_fuzzer"})
+                        "ppm_reader_fuzzer", "webp_reader_fuzzer", "heif_reader_fuzzer", "tone_curve_file_fuzzer",
+                        "mtf_file_fuzzer"})
     fs::create_directories(root / t);
   bool ok = WritePageSeeds(root);
   ok = WriteImageSeeds(root) && ok;

@@ -18,7 +18,8 @@ group_packages() {
   case "$1" in
     build)
       echo cmake ninja-build g++ make pkg-config \
-        liblcms2-dev libpng-dev libtiff-dev libjpeg62-turbo-dev libcli11-dev libstb-dev libisal-dev ;;
+        liblcms2-dev libpng-dev libtiff-dev libjpeg62-turbo-dev libcli11-dev libstb-dev libisal-dev \
+        libwebp-dev libheif-dev ;;
     test)
       echo python3 universal-ctags libgtest-dev libgmock-dev libbenchmark-dev \
         icc-profiles-free libgs-common argyll colord-data ;;

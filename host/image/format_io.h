@@ -13,7 +13,11 @@
 
 namespace k7730::host {
 
-// Whether the first `count` bytes of a file (at most 8) are this format's.
+// The most bytes a signature test is given.
+constexpr std::size_t kMaxSignatureBytes = 32;
+
+// Whether the first `count` bytes of a file (at most kMaxSignatureBytes)
+// are this format's.
 using SignatureTest = bool (*)(const std::uint8_t* head, std::size_t count);
 // A source reading `stream`, which it owns from the call on (closed even
 // when it throws); `consumed` holds the bytes already read from it, the
@@ -44,5 +48,12 @@ bool IsPpm(const std::uint8_t* head, std::size_t count);
 std::unique_ptr<ImageSource> OpenPpm(const std::string& path, std::FILE* stream, const std::string& consumed);
 std::unique_ptr<ImageSink> CreatePpmSink(int fd, const std::string& path, const ImageHeader& header,
                                          const WriteOptions& options);
+
+// WebP and HEIF (HEIC and AVIF) are read only: they have no sink.
+bool IsWebp(const std::uint8_t* head, std::size_t count);
+std::unique_ptr<ImageSource> OpenWebp(const std::string& path, std::FILE* stream, const std::string& consumed);
+
+bool IsHeif(const std::uint8_t* head, std::size_t count);
+std::unique_ptr<ImageSource> OpenHeif(const std::string& path, std::FILE* stream, const std::string& consumed);
 
 }  // namespace k7730::host

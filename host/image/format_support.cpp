@@ -36,6 +36,31 @@ std::uint64_t FileSizeOf(const std::string& path) {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
+std::vector<std::uint8_t> ReadWholeStream(const std::string& path, std::FILE* stream, const std::string& consumed,
+                                          std::uint64_t maxBytes, const char* format) {
+  const auto tooLarge = [&] {
+    return FileError(path, std::string("a ") + format + " file of more than " + std::to_string(maxBytes >> 20) +
+                               " MiB is not read");
+  };
+  if (consumed.size() > maxBytes) throw tooLarge();
+  std::vector<std::uint8_t> bytes(consumed.begin(), consumed.end());
+  // A regular file says its size: one allocation, refused before it.
+  const std::uint64_t size = FileSizeOf(stream);
+  if (size > maxBytes) throw tooLarge();
+  constexpr std::size_t kPiece = std::size_t{1} << 16;
+  bytes.reserve(static_cast<std::size_t>(size) + kPiece);
+  for (;;) {
+    const std::size_t at = bytes.size();
+    bytes.resize(at + kPiece);
+    const std::size_t got = std::fread(bytes.data() + at, 1, kPiece, stream);
+    bytes.resize(at + got);
+    if (bytes.size() > maxBytes) throw tooLarge();
+    if (got < kPiece) break;
+  }
+  if (std::ferror(stream) != 0) throw FileError(path, "cannot read: " + ErrnoText());
+  return bytes;
+}
+
 OwnedFile::OwnedFile(int fd, const char* mode, const std::string& path) {
   const int own = ::dup(fd);
   if (own < 0 || (file = ::fdopen(own, mode)) == nullptr) {

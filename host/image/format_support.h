@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "host/core/image.h"
 
@@ -27,6 +28,17 @@ void CheckImageData(const std::string& path, std::uint64_t decodedBytes, std::ui
 // The size of a regular file; 0 for a pipe or when it cannot be learnt.
 std::uint64_t FileSizeOf(std::FILE* file);
 std::uint64_t FileSizeOf(const std::string& path);
+
+// The most of its file a reader that takes the file whole (WebP, HEIF)
+// holds in memory; a larger file is refused as it is read.
+constexpr std::uint64_t kMaxWholeFileBytes = std::uint64_t{256} << 20;
+
+// The `consumed` bytes followed by the rest of `stream`, read in pieces as
+// they come (a pipe cannot say its size); throws HostError naming `path`
+// when they are over `maxBytes` or cannot be read. `format` names the
+// file in the refusal.
+std::vector<std::uint8_t> ReadWholeStream(const std::string& path, std::FILE* stream, const std::string& consumed,
+                                          std::uint64_t maxBytes, const char* format);
 
 // A stdio stream over a duplicate of `fd` that closes itself; throws
 // HostError naming `path` when it cannot be had.

@@ -16,14 +16,17 @@ namespace {
 // The format table. A new format is its own *_io.cpp (see format_io.h)
 // and one row here; the order is the order of every list shown to users.
 constexpr ImageFormatInfo kFormats[] = {
-    {ImageFormat::Png, "PNG", "PNG", "png", {"png", nullptr}, nullptr, IsPng, true, true, OpenPng, CreatePngSink,
-     "image/png"},
+    {ImageFormat::Png, "PNG", "PNG", "png", {"png"}, nullptr, IsPng, true, true, OpenPng, CreatePngSink,
+     {"image/png"}},
     {ImageFormat::Tiff, "TIFF", "TIFF", "tiff", {"tif", "tiff"}, nullptr, IsTiff, false, false, OpenTiff,
-     CreateTiffSink, ""},
+     CreateTiffSink, {}},
     {ImageFormat::Jpeg, "JPEG", "JPEG", "jpeg", {"jpg", "jpeg"}, nullptr, IsJpeg, true, false, OpenJpeg,
-     CreateJpegSink, "image/jpeg"},
-    {ImageFormat::Ppm, "PPM", "binary PPM", "ppm", {"ppm", nullptr}, "pnm", IsPpm, true, true, OpenPpm,
-     CreatePpmSink, ""},
+     CreateJpegSink, {"image/jpeg"}},
+    {ImageFormat::Ppm, "PPM", "binary PPM", "ppm", {"ppm"}, "pnm", IsPpm, true, true, OpenPpm, CreatePpmSink, {}},
+    {ImageFormat::Webp, "WebP", "WebP", "webp", {"webp"}, nullptr, IsWebp, true, false, OpenWebp, nullptr,
+     {"image/webp"}},
+    {ImageFormat::Heif, "HEIF", "HEIF (HEIC, AVIF)", "heif", {"heic", "heif", "hif", "avif"}, nullptr, IsHeif, true,
+     false, OpenHeif, nullptr, {"image/heic", "image/avif"}},
 };
 
 std::string LowerExtension(const std::string& path) {
@@ -48,22 +51,14 @@ bool Names(const ImageFormatInfo& row, const std::string& word) {
 
 struct OpenedHead {
   std::FILE* file = nullptr;
-  std::uint8_t head[8] = {};
+  std::uint8_t head[kMaxSignatureBytes] = {};
   std::size_t count = 0;
 };
 
-OpenedHead ReadHead(const std::string& path) {
-  OpenedHead h;
-  h.file = IsStdio(path) ? ::fdopen(::dup(STDIN_FILENO), "rb") : std::fopen(path.c_str(), "rb");
-  if (h.file == nullptr) throw FileError(path, "cannot open: " + ErrnoText());
-  h.count = std::fread(h.head, 1, sizeof h.head, h.file);
-  if (std::ferror(h.file) != 0) {
-    const std::string why = ErrnoText();
-    std::fclose(h.file);
-    throw FileError(path, "cannot read: " + why);
-  }
-  return h;
-}
+// The formats that were read first are told apart by their first 8 bytes,
+// and their readers are handed just those; the rest are only looked for
+// in more bytes when none of them matches.
+constexpr std::size_t kShortHead = 8;
 
 // The row whose signature the first bytes carry; nullptr when none.
 const ImageFormatInfo* Recognise(const OpenedHead& h) {
@@ -71,6 +66,30 @@ const ImageFormatInfo* Recognise(const OpenedHead& h) {
     if (row.matches(h.head, h.count)) return &row;
   }
   return nullptr;
+}
+
+void ReadMore(OpenedHead& h, const std::string& path, std::size_t upTo) {
+  h.count += std::fread(h.head + h.count, 1, upTo - h.count, h.file);
+  if (std::ferror(h.file) != 0) {
+    const std::string why = ErrnoText();
+    std::fclose(h.file);
+    throw FileError(path, "cannot read: " + why);
+  }
+}
+
+// Opens the file and reads as much of its head as it takes to tell its
+// format; `row` is nullptr when it is none of the table's.
+OpenedHead ReadHead(const std::string& path, const ImageFormatInfo*& row) {
+  OpenedHead h;
+  h.file = IsStdio(path) ? ::fdopen(::dup(STDIN_FILENO), "rb") : std::fopen(path.c_str(), "rb");
+  if (h.file == nullptr) throw FileError(path, "cannot open: " + ErrnoText());
+  ReadMore(h, path, kShortHead);
+  row = Recognise(h);
+  if (row == nullptr && h.count == kShortHead) {
+    ReadMore(h, path, kMaxSignatureBytes);
+    row = Recognise(h);
+  }
+  return h;
 }
 
 [[noreturn]] void RefuseUnknown(const std::string& path) {
@@ -111,11 +130,23 @@ std::string FormatList(FormatListItem item, const char* last, bool (*keep)(const
   return text;
 }
 
+bool Writable(const ImageFormatInfo& row) { return row.createSink != nullptr; }
+
 ImageFormat FormatFromName(const std::string& path) {
   ImageFormat format;
-  if (FormatFromWord(LowerExtension(path), format)) return format;
+  if (FormatFromWord(LowerExtension(path), format)) {
+    RequireWritable(format, path);
+    return format;
+  }
   throw FileError(path, "cannot tell the output format from the name (use " +
-                            FormatList(FormatListItem::Extensions, " or ") + ")");
+                            FormatList(FormatListItem::Extensions, " or ", Writable) + ")");
+}
+
+void RequireWritable(ImageFormat format, const std::string& path) {
+  const ImageFormatInfo& row = FormatInfo(format);
+  if (Writable(row)) return;
+  throw FileError(path, std::string("cannot write ") + row.name + " files, only read them (the output can be " +
+                            FormatList(FormatListItem::Name, " or ", Writable) + ")");
 }
 
 bool FormatFromWord(const std::string& word, ImageFormat& format) {
@@ -134,8 +165,8 @@ const char* FormatName(ImageFormat format) { return FormatInfo(format).name; }
 const char* FormatExtension(ImageFormat format) { return FormatInfo(format).extensions[0]; }
 
 std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* format) {
-  OpenedHead h = ReadHead(path);
-  const ImageFormatInfo* row = Recognise(h);
+  const ImageFormatInfo* row = nullptr;
+  OpenedHead h = ReadHead(path, row);
   if (row == nullptr) {
     std::fclose(h.file);
     RefuseUnknown(path);
@@ -152,15 +183,16 @@ std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* for
 }
 
 ImageFormat DetectFormat(const std::string& path) {
-  OpenedHead h = ReadHead(path);
+  const ImageFormatInfo* row = nullptr;
+  OpenedHead h = ReadHead(path, row);
   std::fclose(h.file);
-  const ImageFormatInfo* row = Recognise(h);
   if (row == nullptr) RefuseUnknown(path);
   return row->format;
 }
 
 std::unique_ptr<ImageSink> CreateImageSink(ImageFormat format, int fd, const std::string& path,
                                            const ImageHeader& header, const WriteOptions& options) {
+  RequireWritable(format, IsStdio(path) ? "standard output" : path);
   return FormatInfo(format).createSink(fd, path, header, options);
 }
 

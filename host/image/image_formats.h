@@ -14,7 +14,7 @@
 
 namespace k7730::host {
 
-enum class ImageFormat { Png, Tiff, Ppm, Jpeg };
+enum class ImageFormat { Png, Tiff, Ppm, Jpeg, Webp, Heif };
 
 // One row of the format table.
 struct ImageFormatInfo {
@@ -22,14 +22,14 @@ struct ImageFormatInfo {
   const char* name;                         // "PNG", in messages
   const char* listName;                     // in lists of what is read: "binary PPM"
   const char* word;                         // --format's word for it
-  std::array<const char*, 2> extensions;    // the first is the one written; nullptr when unused
+  std::array<const char*, 4> extensions;    // the first is the one written; nullptr when unused
   const char* alias;                        // also taken as a word or an extension, never listed
   SignatureTest matches;
   bool fromStdin;                           // read from standard input
   bool toStdout;                            // written to standard output
   SourceOpener open;
-  SinkCreator createSink;
-  const char* mimeType;                     // printed by the printer application; "" when not
+  SinkCreator createSink;                   // nullptr for a format that is only read
+  std::array<const char*, 2> mimeTypes;     // printed by the printer application; nullptr when unused
 };
 
 // Every format, in the order they are listed and recognised.
@@ -42,9 +42,15 @@ enum class FormatListItem { Name, ListName, Word, Extensions };
 // ("PNG, TIFF, JPEG and binary PPM"); `keep`, when given, picks the rows.
 std::string FormatList(FormatListItem item, const char* last, bool (*keep)(const ImageFormatInfo&) = nullptr);
 
+// Whether the format is written as well as read.
+bool Writable(const ImageFormatInfo& row);
+
 // The format that the output name asks for, by its extension.
-// Throws HostError for a name without a known extension.
+// Throws HostError for a name without a known extension, or the extension
+// of a format that is only read.
 ImageFormat FormatFromName(const std::string& path);
+// Throws HostError naming `path` when `format` is only read.
+void RequireWritable(ImageFormat format, const std::string& path);
 // The format named by a word ("png", "tiff", "jpeg", ...); false when none.
 bool FormatFromWord(const std::string& word, ImageFormat& format);
 const char* FormatName(ImageFormat format);
@@ -58,7 +64,8 @@ std::unique_ptr<ImageSource> OpenImage(const std::string& path, ImageFormat* for
 ImageFormat DetectFormat(const std::string& path);
 
 // A writer of `format` into `fd`; `header` gives the size, the profile to
-// embed, the resolution and the Exif block (kept by JPEG only).
+// embed, the resolution and the Exif block (kept by JPEG only). Throws
+// HostError for a format that is only read.
 std::unique_ptr<ImageSink> CreateImageSink(ImageFormat format, int fd, const std::string& path,
                                            const ImageHeader& header, const WriteOptions& options);
 

@@ -16,6 +16,7 @@ namespace {
 
 bool ReadFromStdin(const ImageFormatInfo& row) { return row.fromStdin; }
 bool WrittenToStdout(const ImageFormatInfo& row) { return row.toStdout; }
+bool OnlyRead(const ImageFormatInfo& row) { return !Writable(row); }
 
 // The help's closing text; its format lists come from the format table,
 // its media from the media list.
@@ -36,15 +37,16 @@ Commands:
   k7730-print curve show FILE            print a tone-curve file's channels and modes
   k7730-print info                       show the module and what this build supports
 
-Images: )" + FormatList(FormatListItem::ListName, " and ") +
-         R"(, 8-bit RGB. 16-bit, greyscale, palette
-and transparent images are converted with a notice. The output format follows
---format, else the OUTPUT name ()" + FormatList(FormatListItem::Extensions, ", ") + R"(), else the
-input's format; a file is written only when the whole page succeeded. "-"
-reads )" + FormatList(FormatListItem::Name, " or ", ReadFromStdin) + " from standard input and writes " +
+Images: )" + FormatList(FormatListItem::ListName, " and ") + R"(,
+8-bit RGB. 16-bit, greyscale, palette and transparent images are converted
+with a notice. The output format follows --format, else the OUTPUT name
+()" + FormatList(FormatListItem::Extensions, ", ", Writable) + R"(), else the input's format ()" +
+         FormatList(FormatListItem::Name, " and ", OnlyRead) + R"( give PNG); a
+file is written only when the whole page succeeded. "-" reads
+)" + FormatList(FormatListItem::Name, " or ", ReadFromStdin) + " from standard input and writes " +
          FormatList(FormatListItem::Name, " or ", WrittenToStdout) + R"( to standard
 output; "--" ends the options. An output that is the input file is refused
-unless --overwrite is given. A JPEG or TIFF whose orientation tag says it
+unless --overwrite is given. A JPEG, TIFF or WebP whose orientation tag says it
 is stored turned is turned upright first. --media lays the picture out on
 the printer's paper ()" + MediaNames() + R"( inches at 300 dpi), resampled to fit.
 
@@ -56,10 +58,12 @@ any image failed; the others are still printed), 2 wrong usage.
 )";
 }
 
-// "png|tiff|jpeg|ppm"
+// "png|tiff|jpeg|ppm": the formats written.
 std::string FormatWords() {
   std::string words;
-  for (const ImageFormatInfo& row : ImageFormats()) words += (words.empty() ? "" : "|") + std::string(row.word);
+  for (const ImageFormatInfo& row : ImageFormats()) {
+    if (Writable(row)) words += (words.empty() ? "" : "|") + std::string(row.word);
+  }
   return words;
 }
 

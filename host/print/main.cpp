@@ -29,10 +29,12 @@ using namespace k7730::host;
 namespace {
 
 // A batch input's format for its output name; a file that cannot be read
-// is named .png here and reported when its turn comes.
+// is named .png here and reported when its turn comes, and one of a format
+// that is only read (WebP, HEIF) is written as PNG.
 ImageFormat DetectFormatOrPng(const std::string& input) {
   try {
-    return DetectFormat(input);
+    const ImageFormat format = DetectFormat(input);
+    return Writable(FormatInfo(format)) ? format : ImageFormat::Png;
   } catch (const HostError&) {
     return ImageFormat::Png;
   }
@@ -50,7 +52,12 @@ PrintJob JobFor(const Options& o, const std::string& input, const std::string& o
   job.output = output;
   if (!o.format.empty()) {
     ImageFormat format;
-    if (!FormatFromWord(o.format, format)) throw UsageError("--format takes " + FormatList(FormatListItem::Word, " or ") + ", not '" + o.format + "'");
+    const std::string words = FormatList(FormatListItem::Word, " or ", Writable);
+    if (!FormatFromWord(o.format, format)) throw UsageError("--format takes " + words + ", not '" + o.format + "'");
+    if (!Writable(FormatInfo(format))) {
+      throw UsageError(std::string("--format: cannot write ") + FormatName(format) +
+                       " files, only read them (--format takes " + words + ")");
+    }
     job.format = format;
   }
   job.proof = o.proof;

@@ -186,7 +186,8 @@ std::string JoinStages(const std::vector<std::string>& stages) {
 ImageFormat OutputFormat(const PrintJob& job) {
   if (job.format) return *job.format;
   if (!job.output.empty() && !IsStdio(job.output)) return FormatFromName(job.output);
-  return DetectFormat(job.input);
+  const ImageFormat input = DetectFormat(job.input);
+  return Writable(FormatInfo(input)) ? input : ImageFormat::Png;
 }
 
 std::string OutputPathIn(const std::string& dir, const std::string& input, ImageFormat format) {

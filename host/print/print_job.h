@@ -49,8 +49,8 @@ struct PrintOutcome {
 PrintOutcome PrintImage(const LoadedModule& module, const PrintJob& job, const Console& console);
 
 // The format of the print file: --format, else the output name's
-// extension, else the input's format (for a pipe to a pipe, found once
-// the input is open).
+// extension, else the input's format, PNG for one that is only read (for
+// a pipe to a pipe, found once the input is open).
 ImageFormat OutputFormat(const PrintJob& job);
 
 // `dir`/`input`'s name with the extension of `format`.

@@ -120,8 +120,10 @@ bool FilterImage(pappl_job_t* job, pappl_device_t* device, void* data) {
 
 void AddImageFilters(pappl_system_t* system) {
   for (const ImageKind& kind : host::ImageFormats()) {
-    if (*kind.mimeType == '\0') continue;
-    papplSystemAddMIMEFilter(system, kind.mimeType, kDeviceFormat, FilterImage, const_cast<ImageKind*>(&kind));
+    for (const char* type : kind.mimeTypes) {
+      if (type == nullptr) continue;
+      papplSystemAddMIMEFilter(system, type, kDeviceFormat, FilterImage, const_cast<ImageKind*>(&kind));
+    }
   }
 }
 

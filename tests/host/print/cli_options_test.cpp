@@ -128,9 +128,10 @@ TEST(CommandLine, HelpNamesEveryOption) {
 
 TEST(CommandLine, HelpListsTheImageFormats) {
   const std::string help = UsageText();
-  for (const char* text : {"Images: PNG, TIFF, JPEG and binary PPM, 8-bit RGB.",
-                           "the OUTPUT name (.png, .tif, .tiff, .jpg, .jpeg, .ppm), else",
-                           "reads PNG, JPEG or PPM from standard input and writes PNG or PPM to standard\noutput",
+  for (const char* text : {"Images: PNG, TIFF, JPEG, binary PPM, WebP and HEIF (HEIC, AVIF),\n8-bit RGB.",
+                           "the OUTPUT name\n(.png, .tif, .tiff, .jpg, .jpeg, .ppm), else the input's format (WebP and "
+                           "HEIF give PNG); a\nfile",
+                           "reads\nPNG, JPEG, PPM, WebP or HEIF from standard input and writes PNG or PPM to standard\noutput",
                            "png|tiff|jpeg|ppm"})
     EXPECT_NE(help.find(text), std::string::npos) << text;
 }

@@ -14,6 +14,7 @@
 #include "host/core/file_bytes.h"
 #include "host/image/image_formats.h"
 #include "host/print/print_runner.h"
+#include "support/photo_files.h"
 #include "support/test_images.h"
 
 namespace k7730::host {
@@ -246,6 +247,50 @@ TEST_F(PrintPhoto, StandardInputAndOutputCarryEveryFormat) {
   test::WritePpmFile(big, 600, 400, test::NoisePixels(600, 400, 3));
   EXPECT_EQ(Shell(cmd + " --band-height 16 - - < " + big + " > /dev/full 2> " + Path("err.txt")), 1);
   EXPECT_NE(test::ReadText(Path("err.txt")).find("cannot write"), std::string::npos);
+}
+
+// WebP and HEIF are read, never written: each prints as the same pixels and
+// profile in a PNG print, from a file or a pipe, and every way of asking
+// for one as the output is refused with the reason.
+TEST_F(PrintPhoto, WebpAndHeifPhotosPrintThroughTheModuleButAreNeverWritten) {
+  const Image page = PhotoPage("page.png", 48, 32, true);
+  test::WriteWebpFile(Path("photo.webp"), 48, 32, page.rgb, {.icc = page.iccProfile});
+  test::WriteHeifFile(Path("photo.heic"), 48, 32, page.rgb, {.icc = page.iccProfile});
+  test::WriteHeifFile(Path("photo.avif"), 48, 32, page.rgb, {.codec = test::HeifCodec::Av1});
+  const std::string stages = " -q --sharpen mild --color-match";
+  for (const char* name : {"photo.webp", "photo.heic", "photo.avif"}) {
+    SCOPED_TRACE(name);
+    // The same pixels and profile as PNG are the oracle, decoded the
+    // reader's way (HEIC and AVIF are lossy).
+    WriteImage(Path("decoded.png"), ReadImage(Path(name)));
+    RunPrintOk(stages + " " + Path("decoded.png") + " " + Path("expected.png"));
+    const RunResult r = RunPrintOk("--sharpen mild --color-match " + Path(name) + " " + Path("print.png"));
+    EXPECT_EQ(Pixels("print.png"), Pixels("expected.png"));
+    const bool tagged = name[6] != 'a';
+    EXPECT_EQ(r.output.find("colour matching from the embedded profile") != std::string::npos, tagged) << r.output;
+    ASSERT_EQ(Shell(std::string(K7730_PRINT_PATH) + stages + " - - < " + Path(name) + " > " + Path("piped.out")), 0);
+    EXPECT_EQ(DetectFormat(Path("piped.out")), ImageFormat::Png);
+    EXPECT_EQ(Pixels("piped.out"), Pixels("expected.png"));
+  }
+
+  RunResult r = RunPrint(Path("page.png") + " " + Path("print.webp"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find(Path("print.webp") + ": cannot write WebP files, only read them"), std::string::npos)
+      << r.output;
+  r = RunPrint(Path("page.png") + " " + Path("print.png") + " --proof " + Path("proof.avif"));
+  EXPECT_NE(r.output.find("cannot write HEIF files"), std::string::npos) << r.output;
+  r = RunPrint("--format heif " + Path("page.png") + " -");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.output.find("--format: cannot write HEIF files, only read them (--format takes png, tiff, jpeg or ppm)"),
+            std::string::npos)
+      << r.output;
+  // Where the output's format would be the input's, they give PNG.
+  ASSERT_EQ(Shell(std::string(K7730_PRINT_PATH) + " -q " + Path("photo.webp") + " - > " + Path("file-piped.out")), 0);
+  EXPECT_EQ(DetectFormat(Path("file-piped.out")), ImageFormat::Png);
+  std::filesystem::create_directory(Path("out"));
+  RunPrintOk("-q --unique-names --output-dir " + Path("out") + " " + Path("photo.webp") + " " + Path("photo.heic"));
+  EXPECT_EQ(DetectFormat(Path("out/photo.png")), ImageFormat::Png);
+  EXPECT_EQ(DetectFormat(Path("out/photo-2.png")), ImageFormat::Png);
 }
 
 TEST_F(PrintPhoto, MediaLayoutAndOrientationReachThePrint) {
