@@ -132,6 +132,8 @@ std::string FormatList(FormatListItem item, const char* last, bool (*keep)(const
 
 bool Writable(const ImageFormatInfo& row) { return row.createSink != nullptr; }
 
+bool Printable(const ImageFormatInfo& row) { return row.mimeTypes[0] != nullptr; }
+
 ImageFormat FormatFromName(const std::string& path) {
   ImageFormat format;
   if (FormatFromWord(LowerExtension(path), format)) {

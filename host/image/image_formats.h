@@ -44,6 +44,8 @@ std::string FormatList(FormatListItem item, const char* last, bool (*keep)(const
 
 // Whether the format is written as well as read.
 bool Writable(const ImageFormatInfo& row);
+// Whether print servers take the format as a document (it has a MIME type).
+bool Printable(const ImageFormatInfo& row);
 
 // The format that the output name asks for, by its extension.
 // Throws HostError for a name without a known extension, or the extension

@@ -93,7 +93,7 @@ bool PlaceImage(pappl_job_t* job, pappl_device_t* device, const host::Image& ima
 
 bool FilterImage(pappl_job_t* job, pappl_device_t* device, void* data) {
   // Before anything is read: a second thread PAPPL started on this job
-  // ends here, holding nothing (job_claim.h).
+  // ends here, holding nothing (see ClaimJob in raster_callbacks.h).
   switch (ClaimJob(job, true)) {
     case JobClaim::kEndedPrinted: return true;
     case JobClaim::kEndedRefused: return false;

@@ -11,7 +11,8 @@
 //                     registers the driver, filters, devices and callbacks
 //   printer_driver    what a printer says it takes; refuses a device the
 //                     policy does not allow; hands over the raster callbacks
-//   image_filter      JPEG and PNG documents read and placed on the page
+//   image_filter      photos (the host's image formats with a MIME type)
+//                     read and placed on the page
 //   raster_callbacks  each page through the module in bands (which thread
 //                     prints the job, grey lines made RGB, refusals)
 //   devices           the device schemes in one table, the policy on which

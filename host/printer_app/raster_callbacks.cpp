@@ -18,6 +18,7 @@
 #include "host/core/raster_page.h"
 #include "host/core/settings_record.h"
 #include "host/core/vendor_options.h"
+#include "host/image/image_formats.h"
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/device_output.h"
 #include "host/printer_app/devices.h"
@@ -325,7 +326,9 @@ bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned nu
 bool FinishJob(pappl_job_t* job, JobState& state) {
   if (!state.failed && state.pagesStarted == 0) {
     // PAPPL refused the document before any page reached the driver.
-    Refuse(job, "the document has no page this printer can take: it takes 8-bit sRGB, RGB or grey raster, JPEG and PNG",
+    Refuse(job,
+           "the document has no page this printer can take: it takes 8-bit sRGB, RGB or grey raster, " +
+               host::FormatList(host::FormatListItem::Name, " and ", host::Printable),
            PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
   }
   state.out.Close();
@@ -347,7 +350,9 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
 // Only a document PAPPL could not type comes here (a raw-socket or
 // spooled file without a name PAPPL knows): it would bypass the module.
 bool PrintFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  return Refuse(job, "the format of the document is not known: send JPEG, PNG, PWG raster or Apple raster",
+  return Refuse(job,
+                "the format of the document is not known: send " +
+                    host::FormatList(host::FormatListItem::Name, ", ", host::Printable) + ", PWG raster or Apple raster",
                 PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
 }
 
