@@ -48,6 +48,13 @@ void SetColourAndResolution(pappl_pr_driver_data_t* data) {
   data->x_resolution[0] = data->y_resolution[0] = data->x_default = data->y_default = kResolution;
 }
 
+// Raster clients may send Adobe RGB as well (URF ADOBERGB24, PWG
+// adobe-rgb_8): such pages are matched from the Adobe RGB profile. PAPPL
+// still renders the images it places itself as sRGB, its first choice.
+void AddColourSpaces(pappl_pr_driver_data_t* data) {
+  data->raster_types |= PAPPL_PWG_RASTER_TYPE_ADOBE_RGB_8;
+}
+
 // Photos, placed as PAPPL places them; print-quality changes nothing the
 // module does.
 void SetJobDefaults(pappl_pr_driver_data_t* data) {
@@ -106,6 +113,7 @@ bool DriverCallback(pappl_system_t* system, const char* driverName, const char* 
   data->ppm = data->ppm_color = 1;
   data->kind = PAPPL_KIND_PHOTO;
   SetColourAndResolution(data);
+  AddColourSpaces(data);
   SetJobDefaults(data);
   SetMedia(data);
   SetRasterCallbacks(data);
