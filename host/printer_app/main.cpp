@@ -87,7 +87,7 @@ void Usage(void*) {
       "  delete -d NAME                   remove a printer\n"
       "  status                           whether a server runs (exit status 0 only then)\n"
       "  settings -d NAME FILE            store FILE as the printer's settings record\n"
-      "  settings -d NAME -o reset=true   remove it again (the module's defaults apply)\n"
+      "  settings -d NAME -o reset=true   remove it again (the printer's defaults apply)\n"
       "\n"
       "Options: -d PRINTER, -u PRINTER-URI, -o NAME=VALUE, -m DRIVER and -v DEVICE-URI\n"
       "(add, modify), -j JOB-ID or -a for all (cancel), -n COPIES and -t TITLE (submit).\n"

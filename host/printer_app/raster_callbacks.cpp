@@ -21,6 +21,7 @@
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/device_output.h"
 #include "host/printer_app/devices.h"
+#include "host/printer_app/printer_record.h"
 
 namespace k7730::printer_app {
 
@@ -231,20 +232,17 @@ host::JobStages StagesOf(pappl_job_t* job) {
   return stages;
 }
 
-// A module instance with the printer's stored record and the job's
+// A module instance with the printer's record in force and the job's
 // choices, matching colours from the document's own profile when it has
 // one. A profile that gives way is said in the job's message: the job
 // prints all the same.
 std::unique_ptr<host::FilterSession> OpenSession(pappl_job_t* job, const host::JobStages& stages,
                                                  const host::DocumentColour& colour) {
-  AppContext& app = App();
-  const char* printer = papplPrinterGetName(papplJobGetPrinter(job));
-  auto session = std::make_unique<host::FilterSession>(*app.module);
-  if (auto record = app.records.Load(printer)) {
-    // A stored record names the module's own profiles with empty paths.
-    host::FillEmptyProfilePaths(*record, session->Defaults());
-    session->SetBlock(*record, app.records.PathFor(printer));
-  }
+  RecordInForce record = PrinterRecord(papplPrinterGetName(papplJobGetPrinter(job)));
+  auto session = std::make_unique<host::FilterSession>(*App().module);
+  // A record names the module's own profiles with empty paths.
+  host::FillEmptyProfilePaths(record.block, session->Defaults());
+  session->SetBlock(record.block, record.source);
   if (const std::string note = host::ApplyJobStages(*session, stages, colour); !note.empty()) {
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());
   }

@@ -31,7 +31,7 @@ class RecordStore {
   // all at once. Throws HostError naming `source` when they are not.
   void Replace(const std::string& printerName, std::span<const std::uint8_t> record,
                const std::string& source) const;
-  // Removes the printer's record; the module's defaults apply again.
+  // Removes the printer's record; the printer's defaults apply again.
   void Remove(const std::string& printerName) const;
 
  private:

@@ -5,6 +5,7 @@ advertises for them."""
 
 import os
 import struct
+import subprocess
 import unittest
 import zlib
 
@@ -12,6 +13,7 @@ import base
 import fixtures
 import png_files
 import pwg
+import server
 
 JPEG, PNG, PWG, URF = "image/jpeg", "image/png", "image/pwg-raster", "image/urf"
 ADOBE_RGB = "/usr/share/color/icc/colord/AdobeRGB1998.icc"
@@ -113,6 +115,22 @@ class EmbeddedProfileTest(ColourTest):
         first = 2 + 2 + struct.unpack_from(">H", whole, 4)[0]
         second = first + 2 + struct.unpack_from(">H", whole, first + 2)[0]
         return whole[:first] + whole[second:]
+
+
+class NewPrinterTest(ColourTest):
+    def test_untagged_jpeg_prints_as_the_command_with_the_queue_defaults(self):
+        name, status = self.print_and_wait(self.photo.jpeg, JPEG, name="new-printer")
+        self.assertEqual(status["job-state"], "completed", status)
+        out = os.path.join(self.work, "new-printer-expected.ppm")
+        subprocess.run([server.PRINT, "-q", "--media", "4x6", "--sharpen", "mild", "--color-match", self.photo.jpeg,
+                        out], check=True, env=server.ENV, timeout=120)
+        self.assertTrue(self.output_of(name)[2] == pwg.read_ppm(out)[2])
+
+    def test_record_in_force_is_the_one_the_cups_queue_is_installed_with(self):
+        queue = os.path.join(self.work, "queue.k77")
+        subprocess.run([server.PRINT, "-q", "settings", "save", queue, "--sharpen", "mild", "--color-match"],
+                       check=True, env=server.ENV, timeout=60)
+        self.assertEqual(server.Web(self.server).get("/%s/k7730.record" % self.printer), read(queue))
 
 
 class AdobeRgbRasterTest(ColourTest):
