@@ -22,6 +22,8 @@ class RecordStore {
  public:
   explicit RecordStore(std::string folder) : folder_(std::move(folder)) {}
 
+  // The state folder the records are kept in.
+  const std::string& Folder() const { return folder_; }
   // "<folder>/<printer name, unsafe characters as _>.k7730".
   std::string PathFor(const std::string& printerName) const;
   // The printer's record, or nothing when none is stored (the module's

@@ -24,6 +24,7 @@
 #include "host/printer_app/image_filter.h"
 #include "host/printer_app/printer_driver.h"
 #include "host/printer_app/record_store.h"
+#include "host/printer_app/paper_profiles_page.h"
 #include "host/printer_app/settings_page.h"
 #include "host/printer_app/state_saving.h"
 
@@ -223,6 +224,11 @@ void OnPrinterCreated(pappl_printer_t* printer, void* data) {
     AddSettingsPage(printer, data);
   } catch (...) {
     papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "The Module Settings page could not be added.");
+  }
+  try {
+    AddPaperProfilePages(printer);
+  } catch (...) {
+    papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "The Paper Profiles page could not be added.");
   }
 }
 

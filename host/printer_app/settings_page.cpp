@@ -12,8 +12,10 @@
 #include "host/core/settings_record.h"
 #include "host/core/vendor_options.h"
 #include "host/printer_app/app_context.h"
+#include "host/printer_app/paper_profiles_page.h"
 #include "host/printer_app/printer_record.h"
 #include "host/printer_app/settings_view.h"
+#include "host/printer_app/web_form.h"
 #include "k7730fe.h"
 
 namespace k7730::printer_app {
@@ -24,37 +26,8 @@ namespace {
 // settings record to store, or back to the printer's defaults.
 constexpr std::size_t kMaxRecordUpload = 64 * 1024;
 
-struct FormOptions {
-  int count = 0;
-  cups_option_t* options = nullptr;
-  ~FormOptions() { cupsFreeOptions(count, options); }
-  const char* Get(const char* name) const { return cupsGetOption(name, count, options); }
-};
-
-// PAPPL keeps an uploaded file in the temporary folder under a name of hex
-// digits and passes that name as the field's value. Only such a file is
-// read (and removed): a plain field naming some other file is refused.
-bool IsUploadName(const std::string& path) {
-  const std::string folder = std::string(papplGetTempDir()) + "/";
-  if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
-  const std::string name = path.substr(folder.size());
-  return name.find_first_not_of("0123456789abcdef") == std::string::npos;
-}
-
-std::vector<std::uint8_t> TakeUpload(const std::string& value) {
-  struct stat info {};
-  if (!IsUploadName(value) || ::lstat(value.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    throw host::HostError("the settings record did not arrive as a file upload");
-  }
-  struct Remove {
-    std::string path;
-    ~Remove() { ::unlink(path.c_str()); }
-  } remove{value};
-  return host::ReadFileBytes(value, kMaxRecordUpload);
-}
-
 // The new defaults as PAPPL takes them; throws for an unknown value.
-int CollectChoices(const FormOptions& form, cups_option_t** vendor) {
+int CollectChoices(const WebForm& form, cups_option_t** vendor) {
   int count = 0;
   for (const host::VendorOption& option : host::VendorOptions()) {
     const char* value = form.Get(option.name);
@@ -76,20 +49,22 @@ void SetDefaults(pappl_printer_t* printer, int count, cups_option_t* vendor) {
 
 // Everything is checked before anything is stored: a refused form changes
 // nothing.
-std::string Apply(pappl_printer_t* printer, const FormOptions& form) {
+std::string Apply(pappl_printer_t* printer, const WebForm& form) {
   cups_option_t* vendor = nullptr;
   int count = 0;
   try {
     count = CollectChoices(form, &vendor);
     std::vector<std::uint8_t> record;
     if (const char* upload = form.Get("record"); upload != nullptr && upload[0] != '\0') {
-      record = TakeUpload(upload);   // empty when the form's file field was left empty
+      // Empty when the form's file field was left empty.
+      record = TakeUpload(upload, kMaxRecordUpload, "the settings record");
       if (!record.empty()) host::CheckSettingsBytes("the uploaded settings record", record);
     }
     SetDefaults(printer, count, vendor);
     cupsFreeOptions(count, vendor);
     if (record.empty()) return "The defaults were saved.";
     App().records.Replace(papplPrinterGetName(printer), record, "the uploaded settings record");
+    PublishPrinterProfileOf(printer);
     return "The defaults were saved and the uploaded settings record is stored.";
   } catch (...) {
     cupsFreeOptions(count, vendor);
@@ -101,7 +76,7 @@ constexpr const char* kUseDefaults = "Use the printer's defaults";
 
 // Reads the posted form and applies it; returns the sentence to show.
 std::string ApplyForm(pappl_client_t* client, pappl_printer_t* printer) {
-  FormOptions form;
+  WebForm form;
   form.count = papplClientGetForm(client, &form.options);
   if (!papplClientIsValidForm(client, form.count, form.options)) return "Invalid form data; reload the page.";
   const std::string name = papplPrinterGetName(printer);
@@ -109,6 +84,7 @@ std::string ApplyForm(pappl_client_t* client, pappl_printer_t* printer) {
     const char* action = form.Get("action");
     if (action != nullptr && std::string(action) == kUseDefaults) {
       App().records.Remove(name);
+      PublishPrinterProfileOf(printer);
       return "The stored settings record was removed; jobs start from the printer's defaults.";
     }
     return Apply(printer, form);
@@ -145,13 +121,8 @@ void ShowChoices(pappl_client_t* client, pappl_printer_t* printer) {
                       "</tbody></table></form>\n");
 }
 
-pappl_printer_t* PrinterOf(void* data) {
-  return papplSystemFindPrinter(App().system, nullptr, static_cast<int>(reinterpret_cast<std::intptr_t>(data)),
-                                nullptr);
-}
-
 bool ServePageOrThrow(pappl_client_t* client, void* data) {
-  pappl_printer_t* printer = PrinterOf(data);
+  pappl_printer_t* printer = PrinterOfPage(data);
   if (printer == nullptr) return false;
   char path[1024];
   papplPrinterGetPath(printer, "k7730", path, sizeof path);
@@ -181,7 +152,7 @@ bool ServePageOrThrow(pappl_client_t* client, void* data) {
 }
 
 bool ServeRecordOrThrow(pappl_client_t* client, void* data) {
-  pappl_printer_t* printer = PrinterOf(data);
+  pappl_printer_t* printer = PrinterOfPage(data);
   if (printer == nullptr) return false;
   std::vector<std::uint8_t> record;
   try {
@@ -189,11 +160,7 @@ bool ServeRecordOrThrow(pappl_client_t* client, void* data) {
   } catch (const std::exception&) {
     return papplClientRespond(client, HTTP_STATUS_SERVER_ERROR, nullptr, nullptr, 0, 0);
   }
-  if (!papplClientRespond(client, HTTP_STATUS_OK, nullptr, "application/octet-stream", 0, record.size())) return false;
-  http_t* http = papplClientGetHTTP(client);
-  httpWrite2(http, reinterpret_cast<const char*>(record.data()), record.size());
-  httpFlushWrite(http);
-  return true;
+  return ServeBytes(client, record, "application/octet-stream");
 }
 
 // PAPPL's resource callbacks are C: nothing thrown may pass them.
@@ -219,7 +186,7 @@ void AddSettingsPage(pappl_printer_t* printer, void*) {
   char page[1024], record[1024];
   papplPrinterGetPath(printer, "k7730", page, sizeof page);
   papplPrinterGetPath(printer, "k7730.record", record, sizeof record);
-  void* id = reinterpret_cast<void*>(static_cast<std::intptr_t>(papplPrinterGetID(printer)));
+  void* id = PageData(printer);
   papplSystemAddResourceCallback(App().system, page, "text/html", ServePage, id);
   papplSystemAddResourceCallback(App().system, record, "application/octet-stream", ServeRecord, id);
   papplPrinterAddLink(printer, kPageLabel, page, PAPPL_LOPTIONS_NAVIGATION | PAPPL_LOPTIONS_STATUS);
