@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "host/core/printer_defaults.h"
+#include "host/core/settings_record.h"
 #include "host/printer_app/app_context.h"
 
 namespace k7730::printer_app {
@@ -28,6 +29,14 @@ RecordInForce PrinterRecord(const std::string& printerName) {
   const RecordStore& store = App().records;
   if (auto stored = store.Load(printerName)) return {std::move(*stored), store.PathFor(printerName), true};
   return {PhotoPrinterRecord(), kPrinterDefaults, false};
+}
+
+std::unique_ptr<host::FilterSession> SessionWithRecord(const std::string& printerName) {
+  RecordInForce record = PrinterRecord(printerName);
+  auto session = std::make_unique<host::FilterSession>(*App().module);
+  host::FillEmptyProfilePaths(record.block, session->Defaults());
+  session->SetBlock(record.block, record.source);
+  return session;
 }
 
 }  // namespace k7730::printer_app

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "host/core/filter_session.h"
 
 namespace k7730::printer_app {
 
@@ -20,5 +23,9 @@ constexpr const char* kPrinterDefaults = "the printer's defaults (mild sharpenin
 // Throws HostError when the stored record is damaged or the module refuses
 // the defaults.
 RecordInForce PrinterRecord(const std::string& printerName);
+
+// A module instance holding the printer's record in force, the module's own
+// profiles filled in where the record leaves them empty.
+std::unique_ptr<host::FilterSession> SessionWithRecord(const std::string& printerName);
 
 }  // namespace k7730::printer_app

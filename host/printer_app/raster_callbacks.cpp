@@ -238,11 +238,7 @@ host::JobStages StagesOf(pappl_job_t* job) {
 // prints all the same.
 std::unique_ptr<host::FilterSession> OpenSession(pappl_job_t* job, const host::JobStages& stages,
                                                  const host::DocumentColour& colour) {
-  RecordInForce record = PrinterRecord(papplPrinterGetName(papplJobGetPrinter(job)));
-  auto session = std::make_unique<host::FilterSession>(*App().module);
-  // A record names the module's own profiles with empty paths.
-  host::FillEmptyProfilePaths(record.block, session->Defaults());
-  session->SetBlock(record.block, record.source);
+  auto session = SessionWithRecord(papplPrinterGetName(papplJobGetPrinter(job)));
   if (const std::string note = host::ApplyJobStages(*session, stages, colour); !note.empty()) {
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());
   }

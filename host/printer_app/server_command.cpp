@@ -25,6 +25,7 @@
 #include "host/printer_app/printer_driver.h"
 #include "host/printer_app/record_store.h"
 #include "host/printer_app/paper_profiles_page.h"
+#include "host/printer_app/print_page.h"
 #include "host/printer_app/settings_page.h"
 #include "host/printer_app/state_saving.h"
 
@@ -229,6 +230,11 @@ void OnPrinterCreated(pappl_printer_t* printer, void* data) {
     AddPaperProfilePages(printer);
   } catch (...) {
     papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "The Paper Profiles page could not be added.");
+  }
+  try {
+    AddPrintPage(printer);
+  } catch (...) {
+    papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "The Print a Photo page could not be added.");
   }
 }
 

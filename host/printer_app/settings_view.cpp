@@ -1,6 +1,7 @@
 #include "host/printer_app/settings_view.h"
 
 #include <cstdint>
+#include <memory>
 #include <sstream>
 #include <tuple>
 #include <vector>
@@ -68,16 +69,13 @@ struct InForce {
 
 InForce SettingsOf(pappl_printer_t* printer) {
   InForce in{PrinterRecord(papplPrinterGetName(printer)), {}};
-  host::FilterSession session(*App().module);
-  std::vector<std::uint8_t> block = in.record.block;
-  host::FillEmptyProfilePaths(block, session.Defaults());
-  session.SetBlock(block, in.record.source);
+  const std::unique_ptr<host::FilterSession> session = SessionWithRecord(papplPrinterGetName(printer));
   host::JobStages stages;
   for (const host::VendorOption& option : host::VendorOptions()) {
     host::ApplyVendorOption(option.name, CurrentDefault(printer, option.name), stages);
   }
-  host::ApplyJobStages(session, stages);
-  in.job = session.StorableBlock();
+  host::ApplyJobStages(*session, stages);
+  in.job = session->StorableBlock();
   return in;
 }
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdint>
 
 #include "host/core/file_bytes.h"
@@ -22,7 +23,45 @@ bool IsUploadName(const std::string& path) {
   return name.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
+std::string Decoded(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '+') {
+      out += ' ';
+    } else if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+               std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+void ReadQuery(pappl_client_t* client, WebForm& form) {
+  const char* query = papplClientGetOptions(client);
+  std::string rest = query != nullptr ? query : "";
+  while (!rest.empty()) {
+    const auto amp = rest.find('&');
+    const std::string pair = rest.substr(0, amp);
+    rest = amp == std::string::npos ? "" : rest.substr(amp + 1);
+    const auto eq = pair.find('=');
+    if (eq == std::string::npos) continue;
+    form.count = cupsAddOption(Decoded(pair.substr(0, eq)).c_str(), Decoded(pair.substr(eq + 1)).c_str(), form.count,
+                               &form.options);
+  }
+}
+
+bool Respond(pappl_client_t* client, http_status_t status, const std::string& bytes, const char* type) {
+  if (!papplClientRespond(client, status, nullptr, type, 0, bytes.size())) return false;
+  http_t* http = papplClientGetHTTP(client);
+  httpWrite2(http, bytes.data(), bytes.size());
+  httpFlushWrite(http);
+  return true;
+}
 
 std::string WebForm::Text(const char* name) const {
   const char* value = Get(name);

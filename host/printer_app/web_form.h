@@ -22,6 +22,13 @@ struct WebForm {
   std::string Text(const char* name) const;
 };
 
+// The query of the request's URL ("a=b&c=d", %XX and + decoded) as form
+// fields, for a POST whose body is not a form.
+void ReadQuery(pappl_client_t* client, WebForm& form);
+
+// Answers with `bytes` of MIME type `type` and status `status`.
+bool Respond(pappl_client_t* client, http_status_t status, const std::string& bytes, const char* type);
+
 // A printer's pages are registered with its id, found again on each
 // request: a deleted printer's page finds none.
 void* PageData(pappl_printer_t* printer);
