@@ -215,8 +215,9 @@ std::string FilterSession::ChooseInputProfile(const StageOptions& s, const Image
       throw FileError(imagePath, "its embedded profile cannot be used (" + problem +
                                      "); give --input-profile FILE, or --fallback-profile to use the settings' profile");
     }
-    console.Notice(imagePath + ": its embedded profile cannot be used (" + problem +
-                   "); falling back to the settings' input profile " + fromSettings);
+    fallbackNote_ = imagePath + ": its embedded profile cannot be used (" + problem +
+                    "); falling back to the settings' input profile " + fromSettings;
+    console.Notice(fallbackNote_);
   }
   if (fromSettings.empty()) throw HostError("colour matching needs an input profile (--input-profile)");
   CheckRgbProfileFile(fromSettings);

@@ -51,6 +51,9 @@ class FilterSession {
   // Which input profile colour matching took, for the summary line
   // ("the embedded profile of photo.jpg"); empty when it was not set.
   const std::string& InputProfileNote() const { return inputProfileNote_; }
+  // Why an embedded profile gave way to the settings' input profile
+  // (--fallback-profile), in a sentence; empty when it did not.
+  const std::string& FallbackNote() const { return fallbackNote_; }
 
   // The stages that will run on a page, in pipeline order, for messages.
   std::vector<std::string> PlannedStages(bool swap) const;
@@ -77,6 +80,7 @@ class FilterSession {
   std::string embeddedProfileFile_;   // removed when the session ends
   std::string embeddedProfileName_;   // "the embedded profile of photo.jpg"
   std::string inputProfileNote_;
+  std::string fallbackNote_;
   std::vector<std::uint8_t> defaults_;
 };
 

@@ -1,9 +1,13 @@
 #include "host/core/raster_page.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cstdint>
 #include <utility>
 
+#include "host/core/file_bytes.h"
+#include "host/core/host_error.h"
 #include "host/core/image.h"
 
 namespace k7730::host {
@@ -36,10 +40,13 @@ const char* OrderName(unsigned order) {
 
 }  // namespace
 
-std::string UnsupportedPageProblem(const cups_page_header2_t& h) {
-  const bool rgb = h.cupsColorSpace == CUPS_CSPACE_RGB || h.cupsColorSpace == CUPS_CSPACE_SRGB;
+std::string UnsupportedPageProblem(const cups_page_header2_t& h, RgbSpaces spaces) {
+  const bool adobe = spaces == RgbSpaces::kWithAdobeRgb;
+  const bool rgb = h.cupsColorSpace == CUPS_CSPACE_RGB || h.cupsColorSpace == CUPS_CSPACE_SRGB ||
+                   (adobe && h.cupsColorSpace == CUPS_CSPACE_ADOBERGB);
   if (!rgb || h.cupsBitsPerColor != 8 || h.cupsBitsPerPixel != 24 || h.cupsColorOrder != CUPS_ORDER_CHUNKED) {
-    return "the printer takes 8-bit RGB or sRGB in chunky order, this page is " + ColorSpaceName(h.cupsColorSpace) +
+    return std::string("the printer takes 8-bit ") + (adobe ? "RGB, sRGB or Adobe RGB" : "RGB or sRGB") +
+           " in chunky order, this page is " + ColorSpaceName(h.cupsColorSpace) +
            " with " + std::to_string(h.cupsBitsPerColor) + " bits per colour, " +
            std::to_string(h.cupsBitsPerPixel) + " bits per pixel, " + OrderName(h.cupsColorOrder);
   }
@@ -55,6 +62,15 @@ std::string UnsupportedPageProblem(const cups_page_header2_t& h) {
            std::to_string(h.cupsWidth) + " RGB pixels";
   }
   return "";
+}
+
+std::string PageInputProfile(const cups_page_header2_t& header) {
+  if (header.cupsColorSpace != CUPS_CSPACE_ADOBERGB) return "";
+  if (::access(kAdobeRgbProfile, R_OK) != 0) {
+    throw FileError(kAdobeRgbProfile, "the page is Adobe RGB, and its profile cannot be read (" + ErrnoText() +
+                                          "); Debian's colord-data package installs it");
+  }
+  return kAdobeRgbProfile;
 }
 
 }  // namespace k7730::host

@@ -1,5 +1,7 @@
 #include "host/core/settings_record.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include "formats/byte_reader.h"
 #include "host/core/file_bytes.h"
 #include "host/core/host_error.h"
+#include "host/core/mtf_file.h"
 #include "host/core/temporary_files.h"
 
 namespace k7730::host {
@@ -209,18 +212,37 @@ std::string ProfileInWords(const std::vector<std::uint8_t>& block, std::size_t a
 
 }  // namespace
 
+std::string SharpeningInWords(const std::vector<std::uint8_t>& block) {
+  const std::string file = FieldText(block, offsetof(K7730_SettingsBlock, mtfName));
+  if (!file.empty()) return "from " + file;
+  const K7730_MtfSettings mtf = DecodeSettings(block).mtf;
+  for (const char* preset : {"mild", "medium", "strong"}) {
+    MtfKernel kernel;
+    SharpenPreset(preset, kernel);
+    // The 3 x 3 kernel sits at the centre of the 5 x 5 grid, zeros around it.
+    std::array<std::int32_t, 25> grid{};
+    for (int i = 0; i < 9; ++i) grid[(i / 3 + 1) * 5 + i % 3 + 1] = kernel.centre[i];
+    if (mtf.scale == kernel.scale && std::equal(grid.begin(), grid.end(), mtf.coefficients)) return preset;
+  }
+  return "a custom kernel";
+}
+
+std::string InputProfileInWords(const std::vector<std::uint8_t>& block) {
+  return ProfileInWords(block, kProfileFields[0], "A17D50.ICC");
+}
+
+std::string PrinterProfileInWords(const std::vector<std::uint8_t>& block) {
+  return ProfileInWords(block, kProfileFields[1], "K77302.ICC");
+}
+
 std::string SummariseSettings(const std::vector<std::uint8_t>& block) {
   const K7730_SettingsBlock s = DecodeSettings(block);
   std::vector<std::string> parts;
   if (s.inputCurveEnabled == 1) parts.push_back("input tone curves");
-  if (s.mtfEnabled == 1) {
-    const std::string name = FieldText(block, offsetof(K7730_SettingsBlock, mtfName));
-    parts.push_back("MTF sharpening (" + (name.empty() ? std::string("a custom kernel") : "from " + name) + ")");
-  }
+  if (s.mtfEnabled == 1) parts.push_back("MTF sharpening (" + SharpeningInWords(block) + ")");
   if (s.iccEnabled == 1) {
     parts.push_back("colour matching, " + IntentName(s.intent <= 2 ? s.intent : 0).substr(2) + ", from " +
-                    ProfileInWords(block, kProfileFields[0], "A17D50.ICC") + " to " +
-                    ProfileInWords(block, kProfileFields[1], "K77302.ICC") +
+                    InputProfileInWords(block) + " to " + PrinterProfileInWords(block) +
                     (s.outputCurveEnabled == 1 ? " with the output tone curves" : ""));
   } else if (s.outputCurveEnabled == 1) {
     parts.push_back("output tone curves");

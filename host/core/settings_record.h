@@ -35,9 +35,19 @@ void FillEmptyProfilePaths(std::vector<std::uint8_t>& block, const std::vector<s
 std::vector<std::string> PassingPaths(const std::vector<std::uint8_t>& block);
 
 // What the record does to a page, in a line for the user: "MTF sharpening
-// (a custom kernel); colour matching, perceptual, from the module's default
+// (mild); colour matching, perceptual, from the module's default
 // A17D50.ICC to the module's default K77302.ICC".
 std::string SummariseSettings(const std::vector<std::uint8_t>& block);
+
+// The record's sharpening as the print command names it: "mild", "medium"
+// or "strong" for a kernel of --sharpen, "from FILE" for one read from an
+// MTF file, else "a custom kernel". Whether it is on is not looked at.
+std::string SharpeningInWords(const std::vector<std::uint8_t>& block);
+
+// A profile field of the record: its path, or "the module's default
+// A17D50.ICC" (K77302.ICC for the printer profile) when it is empty.
+std::string InputProfileInWords(const std::vector<std::uint8_t>& block);
+std::string PrinterProfileInWords(const std::vector<std::uint8_t>& block);
 
 // The record's fields, copied out of the bytes.
 K7730_SettingsBlock DecodeSettings(const std::vector<std::uint8_t>& block);

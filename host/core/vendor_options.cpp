@@ -67,15 +67,25 @@ void ApplyVendorOption(std::string_view name, const std::string& value, JobStage
   else throw HostError("unknown option " + std::string(name));
 }
 
-std::string ApplyJobStages(FilterSession& session, JobStages job) {
+std::string ApplyJobStages(FilterSession& session, JobStages job, const DocumentColour& colour) {
   const Console silent{.quiet = true};
   std::string note;
   if (job.stages.colorMatch || job.stages.noColorMatch) job.intentGiven = false;
+  const bool settingsMatch = DecodeSettings(session.GetBlock()).iccEnabled == 1;
   if (job.intentGiven) {
-    job.stages.colorMatch = DecodeSettings(session.GetBlock()).iccEnabled == 1;
+    job.stages.colorMatch = settingsMatch;
     if (!job.stages.colorMatch) note = "k7730-intent has no effect: colour matching is off";
   }
-  session.ApplyStages(job.stages, nullptr, "", silent);
+  const bool matching = job.stages.colorMatch || (settingsMatch && !job.stages.noColorMatch);
+  const bool embedded = colour.image != nullptr && (!colour.image->iccProfile.empty() || !colour.image->iccProblem.empty());
+  if (matching && (embedded || !colour.inputProfile.empty())) {
+    // Matching again from the document's own profile; a client cannot pick
+    // another one, so an unusable embedded profile falls back.
+    job.stages.colorMatch = true;
+    job.stages.fallbackProfile = true;
+    if (!colour.inputProfile.empty()) job.stages.inputProfile = colour.inputProfile;
+  }
+  session.ApplyStages(job.stages, colour.image, colour.name, silent);
   return note;
 }
 

@@ -41,9 +41,20 @@ struct JobStages {
 // when the value is unknown.
 void ApplyVendorOption(std::string_view name, const std::string& value, JobStages& job);
 
+// What a document says about its own colours.
+struct DocumentColour {
+  const ImageHeader* image = nullptr;   // an image's embedded profile (or why it is unusable); null for raster
+  std::string name;                     // the document in messages
+  std::string inputProfile;             // the profile a raster page's colour space names; empty for none
+};
+
 // The job's stage options over the settings the session already holds. An
 // intent given alone re-applies the colour matching the settings have.
+// When colour matching is on (by the job or the settings), the document's
+// own profile is its input profile, as the print command takes an image's
+// embedded profile; an embedded profile the module cannot use gives way to
+// the settings' input profile (FilterSession::FallbackNote says why).
 // Returns a note when an option has no effect, else an empty string.
-std::string ApplyJobStages(FilterSession& session, JobStages job);
+std::string ApplyJobStages(FilterSession& session, JobStages job, const DocumentColour& colour = {});
 
 }  // namespace k7730::host

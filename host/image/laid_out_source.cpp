@@ -78,11 +78,15 @@ class LaidOutSource : public ImageSource {
     // coordinates of the buffers it is given.
     const auto shiftX = static_cast<float>(l_.x0 - l_.left);
     const auto shiftY = static_cast<float>(y - l_.top - from * l_.scale);
+    // stb takes its shrinking filter (Mitchell, which softens) at a scale
+    // of exactly 1; an interpolating one keeps a picture of the page's size
+    // as it is, pixel for pixel.
+    const stbir_filter filter = l_.scale >= 1.0 ? STBIR_FILTER_CATMULLROM : STBIR_FILTER_DEFAULT;
     const int ok = stbir_resize_subpixel(
         held_.data(), static_cast<int>(picture_.width), static_cast<int>(to - from), static_cast<int>(picture_.RowBytes()),
         out + std::size_t{l_.x0} * 3, width, static_cast<int>(rows), static_cast<int>(header_.RowBytes()),
-        STBIR_TYPE_UINT8, 3, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT,
-        STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_LINEAR, nullptr, scale, scale, shiftX, shiftY);
+        STBIR_TYPE_UINT8, 3, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, filter, filter,
+        STBIR_COLORSPACE_LINEAR, nullptr, scale, scale, shiftX, shiftY);
     if (ok == 0) throw HostError("cannot resample the picture onto the page");
   }
 

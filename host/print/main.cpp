@@ -13,6 +13,7 @@
 #include "host/core/console.h"
 #include "host/core/file_bytes.h"
 #include "host/core/filter_session.h"
+#include "host/core/printer_defaults.h"
 #include "host/core/host_error.h"
 #include "host/image/image_formats.h"
 #include "host/core/module_api.h"
@@ -172,9 +173,7 @@ int ShowSettings(const Options& o) {
 
 int SaveSettings(const Options& o, Console& console) {
   LoadedModule module(ModulePathOf(o));
-  FilterSession session(module);
-  session.ApplyStages(o.stages, nullptr, "", console);
-  StoreSettings(o.recordFile, session, console);
+  StoreSettings(o.recordFile, RecordWithStages(module, o.stages, console), console);
   return 0;
 }
 

@@ -13,7 +13,7 @@
 #include "host/core/page_run.h"
 #include "host/image/laid_out_source.h"
 #include "host/image/oriented_source.h"
-#include "host/print/soft_proof.h"
+#include "host/core/soft_proof.h"
 
 namespace k7730::host {
 

@@ -30,8 +30,7 @@ Answer RunCorrectionDialog(const FilterSession& session) {
 
 }  // namespace
 
-void StoreSettings(const std::string& path, const FilterSession& session, const Console& console) {
-  const std::vector<std::uint8_t> block = session.StorableBlock();
+void StoreSettings(const std::string& path, const std::vector<std::uint8_t>& block, const Console& console) {
   for (const std::string& passing : PassingPaths(block)) {
     console.Warning(path + ": the settings name " + passing +
                     ", which may be gone when they are used; keep such files in a lasting place");
@@ -48,14 +47,14 @@ int EditSettings(const Options& o, const std::string& modulePath, const Console&
     stages.settingsFile = o.recordFile;
   } else {
     console.Info("k7730-print: " + o.recordFile + " does not exist; starting from the module's defaults");
-    StoreSettings(o.recordFile, session, console);
+    StoreSettings(o.recordFile, session.StorableBlock(), console);
   }
   session.ApplyStages(stages, nullptr, "", console);
   if (RunCorrectionDialog(session) == Answer::Cancelled) {
     console.Info("k7730-print: cancelled; " + o.recordFile + " is unchanged");
     return 0;
   }
-  StoreSettings(o.recordFile, session, console);
+  StoreSettings(o.recordFile, session.StorableBlock(), console);
   return 0;
 }
 

@@ -2,7 +2,9 @@
 // `settings edit`, the module's correction dialog on such a record.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/core/console.h"
 #include "host/core/filter_session.h"
@@ -10,10 +12,10 @@
 
 namespace k7730::host {
 
-// Writes the session's settings as a stored record: the module's own
-// default profiles as empty paths, a warning for each path that will not
-// last, and a summary of what is on.
-void StoreSettings(const std::string& path, const FilterSession& session, const Console& console);
+// Writes a record as `RecordWithStages` or `FilterSession::StorableBlock`
+// gives it (the module's own default profiles as empty paths), with a
+// warning for each path that will not last and a summary of what is on.
+void StoreSettings(const std::string& path, const std::vector<std::uint8_t>& block, const Console& console);
 
 // Reads the record (writing the module's defaults there first when the
 // file does not exist), applies the stage options, opens the correction

@@ -60,6 +60,7 @@ std::optional<host::Image> ReadDocument(pappl_job_t* job, const ImageKind& kind)
     RefuseJob(job, problem, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR);
     return std::nullopt;
   }
+  KeepImageColour(job, source->Header());
   for (const std::string& notice : source->Header().notices) {
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", notice.c_str());
   }

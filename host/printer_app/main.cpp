@@ -14,7 +14,10 @@
 //   image_filter      photos (the host's image formats with a MIME type)
 //                     read and placed on the page
 //   raster_callbacks  each page through the module in bands (which thread
-//                     prints the job, grey lines made RGB, refusals)
+//                     prints the job, grey lines made RGB, the document's
+//                     own profile, refusals)
+//   printer_record    the record a job starts from: stored, else the
+//                     printer's defaults
 //   devices           the device schemes in one table, the policy on which
 //                     devices a printer may use, a job's output opened
 //   device_output     the PWG raster stream into a folder or a device program
@@ -22,7 +25,12 @@
 //   app_context       what the whole process shares (module, records, the
 //                     values main reads from the environment)
 //   record_store      each printer's stored settings record
-//   settings_page     the printer's "Module Settings" web page
+//   settings_page     the printer's "Module Settings" web page, with
+//                     settings_view, what a job gets
+//   paper_profiles    the stored paper profiles; paper_profiles_page
+//                     manages them and publishes printer-icc-profiles
+//   print_page        the "Print a Photo" page; photo_proof, its proof
+//   web_form          posted forms, uploads and answers of those pages
 //   state_saving      PAPPL's state file, read and written without waiting
 //                     on PAPPL's locks
 //   command_line      the sub-commands answered here; server_client reaches
@@ -88,7 +96,7 @@ void Usage(void*) {
       "  delete -d NAME                   remove a printer\n"
       "  status                           whether a server runs (exit status 0 only then)\n"
       "  settings -d NAME FILE            store FILE as the printer's settings record\n"
-      "  settings -d NAME -o reset=true   remove it again (the module's defaults apply)\n"
+      "  settings -d NAME -o reset=true   remove it again (the printer's defaults apply)\n"
       "\n"
       "Options: -d PRINTER, -u PRINTER-URI, -o NAME=VALUE, -m DRIVER and -v DEVICE-URI\n"
       "(add, modify), -j JOB-ID or -a for all (cancel), -n COPIES and -t TITLE (submit).\n"

@@ -48,6 +48,13 @@ void SetColourAndResolution(pappl_pr_driver_data_t* data) {
   data->x_resolution[0] = data->y_resolution[0] = data->x_default = data->y_default = kResolution;
 }
 
+// Raster clients may send Adobe RGB as well (URF ADOBERGB24, PWG
+// adobe-rgb_8): such pages are matched from the Adobe RGB profile. PAPPL
+// still renders the images it places itself as sRGB, its first choice.
+void AddColourSpaces(pappl_pr_driver_data_t* data) {
+  data->raster_types |= PAPPL_PWG_RASTER_TYPE_ADOBE_RGB_8;
+}
+
 // Photos, placed as PAPPL places them; print-quality changes nothing the
 // module does.
 void SetJobDefaults(pappl_pr_driver_data_t* data) {
@@ -106,12 +113,57 @@ bool DriverCallback(pappl_system_t* system, const char* driverName, const char* 
   data->ppm = data->ppm_color = 1;
   data->kind = PAPPL_KIND_PHOTO;
   SetColourAndResolution(data);
+  AddColourSpaces(data);
   SetJobDefaults(data);
   SetMedia(data);
   SetRasterCallbacks(data);
   *attrs = ippNew();
   AddVendorAttributes(data, *attrs);
   return true;
+}
+
+namespace {
+
+// The attributes a new printer of this driver gets, each at the printer's
+// current value where it has one (defaults changed since), without
+// printer-icc-profiles. Null when the driver refuses the printer's device.
+ipp_t* CurrentDriverAttributes(pappl_printer_t* printer) {
+  pappl_pr_driver_data_t fresh;
+  std::memset(&fresh, 0, sizeof fresh);
+  ipp_t* built = nullptr;
+  if (!DriverCallback(papplPrinterGetSystem(printer), kDriverName, papplPrinterGetDeviceURI(printer), nullptr, &fresh,
+                      &built, nullptr)) {
+    ippDelete(built);
+    return nullptr;
+  }
+  ipp_t* current = papplPrinterGetDriverAttributes(printer);
+  ipp_t* merged = ippNew();
+  for (ipp_attribute_t* attr = ippFirstAttribute(built); attr != nullptr; attr = ippNextAttribute(built)) {
+    const char* name = ippGetName(attr);
+    if (name == nullptr || std::strcmp(name, "printer-icc-profiles") == 0) continue;
+    ipp_attribute_t* now = ippFindAttribute(current, name, IPP_TAG_ZERO);
+    ippCopyAttribute(merged, now != nullptr ? now : attr, 0);
+  }
+  ippDelete(current);
+  ippDelete(built);
+  return merged;
+}
+
+}  // namespace
+
+bool PublishPrinterProfile(pappl_printer_t* printer, const std::string& name, const std::string& uri) {
+  ipp_t* attrs = CurrentDriverAttributes(printer);
+  if (attrs == nullptr) return false;
+  ipp_t* profile = ippNew();
+  ippAddString(profile, IPP_TAG_ZERO, IPP_TAG_NAME, "profile-name", nullptr, name.c_str());
+  ippAddString(profile, IPP_TAG_ZERO, IPP_TAG_URI, "profile-url", nullptr, uri.c_str());
+  ippAddCollection(attrs, IPP_TAG_PRINTER, "printer-icc-profiles", profile);
+  ippDelete(profile);
+  pappl_pr_driver_data_t data;
+  papplPrinterGetDriverData(printer, &data);
+  const bool published = papplPrinterSetDriverData(printer, &data, attrs);
+  ippDelete(attrs);
+  return published;
 }
 
 }  // namespace k7730::printer_app

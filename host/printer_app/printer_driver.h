@@ -5,6 +5,8 @@
 
 #include <pappl/pappl.h>
 
+#include <string>
+
 namespace k7730::printer_app {
 
 constexpr const char* kDriverName = "k7730";
@@ -19,5 +21,12 @@ pappl_pr_driver_t* Drivers(int* count);
 // that could not print.
 bool DriverCallback(pappl_system_t* system, const char* driverName, const char* deviceUri, const char* deviceId,
                     pappl_pr_driver_data_t* data, ipp_t** attrs, void* context);
+
+// Publishes the printer's current printer profile as printer-icc-profiles
+// (its name and the URI that serves its bytes), so that applications can
+// soft-proof against it; every other attribute the driver gives the
+// printer keeps its current value. False when the printer's device is no
+// longer allowed (the attributes stay as they were).
+bool PublishPrinterProfile(pappl_printer_t* printer, const std::string& name, const std::string& uri);
 
 }  // namespace k7730::printer_app

@@ -22,6 +22,7 @@
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/device_output.h"
 #include "host/printer_app/devices.h"
+#include "host/printer_app/printer_record.h"
 
 namespace k7730::printer_app {
 
@@ -31,6 +32,7 @@ namespace {
 struct Claim {
   std::thread::id owner;
   void* data = nullptr;
+  std::unique_ptr<host::ImageHeader> colour;   // an image document's colour facts
 };
 
 // The job data of a job that has ended, by how it ended.
@@ -60,6 +62,13 @@ void* OwnJobData(pappl_job_t* job) {
   const std::lock_guard guard(ClaimLock());
   const Claim* claim = ClaimOf(job);
   return claim != nullptr && claim->owner == std::this_thread::get_id() ? claim->data : nullptr;
+}
+
+// The colour facts the image filter kept for this thread's job, or null.
+const host::ImageHeader* OwnImageColour(pappl_job_t* job) {
+  const std::lock_guard guard(ClaimLock());
+  const Claim* claim = ClaimOf(job);
+  return claim != nullptr && claim->owner == std::this_thread::get_id() ? claim->colour.get() : nullptr;
 }
 
 // For a thread that does not print the job: whether it printed.
@@ -137,7 +146,9 @@ std::function<std::unique_ptr<JobOutput>()> OutputOf(pappl_job_t* job) {
 
 struct JobState {
   explicit JobState(pappl_job_t* job) : out(OutputOf(job)) {}
+  host::JobStages stages;                         // the job's choices
   std::unique_ptr<host::FilterSession> session;
+  std::string pageProfile;                        // the input profile a page's colour space named for the session
   std::unique_ptr<PageState> page;
   PwgOutput out;
   bool failed = false;
@@ -222,21 +233,30 @@ host::JobStages StagesOf(pappl_job_t* job) {
   return stages;
 }
 
-// A module instance with the printer's stored record and the job's choices.
-std::unique_ptr<JobState> NewJobState(pappl_job_t* job) {
-  auto state = std::make_unique<JobState>(job);
-  const host::JobStages stages = StagesOf(job);
-  AppContext& app = App();
-  const char* printer = papplPrinterGetName(papplJobGetPrinter(job));
-  state->session = std::make_unique<host::FilterSession>(*app.module);
-  if (auto record = app.records.Load(printer)) {
-    // A stored record names the module's own profiles with empty paths.
-    host::FillEmptyProfilePaths(*record, state->session->Defaults());
-    state->session->SetBlock(*record, app.records.PathFor(printer));
-  }
-  if (const std::string note = host::ApplyJobStages(*state->session, stages); !note.empty()) {
+// A module instance with the printer's record in force and the job's
+// choices, matching colours from the document's own profile when it has
+// one. A profile that gives way is said in the job's message: the job
+// prints all the same.
+std::unique_ptr<host::FilterSession> OpenSession(pappl_job_t* job, const host::JobStages& stages,
+                                                 const host::DocumentColour& colour) {
+  auto session = SessionWithRecord(papplPrinterGetName(papplJobGetPrinter(job)));
+  if (const std::string note = host::ApplyJobStages(*session, stages, colour); !note.empty()) {
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());
   }
+  if (const std::string& note = session->FallbackNote(); !note.empty()) {
+    papplLogJob(job, PAPPL_LOGLEVEL_WARN, "%s", note.c_str());
+    papplJobSetMessage(job, "%s", note.c_str());
+  }
+  if (!session->InputProfileNote().empty()) {
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "colour matching from %s", session->InputProfileNote().c_str());
+  }
+  return session;
+}
+
+std::unique_ptr<JobState> NewJobState(pappl_job_t* job) {
+  auto state = std::make_unique<JobState>(job);
+  state->stages = StagesOf(job);
+  state->session = OpenSession(job, state->stages, {.image = OwnImageColour(job), .name = "the document", .inputProfile = ""});
   return state;
 }
 
@@ -260,7 +280,9 @@ bool StartJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
 }
 
 std::string PageProblem(const cups_page_header2_t& header) {
-  if (std::string problem = host::UnsupportedPageProblem(header); !problem.empty()) return problem;
+  if (std::string problem = host::UnsupportedPageProblem(header, host::RgbSpaces::kWithAdobeRgb); !problem.empty()) {
+    return problem;
+  }
   if (header.cupsWidth > kMaxPageSide || header.cupsHeight > kMaxPageSide) {
     return "the page has " + std::to_string(header.cupsWidth) + " x " + std::to_string(header.cupsHeight) +
            " pixels; this printer takes at most " + std::to_string(kMaxPageSide) + " on a side";
@@ -277,6 +299,14 @@ bool BeginPage(pappl_job_t* job, JobState& state, const cups_page_header2_t& giv
     return Refuse(job, name + ": " + problem, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
   }
   if (page->form != LineForm::kRgb) papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s: grey lines expanded to RGB", name.c_str());
+  // A page in another colour space than the last one (Adobe RGB from a
+  // client that says so) gets a session matching from its profile.
+  if (std::string profile = host::PageInputProfile(given); profile != state.pageProfile) {
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s: %s", name.c_str(),
+                profile.empty() ? "sRGB, as the settings take it" : ("Adobe RGB, input profile " + profile).c_str());
+    state.session = OpenSession(job, state.stages, {.image = nullptr, .name = name, .inputProfile = profile});
+    state.pageProfile = std::move(profile);
+  }
   page->run = std::make_unique<host::BandRunner>(*state.session, page->header.cupsWidth, page->header.cupsHeight, name);
   state.page = std::move(page);
   ++state.pagesStarted;
@@ -363,7 +393,9 @@ JobClaim ClaimJob(pappl_job_t* job, bool endThread) {
     const std::lock_guard guard(ClaimLock());
     Claim* claim = ClaimOf(job);
     if (claim == nullptr) {
-      papplJobSetData(job, new Claim{std::this_thread::get_id()});
+      auto* own = new Claim;
+      own->owner = std::this_thread::get_id();
+      papplJobSetData(job, own);
       return JobClaim::kOwn;
     }
     if (claim == &kPrinted) return JobClaim::kEndedPrinted;
@@ -395,6 +427,16 @@ void EndJobClaim(pappl_job_t* job, bool printed) {
 
 bool RefuseJob(pappl_job_t* job, const char* why, pappl_jreason_t reason) noexcept {
   return Refuse(job, why, reason);
+}
+
+void KeepImageColour(pappl_job_t* job, const host::ImageHeader& header) {
+  auto colour = std::make_unique<host::ImageHeader>();
+  colour->iccProfile = header.iccProfile;
+  colour->iccProblem = header.iccProblem;
+  const std::lock_guard guard(ClaimLock());
+  if (Claim* claim = ClaimOf(job); claim != nullptr && claim->owner == std::this_thread::get_id()) {
+    claim->colour = std::move(colour);
+  }
 }
 
 void SetRasterCallbacks(pappl_pr_driver_data_t* data) {

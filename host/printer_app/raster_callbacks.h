@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <string>
 
+#include "host/core/image.h"
 #include "host/core/media.h"
 
 namespace k7730::printer_app {
@@ -58,5 +59,11 @@ JobClaim ClaimJob(pappl_job_t* job, bool endThread = false);
 
 // Ends this thread's claim; later threads on the job learn how it ended.
 void EndJobClaim(pappl_job_t* job, bool printed);
+
+// Keeps what an image document says about its colours (its embedded
+// profile, or why that could not be read) for the module session of the
+// job, which starts once PAPPL has placed the image. Only the thread that
+// claimed the job keeps it.
+void KeepImageColour(pappl_job_t* job, const host::ImageHeader& header);
 
 }  // namespace k7730::printer_app

@@ -22,6 +22,8 @@ class RecordStore {
  public:
   explicit RecordStore(std::string folder) : folder_(std::move(folder)) {}
 
+  // The state folder the records are kept in.
+  const std::string& Folder() const { return folder_; }
   // "<folder>/<printer name, unsafe characters as _>.k7730".
   std::string PathFor(const std::string& printerName) const;
   // The printer's record, or nothing when none is stored (the module's
@@ -31,7 +33,7 @@ class RecordStore {
   // all at once. Throws HostError naming `source` when they are not.
   void Replace(const std::string& printerName, std::span<const std::uint8_t> record,
                const std::string& source) const;
-  // Removes the printer's record; the module's defaults apply again.
+  // Removes the printer's record; the printer's defaults apply again.
   void Remove(const std::string& printerName) const;
 
  private:

@@ -24,6 +24,8 @@
 #include "host/printer_app/image_filter.h"
 #include "host/printer_app/printer_driver.h"
 #include "host/printer_app/record_store.h"
+#include "host/printer_app/paper_profiles_page.h"
+#include "host/printer_app/print_page.h"
 #include "host/printer_app/settings_page.h"
 #include "host/printer_app/state_saving.h"
 
@@ -223,6 +225,16 @@ void OnPrinterCreated(pappl_printer_t* printer, void* data) {
     AddSettingsPage(printer, data);
   } catch (...) {
     papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "The Module Settings page could not be added.");
+  }
+  try {
+    AddPaperProfilePages(printer);
+  } catch (...) {
+    papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "The Paper Profiles page could not be added.");
+  }
+  try {
+    AddPrintPage(printer);
+  } catch (...) {
+    papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "The Print a Photo page could not be added.");
   }
 }
 

@@ -130,6 +130,14 @@ TEST_F(PageLayoutTest, FillCutsTheOverhangEquallyAndBandsDoNotChangeThePage) {
   }
 }
 
+TEST_F(PageLayoutTest, PictureOfThePageSizeIsKeptPixelForPixel) {
+  // Fill at a scale of exactly 1: sharp noise must not be softened.
+  auto noise = [](std::uint32_t x, std::uint32_t y) { return Rgb{int((x * 37 + y * 11) % 256), int(y * 91 % 256), int((x ^ y) % 256)}; };
+  const Page page = LaidOut(1200, 1800, "4x6", MediaFit::Fill, 128, noise);
+  const Page picture{1200, 1800, test::ReadInBands(*std::make_unique<PaintedSource>(1200, 1800, noise), 1800)};
+  EXPECT_TRUE(page.rgb == picture.rgb);
+}
+
 // The upright picture, 32 x 16: four quadrants of distinct colours.
 Rgb Upright(std::uint32_t x, std::uint32_t y) {
   static const Rgb quadrant[4] = {{220, 30, 30}, {30, 200, 30}, {30, 30, 220}, {240, 240, 60}};

@@ -216,6 +216,17 @@ TEST_F(PrintCommand, SavedSettingsOutliveTheFoldersTheyWereMadeIn) {
       << r.output;
 }
 
+// The summary names a preset's kernel as --sharpen names it; only a kernel
+// given coefficient by coefficient is a custom one.
+TEST_F(PrintCommand, SavedSettingsNameTheirSharpening) {
+  for (const auto& [options, words] :
+       {std::pair{"--sharpen mild", "MTF sharpening (mild)"}, std::pair{"--sharpen strong", "MTF sharpening (strong)"},
+        std::pair{"--mtf-kernel 0,-10,0,-10,141,-10,0,-10,0", "MTF sharpening (a custom kernel)"}}) {
+    const RunResult r = RunPrintOk("settings save " + Path("s.k77") + " " + options);
+    EXPECT_NE(r.output.find(words), std::string::npos) << options << ": " << r.output;
+  }
+}
+
 // Without a display the dialog cannot open: the command says why and
 // fails. A record that did not exist holds the module's defaults; one that
 // did is left byte for byte, stage options and all.

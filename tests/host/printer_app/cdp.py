@@ -95,6 +95,11 @@ class Browser:
             raise RuntimeError("script failed: %s" % result["exceptionDetails"])
         return result["result"].get("value")
 
+    def set_file(self, selector, path):
+        """Chooses `path` in the file input `selector`, as a person would."""
+        found = self.send("Runtime.evaluate", {"expression": "document.querySelector(%s)" % json.dumps(selector)})
+        self.send("DOM.setFileInputFiles", {"files": [path], "objectId": found["result"]["objectId"]})
+
     def screenshot(self, path):
         data = self.send("Page.captureScreenshot", {"format": "png", "captureBeyondViewport": True})["data"]
         with open(path, "wb") as f:

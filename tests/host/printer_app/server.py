@@ -293,10 +293,28 @@ GET_PRINTER = """{
 """
 
 
+# A printer without a stored record starts from the record the package's
+# CUPS queue is installed with.
+PRINTER_DEFAULTS = ["--sharpen", "mild", "--color-match"]
+
+
+def printer_defaults_record(workdir):
+    """The record `k7730-print settings save` writes with PRINTER_DEFAULTS."""
+    path = os.path.join(workdir, "printer-defaults.k77")
+    if not os.path.exists(path):
+        subprocess.run([PRINT, "-q", "settings", "save", path] + PRINTER_DEFAULTS, check=True, env=ENV, timeout=60)
+    return path
+
+
 def expected_print(workdir, source, options, name):
-    """What k7730-print writes for `source` with `options`, as raw pixels."""
+    """What k7730-print writes for `source` with `options`, as raw pixels:
+    over the printer's defaults, as a job's options apply, unless the
+    options name a record of their own."""
+    options = list(options)
+    if "--settings" not in options:
+        options = ["--settings", printer_defaults_record(workdir)] + options
     out = os.path.join(workdir, name + ".ppm")
-    subprocess.run([PRINT, "-q"] + list(options) + [source, out], check=True, env=ENV, timeout=120)
+    subprocess.run([PRINT, "-q"] + options + [source, out], check=True, env=ENV, timeout=120)
     return read_ppm_pixels(out)
 
 

@@ -183,7 +183,7 @@ class AdvertisedTest(DocumentTest):
         self.assertEqual(sorted(formats), sorted([OCTETS, JPEG, PNG, PWG, URF, "image/webp", "image/heic", "image/avif"]))
         urf = self.server.printer_attribute(self.printer, "urf-supported").split(",")
         colour_types = [v for v in urf if v.startswith(("W", "SRGB", "DEV", "ADOBE", "CMYK", "RGB"))]
-        self.assertEqual(sorted(colour_types), ["SRGB24", "W8"])
+        self.assertEqual(sorted(colour_types), ["ADOBERGB24", "SRGB24", "W8"])
 
     def test_documents_sent_as_octet_stream_are_typed_by_their_bytes(self):
         for path, tag in ((self.small_png, "typed-png"), (self.small.jpeg, "typed-jpeg"), (self.small.pwg, "typed-pwg")):

@@ -2,6 +2,7 @@
 settings record survive a restart, the record is replaced by the command
 and through the web page, and a damaged record is refused by both."""
 
+import html
 import os
 import re
 import subprocess
@@ -74,7 +75,35 @@ class SettingsTest(base.ServerTest):
             self.assertIn('name="%s"' % option, page)
         self.assertIn("K77302.ICC", page)
         self.assertEqual(len(re.findall(r"<svg[^>]*class=\"k7730-curve\"", page)), 2)
-        self.assertIn("The module's default settings", page)
+        self.assertIn('accept=".k77,', page)
+
+    def in_force(self):
+        """The rows of the page's view of the settings in force, as text."""
+        page = self.web.get(self.page_path).decode()
+        rows = re.findall(r'<tr id="k7730-([a-z-]+)"><th>[^<]*</th><td>(.*?)</td></tr>', page)
+        return {k: html.unescape(re.sub(r"<[^>]+>", "", v)) for k, v in rows}
+
+    def test_page_says_what_a_job_gets_and_where_it_comes_from(self):
+        rows = self.in_force()
+        self.assertIn("the printer's defaults", rows["record"])
+        self.assertEqual(rows["sharpen"], "mild (the printer's defaults)")
+        self.assertEqual(rows["color-match"], "on (the printer's defaults)")
+        self.assertEqual(rows["intent"], "perceptual (the printer's defaults)")
+        self.assertIn("the module's default A17D50.ICC", rows["input-profile"])
+        self.assertEqual(rows["printer-profile"], "the module's default K77302.ICC")
+        # A stored record with its empty profile paths, under a printer
+        # default that overrides its sharpening.
+        server.settings_command(self.server.state, self.printer, self.record)
+        self.server.set_printer(self.printer, [("keyword", "k7730-sharpen-default", "strong")])
+        try:
+            rows = self.in_force()
+        finally:
+            self.server.set_printer(self.printer, [("keyword", "k7730-sharpen-default", "settings")])
+        self.assertIn("stored for this printer", rows["record"])
+        self.assertEqual(rows["sharpen"], "strong (the printer's default k7730-sharpen=strong)")
+        self.assertEqual(rows["intent"], "relative (the stored record)")
+        self.assertEqual(rows["printer-profile"], "the module's default K77302.ICC")
+        self.assertIn("MTF sharpening (strong); colour matching, relative colorimetric", rows["summary"])
 
     def test_record_uploaded_through_the_page_is_stored_and_downloaded(self):
         with open(self.record, "rb") as f:
@@ -94,7 +123,7 @@ class SettingsTest(base.ServerTest):
         self.assertIn("not a settings record", reply)
         self.assertIsNone(self.stored())
         self.assertEqual(self.server.printer_attribute(self.printer, "k7730-sharpen-default"), "settings")
-        # The next job still prints with the module's defaults.
+        # The next job still prints with the printer's defaults.
         name, status = self.print_and_wait(self.page.pwg, PWG)
         self.assertPrinted(name, status, self.page, self.page.expected([]))
 

@@ -1,4 +1,4 @@
-#include "host/print/soft_proof.h"
+#include "host/core/soft_proof.h"
 
 #include <cstring>
 
