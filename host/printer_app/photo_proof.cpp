@@ -27,9 +27,9 @@ std::unique_ptr<host::ImageSource> OpenPhoto(const std::string& path, const Phot
                                              host::ImageHeader& colour) {
   host::ImageFormat format{};
   std::unique_ptr<host::ImageSource> source = host::OpenImage(path, &format);
-  if (*host::FormatInfo(format).mimeType == '\0') {
-    throw host::HostError(std::string("the photo is ") + host::FormatInfo(format).name +
-                          "; this printer prints JPEG and PNG");
+  if (!host::Printable(host::FormatInfo(format))) {
+    throw host::HostError(std::string("the photo is ") + host::FormatInfo(format).name + "; this printer prints " +
+                          host::FormatList(host::FormatListItem::Name, " and ", host::Printable));
   }
   colour.iccProfile = source->Header().iccProfile;
   colour.iccProblem = source->Header().iccProblem;

@@ -28,11 +28,15 @@ std::string PathUnder(pappl_printer_t* printer, const char* leaf) {
   return papplPrinterGetPath(printer, leaf, path, sizeof path);
 }
 
-// "image/jpeg,image/png": what the printer prints, from the format table.
+// "image/png,image/jpeg,...": what the printer prints, from the format table.
 std::string PrintedTypes() {
   std::string types;
   for (const host::ImageFormatInfo& row : host::ImageFormats()) {
-    if (*row.mimeType != '\0') types += (types.empty() ? "" : ",") + std::string(row.mimeType);
+    for (const char* type : row.mimeTypes) {
+      if (type == nullptr) continue;
+      if (!types.empty()) types += ',';
+      types += type;
+    }
   }
   return types;
 }
