@@ -22,6 +22,7 @@
 //                     values main reads from the environment)
 //   record_store      each printer's stored settings record
 //   settings_page     the printer's "Module Settings" web page
+//   printer_status    Identify-Printer's notice, the supplies (levels unknown)
 //   state_saving      PAPPL's state file, read and written without waiting
 //                     on PAPPL's locks
 //   command_line      the sub-commands answered here; server_client reaches

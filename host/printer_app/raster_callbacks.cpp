@@ -201,24 +201,54 @@ void ReleaseJob(pappl_job_t* job, bool printed) noexcept {
   GiveFreedMemoryBack();
 }
 
+// A choice's value: the job's own, else the printer's current default
+// (empty when neither names it).
+struct Choice {
+  std::string value;
+  bool fromJob = false;
+};
+
+Choice ChoiceOf(pappl_job_t* job, ipp_t* defaults, const char* name) {
+  ipp_attribute_t* attr = papplJobGetAttribute(job, name);
+  const bool fromJob = attr != nullptr;
+  if (attr == nullptr) attr = ippFindAttribute(defaults, (std::string(name) + "-default").c_str(), IPP_TAG_ZERO);
+  const char* value = attr != nullptr ? ippGetString(attr, 0, nullptr) : nullptr;
+  return {value != nullptr ? value : "", fromJob};
+}
+
+// The intent from k7730-intent and the standard print-rendering-intent: a
+// job's own value over a printer default, and of two values given alike
+// the module's own attribute, which names the intent exactly.
+std::string IntentOf(const Choice& vendor, const Choice& standard) {
+  const bool vendorNamesOne = !vendor.value.empty() && vendor.value != host::kAsSettings;
+  if (vendorNamesOne && (vendor.fromJob || !standard.fromJob)) return vendor.value;
+  return host::IntentForRenderingIntent(standard.value);
+}
+
+host::JobStages StagesFrom(pappl_job_t* job, ipp_t* defaults) {
+  host::JobStages stages;
+  for (const host::VendorOption& option : host::VendorOptions()) {
+    Choice choice = ChoiceOf(job, defaults, option.name);
+    if (std::strcmp(option.name, host::kIntentOption) == 0) {
+      choice.value = IntentOf(choice, ChoiceOf(job, defaults, host::kRenderingIntentOption));
+    }
+    papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "%s=%s", option.name, choice.value.empty() ? "(none)" : choice.value.c_str());
+    host::ApplyVendorOption(option.name, choice.value, stages);
+  }
+  return stages;
+}
+
 // The job's own value of each choice, else the printer's current default.
 host::JobStages StagesOf(pappl_job_t* job) {
-  host::JobStages stages;
   ipp_t* defaults = papplPrinterGetDriverAttributes(papplJobGetPrinter(job));
   try {
-    for (const host::VendorOption& option : host::VendorOptions()) {
-      ipp_attribute_t* attr = papplJobGetAttribute(job, option.name);
-      if (attr == nullptr) attr = ippFindAttribute(defaults, (std::string(option.name) + "-default").c_str(), IPP_TAG_ZERO);
-      const char* value = attr != nullptr ? ippGetString(attr, 0, nullptr) : nullptr;
-      papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "%s=%s", option.name, value != nullptr ? value : "(none)");
-      host::ApplyVendorOption(option.name, value != nullptr ? value : "", stages);
-    }
+    host::JobStages stages = StagesFrom(job, defaults);
+    ippDelete(defaults);
+    return stages;
   } catch (...) {
     ippDelete(defaults);
     throw;
   }
-  ippDelete(defaults);
-  return stages;
 }
 
 // A module instance with the printer's stored record and the job's choices.

@@ -15,6 +15,7 @@
 #include "host/core/settings_record.h"
 #include "host/core/vendor_options.h"
 #include "host/printer_app/app_context.h"
+#include "host/printer_app/printer_status.h"
 #include "k7730fe.h"
 
 namespace k7730::printer_app {
@@ -245,6 +246,7 @@ bool ServePageOrThrow(pappl_client_t* client, void* data) {
     status = ApplyForm(client, printer);
   }
   papplClientHTMLPrinterHeader(client, printer, kPageLabel, 0, nullptr, nullptr);
+  ShowIdentifyNotice(client, printer);
   if (!status.empty()) {
     papplClientHTMLPuts(client, "<div class=\"banner\" id=\"k7730-status\">");
     papplClientHTMLEscape(client, status.c_str(), 0);
