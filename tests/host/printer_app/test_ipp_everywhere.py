@@ -159,6 +159,10 @@ class IppEverywhereSuite(base.ServerTest):
         self.make_layout(folder)
         self.wait_for_first_second()
         output = self.run_suite(folder)
+        with open(os.path.join(self.work, "suite.out"), "w") as f:
+            f.write(output)
+        summary = re.search(r"^Summary: .*$", output, re.M)
+        print("\n" + (summary.group(0) if summary else "no summary line"))
         results = re.findall(r"^\s+(.*?)\s+\[(PASS|FAIL|SKIP)\]$", output, re.M)
         self.assertGreater(len(results), 40, output[-4000:])
         # The suite names PDF and PostScript documents too; it reads them
