@@ -44,7 +44,12 @@ std::string Clock() {
 void Identify(pappl_printer_t* printer, pappl_identify_actions_t actions, const char* message) {
   try {
     std::string text = message != nullptr && *message != '\0' ? message : kNoMessage;
-    if (text.size() > kMaxMessage) text.resize(kMaxMessage);
+    if (text.size() > kMaxMessage) {
+      // Cut at a character, not inside a UTF-8 sequence.
+      std::size_t end = kMaxMessage;
+      while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+      text.resize(end);
+    }
     papplLogPrinter(printer, PAPPL_LOGLEVEL_INFO, "Identify-Printer (actions 0x%x): showing \"%s\" on the printer's page.",
                     actions, text.c_str());
     const std::lock_guard guard(NoticeLock());

@@ -52,6 +52,10 @@ class PrinterStatusTest(base.ServerTest):
         self.assertRegex(page, r"UTC: &lt;b(>|&gt;)tray 2&lt;/b(>|&gt;) &amp; more<")
         self.assertNotIn("<b>", page)
         self.assertNotIn("Hello, World!", page)
+        # A long message is cut at a character, and the page stays UTF-8.
+        self.server.ipptool(self.server.printer_uri(self.printer), IDENTIFY, variables={"message": "a" + "\u00e9" * 150})
+        shown = re.search(r'id="k7730-identify">[^<]*UTC: a(\u00e9+)<', self.page())
+        self.assertEqual(len(shown.group(1)), 99)
         with open(self.server.log, errors="replace") as f:
             self.assertIn('Identify-Printer (actions 0x1): showing "Hello, World!"', f.read())
 
