@@ -8,7 +8,7 @@
 # Groups: build (the module, its profiles, the print command), test (the
 # native suites and benchmarks), cups (the CUPS filter and its tests),
 # printer-app (the IPP printer application, ipptool and a headless browser
-# for its tests),
+# for its tests, a cupsd with CUPS's filters for its driverless-queue test),
 # windows (the cross-built DLLs and Wine), display (the dialogs in real
 # windows), package (the Debian package and the Windows archive), fuzz (the
 # libFuzzer build).
@@ -26,7 +26,7 @@ group_packages() {
     cups)
       echo libcups2-dev libcupsimage2-dev cups cups-client cups-filters ;;
     printer-app)
-      echo libpappl-dev cups-ipp-utils chromium imagemagick ;;
+      echo libpappl-dev cups-ipp-utils chromium imagemagick cups cups-client cups-filters ;;
     windows)
       echo g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
         googletest wine wine64 ;;

@@ -31,6 +31,9 @@ class ImageSink {
   virtual void Finish() = 0;
 };
 
+// Reads the rows of `image`, which must outlive the source.
+std::unique_ptr<ImageSource> ReadFromMemory(const Image& image);
+
 struct WriteOptions {
   int jpegQuality = 92;   // 1 to 100
 };

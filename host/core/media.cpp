@@ -20,6 +20,16 @@ const Media* FindMedia(std::string_view name) {
   return nullptr;
 }
 
+const Media* MediaOfPage(std::uint32_t width, std::uint32_t height) {
+  for (const Media& m : kMediaList) {
+    if ((width == m.WidthPixels() && height == m.HeightPixels()) ||
+        (width == m.HeightPixels() && height == m.WidthPixels())) {
+      return &m;
+    }
+  }
+  return nullptr;
+}
+
 std::string MediaNames() {
   std::string text;
   for (std::size_t i = 0; i < std::size(kMediaList); ++i) {

@@ -40,6 +40,9 @@ constexpr std::uint32_t LongestMediaSidePixels() {
 // The media named "4x6", "5x7" or "6x8" (or by their PPD keyword); null for
 // any other name.
 const Media* FindMedia(std::string_view name);
+// The medium a page of `width` x `height` pixels at the printer's
+// resolution fills exactly, portrait or landscape; null for any other size.
+const Media* MediaOfPage(std::uint32_t width, std::uint32_t height);
 // "4x6, 5x7 or 6x8", for messages.
 std::string MediaNames();
 // "4x6|5x7|6x8", for the choices of an option.

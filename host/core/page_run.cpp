@@ -108,20 +108,6 @@ class Stopwatch {
   double seconds = 0;
 };
 
-class MemorySource : public ImageSource {
- public:
-  explicit MemorySource(const Image& image) : rgb_(image.rgb) { header_ = image; }
-  void ReadRows(std::uint8_t* rgb, std::uint32_t count) override {
-    const std::size_t bytes = std::size_t{count} * header_.RowBytes();
-    std::memcpy(rgb, rgb_.data() + at_, bytes);
-    at_ += bytes;
-  }
-
- private:
-  const std::vector<std::uint8_t>& rgb_;
-  std::size_t at_ = 0;
-};
-
 class MemorySink : public ImageSink {
  public:
   explicit MemorySink(std::vector<std::uint8_t>& rgb) : rgb_(rgb) {}
@@ -179,7 +165,7 @@ void StreamPage(FilterSession& session, ImageSource& source, std::span<ImageSink
 
 Image RunPage(FilterSession& session, const Image& page, const PageRunOptions& options, StepTimer& timer,
               PageRunReport& report) {
-  MemorySource source(page);
+  const std::unique_ptr<ImageSource> source = ReadFromMemory(page);
   Image out;
   static_cast<ImageHeader&>(out) = page;
   out.notices.clear();
@@ -187,7 +173,7 @@ Image RunPage(FilterSession& session, const Image& page, const PageRunOptions& o
   MemorySink sink(out.rgb);
   sink.rowBytes = page.RowBytes();
   ImageSink* sinks[] = {&sink};
-  StreamPage(session, source, sinks, options, timer, report);
+  StreamPage(session, *source, sinks, options, timer, report);
   return out;
 }
 

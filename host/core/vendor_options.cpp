@@ -13,6 +13,7 @@ namespace {
 constexpr std::array<const char*, 5> kSharpenChoices{kAsSettings, "mild", "medium", "strong", "off"};
 constexpr std::array<const char*, 3> kColorMatchChoices{kAsSettings, "on", "off"};
 constexpr std::array<const char*, 4> kIntentChoices{kAsSettings, "perceptual", "relative", "saturation"};
+constexpr std::array<const char*, 4> kRenderingIntents{kRenderingIntentAuto, "perceptual", "relative", "saturation"};
 
 const std::array<VendorOption, 3> kOptions{{
     {kSharpenOption, "Sharpening", kSharpenChoices},
@@ -58,6 +59,17 @@ void ApplyIntent(const std::string& value, JobStages& job) {
 }  // namespace
 
 std::span<const VendorOption> VendorOptions() { return kOptions; }
+
+std::span<const char* const> RenderingIntentChoices() { return kRenderingIntents; }
+
+std::string IntentForRenderingIntent(const std::string& value) {
+  if (value.empty() || value == kRenderingIntentAuto) return kAsSettings;
+  for (std::size_t i = 1; i < kRenderingIntents.size(); ++i) {
+    if (value == kRenderingIntents[i]) return value;
+  }
+  throw HostError(std::string("option ") + kRenderingIntentOption + "=" + value +
+                  ": takes auto, perceptual, relative or saturation");
+}
 
 void ApplyVendorOption(std::string_view name, const std::string& value, JobStages& job) {
   if (value.empty() || value == kAsSettings) return;

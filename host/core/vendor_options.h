@@ -21,6 +21,12 @@ constexpr const char* kIntentOption = "k7730-intent";
 // record has it.
 constexpr const char* kAsSettings = "settings";
 
+// The standard attribute for the intent; its "auto" leaves the intent as
+// the settings record has it, its other choices are k7730-intent's.
+constexpr const char* kRenderingIntentOption = "print-rendering-intent";
+constexpr const char* kRenderingIntentAuto = "auto";
+std::span<const char* const> RenderingIntentChoices();
+
 struct VendorOption {
   const char* name;
   const char* label;                        // for user interfaces
@@ -35,6 +41,11 @@ struct JobStages {
   StageOptions stages;        // the rest, in the print command's order
   bool intentGiven = false;   // k7730-intent without k7730-color-match: applies when the settings match colours
 };
+
+// The k7730-intent value a print-rendering-intent value stands for:
+// kAsSettings for "auto" and for an empty value. Throws HostError naming
+// the accepted choices for any other value.
+std::string IntentForRenderingIntent(const std::string& value);
 
 // Applies one option's value to `job`; empty and "settings" change nothing.
 // Throws HostError naming the option, the value and the accepted choices

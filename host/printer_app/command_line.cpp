@@ -6,10 +6,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "host/core/vendor_options.h"
 #include "host/printer_app/devices.h"
 #include "host/printer_app/printer_driver.h"
 #include "host/printer_app/server_client.h"
@@ -159,6 +161,68 @@ std::optional<int> RunOwnSubcommand(const CommandLine& line) {
     return 1;
   }
   return RunPrinterIdCommand(line);
+}
+
+std::vector<std::string> MainloopArguments(int argc, char* argv[]) {
+  std::vector<std::string> args(argv, argv + argc);
+  for (std::size_t i = 1; i + 1 < args.size(); ++i) {
+    if (args[i] == "--") break;
+    if (args[i] == "-n") {
+      args[i] = "-o";
+      args[i + 1] = "copies=" + args[i + 1];
+    }
+    if (args[i].size() == 2 && args[i][0] == '-' && std::strchr(kValueLetters, args[i][1]) != nullptr) ++i;
+  }
+  return args;
+}
+
+namespace {
+
+std::string Choices(std::span<const char* const> values) {
+  std::string text;
+  for (const char* value : values) text.append(text.empty() ? "" : "|").append(value);
+  return text;
+}
+
+// The module's choices, for jobs and (as NAME-default) printer defaults.
+void PrintModuleChoices() {
+  std::puts("Module options (print job; NAME-default=VALUE for the printer's default):");
+  for (const host::VendorOption& option : host::VendorOptions()) {
+    std::printf("  -o %s=%s\n", option.name, Choices(option.choices).c_str());
+  }
+  std::printf("  -o %s=%s\n\n", host::kRenderingIntentOption, Choices(host::RenderingIntentChoices()).c_str());
+}
+
+}  // namespace
+
+int ShowOptions(const std::function<int()>& mainloop) {
+  std::fflush(stdout);
+  std::FILE* captured = std::tmpfile();
+  const int saved = captured != nullptr ? ::dup(STDOUT_FILENO) : -1;
+  if (saved < 0 || ::dup2(::fileno(captured), STDOUT_FILENO) < 0) {
+    if (captured != nullptr) std::fclose(captured);
+    if (saved >= 0) ::close(saved);
+    return mainloop();
+  }
+  const int status = mainloop();
+  std::fflush(stdout);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  std::rewind(captured);
+  bool shown = false;
+  char text[4096];
+  while (std::fgets(text, sizeof text, captured) != nullptr) {
+    std::string line = text;
+    if (line == "  -c COPIES\n") line = "  -n COPIES\n";
+    if (line == "Printer options:\n" && status == 0 && !shown) {
+      PrintModuleChoices();
+      shown = true;
+    }
+    std::fputs(line.c_str(), stdout);
+  }
+  std::fclose(captured);
+  if (status == 0 && !shown) PrintModuleChoices();
+  return status;
 }
 
 }  // namespace k7730::printer_app

@@ -6,9 +6,11 @@
 // own), and the printer-id commands PAPPL gets wrong (server_client.h).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace k7730::printer_app {
 
@@ -29,5 +31,15 @@ CommandLine ReadCommandLine(int argc, char* argv[]);
 
 // The exit status, or nothing to leave the command to papplMainloop.
 std::optional<int> RunOwnSubcommand(const CommandLine& line);
+
+// The arguments for papplMainloop, with "-n COPIES" given as "-o
+// copies=COPIES": PAPPL 1.3.1's submit reads -n into an option it never
+// sends, so that the job would print once.
+std::vector<std::string> MainloopArguments(int argc, char* argv[]);
+
+// "options" as `mainloop` prints it (papplMainloop), with its "-c COPIES",
+// which submit refuses, given as the -n that works, and the module's
+// choices added. Returns the mainloop's status.
+int ShowOptions(const std::function<int()>& mainloop);
 
 }  // namespace k7730::printer_app

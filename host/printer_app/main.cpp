@@ -31,6 +31,7 @@
 //                     manages them and publishes printer-icc-profiles
 //   print_page        the "Print a Photo" page; photo_proof, its proof
 //   web_form          posted forms, uploads and answers of those pages
+//   printer_status    Identify-Printer's notice, the supplies (levels unknown)
 //   state_saving      PAPPL's state file, read and written without waiting
 //                     on PAPPL's locks
 //   command_line      the sub-commands answered here; server_client reaches
@@ -43,6 +44,7 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/command_line.h"
@@ -101,8 +103,11 @@ void Usage(void*) {
       "Options: -d PRINTER, -u PRINTER-URI, -o NAME=VALUE, -m DRIVER and -v DEVICE-URI\n"
       "(add, modify), -j JOB-ID or -a for all (cancel), -n COPIES and -t TITLE (submit).\n"
       "The module's choices: -o k7730-sharpen=settings|mild|medium|strong|off,\n"
-      "-o k7730-color-match=settings|on|off and\n"
-      "-o k7730-intent=settings|perceptual|relative|saturation.");
+      "-o k7730-color-match=settings|on|off,\n"
+      "-o k7730-intent=settings|perceptual|relative|saturation and the standard\n"
+      "-o print-rendering-intent=auto|perceptual|relative|saturation (auto: the\n"
+      "settings record's intent; k7730-intent wins when both are given). For the\n"
+      "printer's defaults (modify), add -default to the name.");
 }
 
 // "settings": the record is read by every job, so a replaced record
@@ -146,9 +151,17 @@ int main(int argc, char* argv[]) {
   if (const char* snap = std::getenv("SNAP_COMMON")) App().rootSocketFolder = snap;
   App().version = kVersion;
   if (argc > 1 && std::string(argv[1]) == "server") return RunServerCommand(argc, argv);
-  if (const auto status = RunOwnSubcommand(ReadCommandLine(argc, argv))) return *status;
+  const CommandLine line = ReadCommandLine(argc, argv);
+  if (const auto status = RunOwnSubcommand(line)) return *status;
   int numDrivers = 0;
   pappl_pr_driver_t* drivers = Drivers(&numDrivers);
-  return papplMainloop(argc, argv, kVersion, nullptr, numDrivers, drivers, nullptr, DriverCallback,
-                       "settings", SettingsCommand, nullptr, Usage, nullptr);
+  std::vector<std::string> args = MainloopArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& arg : args) pointers.push_back(arg.data());
+  pointers.push_back(nullptr);
+  const auto mainloop = [&] {
+    return papplMainloop(static_cast<int>(args.size()), pointers.data(), kVersion, nullptr, numDrivers, drivers,
+                         nullptr, DriverCallback, "settings", SettingsCommand, nullptr, Usage, nullptr);
+  };
+  return line.understood && line.subcommand == "options" ? ShowOptions(mainloop) : mainloop();
 }

@@ -1,11 +1,13 @@
 #include "host/printer_app/printer_driver.h"
 
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/devices.h"
+#include "host/printer_app/printer_status.h"
 #include "host/printer_app/raster_callbacks.h"
 #include "host/core/media.h"
 #include "host/core/vendor_options.h"
@@ -77,6 +79,30 @@ void AddVendorAttributes(pappl_pr_driver_data_t* data, ipp_t* attrs) {
   }
 }
 
+// print-rendering-intent kept as PAPPL keeps the vendor attributes: a job
+// value, a printer default clients may set, stored with the state.
+void AddRenderingIntent(pappl_pr_driver_data_t* data, ipp_t* attrs) {
+  data->vendor[data->num_vendor++] = host::kRenderingIntentOption;
+  const std::string name = host::kRenderingIntentOption;
+  const std::span<const char* const> choices = host::RenderingIntentChoices();
+  std::vector<const char*> values(choices.begin(), choices.end());
+  ippAddStrings(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-supported").c_str(),
+                static_cast<int>(values.size()), nullptr, values.data());
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-default").c_str(), nullptr,
+               host::kRenderingIntentAuto);
+}
+
+// What the printer says beyond PAPPL's own attributes: Validate-Job
+// answers no preferred values, and the one side printed is the front.
+// printer-mandatory-job-attributes is left out although CUPS passes a
+// vendor option on only when the printer lists it there: CUPS 2.4.2 then
+// writes a driverless queue's PPD that it cannot load, and its scheduler
+// refuses every job that lacks one of the attributes.
+void AddStandardAttributes(ipp_t* attrs) {
+  ippAddBoolean(attrs, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "pwg-raster-document-sheet-back", nullptr, "normal");
+}
+
 // A printer a client adds may only use a device the policy allows. One
 // from the state file is kept whatever its device (it was allowed when it
 // was added; its jobs are checked again and refused with the reason).
@@ -117,8 +143,11 @@ bool DriverCallback(pappl_system_t* system, const char* driverName, const char* 
   SetJobDefaults(data);
   SetMedia(data);
   SetRasterCallbacks(data);
+  SetIdentify(data);
   *attrs = ippNew();
   AddVendorAttributes(data, *attrs);
+  AddRenderingIntent(data, *attrs);
+  AddStandardAttributes(*attrs);
   return true;
 }
 

@@ -19,6 +19,7 @@
 #include "host/core/settings_record.h"
 #include "host/core/vendor_options.h"
 #include "host/image/image_formats.h"
+#include "host/image/fitted_page.h"
 #include "host/printer_app/app_context.h"
 #include "host/printer_app/device_output.h"
 #include "host/printer_app/devices.h"
@@ -134,6 +135,11 @@ void ToRgb(LineForm form, const std::uint8_t* line, std::uint32_t width, std::ui
 struct PageState {
   cups_page_header2_t header{};   // as the module and the device see it: 8-bit RGB
   LineForm form = LineForm::kRgb;  // how the lines PAPPL hands over become RGB
+  std::uint32_t width = 0, height = 0;   // of the page PAPPL hands over
+  std::uint32_t linesIn = 0;
+  // A page of none of the media's sizes, gathered whole and then fitted
+  // onto the job's medium; null for a page the medium's size.
+  std::unique_ptr<host::FittedPage> fitted;
   std::unique_ptr<host::BandRunner> run;
 };
 
@@ -213,24 +219,54 @@ void ReleaseJob(pappl_job_t* job, bool printed) noexcept {
   GiveFreedMemoryBack();
 }
 
+// A choice's value: the job's own, else the printer's current default
+// (empty when neither names it).
+struct Choice {
+  std::string value;
+  bool fromJob = false;
+};
+
+Choice ChoiceOf(pappl_job_t* job, ipp_t* defaults, const char* name) {
+  ipp_attribute_t* attr = papplJobGetAttribute(job, name);
+  const bool fromJob = attr != nullptr;
+  if (attr == nullptr) attr = ippFindAttribute(defaults, (std::string(name) + "-default").c_str(), IPP_TAG_ZERO);
+  const char* value = attr != nullptr ? ippGetString(attr, 0, nullptr) : nullptr;
+  return {value != nullptr ? value : "", fromJob};
+}
+
+// The intent from k7730-intent and the standard print-rendering-intent: a
+// job's own value over a printer default, and of two values given alike
+// the module's own attribute, which names the intent exactly.
+std::string IntentOf(const Choice& vendor, const Choice& standard) {
+  const bool vendorNamesOne = !vendor.value.empty() && vendor.value != host::kAsSettings;
+  if (vendorNamesOne && (vendor.fromJob || !standard.fromJob)) return vendor.value;
+  return host::IntentForRenderingIntent(standard.value);
+}
+
+host::JobStages StagesFrom(pappl_job_t* job, ipp_t* defaults) {
+  host::JobStages stages;
+  for (const host::VendorOption& option : host::VendorOptions()) {
+    Choice choice = ChoiceOf(job, defaults, option.name);
+    if (std::strcmp(option.name, host::kIntentOption) == 0) {
+      choice.value = IntentOf(choice, ChoiceOf(job, defaults, host::kRenderingIntentOption));
+    }
+    papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "%s=%s", option.name, choice.value.empty() ? "(none)" : choice.value.c_str());
+    host::ApplyVendorOption(option.name, choice.value, stages);
+  }
+  return stages;
+}
+
 // The job's own value of each choice, else the printer's current default.
 host::JobStages StagesOf(pappl_job_t* job) {
-  host::JobStages stages;
   ipp_t* defaults = papplPrinterGetDriverAttributes(papplJobGetPrinter(job));
   try {
-    for (const host::VendorOption& option : host::VendorOptions()) {
-      ipp_attribute_t* attr = papplJobGetAttribute(job, option.name);
-      if (attr == nullptr) attr = ippFindAttribute(defaults, (std::string(option.name) + "-default").c_str(), IPP_TAG_ZERO);
-      const char* value = attr != nullptr ? ippGetString(attr, 0, nullptr) : nullptr;
-      papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "%s=%s", option.name, value != nullptr ? value : "(none)");
-      host::ApplyVendorOption(option.name, value != nullptr ? value : "", stages);
-    }
+    host::JobStages stages = StagesFrom(job, defaults);
+    ippDelete(defaults);
+    return stages;
   } catch (...) {
     ippDelete(defaults);
     throw;
   }
-  ippDelete(defaults);
-  return stages;
 }
 
 // A module instance with the printer's record in force and the job's
@@ -290,14 +326,46 @@ std::string PageProblem(const cups_page_header2_t& header) {
   return "";
 }
 
-bool BeginPage(pappl_job_t* job, JobState& state, const cups_page_header2_t& given, unsigned number) {
+// The job's medium (its own or the printer's default), else the first of
+// the printer's media.
+const host::Media& JobMedium(const pappl_pr_options_t& options) {
+  for (const host::Media& m : host::kMediaList) {
+    if (std::strcmp(options.media.size_name, m.pwgName) == 0) return m;
+  }
+  return host::kMediaList[0];
+}
+
+// A page the device could not take as it is (a Letter page from an office
+// program through a driverless queue, say) goes out fitted onto the job's
+// medium, so that the device only ever gets pages of its media.
+void FitOntoMedium(pappl_job_t* job, PageState& page, const host::Media& medium, const std::string& name) {
+  page.fitted = std::make_unique<host::FittedPage>(medium, page.width, page.height);
+  const host::PageLayout& layout = page.fitted->Layout();
+  cups_page_header2_t& h = page.header;
+  h.cupsWidth = layout.pageWidth;
+  h.cupsHeight = layout.pageHeight;
+  h.cupsBytesPerLine = layout.pageWidth * 3;
+  h.HWResolution[0] = h.HWResolution[1] = static_cast<unsigned>(host::kPrinterDpi);
+  h.PageSize[0] = layout.landscape ? medium.heightPoints : medium.widthPoints;
+  h.PageSize[1] = layout.landscape ? medium.widthPoints : medium.heightPoints;
+  h.cupsPageSize[0] = static_cast<float>(h.PageSize[0]);
+  h.cupsPageSize[1] = static_cast<float>(h.PageSize[1]);
+  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s: %u x %u pixels is none of the printer's media; fitted onto %s %s",
+              name.c_str(), page.width, page.height, medium.name, layout.landscape ? "landscape" : "portrait");
+}
+
+bool BeginPage(pappl_job_t* job, JobState& state, const pappl_pr_options_t& options, unsigned number) {
   const std::string name = "page " + std::to_string(number);
+  const cups_page_header2_t& given = options.header;
   auto page = std::make_unique<PageState>();
   page->form = FormOf(given);
   page->header = RgbHeader(given, page->form);
   if (const std::string problem = PageProblem(page->header); !problem.empty()) {
     return Refuse(job, name + ": " + problem, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
   }
+  page->width = page->header.cupsWidth;
+  page->height = page->header.cupsHeight;
+  if (host::MediaOfPage(page->width, page->height) == nullptr) FitOntoMedium(job, *page, JobMedium(options), name);
   if (page->form != LineForm::kRgb) papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s: grey lines expanded to RGB", name.c_str());
   // A page in another colour space than the last one (Adobe RGB from a
   // client that says so) gets a session matching from its profile.
@@ -317,7 +385,7 @@ bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, u
   return Guarded(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, [&] {
     JobState* state = StateOf(job);
     if (state == nullptr) return JobPrinted(job);
-    return !state->failed && BeginPage(job, *state, options->header, number);
+    return !state->failed && BeginPage(job, *state, *options, number);
   });
 }
 
@@ -327,11 +395,12 @@ bool WriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned 
     if (state == nullptr) return JobPrinted(job);
     if (state->failed || !state->page) return false;
     PageState& page = *state->page;
-    if (y != page.run->LinesIn() || y >= page.header.cupsHeight) {
+    if (y != page.linesIn || y >= page.height) {
       return Refuse(job, "line " + std::to_string(y) + " arrived out of order", PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
     }
-    ToRgb(page.form, line, page.header.cupsWidth, page.run->NextLine());
-    page.run->Push();
+    ToRgb(page.form, line, page.width, page.fitted ? page.fitted->Line(y) : page.run->NextLine());
+    if (!page.fitted) page.run->Push();
+    ++page.linesIn;
     return true;
   });
 }
@@ -342,10 +411,14 @@ bool EndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned nu
     if (state == nullptr) return JobPrinted(job);
     if (state->failed || !state->page) return false;
     const std::unique_ptr<PageState> page = std::move(state->page);
-    if (page->run->LinesIn() < page->header.cupsHeight) {
+    if (page->linesIn < page->height) {
       return Refuse(job, "page " + std::to_string(number) + ": the document ends at line " +
-                             std::to_string(page->run->LinesIn()) + " of " + std::to_string(page->header.cupsHeight),
+                             std::to_string(page->linesIn) + " of " + std::to_string(page->height),
                     PAPPL_JREASON_DOCUMENT_FORMAT_ERROR);
+    }
+    if (page->fitted) {
+      const std::unique_ptr<host::ImageSource> laidOut = page->fitted->LaidOut();
+      page->run->Pull([&](std::uint8_t* rows, std::uint32_t, std::uint32_t count) { laidOut->ReadRows(rows, count); });
     }
     page->run->Deliver([&](std::span<const std::uint8_t> lines) { state->out.WritePage(page->header, lines); });
     return true;

@@ -1,6 +1,8 @@
 // The raster callbacks of the driver: each page PAPPL renders (from JPEG,
 // PNG, PWG or Apple raster) goes through the module in bands of up to 128
-// lines and on to the device as a PWG raster page. Pages of different
+// lines and on to the device as a PWG raster page. A page of none of the
+// media's sizes is gathered whole and fitted onto the job's medium first,
+// so that the device only ever gets pages of its media. Pages of different
 // printers run at the same time: each job has a module instance of its own.
 //
 // Which thread prints a job. PAPPL 1.3 can start one job on two threads:

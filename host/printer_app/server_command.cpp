@@ -23,6 +23,7 @@
 #include "host/printer_app/devices.h"
 #include "host/printer_app/image_filter.h"
 #include "host/printer_app/printer_driver.h"
+#include "host/printer_app/printer_status.h"
 #include "host/printer_app/record_store.h"
 #include "host/printer_app/paper_profiles_page.h"
 #include "host/printer_app/print_page.h"
@@ -221,6 +222,7 @@ bool AddListeners(pappl_system_t* system, const ServerOptions& o) {
 // the network: other machines would see a printer they cannot reach.
 void OnPrinterCreated(pappl_printer_t* printer, void* data) {
   if (App().loopbackOnly) papplPrinterSetDNSSDName(printer, nullptr);
+  SetSupplies(printer);
   try {
     AddSettingsPage(printer, data);
   } catch (...) {
@@ -297,8 +299,11 @@ pappl_system_t* CreateServer(const ServerOptions& o) {
   App().records = RecordStore(o.stateFolder);
   App().loopbackOnly = o.loopbackOnly;
   SetDevicePolicy({o.backendFolders, o.stateFolder});
-  const pappl_soptions_t soptions = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE |
-                                    PAPPL_SOPTIONS_WEB_LOG | PAPPL_SOPTIONS_WEB_SECURITY;
+  pappl_soptions_t soptions = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE | PAPPL_SOPTIONS_WEB_LOG |
+                              PAPPL_SOPTIONS_WEB_SECURITY;
+  // Only loopback clients reach it: TLS would protect nothing, and the
+  // printer would list an ipps URI no client can use.
+  if (o.loopbackOnly) soptions |= PAPPL_SOPTIONS_NO_TLS;
   pappl_system_t* system =
       papplSystemCreate(soptions, kName, o.port, "_print,_universal", (o.stateFolder + "/spool").c_str(),
                         o.logFile.c_str(), o.logLevel, o.authService.empty() ? nullptr : o.authService.c_str(), false);

@@ -16,6 +16,7 @@
 #include "host/printer_app/printer_record.h"
 #include "host/printer_app/settings_view.h"
 #include "host/printer_app/web_form.h"
+#include "host/printer_app/printer_status.h"
 #include "k7730fe.h"
 
 namespace k7730::printer_app {
@@ -132,6 +133,7 @@ bool ServePageOrThrow(pappl_client_t* client, void* data) {
     status = ApplyForm(client, printer);
   }
   papplClientHTMLPrinterHeader(client, printer, kPageLabel, 0, nullptr, nullptr);
+  ShowIdentifyNotice(client, printer);
   if (!status.empty()) {
     papplClientHTMLPuts(client, "<div class=\"banner\" id=\"k7730-status\">");
     papplClientHTMLEscape(client, status.c_str(), 0);

@@ -2,6 +2,8 @@
 // eight values) and laid out on the printer's media: every size in both
 // orientations, fit and fill, with the page size and a pixel checked at
 // each edge of the picture area; band heights do not change the page.
+// Raster pages of no medium's size, gathered line by line, come out as
+// the same layout fits them.
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
@@ -9,7 +11,9 @@
 #include <cstdlib>
 #include <functional>
 
+#include "host/core/host_error.h"
 #include "host/core/media.h"
+#include "host/image/fitted_page.h"
 #include "host/image/image_formats.h"
 #include "host/image/laid_out_source.h"
 #include "host/image/oriented_source.h"
@@ -194,6 +198,28 @@ TEST_F(PageLayoutTest, EveryOrientationComesOutUpright) {
     // The turned picture's Exif says it is upright now.
     auto turned = TurnUpright(OpenImage(Path(name + ".jpg")));
     EXPECT_EQ(turned->Header().exif, test::ExifWithOrientation(1)) << o;
+  }
+}
+
+TEST_F(PageLayoutTest, PagesOfNoMediumAreFittedAsTheLayoutFitsThem) {
+  const Media& four = *FindMedia("4x6");
+  EXPECT_EQ(MediaOfPage(1200, 1800), &four);
+  EXPECT_EQ(MediaOfPage(2100, 1500), FindMedia("5x7"));
+  EXPECT_EQ(MediaOfPage(1201, 1800), nullptr);
+  EXPECT_EQ(MediaOfPage(1200, 1200), nullptr);
+  const auto paint = [](std::uint32_t x, std::uint32_t y) { return Rgb{int(x % 251), int(y % 241), int((x + y) % 7 * 30)}; };
+  // Letter at 300 dpi both ways round, and a page smaller than any medium.
+  for (const auto& [w, h] : {std::pair{2550u, 3300u}, {3300u, 2550u}, {300u, 450u}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    FittedPage fitted(four, w, h);
+    PaintedSource lines(w, h, paint);
+    for (std::uint32_t y = 0; y < h; ++y) lines.ReadRows(fitted.Line(y), 1);
+    EXPECT_THROW(fitted.Line(h), HostError);
+    const Page page = ReadAll(*fitted.LaidOut(), 100);
+    const auto expected = LayOutOnPage(std::make_unique<PaintedSource>(w, h, paint), LayOut(four, w, h, MediaFit::Fit));
+    EXPECT_EQ(page.width, w > h ? 1800u : 1200u);
+    EXPECT_EQ(page.height, w > h ? 1200u : 1800u);
+    EXPECT_TRUE(page.rgb == ReadAll(*expected, 128).rgb);
   }
 }
 

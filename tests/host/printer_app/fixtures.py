@@ -25,6 +25,15 @@ def photo_pixels(width, height, seed=1):
     return b"".join(rows)
 
 
+# The printer's media in pixels at 300 dpi, portrait; the first is the
+# default. A raster page of any other size is fitted onto the job's medium.
+MEDIA = (("4x6", 1200, 1800), ("5x7", 1500, 2100), ("6x8", 1800, 2400))
+
+
+def is_media_size(width, height):
+    return any((width, height) in ((w, h), (h, w)) for _, w, h in MEDIA)
+
+
 class Page:
     """One test page in every form a test needs."""
 
@@ -50,8 +59,20 @@ class Page:
             subprocess.run(["convert", self.ppm, "-quality", "90", self._jpeg], check=True, timeout=60)
         return self._jpeg
 
+    @property
+    def device_size(self):
+        """The page the device gets for this page sent as raster: a page of
+        no medium's size is fitted onto 4x6, landscape when wider."""
+        if is_media_size(self.width, self.height):
+            return self.width, self.height
+        _, w, h = MEDIA[0]
+        return (h, w) if self.width > self.height else (w, h)
+
     def expected(self, options, source=None):
-        """The pixels k7730-print writes for this page with `options`."""
+        """The pixels k7730-print writes for this page with `options`; for
+        the page sent as raster, fitted onto 4x6 as the server fits it."""
+        if source is None and not is_media_size(self.width, self.height):
+            options = ["--media", MEDIA[0][0], "--fit"] + list(options)
         tag = "%s-expected-%d" % (self.name, abs(hash((tuple(options), source))))
         return server.expected_print(self.workdir, source or self.ppm, options, tag)[2]
 

@@ -15,6 +15,7 @@ import time
 import unittest
 
 import base
+import fixtures
 import server
 
 # PAPPL's sub-commands wait up to 10 s for a server they started themselves;
@@ -100,6 +101,28 @@ class CommandsTest(unittest.TestCase):
         self.assertEqual(self.run_ok("default").strip(), "second")
         self.run_ok("default", "-u", self.server.printer_uri("first"), "-d", "first")
         self.assertEqual(self.run_ok("default").strip(), "first")
+
+    def test_options_list_what_submit_and_modify_take(self):
+        self.server.add_printer("opts", "file://" + self.out)
+        listing = self.run_ok("options", "-d", "opts")
+        self.assertIn("  -n COPIES\n", listing)
+        self.assertNotIn("-c COPIES", listing)
+        for line in ("  -o k7730-sharpen=settings|mild|medium|strong|off\n",
+                     "  -o print-rendering-intent=auto|perceptual|relative|saturation\n"):
+            self.assertIn(line, listing)
+        # what it lists works: copies, and the module's choices as defaults
+        photo = fixtures.Page(self.work, "photo", 1200, 1800, seed=3)
+        self.run_ok("submit", "-d", "opts", "-n", "2", "-t", "two-copies", photo.jpeg)
+        self.run_ok("modify", "-d", "opts", "-o", "k7730-sharpen-default=strong",
+                    "-o", "print-rendering-intent-default=relative")
+        for name, value in (("k7730-sharpen-default", "strong"), ("print-rendering-intent-default", "relative")):
+            self.assertEqual(self.server.printer_attribute("opts", name), value)
+        path = os.path.join(self.out, "two-copies.pwg")
+        for _ in range(300):
+            if os.path.exists(path) and len(fixtures.read_output(path)) == 2:
+                break
+            time.sleep(0.2)
+        self.assertEqual(len(fixtures.read_output(path)), 2)
 
     def test_status_of_a_running_server(self):
         self.assertIn("Running", self.run_ok("status"))

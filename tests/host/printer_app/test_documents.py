@@ -51,7 +51,10 @@ class DocumentTest(base.ServerTest):
 
     def assertPrintsAsTheCommand(self, path, fmt, page, source, name):
         name, status = self.print_and_wait(path, fmt, name=name)
-        expected = server.expected_print(self.work, source, [], name + "-expected")[2]
+        # A raster page of no medium's size is fitted onto 4x6, as the command fits it.
+        fitted = fmt in (PWG, URF) and not fixtures.is_media_size(page.width, page.height)
+        options = ["--media", "4x6", "--fit"] if fitted else []
+        expected = server.expected_print(self.work, source, options, name + "-expected")[2]
         self.assertPrinted(name, status, page, expected)
 
     def assertNextJobPrints(self, name):

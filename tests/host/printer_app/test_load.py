@@ -85,7 +85,7 @@ class LoadTest(base.ServerTest):
         for job, name, k in jobs:
             page = self.kinds[k][4]
             width, height, pixels = self.output_of(name)
-            self.assertEqual((width, height), (page.width, page.height))
+            self.assertEqual((width, height), page.device_size)
             self.assertTrue(pixels == self.expected[k], "job %s: pixels differ from k7730-print's" % name)
         time.sleep(2)
         settled = self.server.rss_kib()

@@ -73,6 +73,41 @@ class PrintingTest(base.ServerTest):
         finally:
             self.server.set_printer(self.printer, [("keyword", "k7730-sharpen-default", "settings")])
 
+    def test_rendering_intent_drives_the_module_beside_its_own_attribute(self):
+        attr = lambda name: self.server.printer_attribute(self.printer, name)
+        self.assertEqual(attr("print-rendering-intent-supported"), "auto,perceptual,relative,saturation")
+        self.assertEqual(attr("print-rendering-intent-default"), "auto")
+        on = ("keyword", "k7730-color-match", "on")
+        intent = lambda value: ("keyword", "print-rendering-intent", value)
+        cases = [
+            # auto is the settings record's intent, the same as giving none
+            ("auto", [on, intent("auto")], ["--color-match"]),
+            ("saturation", [on, intent("saturation")], ["--color-match", "--intent", "saturation"]),
+            # the module's own attribute names the intent exactly
+            ("both", [on, intent("saturation"), ("keyword", "k7730-intent", "relative")],
+             ["--color-match", "--intent", "relative"]),
+        ]
+        for name, attrs, options in cases:
+            with self.subTest(name):
+                name, status = self.print_and_wait(self.small.pwg, PWG, attrs, name="intent-" + name)
+                self.assertPrinted(name, status, self.small, self.small.expected(options))
+        self.server.set_printer(self.printer, [("keyword", "print-rendering-intent-default", "saturation"),
+                                               ("keyword", "k7730-intent-default", "relative")])
+        try:
+            # of two printer defaults the module's wins; a job's own value wins over both
+            name, status = self.print_and_wait(self.small.pwg, PWG, [on], name="intent-defaults")
+            self.assertPrinted(name, status, self.small, self.small.expected(["--color-match", "--intent", "relative"]))
+            name, status = self.print_and_wait(self.small.pwg, PWG, [on, intent("perceptual")], name="intent-job")
+            self.assertPrinted(name, status, self.small,
+                               self.small.expected(["--color-match", "--intent", "perceptual"]))
+        finally:
+            self.server.set_printer(self.printer, [("keyword", "print-rendering-intent-default", "auto"),
+                                                   ("keyword", "k7730-intent-default", "settings")])
+        job, _ = self.server.print_job(self.printer, self.small.pwg, PWG, [intent("absolute")], name="absolute")
+        status = self.server.wait_job(self.printer, job)
+        self.assertEqual(status["job-state"], "aborted")
+        self.assertIn("print-rendering-intent=absolute", status["job-state-message"])
+
     def test_command_device_pipes_the_job_to_a_program(self):
         target = os.path.join(self.work, "piped.pwg")
         script = self.server.add_backend("backend.sh", "#!/bin/sh\ncat > %s.part && mv %s.part %s\n"
