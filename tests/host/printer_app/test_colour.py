@@ -74,7 +74,7 @@ class ColourTest(base.ServerTest):
         name, status = self.print_and_wait(path, fmt, attrs, name=name)
         self.assertEqual(status["job-state"], "completed", status)
         width, height, pixels = self.output_of(name)
-        self.assertEqual((width, height), (page.width, page.height))
+        self.assertEqual((width, height), page.device_size)
         return status, pixels
 
 
