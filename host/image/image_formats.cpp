@@ -19,7 +19,7 @@ constexpr ImageFormatInfo kFormats[] = {
     {ImageFormat::Png, "PNG", "PNG", "png", {"png"}, nullptr, IsPng, true, true, OpenPng, CreatePngSink,
      {"image/png"}},
     {ImageFormat::Tiff, "TIFF", "TIFF", "tiff", {"tif", "tiff"}, nullptr, IsTiff, false, false, OpenTiff,
-     CreateTiffSink, {}},
+     CreateTiffSink, {"image/tiff"}},
     {ImageFormat::Jpeg, "JPEG", "JPEG", "jpeg", {"jpg", "jpeg"}, nullptr, IsJpeg, true, false, OpenJpeg,
      CreateJpegSink, {"image/jpeg"}},
     {ImageFormat::Ppm, "PPM", "binary PPM", "ppm", {"ppm"}, "pnm", IsPpm, true, true, OpenPpm, CreatePpmSink, {}},

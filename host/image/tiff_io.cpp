@@ -365,13 +365,18 @@ Resolution ReadResolution(TIFF* tif) {
 
 class TiffSource : public ImageSource {
  public:
-  explicit TiffSource(const std::string& path) : path_(path) {
+  // Reads the file open as `fd`, which it owns from the call on; `path`
+  // names it in messages.
+  TiffSource(const std::string& path, int fd) : path_(path) {
     InstallTiffHandlers();
     // "m": read through the file, not a memory map, whose pages would
     // count as resident memory in proportion to the whole file.
-    closer_.tif = TIFFOpen(path.c_str(), "rm");
+    closer_.tif = TIFFFdOpen(fd, path.c_str(), "rm");
     TIFF* tif = closer_.tif;
-    if (tif == nullptr) throw FileError(path, TiffProblem("damaged or unreadable TIFF"));
+    if (tif == nullptr) {
+      ::close(fd);
+      throw FileError(path, TiffProblem("damaged or unreadable TIFF"));
+    }
     const Layout l = ReadLayout(tif);
     CheckLimits(tif, path, l);
     header_.width = l.width;
@@ -500,9 +505,20 @@ bool IsTiff(const std::uint8_t* head, std::size_t count) {
 
 // libtiff reads the file by its name, seeking where its directories say;
 // the stream that recognised it is not needed.
+// The stream may be a file opened under another name (a print server's
+// spool file), so the file is read through its descriptor, from its start:
+// TIFF is never read from a pipe.
 std::unique_ptr<ImageSource> OpenTiff(const std::string& path, std::FILE* stream, const std::string&) {
-  if (stream != nullptr) std::fclose(stream);
-  return std::make_unique<TiffSource>(path);
+  const int fd = ::dup(::fileno(stream));
+  const std::string why = fd < 0 ? ErrnoText() : "";
+  std::fclose(stream);
+  if (fd < 0) throw FileError(path, "cannot read: " + why);
+  if (::lseek(fd, 0, SEEK_SET) != 0) {
+    const std::string problem = ErrnoText();
+    ::close(fd);
+    throw FileError(path, "cannot read from its start: " + problem);
+  }
+  return std::make_unique<TiffSource>(path, fd);
 }
 
 std::unique_ptr<ImageSink> CreateTiffSink(int fd, const std::string& path, const ImageHeader& header,

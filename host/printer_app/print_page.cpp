@@ -41,6 +41,9 @@ std::string PrintedTypes() {
   return types;
 }
 
+// "PNG, TIFF, JPEG, WebP or HEIF (HEIC, AVIF)": the same formats in words.
+std::string PrintedNames() { return host::FormatList(host::FormatListItem::ListName, " or ", host::Printable); }
+
 void ShowSelect(pappl_client_t* client, const char* id, const char* label,
                 const std::vector<std::pair<std::string, std::string>>& choices) {
   papplClientHTMLPrintf(client, "<tr><th><label for=\"%s\">%s:</label></th><td><select id=\"%s\">", id, label, id);
@@ -53,9 +56,9 @@ void ShowSelect(pappl_client_t* client, const char* id, const char* label,
 void ShowChoices(pappl_client_t* client) {
   papplClientHTMLPrintf(client,
                         "<table class=\"form\"><tbody>\n<tr><th><label for=\"k7730-photo\">Photo:</label></th><td>"
-                        "<input type=\"file\" id=\"k7730-photo\" accept=\"%s\"> (JPEG or PNG, at most %d MiB)"
+                        "<input type=\"file\" id=\"k7730-photo\" accept=\"%s\"> (%s, at most %d MiB)"
                         "</td></tr>\n",
-                        PrintedTypes().c_str(), static_cast<int>(kMaxPhotoBytes >> 20));
+                        PrintedTypes().c_str(), PrintedNames().c_str(), static_cast<int>(kMaxPhotoBytes >> 20));
   std::vector<std::pair<std::string, std::string>> media;
   for (const host::Media& m : host::kMediaList) media.emplace_back(m.pwgName, m.name);
   ShowSelect(client, "k7730-media", "Paper", media);
@@ -113,7 +116,7 @@ constexpr const char* kScript = R"JS(<script>
   }
   $('k7730-print').onclick = async () => {
     const file = photo(); if (!file) return;
-    if (!page.types.split(',').includes(file.type)) { say('This printer prints JPEG and PNG; the photo was not sent.'); return; }
+    if (!page.types.split(',').includes(file.type)) { say('This printer prints ' + page.names + '; the photo was not sent.'); return; }
     const reply = new Uint8Array(await (await fetch(page.ipp, { method: 'POST', body: ipp(file, choices()),
       headers: { 'Content-Type': 'application/ipp' } })).arrayBuffer());
     const status = (reply[2] << 8) | reply[3], at = new TextDecoder('latin1').decode(reply).indexOf('job-id');
@@ -132,9 +135,9 @@ bool ServePageOrThrow(pappl_client_t* client, void* data) {
   char token[256];
   papplClientHTMLPrintf(client,
                         "<div id=\"k7730-print-page\" data-session=\"%s\" data-proof=\"%s\" data-ipp=\"/ipp/print%s\" "
-                        "data-types=\"%s\" data-max=\"%lld\">\n",
+                        "data-types=\"%s\" data-names=\"%s\" data-max=\"%lld\">\n",
                         papplClientGetCSRFToken(client, token, sizeof token), PathUnder(printer, "k7730-proof").c_str(),
-                        PathUnder(printer, nullptr).c_str(), PrintedTypes().c_str(),
+                        PathUnder(printer, nullptr).c_str(), PrintedTypes().c_str(), PrintedNames().c_str(),
                         static_cast<long long>(kMaxPhotoBytes));
   ShowChoices(client);
   papplClientHTMLPuts(client,

@@ -183,7 +183,8 @@ class GreyRasterTest(DocumentTest):
 class AdvertisedTest(DocumentTest):
     def test_formats_and_raster_types_listed_are_the_ones_that_print(self):
         formats = self.server.printer_attribute(self.printer, "document-format-supported").split(",")
-        self.assertEqual(sorted(formats), sorted([OCTETS, JPEG, PNG, PWG, URF, "image/webp", "image/heic", "image/avif"]))
+        self.assertEqual(sorted(formats), sorted([OCTETS, JPEG, PNG, PWG, URF, "image/tiff", "image/webp", "image/heic",
+                                               "image/avif"]))
         urf = self.server.printer_attribute(self.printer, "urf-supported").split(",")
         colour_types = [v for v in urf if v.startswith(("W", "SRGB", "DEV", "ADOBE", "CMYK", "RGB"))]
         self.assertEqual(sorted(colour_types), ["ADOBERGB24", "SRGB24", "W8"])

@@ -1,5 +1,6 @@
-"""Photos only read, never written: WebP, HEIC and AVIF are advertised and
-print as k7730-print prints them; a damaged one is refused with the reason."""
+"""Photos beyond JPEG and PNG: TIFF, and WebP, HEIC and AVIF, which are only
+read, never written, are advertised and print as k7730-print prints them; a
+damaged one is refused with the reason."""
 
 import os
 import subprocess
@@ -8,7 +9,8 @@ import unittest
 import base
 import fixtures
 
-WEBP, HEIC, AVIF, OCTETS = "image/webp", "image/heic", "image/avif", "application/octet-stream"
+TIFF, WEBP, HEIC, AVIF = "image/tiff", "image/webp", "image/heic", "image/avif"
+OCTETS = "application/octet-stream"
 
 
 class PhotoFormatTest(base.ServerTest):
@@ -18,25 +20,26 @@ class PhotoFormatTest(base.ServerTest):
         # 4x6 inches at 300 dpi: PAPPL places a photo of this size without scaling.
         cls.page = fixtures.Page(cls.work, "photo", 1200, 1800, seed=11)
         cls.files = {}
-        for ext, options in (("webp", ["-define", "webp:lossless=true"]), ("heic", ["-quality", "85"]),
-                             ("avif", ["-quality", "85"])):
+        for ext, options in (("tiff", ["-depth", "16"]), ("webp", ["-define", "webp:lossless=true"]),
+                             ("heic", ["-quality", "85"]), ("avif", ["-quality", "85"])):
             path = os.path.join(cls.work, "photo." + ext)
             subprocess.run(["convert", cls.page.ppm] + options + [path], check=True, timeout=120)
             cls.files[ext] = path
 
-    def test_the_three_types_are_advertised(self):
+    def test_the_four_types_are_advertised(self):
         formats = self.server.printer_attribute(self.printer, "document-format-supported").split(",")
-        for fmt in (WEBP, HEIC, AVIF):
+        for fmt in (TIFF, WEBP, HEIC, AVIF):
             self.assertIn(fmt, formats)
 
-    def test_webp_heic_and_avif_print_as_the_command_prints_them(self):
-        for ext, fmt in (("webp", WEBP), ("heic", HEIC), ("avif", AVIF)):
+    def test_tiff_webp_heic_and_avif_print_as_the_command_prints_them(self):
+        for ext, fmt in (("tiff", TIFF), ("webp", WEBP), ("heic", HEIC), ("avif", AVIF)):
             with self.subTest(ext):
                 name, status = self.print_and_wait(self.files[ext], fmt, name="photo-" + ext)
                 expected = self.page.expected([], self.files[ext])
                 self.assertPrinted(name, status, self.page, expected)
-        # Lossless WebP keeps the photo's own pixels.
-        self.assertEqual(self.page.expected([], self.files["webp"]), self.page.expected([]))
+        # A 16-bit TIFF and a lossless WebP keep the photo's own pixels.
+        for ext in ("tiff", "webp"):
+            self.assertEqual(self.page.expected([], self.files[ext]), self.page.expected([]))
 
     def test_a_cut_avif_is_refused_with_the_reason_and_the_next_job_prints(self):
         with open(self.files["avif"], "rb") as f:

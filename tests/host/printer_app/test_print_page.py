@@ -113,7 +113,7 @@ class PrintPageTest(base.ServerTest):
             self.assertEqual(self.wait_for(browser, "document.getElementById('k7730-status').textContent.startsWith"
                                                     "('This printer') && document.getElementById('k7730-status')"
                                                     ".textContent"),
-                             "This printer prints JPEG and PNG; the photo was not sent.")
+                             "This printer prints PNG, TIFF, JPEG, WebP or HEIF (HEIC, AVIF); the photo was not sent.")
             browser.evaluate("document.getElementById('k7730-show-proof').click()")
             refused = self.wait_for(browser, "document.getElementById('k7730-status').textContent.startsWith"
                                              "('No proof') && document.getElementById('k7730-status').textContent")
