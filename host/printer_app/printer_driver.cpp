@@ -118,6 +118,24 @@ bool DeviceAllowed(pappl_system_t* system, const std::string& deviceUri) {
   return false;
 }
 
+// What every printer of the driver says it takes, and its defaults.
+void DescribeDriver(pappl_pr_driver_data_t* data, ipp_t** attrs) {
+  std::strncpy(data->make_and_model, kDriverDescription, sizeof data->make_and_model - 1);
+  data->format = kDeviceFormat;
+  data->ppm = data->ppm_color = 1;
+  data->kind = PAPPL_KIND_PHOTO;
+  SetColourAndResolution(data);
+  AddColourSpaces(data);
+  SetJobDefaults(data);
+  SetMedia(data);
+  SetRasterCallbacks(data);
+  SetIdentify(data);
+  *attrs = ippNew();
+  AddVendorAttributes(data, *attrs);
+  AddRenderingIntent(data, *attrs);
+  AddStandardAttributes(*attrs);
+}
+
 }  // namespace
 
 pappl_pr_driver_t* Drivers(int* count) {
@@ -134,20 +152,7 @@ bool DriverCallback(pappl_system_t* system, const char* driverName, const char* 
     papplLog(system, PAPPL_LOGLEVEL_ERROR, "Printer refused: its device could not be checked.");
     return false;
   }
-  std::strncpy(data->make_and_model, kDriverDescription, sizeof data->make_and_model - 1);
-  data->format = kDeviceFormat;
-  data->ppm = data->ppm_color = 1;
-  data->kind = PAPPL_KIND_PHOTO;
-  SetColourAndResolution(data);
-  AddColourSpaces(data);
-  SetJobDefaults(data);
-  SetMedia(data);
-  SetRasterCallbacks(data);
-  SetIdentify(data);
-  *attrs = ippNew();
-  AddVendorAttributes(data, *attrs);
-  AddRenderingIntent(data, *attrs);
-  AddStandardAttributes(*attrs);
+  DescribeDriver(data, attrs);
   return true;
 }
 
@@ -155,16 +160,13 @@ namespace {
 
 // The attributes a new printer of this driver gets, each at the printer's
 // current value where it has one (defaults changed since), without
-// printer-icc-profiles. Null when the driver refuses the printer's device.
+// printer-icc-profiles. The device is not checked again: a printer whose
+// device the policy no longer allows keeps it (its jobs are refused).
 ipp_t* CurrentDriverAttributes(pappl_printer_t* printer) {
   pappl_pr_driver_data_t fresh;
   std::memset(&fresh, 0, sizeof fresh);
   ipp_t* built = nullptr;
-  if (!DriverCallback(papplPrinterGetSystem(printer), kDriverName, papplPrinterGetDeviceURI(printer), nullptr, &fresh,
-                      &built, nullptr)) {
-    ippDelete(built);
-    return nullptr;
-  }
+  DescribeDriver(&fresh, &built);
   ipp_t* current = papplPrinterGetDriverAttributes(printer);
   ipp_t* merged = ippNew();
   for (ipp_attribute_t* attr = ippFirstAttribute(built); attr != nullptr; attr = ippNextAttribute(built)) {
