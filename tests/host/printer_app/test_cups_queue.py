@@ -1,13 +1,14 @@
-"""The server behind a driverless CUPS queue, made as the administrators'
-guide makes it, in a cupsd of the test's own: photos print with the
-printer's defaults, and an office document's Letter page arrives fitted
-onto the printer's default medium.
+"""The server behind the two CUPS queues the administrators' guide makes,
+in a cupsd of the test's own: a driverless one, through which an office
+document's Letter page arrives fitted onto the printer's default medium and
+photos print with the printer's defaults; and a photo queue without a
+driver, through which a job's own module choices reach the server.
 
-CUPS 2.4 (Debian 12) passes a job option on to an IPP printer only when it
-is one of the common ones or the printer lists it in
-printer-mandatory-job-attributes, and listing it there breaks the queue
-(see printer_driver.cpp). Module choices made per job through the queue
-are therefore dropped; the test keeps that in view, so that a CUPS that
+CUPS 2.4 (Debian 12) passes a job option on to an IPP printer of a
+driverless queue only when it is one of the common ones or the printer
+lists it in printer-mandatory-job-attributes, and listing it there breaks
+the queue (see printer_driver.cpp); a queue without a driver passes every
+option as it is. The test keeps the first in view, so that a CUPS that
 passes them on is noticed."""
 
 import os
@@ -48,6 +49,10 @@ class CupsQueueTest(base.ServerTest):
         try:
             cls.cups.start()
             cls.cups.run("lpadmin", "-p", "k7730", "-E", "-v", cls.server.printer_uri(cls.printer), "-m", "everywhere")
+            # No driver: CUPS sends the photo and every option as they are;
+            # it would ask for monochrome, which a photo printer does not do.
+            cls.cups.run("lpadmin", "-p", "k7730-photo", "-E", "-v", cls.server.printer_uri(cls.printer),
+                         "-o", "print-color-mode-default=color")
         except Exception:
             cls.cups.stop()
             cls.server.stop()
@@ -59,13 +64,13 @@ class CupsQueueTest(base.ServerTest):
         cls.cups.stop()
         super().tearDownClass()
 
-    def lp(self, path, title, *options):
+    def lp(self, path, title, *options, queue="k7730"):
         """Prints through the queue; the page the device got."""
-        args = ["lp", "-d", "k7730", "-t", title]
+        args = ["lp", "-d", queue, "-t", title]
         for option in options:
             args += ["-o", option]
         run = self.cups.run(*(args + [path]))
-        job = int(re.search(r"request id is k7730-(\d+)", run.stdout).group(1))
+        job = int(re.search(r"request id is %s-(\d+)" % re.escape(queue), run.stdout).group(1))
         self.cups.wait_job(job)
         return self.output_of(title)
 
@@ -82,6 +87,17 @@ class CupsQueueTest(base.ServerTest):
             self.assertTrue(page[2] == self.photo.expected(["--sharpen", "strong"], self.photo.jpeg))
         finally:
             self.server.set_printer(self.printer, [("keyword", "k7730-sharpen-default", "settings")])
+
+    def test_the_photo_queue_passes_the_jobs_own_choices(self):
+        def photo(title, *options):
+            return self.lp(self.photo.jpeg, title, *options, queue="k7730-photo")[2]
+
+        strong = photo("photo-strong", "k7730-sharpen=strong")
+        self.assertTrue(strong == self.photo.expected(["--sharpen", "strong"], self.photo.jpeg))
+        self.assertFalse(strong == photo("photo-off", "k7730-sharpen=off"))
+        relative = photo("photo-relative", "print-rendering-intent=relative")
+        self.assertTrue(relative == photo("photo-k7730-relative", "k7730-intent=relative"))
+        self.assertFalse(relative == photo("photo-perceptual", "print-rendering-intent=perceptual"))
 
     def test_letter_document_arrives_on_the_default_medium(self):
         path = os.path.join(self.work, "letter.pdf")
