@@ -38,7 +38,12 @@ CONF
   cupsd -f -c "$work/cupsd.conf" -s "$work/cups-files.conf" &
   cupsd_pid=$!
   export CUPS_SERVER="$work/cups.sock"
-  wait_for_server "$cupsd_pid" "cupsd (see $work/log/error_log)" 10 lpstat -r
+  wait_for_server "$cupsd_pid" "cupsd (see $work/log/error_log)" 10 scheduler_runs
+}
+
+# lpstat -r exits 0 whether the scheduler runs or not; only its words tell.
+scheduler_runs() {
+  [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]
 }
 
 stop_cupsd() {

@@ -61,7 +61,8 @@ class Cupsd:
         for _ in range(100):
             if self.proc.poll() is not None:
                 raise RuntimeError("cupsd stopped at once (%d); see %s" % (self.proc.returncode, self.work))
-            if self.run("lpstat", "-r", check=False).returncode == 0:
+            # lpstat -r exits 0 either way; only its words tell.
+            if self.run("lpstat", "-r", check=False).stdout.strip() == "scheduler is running":
                 return
             time.sleep(0.2)
         self.stop()
