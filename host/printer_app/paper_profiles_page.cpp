@@ -239,16 +239,6 @@ bool ServeCurrentOrThrow(pappl_client_t* client, void* data) {
   return ServeBytes(client, host::ReadFileBytes(PrinterProfileOf(printer), kMaxPrinterProfile), kIccType);
 }
 
-// PAPPL's resource callbacks are C: nothing thrown may pass them.
-template <bool (*Serve)(pappl_client_t*, void*)>
-bool Guarded(pappl_client_t* client, void* data) {
-  try {
-    return Serve(client, data);
-  } catch (...) {
-    return false;
-  }
-}
-
 }  // namespace
 
 void PublishPrinterProfileOf(pappl_printer_t* printer) noexcept {

@@ -218,16 +218,6 @@ bool ServeProofOrThrow(pappl_client_t* client, void* data) {
   return ServeBytes(client, proof, "image/png");
 }
 
-// PAPPL's resource callbacks are C: nothing thrown may pass them.
-template <bool (*Serve)(pappl_client_t*, void*)>
-bool Guarded(pappl_client_t* client, void* data) {
-  try {
-    return Serve(client, data);
-  } catch (...) {
-    return false;
-  }
-}
-
 }  // namespace
 
 void AddPrintPage(pappl_printer_t* printer) {

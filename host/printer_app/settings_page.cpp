@@ -165,23 +165,6 @@ bool ServeRecordOrThrow(pappl_client_t* client, void* data) {
   return ServeBytes(client, record, "application/octet-stream");
 }
 
-// PAPPL's resource callbacks are C: nothing thrown may pass them.
-bool ServePage(pappl_client_t* client, void* data) {
-  try {
-    return ServePageOrThrow(client, data);
-  } catch (...) {
-    return false;
-  }
-}
-
-bool ServeRecord(pappl_client_t* client, void* data) {
-  try {
-    return ServeRecordOrThrow(client, data);
-  } catch (...) {
-    return false;
-  }
-}
-
 }  // namespace
 
 void AddSettingsPage(pappl_printer_t* printer, void*) {
@@ -189,8 +172,8 @@ void AddSettingsPage(pappl_printer_t* printer, void*) {
   papplPrinterGetPath(printer, "k7730", page, sizeof page);
   papplPrinterGetPath(printer, "k7730.record", record, sizeof record);
   void* id = PageData(printer);
-  papplSystemAddResourceCallback(App().system, page, "text/html", ServePage, id);
-  papplSystemAddResourceCallback(App().system, record, "application/octet-stream", ServeRecord, id);
+  papplSystemAddResourceCallback(App().system, page, "text/html", Guarded<ServePageOrThrow>, id);
+  papplSystemAddResourceCallback(App().system, record, "application/octet-stream", Guarded<ServeRecordOrThrow>, id);
   papplPrinterAddLink(printer, kPageLabel, page, PAPPL_LOPTIONS_NAVIGATION | PAPPL_LOPTIONS_STATUS);
 }
 

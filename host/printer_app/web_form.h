@@ -34,6 +34,18 @@ bool Respond(pappl_client_t* client, http_status_t status, const std::string& by
 void* PageData(pappl_printer_t* printer);
 pappl_printer_t* PrinterOfPage(void* data);
 
+// A page's resource callback for PAPPL, which is C: nothing thrown by
+// `Serve` may pass it; a failure answers nothing and PAPPL closes the
+// connection.
+template <bool (*Serve)(pappl_client_t*, void*)>
+bool Guarded(pappl_client_t* client, void* data) {
+  try {
+    return Serve(client, data);
+  } catch (...) {
+    return false;
+  }
+}
+
 // Answers a GET with `bytes` of MIME type `type`.
 bool ServeBytes(pappl_client_t* client, const std::vector<std::uint8_t>& bytes, const char* type);
 
