@@ -199,18 +199,12 @@ bool ServePageOrThrow(pappl_client_t* client, void* data) {
     status = ApplyForm(client, printer);
   }
   papplClientHTMLPrinterHeader(client, printer, kPageLabel, 0, nullptr, nullptr);
-  if (!status.empty()) {
-    papplClientHTMLPuts(client, "<div class=\"banner\" id=\"k7730-status\">");
-    papplClientHTMLEscape(client, status.c_str(), 0);
-    papplClientHTMLPuts(client, "</div>\n");
-  }
+  ShowStatus(client, status);
   try {
     ShowProfiles(client, printer, page);
     ShowUploadForm(client, page);
   } catch (const std::exception& e) {
-    papplClientHTMLPuts(client, "<p class=\"error\">");
-    papplClientHTMLEscape(client, e.what(), 0);
-    papplClientHTMLPuts(client, "</p>\n");
+    ShowError(client, e.what());
   }
   papplClientHTMLPrinterFooter(client);
   return true;

@@ -134,20 +134,14 @@ bool ServePageOrThrow(pappl_client_t* client, void* data) {
   }
   papplClientHTMLPrinterHeader(client, printer, kPageLabel, 0, nullptr, nullptr);
   ShowIdentifyNotice(client, printer);
-  if (!status.empty()) {
-    papplClientHTMLPuts(client, "<div class=\"banner\" id=\"k7730-status\">");
-    papplClientHTMLEscape(client, status.c_str(), 0);
-    papplClientHTMLPuts(client, "</div>\n");
-  }
+  ShowStatus(client, status);
   try {
     papplClientHTMLStartForm(client, path, true);
     ShowChoices(client, printer);
     char record[1024];
     ShowSettingsInForce(client, printer, papplPrinterGetPath(printer, "k7730.record", record, sizeof record));
   } catch (const std::exception& e) {
-    papplClientHTMLPuts(client, "<p class=\"error\">");
-    papplClientHTMLEscape(client, e.what(), 0);
-    papplClientHTMLPuts(client, "</p>\n");
+    ShowError(client, e.what());
   }
   papplClientHTMLPrinterFooter(client);
   return true;

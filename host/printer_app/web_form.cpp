@@ -77,6 +77,19 @@ pappl_printer_t* PrinterOfPage(void* data) {
                                 nullptr);
 }
 
+void ShowStatus(pappl_client_t* client, const std::string& status) {
+  if (status.empty()) return;
+  papplClientHTMLPuts(client, "<div class=\"banner\" id=\"k7730-status\">");
+  papplClientHTMLEscape(client, status.c_str(), 0);
+  papplClientHTMLPuts(client, "</div>\n");
+}
+
+void ShowError(pappl_client_t* client, const char* text) {
+  papplClientHTMLPuts(client, "<p class=\"error\">");
+  papplClientHTMLEscape(client, text, 0);
+  papplClientHTMLPuts(client, "</p>\n");
+}
+
 bool ServeBytes(pappl_client_t* client, const std::vector<std::uint8_t>& bytes, const char* type) {
   if (!papplClientRespond(client, HTTP_STATUS_OK, nullptr, type, 0, bytes.size())) return false;
   http_t* http = papplClientGetHTTP(client);

@@ -46,6 +46,12 @@ bool Guarded(pappl_client_t* client, void* data) {
   }
 }
 
+// The outcome of a posted form, as the banner at the top of a page (nothing
+// when `status` is empty), and a page part that could not be shown; both
+// escaped.
+void ShowStatus(pappl_client_t* client, const std::string& status);
+void ShowError(pappl_client_t* client, const char* text);
+
 // Answers a GET with `bytes` of MIME type `type`.
 bool ServeBytes(pappl_client_t* client, const std::vector<std::uint8_t>& bytes, const char* type);
 
