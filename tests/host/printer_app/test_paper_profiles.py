@@ -118,6 +118,15 @@ class PaperProfileTest(base.ServerTest):
                 reply = self.web.post_form(page, {"name": name, "action": "Upload"}, [("profile", "p.icc", read(GOOD))])
                 self.assertIn("Not done", reply)
         self.assertFalse(os.path.exists(os.path.join(self.server.state, "escaped.icc")))
+        # A plain field naming a file on the server is no upload: the file
+        # is neither stored as a profile nor removed as an upload would be.
+        bystander = os.path.join(self.work, "bystander.icc")
+        with open(bystander, "wb") as f:
+            f.write(read(GOOD))
+        reply = self.web.post_form(page, {"name": "Named", "action": "Upload", "profile": bystander})
+        self.assertIn("did not arrive as a file upload", reply)
+        self.assertTrue(os.path.exists(bystander))
+        self.assertFalse(os.path.exists(os.path.join(self.server.state, "profiles", "Named.icc")))
         for name in ("../k7730-printer-app.state", "%2e%2e%2fk7730-printer-app.state", "missing"):
             with self.subTest(download=name):
                 with self.assertRaises(urllib.error.HTTPError) as caught:
